@@ -1,0 +1,59 @@
+# Helpers shared by the subsystem folders.
+
+# zemble_add_library(<folder> [QT <Qt components>] [DEPS <zemble libraries>])
+# Builds the static library zemble_<folder> from every source, header and
+# Designer form in src/<folder>; resources (*.qrc) are compiled in too.
+function(zemble_add_library folder)
+    cmake_parse_arguments(ARG "" "" "QT;DEPS" ${ARGN})
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.ui
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    set(target zemble_${folder})
+    set(compiled ${sources})
+    list(FILTER compiled INCLUDE REGEX "\\.cpp$")
+    if(compiled)
+        set(scope PUBLIC)
+        add_library(${target} STATIC ${sources})
+        set_target_properties(${target} PROPERTIES AUTOUIC_SEARCH_PATHS ${CMAKE_CURRENT_SOURCE_DIR})
+        target_compile_options(${target} PRIVATE -Wall -Wextra)
+    else()
+        # Nothing to compile yet: the folder only declares interfaces.
+        set(scope INTERFACE)
+        add_library(${target} INTERFACE)
+    endif()
+    target_include_directories(${target} ${scope} ${PROJECT_SOURCE_DIR}/src)
+    foreach(component IN LISTS ARG_QT)
+        target_link_libraries(${target} ${scope} Qt6::${component})
+    endforeach()
+    foreach(dep IN LISTS ARG_DEPS)
+        target_link_libraries(${target} ${scope} zemble_${dep})
+    endforeach()
+endfunction()
+
+# zemble_add_tests(<folder> LIBS <targets>)
+# Every tests/<folder>/tst_*.cpp becomes one QTest executable and one CTest
+# test, run headless.  Further *.cpp/*.h files in the folder that do not start
+# with tst_ are shared by that folder's tests.
+function(zemble_add_tests folder)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+    file(GLOB shared CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    list(FILTER shared EXCLUDE REGEX "/tst_[^/]*\\.cpp$")
+    foreach(test_source IN LISTS tests)
+        get_filename_component(name ${test_source} NAME_WE)
+        set(target ${folder}_${name})
+        add_executable(${target} ${test_source} ${shared})
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} zemble_testsupport Qt6::Test)
+        target_compile_definitions(${target} PRIVATE
+            ZEMBLE_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+        if(TARGET zemble-opsim)
+            add_dependencies(${target} zemble-opsim)
+        endif()
+        add_test(NAME ${folder}.${name} COMMAND ${target})
+        set_tests_properties(${folder}.${name} PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QPA_PLATFORMTHEME=;LC_ALL=C.UTF-8"
+            TIMEOUT 300)
+    endforeach()
+endfunction()

@@ -1,0 +1,62 @@
+#include "core/cp1252.h"
+
+#include <array>
+
+namespace zemble {
+namespace {
+
+// Code points of bytes 0x80..0x9F; 0 marks the five bytes the code page leaves unassigned.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+} // namespace
+
+int cp1252_code(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    for (int i = 0; i < int(kHigh.size()); ++i) {
+        if (kHigh[i] != 0 && kHigh[i] == u)
+            return 0x80 + i;
+    }
+    // The unassigned bytes read back as the C1 controls of the same value.
+    if (u >= 0x80 && u <= 0x9F && kHigh[u - 0x80] == 0)
+        return u;
+    return '?';
+}
+
+QByteArray to_cp1252(QStringView text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out.append('?');
+            ++i;
+            continue;
+        }
+        out.append(char(cp1252_code(c)));
+    }
+    return out;
+}
+
+QString from_cp1252(const QByteArray& bytes) {
+    QString out;
+    out.reserve(bytes.size());
+    for (const char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        if (u >= 0x80 && u <= 0x9F && kHigh[u - 0x80] != 0)
+            out.append(QChar(kHigh[u - 0x80]));
+        else
+            out.append(QChar(u));
+    }
+    return out;
+}
+
+QString cp1252_fold(QStringView text) {
+    return from_cp1252(to_cp1252(text));
+}
+
+} // namespace zemble

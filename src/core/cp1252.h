@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zemble {
+
+// The program's files and the operator's form encoding work in the
+// Windows-1252 single-byte code page.  Qt 6 has no codec for it, so the
+// two-way table lives here.  A character the code page lacks becomes "?" (63);
+// a surrogate pair counts as one such character.
+
+// The code page byte (0..255) of one UTF-16 unit; 63 when it has none.
+int cp1252_code(QChar c);
+
+QByteArray to_cp1252(QStringView text);
+QString from_cp1252(const QByteArray& bytes);
+
+// The text as it would read after a round trip through the code page.
+QString cp1252_fold(QStringView text);
+
+} // namespace zemble

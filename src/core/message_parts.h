@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace zemble {
+
+// Characters per part for the two send methods (list index 0 is free texts).
+inline constexpr qint16 kFreePartLength = 115;
+inline constexpr qint16 kPaidPartLength = 145;
+qint16 part_length_for(int send_method_index);
+
+// Where one part lies in the message, and whether the continuation text
+// follows it.
+struct PartSpan {
+    qsizetype start = 0;
+    qsizetype length = 0;
+    bool continued = false;
+    bool operator==(const PartSpan&) const = default;
+};
+
+// The one cutting rule.  Every part but the last carries part_length minus the
+// continuation length characters and then the continuation text; the last
+// carries up to part_length characters.  A continuation text of part_length
+// characters or more could never make progress and counts as none.
+QList<PartSpan> part_spans(qsizetype message_length, qint16 part_length, qsizetype clip_length);
+
+// The parts themselves, continuation text included.
+QStringList cut_parts(const QString& message, qint16 part_length, const QString& clip);
+
+// Number of parts of a message; 0 for an empty one.
+qint16 count_parts(const QString& message, qint16 part_length, const QString& clip);
+
+// "" for 1, "s" for any other count.
+QString plural_s(qint16 count);
+
+} // namespace zemble

@@ -1,0 +1,10 @@
+#include "core/session_state.h"
+
+namespace zemble {
+
+SessionState& session() {
+    static SessionState state;
+    return state;
+}
+
+} // namespace zemble

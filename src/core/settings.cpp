@@ -1,0 +1,172 @@
+#include "core/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace zemble {
+namespace {
+
+const QString kSection = QStringLiteral("settings/");
+
+QString& override_path() {
+    static QString path;
+    return path;
+}
+
+std::unique_ptr<QSettings> open_store() {
+    return std::make_unique<QSettings>(settings_file_path(), QSettings::IniFormat);
+}
+
+// The file holds the remembered password: only its owner may read it.
+void restrict_to_owner(const QString& path) {
+    const QFileInfo info(path);
+    QFile::setPermissions(info.absolutePath(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (info.exists())
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void write(const std::function<void(QSettings&)>& change) {
+    const QString path = settings_file_path();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    restrict_to_owner(path);
+    {
+        auto store = open_store();
+        change(*store);
+        store->sync();
+    }
+    restrict_to_owner(path);
+}
+
+int shift_after(int shift) {
+    return shift == 2 ? 1 : shift == 1 ? 5 : 2;
+}
+
+} // namespace
+
+QString settings_file_path() {
+    if (!override_path().isEmpty())
+        return override_path();
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return base + QStringLiteral("/Zemble/Zemble.ini");
+}
+
+void set_settings_file_path(const QString& path) {
+    override_path() = path;
+}
+
+QString get_setting(const QString& key, const QString& fallback) {
+    return open_store()->value(kSection + key, fallback).toString();
+}
+
+QString get_setting(const QString& key, const char* fallback) {
+    return get_setting(key, QString::fromUtf8(fallback));
+}
+
+QString get_setting(const QString& key, int fallback) {
+    return get_setting(key, QString::number(fallback));
+}
+
+void save_setting(const QString& key, const QString& value) {
+    write([&](QSettings& s) { s.setValue(kSection + key, value); });
+}
+
+void delete_setting(const QString& key) {
+    if (!open_store()->contains(kSection + key))
+        return;
+    write([&](QSettings& s) { s.remove(kSection + key); });
+}
+
+bool setting_is_yes(const QString& key) {
+    return get_setting(key, "no") == QLatin1String("yes");
+}
+
+QString scramble_password(const QString& password) {
+    QString out;
+    out.reserve(password.size());
+    int shift = 2;
+    for (const QChar ch : password) {
+        int c = ch.unicode();
+        if (c >= 32 && c <= 126) {
+            c += shift;
+            if (c > 126)
+                c -= 95;
+            out.append(QChar(c));
+        } else {
+            out.append(ch);
+        }
+        shift = shift_after(shift);
+    }
+    return out;
+}
+
+QString unscramble_password(const QString& stored) {
+    QString out;
+    out.reserve(stored.size());
+    int shift = 2;
+    for (const QChar ch : stored) {
+        int c = ch.unicode();
+        if (c >= 32 && c <= 126) {
+            c -= shift;
+            if (c < 32)
+                c += 95;
+            out.append(QChar(c));
+        } else {
+            out.append(ch);
+        }
+        shift = shift_after(shift);
+    }
+    return out;
+}
+
+qint16 leading_number_int16(const QString& text) {
+    // Blanks anywhere before or inside the numeral are passed over.
+    QString numeral;
+    qsizetype i = 0;
+    auto skip_blanks = [&] {
+        while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' ||
+                                   text[i] == u'\r'))
+            ++i;
+    };
+    skip_blanks();
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        numeral.append(text[i++]);
+    bool seen_digit = false;
+    bool seen_point = false;
+    for (;; ++i) {
+        skip_blanks();
+        if (i >= text.size())
+            break;
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            numeral.append(c);
+            seen_digit = true;
+        } else if (c == u'.' && !seen_point) {
+            numeral.append(c);
+            seen_point = true;
+        } else {
+            break;
+        }
+    }
+    if (!seen_digit)
+        return 0;
+    const double value = numeral.toDouble();
+    if (value >= 32767.0)
+        return 32767;
+    if (value <= -32768.0)
+        return -32768;
+    return static_cast<qint16>(std::nearbyint(value)); // default rounding: half to even
+}
+
+int send_type_index(const QString& stored) {
+    return leading_number_int16(stored) >= 1 ? 1 : 0;
+}
+
+} // namespace zemble

@@ -1,0 +1,65 @@
+#include "platform/message_box.h"
+
+#include "platform/service.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace zemble::platform {
+namespace {
+
+class DesktopMessageBox final : public MessageBoxService {
+public:
+    Answer ask(const MessageBoxRequest& request) override {
+        QMessageBox box(QApplication::activeWindow());
+        box.setWindowTitle(request.title);
+        box.setTextFormat(Qt::PlainText);
+        QString text = request.text;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        box.setText(text);
+        switch (request.icon) {
+        case Icon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case Icon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case Icon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case Icon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case Icon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        }
+        if (request.buttons == Buttons::YesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            // Closing the box from its frame answers No.
+            box.setEscapeButton(QMessageBox::No);
+            return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+        }
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return Answer::Ok;
+    }
+};
+
+} // namespace
+
+MessageBoxService& MessageBoxService::real() {
+    static DesktopMessageBox service;
+    return service;
+}
+
+QString crlf_lines(const QStringList& lines) {
+    return lines.join(QLatin1String("\r\n"));
+}
+
+Answer message_box(const QString& title, const QString& text, Icon icon, Buttons buttons) {
+    return use<MessageBoxService>().ask({title, text, icon, buttons});
+}
+
+} // namespace zemble::platform

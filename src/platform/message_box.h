@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace zemble::platform {
+
+enum class Icon { None, Information, Exclamation, Question, Critical };
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+struct MessageBoxRequest {
+    QString title;
+    QString text; // lines joined by CR LF
+    Icon icon = Icon::None;
+    Buttons buttons = Buttons::Ok;
+};
+
+// Tells the user something and waits for the answer.
+class MessageBoxService {
+public:
+    virtual ~MessageBoxService() = default;
+    virtual Answer ask(const MessageBoxRequest& request) = 0;
+    static MessageBoxService& real();
+};
+
+// Joins lines with CR LF, the line break of every message text.
+QString crlf_lines(const QStringList& lines);
+
+Answer message_box(const QString& title, const QString& text, Icon icon,
+                   Buttons buttons = Buttons::Ok);
+
+} // namespace zemble::platform

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/settings.h"
+
+#include <QTemporaryDir>
+
+namespace zemble::test {
+
+// Points the settings store at an empty file of its own for one test.
+class TempSettings {
+public:
+    TempSettings() { set_settings_file_path(dir.filePath(QStringLiteral("Zemble.ini"))); }
+    ~TempSettings() { set_settings_file_path({}); }
+    TempSettings(const TempSettings&) = delete;
+    TempSettings& operator=(const TempSettings&) = delete;
+
+    QString path() const { return dir.filePath(QStringLiteral("Zemble.ini")); }
+    QTemporaryDir dir;
+};
+
+} // namespace zemble::test
