@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zemble {
+
+// The one address book in memory: parallel lists of names and numbers
+// (numbers in national form), `count` entries in use, insertion order.
+// Other code reads the three fields and changes the store only through the
+// routines below.
+struct ContactStore {
+    QStringList names;
+    QStringList numbers;
+    qint16 count = 0;
+};
+
+// The program's address book.
+ContactStore& contacts();
+
+// The highest number of entries the store can hold.
+inline constexpr qint16 kMaxContacts = 32759;
+
+// Folder of "zemble_contacts.txt" and "zemble_contacts.bak".  The program
+// sets it at start-up; tests point it at a temporary folder.
+void set_contacts_folder(const QString& folder);
+QString contacts_folder();
+// The folder the program uses: its executable's folder when that can be
+// written, else the per-user data folder.
+QString default_contacts_folder();
+
+void load_contacts();
+// Writes the main file (or the backup) atomically.  A failure is told to the
+// user and leaves both the store and the old file whole; the result says
+// whether the file was written.
+bool save_contacts(bool backup);
+bool add_contact(const QString& name, const QString& number, bool check_duplicates);
+void set_contact(qint16 index, const QString& name, const QString& number);
+void delete_contact(qint16 index);
+QString lookup_contact(const QString& text);
+
+// A name as the file can hold it: ";" becomes "," and a line break a space.
+QString storable_contact_name(const QString& name);
+
+} // namespace zemble

@@ -1,0 +1,172 @@
+#include "platform/help_viewer.h"
+
+#include "platform/help.h"
+#include "platform/service.h"
+
+#include <QFile>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zemble::platform {
+namespace {
+
+QString resource_for(const QString& page) {
+    return QStringLiteral(":/%1/%2").arg(QLatin1String(kHelpFile), page);
+}
+
+// The contents list: every topic page that is present, named by its <title>.
+struct Entry {
+    QString page;
+    QString title;
+};
+
+QList<Entry> present_topics() {
+    static const char* const pages[] = {topics::main,  topics::contacts, topics::import,
+                                        topics::multiple, topics::prefs, topics::login,
+                                        topics::sendError};
+    static const QRegularExpression titleTag(QStringLiteral("<title>(.*?)</title>"),
+                                             QRegularExpression::CaseInsensitiveOption |
+                                                 QRegularExpression::DotMatchesEverythingOption);
+    QList<Entry> entries;
+    for (const char* name : pages) {
+        const QString page = QString::fromLatin1(name);
+        QFile file(resource_for(page));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const auto match = titleTag.match(QString::fromUtf8(file.readAll()));
+        entries.append({page, match.hasMatch() ? match.captured(1).trimmed() : page});
+    }
+    return entries;
+}
+
+class DesktopHelp final : public HelpService {
+public:
+    void showTopic(const QString& page) override { viewer().showTopic(page); }
+    void showContents() override { viewer().showContents(); }
+
+private:
+    HelpViewer& viewer() {
+        if (!viewer_)
+            viewer_ = new HelpViewer; // lives until the program ends
+        return *viewer_;
+    }
+    HelpViewer* viewer_ = nullptr;
+};
+
+} // namespace
+
+HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("helpViewer"));
+    setWindowTitle(QStringLiteral("Zemble Help"));
+    resize(760, 540);
+
+    back_ = new QToolButton(this);
+    back_->setObjectName(QStringLiteral("cmdBack"));
+    back_->setText(QStringLiteral("Back"));
+    forward_ = new QToolButton(this);
+    forward_->setObjectName(QStringLiteral("cmdForward"));
+    forward_->setText(QStringLiteral("Forward"));
+    auto* contentsButton = new QToolButton(this);
+    contentsButton->setObjectName(QStringLiteral("cmdContents"));
+    contentsButton->setText(QStringLiteral("Contents"));
+
+    contents_ = new QListWidget(this);
+    contents_->setObjectName(QStringLiteral("lstTopics"));
+    browser_ = new QTextBrowser(this);
+    browser_->setObjectName(QStringLiteral("txtPage"));
+    browser_->setOpenExternalLinks(true);
+    browser_->setSearchPaths({QStringLiteral(":/%1").arg(QLatin1String(kHelpFile))});
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(contentsButton);
+    bar->addWidget(back_);
+    bar->addWidget(forward_);
+    bar->addStretch();
+    auto* split = new QSplitter(this);
+    split->addWidget(contents_);
+    split->addWidget(browser_);
+    split->setStretchFactor(1, 3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(split);
+
+    fillContents();
+    back_->setEnabled(false);
+    forward_->setEnabled(false);
+    connect(back_, &QToolButton::clicked, browser_, &QTextBrowser::backward);
+    connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
+    connect(browser_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
+    connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
+    connect(browser_, &QTextBrowser::sourceChanged, this,
+            [this](const QUrl& url) { current_ = url.fileName(); });
+    connect(contentsButton, &QToolButton::clicked, this, &HelpViewer::showContents);
+    connect(contents_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        display(item->data(Qt::UserRole).toString());
+    });
+    connect(contents_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        display(item->data(Qt::UserRole).toString());
+    });
+}
+
+void HelpViewer::fillContents() {
+    contents_->clear();
+    for (const Entry& entry : present_topics()) {
+        auto* item = new QListWidgetItem(entry.title, contents_);
+        item->setData(Qt::UserRole, entry.page);
+    }
+}
+
+void HelpViewer::display(const QString& page) {
+    if (QFile::exists(resource_for(page))) {
+        browser_->setSource(QUrl(QStringLiteral("qrc:") + resource_for(page)));
+    } else {
+        browser_->setHtml(QStringLiteral("<h2>Topic not found</h2><p>The help page <b>%1</b> is "
+                                         "not part of this copy of %2.</p>")
+                              .arg(page.toHtmlEscaped(), QLatin1String(kHelpFile)));
+        current_ = page;
+    }
+}
+
+void HelpViewer::showTopic(const QString& page) {
+    display(page);
+    show();
+    raise();
+    activateWindow();
+}
+
+void HelpViewer::showContents() {
+    contents_->setFocus();
+    if (contents_->count() > 0) {
+        contents_->setCurrentRow(0);
+        display(contents_->item(0)->data(Qt::UserRole).toString());
+    } else {
+        display(QString::fromLatin1(topics::main));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+QString HelpViewer::pageText() const {
+    return browser_->toPlainText();
+}
+
+HelpService& HelpService::real() {
+    static DesktopHelp service;
+    return service;
+}
+
+void show_help_topic(const QString& page) {
+    use<HelpService>().showTopic(page);
+}
+
+void show_help_contents() {
+    use<HelpService>().showContents();
+}
+
+} // namespace zemble::platform

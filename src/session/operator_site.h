@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace zemble {
+
+// The operator's web SMS site as the send job uses it: four operations, each
+// returning whether it succeeded (or the user chose to ignore an error).
+class OperatorSite {
+public:
+    virtual ~OperatorSite() = default;
+
+    virtual bool log_on(const QString& username, const QString& password) = 0;
+    virtual bool check_quota() = 0;
+    // `paid` is the send method: false for free texts (list index 0).
+    virtual bool send_part(const QString& number, const QString& text, bool paid) = 0;
+    virtual bool log_off() = 0;
+
+    // Closes the page display window if it is open.
+    virtual void unloadIE() = 0;
+
+    // Cancel from the progress window: ends the request in flight and any
+    // wait (the error window's too) at once; every later request fails
+    // without being sent until reset_cancel().
+    virtual void cancel() = 0;
+    virtual bool cancelled() const = 0;
+    virtual void reset_cancel() = 0;
+
+    // Receives the transfer states ("Status: Connecting.").
+    virtual void set_status_listener(std::function<void(const QString&)> listener) = 0;
+};
+
+} // namespace zemble
