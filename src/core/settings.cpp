@@ -131,8 +131,8 @@ qint16 leading_number_int16(const QString& text) {
     QString numeral;
     qsizetype i = 0;
     auto skip_blanks = [&] {
-        while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' ||
-                                   text[i] == u'\r'))
+        while (i < text.size() &&
+               (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r'))
             ++i;
     };
     skip_blanks();

@@ -46,6 +46,11 @@ inline constexpr auto shopHost = "shophost";
 inline constexpr auto smsHost = "smshost";
 inline constexpr auto webHost = "webhost";
 inline constexpr auto extraCaFile = "extracafile";
+// Web pages opened in the desktop's browser.
+inline constexpr auto operatorHomePage = "operatorhomepage";
+inline constexpr auto productHomePage = "homepage";
+inline constexpr auto messageBoardPage = "messageboardpage";
+inline constexpr auto guestbookPage = "guestbookpage";
 } // namespace keys
 
 // Defaults of the operator's public hosts.
@@ -53,5 +58,9 @@ inline constexpr auto kDefaultPortalHost = "login.o2.co.uk";
 inline constexpr auto kDefaultShopHost = "shop.o2.co.uk";
 inline constexpr auto kDefaultSmsHost = "sendtxt.o2.co.uk";
 inline constexpr auto kDefaultWebHost = "www.o2.co.uk";
+inline constexpr auto kDefaultOperatorHomePage = "http://www.o2.co.uk/";
+inline constexpr auto kDefaultProductHomePage = "http://www.zemble.co.uk/";
+inline constexpr auto kDefaultMessageBoardPage = "http://www.zemble.co.uk/board/";
+inline constexpr auto kDefaultGuestbookPage = "http://www.zemble.co.uk/guestbook/";
 
 } // namespace zemble

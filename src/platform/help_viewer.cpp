@@ -26,8 +26,8 @@ struct Entry {
 };
 
 QList<Entry> present_topics() {
-    static const char* const pages[] = {topics::main,  topics::contacts, topics::import,
-                                        topics::multiple, topics::prefs, topics::login,
+    static const char* const pages[] = {topics::main,     topics::contacts, topics::import,
+                                        topics::multiple, topics::prefs,    topics::login,
                                         topics::sendError};
     static const QRegularExpression titleTag(QStringLiteral("<title>(.*?)</title>"),
                                              QRegularExpression::CaseInsensitiveOption |
@@ -105,12 +105,10 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(browser_, &QTextBrowser::sourceChanged, this,
             [this](const QUrl& url) { current_ = url.fileName(); });
     connect(contentsButton, &QToolButton::clicked, this, &HelpViewer::showContents);
-    connect(contents_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        display(item->data(Qt::UserRole).toString());
-    });
-    connect(contents_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        display(item->data(Qt::UserRole).toString());
-    });
+    connect(contents_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { display(item->data(Qt::UserRole).toString()); });
+    connect(contents_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { display(item->data(Qt::UserRole).toString()); });
 }
 
 void HelpViewer::fillContents() {

@@ -21,7 +21,8 @@ template <class Service> Service& use() {
 // Installs a double for the lifetime of the guard.
 template <class Service> class ScopedService {
 public:
-    explicit ScopedService(Service* service) : previous_(ServiceSlot<Service>::overridden() ? &ServiceSlot<Service>::get() : nullptr) {
+    explicit ScopedService(Service* service)
+        : previous_(ServiceSlot<Service>::overridden() ? &ServiceSlot<Service>::get() : nullptr) {
         ServiceSlot<Service>::install(service);
     }
     ~ScopedService() { ServiceSlot<Service>::install(previous_); }

@@ -52,16 +52,17 @@ private slots:
         QString m146;
         for (int i = 0; i < 146; ++i)
             m146.append(QChar(u'a' + i % 26));
-        QTest::newRow("paid 146 clip") << m146 << 1 << "..."
-                                       << QStringList{m146.left(142) + "...", m146.mid(142)};
+        QTest::newRow("paid 146 clip")
+            << m146 << 1 << "..." << QStringList{m146.left(142) + "...", m146.mid(142)};
         const QString m287 = QString(142, u'a') + QString(145, u'b');
         QTest::newRow("paid 287 clip")
             << m287 << 1 << "..." << QStringList{QString(142, u'a') + "...", QString(145, u'b')};
         const QString m116 = QString(115, u'a') + "Z";
-        QTest::newRow("free 116 no clip") << m116 << 0 << "" << QStringList{QString(115, u'a'), "Z"};
+        QTest::newRow("free 116 no clip")
+            << m116 << 0 << "" << QStringList{QString(115, u'a'), "Z"};
         QTest::newRow("short message, clip never added") << "Hi" << 0 << "..." << QStringList{"Hi"};
-        QTest::newRow("line break counts two")
-            << QString(113, u'a') + "\r\nb" << 0 << "" << QStringList{QString(113, u'a') + "\r\n", "b"};
+        QTest::newRow("line break counts two") << QString(113, u'a') + "\r\nb" << 0 << ""
+                                               << QStringList{QString(113, u'a') + "\r\n", "b"};
     }
     void cut() {
         QFETCH(QString, message);

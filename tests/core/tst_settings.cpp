@@ -23,8 +23,8 @@ private slots:
         QTest::newRow("quitconfirm") << "quitconfirm" << QVariant("confirm") << "confirm";
         QTest::newRow("hidesplashscreen") << "hidesplashscreen" << QVariant("no") << "no";
         QTest::newRow("dontlogout") << "dontlogout" << QVariant("no") << "no";
-        QTest::newRow("portal host") << keys::portalHost << QVariant(kDefaultPortalHost)
-                                     << kDefaultPortalHost;
+        QTest::newRow("portal host")
+            << keys::portalHost << QVariant(kDefaultPortalHost) << kDefaultPortalHost;
         QTest::newRow("extra authorities") << keys::extraCaFile << QVariant("") << "";
     }
     void emptyStoreReadsDefaults() {
@@ -59,8 +59,8 @@ private slots:
         save_setting("wisppassword", scramble_password("secret"));
         const auto perms = QFile::permissions(store.path());
         QVERIFY(perms & QFile::ReadOwner);
-        QVERIFY(!(perms & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup |
-                           QFile::WriteOther)));
+        QVERIFY(!(perms &
+                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)));
     }
 
     void passwordSurvivesRestart() {
@@ -78,10 +78,14 @@ private slots:
     void scrambleKnownValues_data() {
         QTest::addColumn<QString>("plain");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("shifts 2,1,5,2") << "aaaa" << "cbfc";
-        QTest::newRow("wraps at the top") << "~~~" << "! $";
-        QTest::newRow("space") << " " << "\"";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("shifts 2,1,5,2") << "aaaa"
+                                        << "cbfc";
+        QTest::newRow("wraps at the top") << "~~~"
+                                          << "! $";
+        QTest::newRow("space") << " "
+                               << "\"";
     }
     void scrambleKnownValues() {
         QFETCH(QString, plain);

@@ -30,9 +30,7 @@ public:
 class RecordingPause final : public platform::PauseService {
 public:
     void block(int milliseconds) override { blocked.append(milliseconds); }
-    void processEventsThenBlock(int milliseconds) override {
-        afterEvents.append(milliseconds);
-    }
+    void processEventsThenBlock(int milliseconds) override { afterEvents.append(milliseconds); }
     QList<int> blocked;
     QList<int> afterEvents;
 };

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+
+namespace zemble {
+
+// Where the login dialog puts the caret when the Send command opens it.
+enum class LoginFocus { DialogDefault, Username, Password };
+
+// Windows of other folders that the compose window opens.  The application
+// shell fills these in at start-up; a command whose window is not provided
+// stays visibly disabled.
+struct ComposeWindows {
+    std::function<void()> showAddressBook; // To.. button
+    std::function<void()> showPreferences; // Edit > Preferences...
+    std::function<void()> showAbout;       // Help > About Zemble...
+    std::function<void(LoginFocus)> showLogin;
+    // Text of the preferences dialog's confirmation-number field (the dialog
+    // is created hidden when it does not exist yet).
+    std::function<QString()> confNumberFieldText;
+};
+
+} // namespace zemble
