@@ -1,0 +1,41 @@
+#include "session/browser_window.h"
+
+#include "platform/help.h"
+#include "ui_frmBrowser.h"
+
+#include <QCloseEvent>
+#include <QStyle>
+
+namespace zemble {
+
+BrowserWindow::BrowserWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::frmBrowser>()) {
+    ui_->setupUi(this);
+    ui_->picIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+    connect(ui_->cmdRetry, &QPushButton::clicked, this, [this] { choose(Retry); });
+    connect(ui_->cmdIgnore, &QPushButton::clicked, this, [this] { choose(Ignore); });
+    connect(ui_->cmdAbort, &QPushButton::clicked, this, [this] { choose(Abort); });
+    connect(ui_->cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+}
+
+BrowserWindow::~BrowserWindow() = default;
+
+void BrowserWindow::choose(Choice choice) {
+    choice_ = choice;
+    emit choiceMade(choice);
+}
+
+void BrowserWindow::cmdHelp_Click() {
+    platform::show_help_topic(QString::fromLatin1(platform::topics::sendError));
+}
+
+void BrowserWindow::closeEvent(QCloseEvent* event) {
+    // The window is kept for the next error; closing it from the frame while
+    // the user is asked gives up like Abort All.
+    event->ignore();
+    hide();
+    if (choice_ == None)
+        choose(Abort);
+}
+
+} // namespace zemble

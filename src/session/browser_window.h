@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class frmBrowser;
+}
+
+namespace zemble {
+
+// The error window shown when a request of the operator session went wrong:
+// the user chooses between Retry, Ignore Error and Abort All.  Closing it
+// from its frame counts as Abort All.
+class BrowserWindow : public QWidget {
+    Q_OBJECT
+public:
+    enum Choice : qint16 { None = -1, Retry = 1, Ignore = 2, Abort = 3 };
+
+    explicit BrowserWindow(QWidget* parent = nullptr);
+    ~BrowserWindow() override;
+
+    // The button chosen since the last reset; None while the user decides.
+    Choice error_choice() const { return choice_; }
+    void reset_choice() { choice_ = None; }
+
+signals:
+    void choiceMade(int choice);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void choose(Choice choice);
+    void cmdHelp_Click();
+
+    std::unique_ptr<Ui::frmBrowser> ui_;
+    Choice choice_ = None;
+};
+
+} // namespace zemble

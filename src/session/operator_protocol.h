@@ -1,0 +1,46 @@
+#pragma once
+
+#include "session/operator_site.h"
+#include "session/transport.h"
+
+#include <QString>
+
+namespace zemble {
+
+// The operator's web SMS site driven the way a browser would: log on through
+// the portal, read the quota from the SMS home page, send one message part
+// through the send form, log off.  Every request goes through the transport,
+// whose cookies carry the portal session between the calls.
+class OperatorProtocol final : public OperatorSite {
+public:
+    OperatorProtocol();
+
+    bool log_on(const QString& username, const QString& password) override;
+    bool check_quota() override;
+    bool send_part(const QString& number, const QString& text, bool paid) override;
+    bool log_off() override;
+
+    void unloadIE() override { transport_.unloadIE(); }
+    void cancel() override { transport_.cancel(); }
+    bool cancelled() const override { return transport_.cancelled(); }
+    void reset_cancel() override { transport_.reset_cancel(); }
+    void set_status_listener(std::function<void(const QString&)> listener) override {
+        transport_.set_status_listener(std::move(listener));
+    }
+
+    Transport& transport() { return transport_; }
+
+    // The body of the send form for one part, in the site's order.
+    static QString send_form(const QString& number, const QString& text, bool paid);
+    // The hidden-field start marker: `input type="hidden" name="`, the name
+    // and a double quote padded with spaces to 39 characters, `value="`.
+    static QString hidden_field_marker(const QString& field);
+    // The two quota figures of a home page, -1 where the page has none.
+    static qint16 free_quota_of(const QString& page);
+    static qint16 paid_quota_of(const QString& page);
+
+private:
+    Transport transport_;
+};
+
+} // namespace zemble

@@ -1,0 +1,34 @@
+#include "support/page_display_double.h"
+
+namespace zemble::test {
+
+void RecordingPageDisplay::open() {
+    calls.append(QStringLiteral("open"));
+    if (open_)
+        return;
+    ++opens;
+    open_ = true;
+    visible_ = true;
+}
+
+void RecordingPageDisplay::showPage(const QString& html) {
+    calls.append(QStringLiteral("page"));
+    if (open_)
+        pages.append(html);
+}
+
+void RecordingPageDisplay::hide() {
+    calls.append(QStringLiteral("hide"));
+    ++hides;
+    visible_ = false;
+}
+
+void RecordingPageDisplay::close() {
+    calls.append(QStringLiteral("close"));
+    if (open_)
+        ++closes;
+    open_ = false;
+    visible_ = false;
+}
+
+} // namespace zemble::test
