@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
+
 namespace zemble {
 
 // The one address book in memory: parallel lists of names and numbers
@@ -38,6 +40,14 @@ bool add_contact(const QString& name, const QString& number, bool check_duplicat
 void set_contact(qint16 index, const QString& name, const QString& number);
 void delete_contact(qint16 index);
 QString lookup_contact(const QString& text);
+
+// Writes the store's entries in the file's form (Windows-1252, "name;number"
+// and CR LF per entry, entries with an empty name or number left out).
+// False when the device refused a write.
+bool write_contacts(QIODevice& device);
+
+// The path of the main file ("zemble_contacts.txt") or of the backup.
+QString contacts_file_path(bool backup);
 
 // A name as the file can hold it: ";" becomes "," and a line break a space.
 QString storable_contact_name(const QString& name);
