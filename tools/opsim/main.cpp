@@ -1,0 +1,173 @@
+// zemble-opsim: plays the operator's web SMS site on 127.0.0.1 so that the
+// program can be tested end to end without the real site.
+
+#include "server.h"
+#include "site.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
+int fail(const QString& why) {
+    std::fprintf(stderr, "zemble-opsim: %s\n", qPrintable(why));
+    return 2;
+}
+
+bool readPort(const QString& text, quint16* port) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 0 || value > 65535)
+        return false;
+    *port = quint16(value);
+    return true;
+}
+
+// "KIND:COUNT:DELAY_MS:PATH"; the path comes last because it may hold colons.
+bool parseFault(const QString& spec, QString* path, opsim::Fault* fault) {
+    const QStringList parts = spec.split(QLatin1Char(':'));
+    if (parts.size() < 4)
+        return false;
+    bool okCount = false;
+    bool okDelay = false;
+    fault->kind = parts[0];
+    fault->count = parts[1].toInt(&okCount);
+    fault->delayMs = parts[2].toInt(&okDelay);
+    *path = parts.mid(3).join(QLatin1Char(':'));
+    return okCount && okDelay && fault->count >= 1 && fault->delayMs >= 0 &&
+           opsim::isFaultKind(fault->kind) && path->startsWith(QLatin1Char('/'));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zemble-opsim"));
+
+    QCommandLineParser cli;
+    cli.setApplicationDescription(
+        QStringLiteral("Plays the operator's web SMS site on 127.0.0.1 for tests."));
+    cli.addHelpOption();
+    const QCommandLineOption httpsPortOption(QStringLiteral("https-port"),
+                                             QStringLiteral("HTTPS port (0: any free port)."),
+                                             QStringLiteral("port"), QStringLiteral("0"));
+    const QCommandLineOption httpPortOption(QStringLiteral("http-port"),
+                                            QStringLiteral("HTTP port (0: any free port)."),
+                                            QStringLiteral("port"), QStringLiteral("0"));
+    const QCommandLineOption accountsOption(
+        QStringLiteral("accounts"),
+        QStringLiteral("File of accounts, one user;password;firstname;free;paid a line."),
+        QStringLiteral("file"));
+    const QCommandLineOption accountOption(
+        QStringLiteral("account"),
+        QStringLiteral("One account: user;password;firstname;free;paid."), QStringLiteral("spec"));
+    const QCommandLineOption outboxOption(QStringLiteral("outbox"),
+                                          QStringLiteral("Append every accepted text here."),
+                                          QStringLiteral("file"));
+    const QCommandLineOption requestsOption(QStringLiteral("requests"),
+                                            QStringLiteral("Append every request here."),
+                                            QStringLiteral("file"));
+    const QCommandLineOption untrustedOption(
+        QStringLiteral("untrusted-cert"),
+        QStringLiteral("Serve HTTPS with a self-signed certificate no one trusts."));
+    const QCommandLineOption faultOption(
+        QStringLiteral("fault"),
+        QStringLiteral("Arm a fault: KIND:COUNT:DELAY_MS:PATH (kinds slow, drop, http500, "
+                       "blank, wrongpage)."),
+        QStringLiteral("spec"));
+    cli.addOptions({httpsPortOption, httpPortOption, accountsOption, accountOption, outboxOption,
+                    requestsOption, untrustedOption, faultOption});
+    cli.process(app);
+
+    opsim::Server::Options options;
+    if (!readPort(cli.value(httpsPortOption), &options.httpsPort) ||
+        !readPort(cli.value(httpPortOption), &options.httpPort))
+        return fail(QStringLiteral("a port must be a number from 0 to 65535"));
+    options.untrustedCertificate = cli.isSet(untrustedOption);
+    options.outboxPath = cli.value(outboxOption);
+    options.requestsPath = cli.value(requestsOption);
+
+    QList<opsim::Account> accounts;
+    QString why;
+    if (cli.isSet(accountsOption)) {
+        QFile file(cli.value(accountsOption));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return fail(QStringLiteral("cannot read %1").arg(file.fileName()));
+        QTextStream in(&file);
+        int lineNumber = 0;
+        while (!in.atEnd()) {
+            const QString line = in.readLine();
+            ++lineNumber;
+            if (line.trimmed().isEmpty() || line.trimmed().startsWith(QLatin1Char('#')))
+                continue;
+            opsim::Account a;
+            if (!opsim::parseAccount(line, &a, &why))
+                return fail(
+                    QStringLiteral("%1 line %2: %3").arg(file.fileName()).arg(lineNumber).arg(why));
+            accounts.append(a);
+        }
+    }
+    for (const QString& spec : cli.values(accountOption)) {
+        opsim::Account a;
+        if (!opsim::parseAccount(spec, &a, &why))
+            return fail(QStringLiteral("--account %1: %2").arg(spec, why));
+        accounts.append(a);
+    }
+
+    opsim::Server server(options);
+    if (!server.start(&why))
+        return fail(why);
+    for (const opsim::Account& a : accounts)
+        server.site()->addAccount(a);
+    for (const QString& spec : cli.values(faultOption)) {
+        QString path;
+        opsim::Fault fault;
+        if (!parseFault(spec, &path, &fault))
+            return fail(QStringLiteral("--fault %1: expected KIND:COUNT:DELAY_MS:PATH").arg(spec));
+        server.setFault(path, fault);
+    }
+
+    // SIGTERM and SIGINT end the event loop; the files are flushed line by
+    // line already and closed on the way out.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return fail(QStringLiteral("no socket pair for signals"));
+    QSocketNotifier notifier(signalPipe[1], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const QByteArray ready =
+        QJsonDocument(QJsonObject{{QStringLiteral("https_port"), int(server.httpsPort())},
+                                  {QStringLiteral("http_port"), int(server.httpPort())}})
+            .toJson(QJsonDocument::Compact);
+    std::fwrite(ready.constData(), 1, size_t(ready.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+
+    return app.exec();
+}
