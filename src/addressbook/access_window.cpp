@@ -1,0 +1,53 @@
+#include "addressbook/access_window.h"
+
+#include "ui_frmAccess.h"
+
+#include <QCloseEvent>
+
+namespace zemble {
+
+AccessWindow::AccessWindow(QWidget* parent) : QDialog(parent), ui_(new Ui::frmAccess) {
+    ui_->setupUi(this);
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &AccessWindow::cmdCancel_Click);
+}
+
+AccessWindow::~AccessWindow() = default;
+
+void AccessWindow::begin() {
+    report(0, 0);
+    accesscancel = false;
+    ui_->cmdCancel->setText(QStringLiteral("Cancel"));
+    show();
+    raise();
+}
+
+void AccessWindow::report(int examined, int added) {
+    ui_->lblStatus->setText(import_progress_text(examined, added));
+}
+
+void AccessWindow::end() {
+    hide();
+}
+
+void AccessWindow::cmdCancel_Click() {
+    ui_->cmdCancel->setText(QStringLiteral("Cancelling.."));
+    accesscancel = true;
+}
+
+void AccessWindow::reject() {
+    // Esc acts as the Cancel button and never closes the window by itself.
+    cmdCancel_Click();
+}
+
+void AccessWindow::closeEvent(QCloseEvent* event) {
+    // Closing from the frame while an import runs asks it to stop; the window
+    // goes away when the import ends.
+    if (isVisible()) {
+        cmdCancel_Click();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+} // namespace zemble

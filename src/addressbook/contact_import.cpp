@@ -1,0 +1,234 @@
+#include "addressbook/contact_import.h"
+
+#include "addressbook/contact_store.h"
+#include "addressbook/csv_import.h"
+#include "core/phone.h"
+#include "platform/contacts_source.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/pause.h"
+#include "platform/service.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+namespace zemble {
+namespace {
+
+constexpr int kRecordPauseMs = 100;
+constexpr int kEndPauseMs = 500;
+// Within one long line, window events are handled this often (in characters)
+// so that the Cancel button can run before the line is finished.
+constexpr int kCharactersBetweenEvents = 4096;
+
+void process_events() {
+    QCoreApplication::processEvents();
+}
+
+QString property(platform::ContactsSourceService& source, const char* name) {
+    return source.itemProperty(QString::fromLatin1(name));
+}
+
+// An overwrite starts from an empty address book; the slots keep their
+// capacity and hold empty strings, as after deleting every entry.
+void empty_address_book() {
+    ContactStore& store = contacts();
+    for (QString& name : store.names)
+        name.clear();
+    for (QString& number : store.numbers)
+        number.clear();
+    store.count = 0;
+}
+
+void tell_unreachable_contacts() {
+    platform::message_box(QStringLiteral("Contacts error"),
+                          QStringLiteral("Zemble was unable to access your contacts. This is "
+                                         "probably because you don't have Outlook installed.") +
+                              QStringLiteral("\r\n\r\n"),
+                          platform::Icon::Information);
+}
+
+void tell_unreadable_file(const QString& path, const QString& reason) {
+    platform::message_box(
+        QStringLiteral("Contacts error"),
+        platform::crlf_lines({QStringLiteral("Zemble was unable to open the contacts file"),
+                              QDir::toNativeSeparators(path), reason,
+                              QStringLiteral("Your address book has not been changed.")}),
+        platform::Icon::Information);
+}
+
+void tell_complete() {
+    platform::message_box(
+        QStringLiteral("Backup information"),
+        platform::crlf_lines(
+            {QStringLiteral("Import complete."), QString(),
+             QStringLiteral("Your previous address book has been backed up to "
+                            "'zemble_contacts.bak'."),
+             QStringLiteral("If you wish to go to the backup, close Zemble, rename this to "
+                            "'zemble_contacts.txt'"),
+             QStringLiteral("and then re-run Zemble.")}),
+        platform::Icon::Information);
+}
+
+// Adds one record by the name rule; true when the address book took it.
+bool add_record(const QString& last, const QString& first, const QString& mobile, bool append) {
+    const QString number = normalise_number(mobile);
+    const QString name = import_contact_name(last, first);
+    return !number.isEmpty() && !name.isEmpty() && add_contact(name, number, append);
+}
+
+// Backs the address book up and, for an overwrite, empties it.  False when
+// the backup could not be written (the store has told the user why).
+bool prepare_address_book(bool append) {
+    if (!save_contacts(true))
+        return false;
+    if (!append)
+        empty_address_book();
+    return true;
+}
+
+void walk_direct_items(platform::ContactsSourceService& source, bool append,
+                       ImportProgress& progress, ImportResult& result) {
+    while (source.nextItem()) {
+        if (progress.cancelRequested()) {
+            result.cancelled = true;
+            return;
+        }
+        const QString mobile = property(source, platform::contact_properties::mobile);
+        if (!mobile.isEmpty()) {
+            const QString last = property(source, platform::contact_properties::lastName);
+            const QString first = property(source, platform::contact_properties::firstName);
+            if (add_record(last, first, mobile, append))
+                ++result.added;
+            if (progress.cancelRequested()) {
+                result.cancelled = true;
+                return;
+            }
+        }
+        ++result.examined;
+        progress.report(result.examined, result.added);
+        process_events();
+        if (progress.cancelRequested()) {
+            result.cancelled = true;
+            return;
+        }
+        process_events();
+        platform::pause_blocking(kRecordPauseMs);
+        process_events();
+    }
+}
+
+void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, ImportResult& result) {
+    CsvLineReader reader(file);
+    if (!reader.atEnd())
+        reader.readLine(); // the header line names the columns; their places are fixed
+    int sinceEvents = 0;
+    const CsvStopCheck stop = [&]() {
+        if (++sinceEvents >= kCharactersBetweenEvents) {
+            sinceEvents = 0;
+            process_events();
+        }
+        return progress.cancelRequested();
+    };
+    CsvFields fields;
+    while (!reader.atEnd()) {
+        const QString line = reader.readLine();
+        if (!split_csv_line(line, fields, stop)) {
+            result.cancelled = true;
+            return;
+        }
+        const QString& mobile = fields[kCsvMobile];
+        const QString& last = fields[kCsvLastName];
+        if (!mobile.isEmpty() && !last.isEmpty()) {
+            if (add_record(last, fields[kCsvFirstName], mobile, append))
+                ++result.added;
+            if (progress.cancelRequested()) {
+                result.cancelled = true;
+                return;
+            }
+        }
+        ++result.examined;
+        progress.report(result.examined, result.added);
+        process_events();
+        sinceEvents = 0;
+        platform::pause_blocking(kRecordPauseMs);
+        if (progress.cancelRequested()) {
+            result.cancelled = true;
+            return;
+        }
+    }
+}
+
+ImportResult import_csv(bool append, ImportProgress& progress) {
+    ImportResult result;
+    const QString path = platform::choose_open_file(
+        QStringLiteral("Open"), QStringLiteral("Comma separated files (*.csv)|*.csv"));
+    if (path.isEmpty())
+        return result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        tell_unreadable_file(path, file.errorString());
+        result.outcome = ImportResult::Outcome::Unreachable;
+        return result;
+    }
+    if (!prepare_address_book(append)) {
+        result.outcome = ImportResult::Outcome::BackupFailed;
+        return result;
+    }
+    result.outcome = ImportResult::Outcome::Finished;
+    progress.begin();
+    walk_csv_lines(file, append, progress, result);
+    file.close();
+    platform::pause_blocking(kEndPauseMs);
+    progress.end();
+    return result;
+}
+
+ImportResult import_direct(bool append, ImportProgress& progress) {
+    ImportResult result;
+    auto& source = platform::use<platform::ContactsSourceService>();
+    progress.begin();
+    if (!source.connect()) {
+        source.release();
+        progress.end();
+        tell_unreachable_contacts();
+        result.outcome = ImportResult::Outcome::Unreachable;
+        return result;
+    }
+    if (!prepare_address_book(append)) {
+        source.release();
+        progress.end();
+        result.outcome = ImportResult::Outcome::BackupFailed;
+        return result;
+    }
+    result.outcome = ImportResult::Outcome::Finished;
+    walk_direct_items(source, append, progress, result);
+    source.release();
+    platform::pause_blocking(kEndPauseMs);
+    progress.end();
+    return result;
+}
+
+} // namespace
+
+QString import_progress_text(int examined, int added) {
+    return QStringLiteral("Accessing contacts list ... (%1 found, %2 added)")
+        .arg(examined)
+        .arg(added);
+}
+
+ImportResult import_contacts(ImportSource source, bool append, ImportProgress& progress) {
+    ImportResult result = source == ImportSource::Direct ? import_direct(append, progress)
+                                                         : import_csv(append, progress);
+    if (result.outcome != ImportResult::Outcome::Finished)
+        return result;
+    result.saved = save_contacts(false);
+    // A save that failed has been told to the user; the imported entries
+    // stay in memory, but the import is not called complete.
+    if (result.saved)
+        tell_complete();
+    return result;
+}
+
+} // namespace zemble

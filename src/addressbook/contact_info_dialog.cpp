@@ -1,0 +1,117 @@
+#include "addressbook/contact_info_dialog.h"
+
+#include "addressbook/contact_store.h"
+#include "core/phone.h"
+#include "platform/message_box.h"
+#include "ui_frmContactInfo.h"
+
+#include <QCloseEvent>
+
+namespace zemble {
+
+QString trim_spaces(const QString& text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ')
+        ++start;
+    while (end > start && text[end - 1] == u' ')
+        --end;
+    return text.mid(start, end - start);
+}
+
+ContactInfoDialog::ContactInfoDialog(Owner owner, QWidget* parent)
+    : QDialog(parent), ui_(new Ui::frmContactInfo), owner_(std::move(owner)) {
+    ui_->setupUi(this);
+    connect(ui_->cmdOk, &QPushButton::clicked, this, &ContactInfoDialog::cmdOk_Click);
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &ContactInfoDialog::cmdCancel_Click);
+    connect(ui_->txtSurname, &QLineEdit::editingFinished, this,
+            [this] { leaveName(ui_->txtSurname); });
+    connect(ui_->txtForename, &QLineEdit::editingFinished, this,
+            [this] { leaveName(ui_->txtForename); });
+    connect(ui_->txtNumber, &QLineEdit::editingFinished, this, &ContactInfoDialog::leaveNumber);
+}
+
+ContactInfoDialog::~ContactInfoDialog() = default;
+
+QLineEdit* ContactInfoDialog::txtSurname() const {
+    return ui_->txtSurname;
+}
+QLineEdit* ContactInfoDialog::txtForename() const {
+    return ui_->txtForename;
+}
+QLineEdit* ContactInfoDialog::txtNumber() const {
+    return ui_->txtNumber;
+}
+
+void ContactInfoDialog::leaveName(QLineEdit* field) {
+    const QString trimmed = trim_spaces(field->text());
+    if (trimmed != field->text())
+        field->setText(trimmed);
+}
+
+void ContactInfoDialog::leaveNumber() {
+    const QString normal = normalise_number(ui_->txtNumber->text());
+    if (normal != ui_->txtNumber->text())
+        ui_->txtNumber->setText(normal);
+}
+
+void ContactInfoDialog::emptyFields() {
+    ui_->txtSurname->clear();
+    ui_->txtForename->clear();
+    ui_->txtNumber->clear();
+}
+
+void ContactInfoDialog::cmdOk_Click() {
+    // Enter pressed inside a field reaches here before the field is left.
+    leaveName(ui_->txtSurname);
+    leaveName(ui_->txtForename);
+    leaveNumber();
+    if (ui_->txtNumber->text().isEmpty()) {
+        platform::message_box(QStringLiteral("Missing data"),
+                              QStringLiteral("You need to enter a valid UK mobile phonenumber"),
+                              platform::Icon::Information);
+        return;
+    }
+    if (ui_->txtSurname->text().isEmpty() && ui_->txtForename->text().isEmpty()) {
+        platform::message_box(QStringLiteral("Missing data"),
+                              QStringLiteral("You need to enter a name for this entry"),
+                              platform::Icon::Information);
+        return;
+    }
+    if (ui_->txtSurname->text().isEmpty()) {
+        ui_->txtSurname->setText(ui_->txtForename->text());
+        ui_->txtForename->clear();
+    }
+    QString name = ui_->txtSurname->text();
+    if (!ui_->txtForename->text().isEmpty())
+        name += QStringLiteral(", ") + ui_->txtForename->text();
+    set_contact(modifyid, name, ui_->txtNumber->text());
+    save_contacts(false);
+    hide();
+    if (owner_.stored)
+        owner_.stored();
+}
+
+void ContactInfoDialog::cmdCancel_Click() {
+    hide();
+    emptyFields();
+    if (owner_.cancelled)
+        owner_.cancelled();
+}
+
+void ContactInfoDialog::reject() {
+    // Esc is the Cancel button.
+    cmdCancel_Click();
+}
+
+void ContactInfoDialog::closeEvent(QCloseEvent* event) {
+    event->accept();
+    const bool wasVisible = isVisible();
+    hide();
+    emptyFields();
+    if (wasVisible && owner_.cancelled)
+        owner_.cancelled();
+    deleteLater();
+}
+
+} // namespace zemble

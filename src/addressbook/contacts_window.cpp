@@ -1,0 +1,360 @@
+#include "addressbook/contacts_window.h"
+
+#include "addressbook/contact_info_dialog.h"
+#include "addressbook/contact_store.h"
+#include "addressbook/import_window.h"
+#include "core/compose_host.h"
+#include "core/message_parts.h"
+#include "core/phone.h"
+#include "platform/help.h"
+#include "platform/message_box.h"
+#include "ui_frmContacts.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSet>
+#include <algorithm>
+
+namespace zemble {
+namespace {
+
+const QString kSeparator = QStringLiteral(" ; ");
+
+void tell_select_one() {
+    platform::message_box(QStringLiteral("Edit contact"),
+                          QStringLiteral("To perform this action, please select only 1 item "
+                                         "from the list"),
+                          platform::Icon::Exclamation);
+}
+
+int find_contact(const QString& name) {
+    const ContactStore& store = contacts();
+    for (int i = 0; i < store.count; ++i) {
+        if (store.names.at(i) == name)
+            return i;
+    }
+    return -1;
+}
+
+bool is_activation_key(QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
+} // namespace
+
+bool less_ignoring_case(const QString& a, const QString& b) {
+    const int order = QString::compare(a, b, Qt::CaseInsensitive);
+    if (order != 0)
+        return order < 0;
+    // Names equal but for letter case keep one fixed order.
+    return QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
+void fill_sorted(QListWidget* list, QStringList texts) {
+    std::sort(texts.begin(), texts.end(), less_ignoring_case);
+    list->clear();
+    list->addItems(texts);
+}
+
+void insert_sorted(QListWidget* list, const QString& text) {
+    // After every item that does not sort behind the new one.
+    int low = 0;
+    int high = list->count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (less_ignoring_case(text, list->item(middle)->text()))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    list->insertItem(low, text);
+}
+
+ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
+    : QDialog(parent), ui_(new Ui::frmContacts), host_(host) {
+    ui_->setupUi(this);
+    connect(ui_->cmdAdd, &QPushButton::clicked, this, &ContactsWindow::cmdAdd_Click);
+    connect(ui_->cmdRemove, &QPushButton::clicked, this, &ContactsWindow::cmdRemove_Click);
+    connect(ui_->cmdNew, &QPushButton::clicked, this, &ContactsWindow::cmdNew_Click);
+    connect(ui_->cmdEdit, &QPushButton::clicked, this, &ContactsWindow::cmdEdit_Click);
+    connect(ui_->cmdDelete, &QPushButton::clicked, this, &ContactsWindow::cmdDelete_Click);
+    connect(ui_->cmdUpdate, &QPushButton::clicked, this, &ContactsWindow::cmdUpdate_Click);
+    connect(ui_->cmdOk, &QPushButton::clicked, this, &ContactsWindow::cmdOk_Click);
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &ContactsWindow::cmdCancel_Click);
+    connect(ui_->cmdHelp, &QPushButton::clicked, this, &ContactsWindow::cmdHelp_Click);
+    connect(ui_->lstContacts, &QListWidget::itemDoubleClicked, this, &ContactsWindow::cmdAdd_Click);
+    connect(ui_->lstReceps, &QListWidget::itemDoubleClicked, this,
+            &ContactsWindow::cmdRemove_Click);
+    // Every change of selection, by mouse or keyboard, refreshes the buttons.
+    connect(ui_->lstContacts, &QListWidget::itemSelectionChanged, this, [this] {
+        update_buttons();
+        update_contacts_label();
+    });
+    connect(ui_->lstReceps, &QListWidget::itemSelectionChanged, this,
+            &ContactsWindow::update_buttons);
+    ui_->lstContacts->installEventFilter(this);
+    ui_->lstReceps->installEventFilter(this);
+    update_buttons();
+}
+
+ContactsWindow::~ContactsWindow() {
+    delete info_.data();
+    delete import_.data();
+}
+
+void ContactsWindow::Main(bool poprecips) {
+    const ContactStore& store = contacts();
+    fill_sorted(ui_->lstContacts, store.names.mid(0, store.count));
+    if (poprecips) {
+        ui_->lstReceps->clear();
+        ui_->lblNum->setText(QStringLiteral("0 recipients"));
+        QStringList pieces = host_.toText().split(kSeparator);
+        pieces.removeAll(QString());
+        fill_sorted(ui_->lstReceps, pieces);
+    }
+    setRecipientCount();
+    update_buttons();
+    update_contacts_label();
+}
+
+bool ContactsWindow::is_in_receps(const QString& search) const {
+    for (int i = 0; i < ui_->lstReceps->count(); ++i) {
+        if (QString::compare(ui_->lstReceps->item(i)->text(), search, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+void ContactsWindow::update_buttons() {
+    ui_->cmdAdd->setEnabled(!ui_->lstContacts->selectedItems().isEmpty());
+    ui_->cmdRemove->setEnabled(!ui_->lstReceps->selectedItems().isEmpty());
+}
+
+void ContactsWindow::update_contacts_label() {
+    const auto selected = qint16(ui_->lstContacts->selectedItems().size());
+    const qint16 count = contacts().count;
+    ui_->lblContacts->setText(
+        QStringLiteral("%1 contact%2 (%3 selected)").arg(count).arg(plural_s(count)).arg(selected));
+    ui_->cmdEdit->setEnabled(selected != 0);
+    ui_->cmdDelete->setEnabled(selected != 0);
+}
+
+void ContactsWindow::setRecipientCount() {
+    const auto count = qint16(ui_->lstReceps->count());
+    ui_->lblNum->setText(QStringLiteral("%1 recipient%2").arg(count).arg(plural_s(count)));
+}
+
+void ContactsWindow::cmdAdd_Click() {
+    QListWidget* list = ui_->lstContacts;
+    if (list->currentRow() == -1)
+        return;
+    // The recipients as compared ignoring letter case, kept up to date while
+    // adding so that a large selection is not compared item by item.
+    QSet<QString> listed;
+    for (int i = 0; i < ui_->lstReceps->count(); ++i)
+        listed.insert(ui_->lstReceps->item(i)->text().toCaseFolded());
+    ui_->lstReceps->setUpdatesEnabled(false);
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        if (!item->isSelected())
+            continue;
+        const QString folded = item->text().toCaseFolded();
+        if (!listed.contains(folded)) {
+            insert_sorted(ui_->lstReceps, item->text());
+            listed.insert(folded);
+        }
+    }
+    ui_->lstReceps->setUpdatesEnabled(true);
+    list->clearSelection();
+    setRecipientCount();
+    update_buttons();
+    update_contacts_label();
+}
+
+void ContactsWindow::cmdRemove_Click() {
+    QListWidget* list = ui_->lstReceps;
+    if (list->currentRow() == -1)
+        return;
+    for (int i = 0; i < list->count();) {
+        if (list->item(i)->isSelected())
+            delete list->takeItem(i);
+        else
+            ++i;
+    }
+    setRecipientCount();
+    update_buttons();
+}
+
+ContactInfoDialog& ContactsWindow::detailsDialog() {
+    if (!info_) {
+        ContactInfoDialog::Owner owner;
+        owner.stored = [this] {
+            setEnabled(true);
+            Main(false);
+            comeBack();
+        };
+        owner.cancelled = [this] {
+            show();
+            comeBack();
+            setEnabled(true);
+        };
+        info_ = new ContactInfoDialog(std::move(owner));
+    }
+    return *info_;
+}
+
+void ContactsWindow::cmdNew_Click() {
+    ContactInfoDialog& dialog = detailsDialog();
+    dialog.setWindowTitle(QStringLiteral("New details"));
+    dialog.txtSurname()->clear();
+    dialog.txtForename()->clear();
+    dialog.txtNumber()->clear();
+    dialog.show();
+    dialog.modifyid = -1;
+    dialog.txtSurname()->setFocus();
+    setEnabled(false);
+}
+
+int ContactsWindow::singleSelectedContact() {
+    if (ui_->lstContacts->currentRow() == -1)
+        return -1;
+    const QList<QListWidgetItem*> selected = ui_->lstContacts->selectedItems();
+    if (selected.size() != 1) {
+        tell_select_one();
+        return -1;
+    }
+    // The highlighted entry is the one acted on, wherever the focus sits.
+    return find_contact(selected.first()->text());
+}
+
+void ContactsWindow::cmdEdit_Click() {
+    const int index = singleSelectedContact();
+    if (index < 0)
+        return;
+    const ContactStore& store = contacts();
+    const QStringList pieces = store.names.at(index).split(u',');
+    ContactInfoDialog& dialog = detailsDialog();
+    dialog.txtSurname()->setText(trim_spaces(pieces.at(0)));
+    dialog.txtForename()->setText(pieces.size() > 1 ? trim_spaces(pieces.at(1)) : QString());
+    dialog.txtNumber()->setText(normalise_number(store.numbers.at(index)));
+    dialog.setWindowTitle(QStringLiteral("Edit details"));
+    dialog.modifyid = qint16(index);
+    dialog.show();
+    dialog.txtSurname()->setFocus();
+    setEnabled(false);
+}
+
+void ContactsWindow::cmdDelete_Click() {
+    const int index = singleSelectedContact();
+    if (index < 0)
+        return;
+    const ContactStore& store = contacts();
+    const QString text =
+        platform::crlf_lines({QStringLiteral("Are you really sure you want to delete this entry?"),
+                              QString(), QStringLiteral("Name :  ") + store.names.at(index),
+                              QStringLiteral("Number :  ") + store.numbers.at(index)});
+    if (platform::message_box(QStringLiteral("Delete confirmation"), text, platform::Icon::Question,
+                              platform::Buttons::YesNo) == platform::Answer::No)
+        return;
+    delete_contact(qint16(index));
+    Main(false);
+}
+
+void ContactsWindow::cmdUpdate_Click() {
+    setEnabled(false);
+    if (!import_) {
+        import_ = new ImportWindow([this] {
+            setEnabled(true);
+            comeBack();
+            Main(false);
+        });
+    }
+    import_->show();
+    import_->raise();
+    import_->activateWindow();
+}
+
+void ContactsWindow::cmdOk_Click() {
+    QStringList chosen;
+    chosen.reserve(ui_->lstReceps->count());
+    for (int i = 0; i < ui_->lstReceps->count(); ++i)
+        chosen.append(ui_->lstReceps->item(i)->text());
+    host_.setToText(chosen.join(kSeparator));
+    hide();
+    giveBackCompose();
+}
+
+void ContactsWindow::cmdCancel_Click() {
+    hide();
+    giveBackCompose();
+}
+
+void ContactsWindow::cmdHelp_Click() {
+    platform::show_help_topic(QString::fromLatin1(platform::topics::contacts));
+}
+
+void ContactsWindow::giveBackCompose() {
+    host_.setComposeEnabled(true);
+    host_.bringComposeToFront();
+    host_.updateStatusBar();
+}
+
+void ContactsWindow::comeBack() {
+    raise();
+    activateWindow();
+}
+
+bool ContactsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (is_activation_key(event)) {
+        if (watched == ui_->lstContacts) {
+            cmdAdd_Click();
+            return true;
+        }
+        if (watched == ui_->lstReceps) {
+            cmdRemove_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ContactsWindow::reject() {
+    // Esc is not a shortcut of this window.
+}
+
+void ContactsWindow::closeEvent(QCloseEvent* event) {
+    // While the details dialog or the import window is open this window is
+    // disabled and stays until that one has finished.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const bool wasVisible = isVisible();
+    hide();
+    if (wasVisible)
+        giveBackCompose();
+    deleteLater();
+}
+
+AddressBook::AddressBook(ComposeHost& host) : host_(host) {}
+
+AddressBook::~AddressBook() {
+    delete window_.data();
+}
+
+void AddressBook::show() {
+    if (!window_)
+        window_ = new ContactsWindow(host_);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    host_.setComposeEnabled(false);
+    window_->Main(true);
+}
+
+} // namespace zemble

@@ -1,0 +1,88 @@
+#include "addressbook/import_window.h"
+
+#include "addressbook/access_window.h"
+#include "platform/help.h"
+#include "ui_frmImport.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace zemble {
+
+ImportWindow::ImportWindow(std::function<void()> closed, QWidget* parent)
+    : QDialog(parent), ui_(new Ui::frmImport), access_(new AccessWindow),
+      closed_(std::move(closed)) {
+    ui_->setupUi(this);
+    connect(ui_->cmdOk, &QPushButton::clicked, this, &ImportWindow::cmdOk_Click);
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &ImportWindow::cmdCancel_Click);
+    connect(ui_->cmdHelp, &QPushButton::clicked, this, &ImportWindow::cmdHelp_Click);
+    connect(ui_->lstImport, &QListWidget::itemDoubleClicked, this, &ImportWindow::cmdOk_Click);
+    ui_->lstImport->installEventFilter(this);
+}
+
+ImportWindow::~ImportWindow() = default;
+
+void ImportWindow::cmdOk_Click() {
+    // A second OK while an import runs (its loop handles window events) must
+    // not start another import inside the first.
+    if (running_)
+        return;
+    const QList<QListWidgetItem*> chosen = ui_->lstImport->selectedItems();
+    if (chosen.isEmpty())
+        return;
+    const auto source = static_cast<ImportSource>(ui_->lstImport->row(chosen.first()));
+    const bool append = ui_->optAppend->isChecked();
+
+    running_ = true;
+    setEnabled(false);
+    last_ = import_contacts(source, append, *access_);
+    setEnabled(true);
+    running_ = false;
+
+    // A cancelled file chooser leaves the options open for another try.
+    if (last_.outcome == ImportResult::Outcome::NotStarted)
+        return;
+    cmdCancel_Click();
+}
+
+void ImportWindow::cmdCancel_Click() {
+    if (running_)
+        return;
+    hide();
+    if (closed_)
+        closed_();
+}
+
+void ImportWindow::cmdHelp_Click() {
+    platform::show_help_topic(QString::fromLatin1(platform::topics::import));
+}
+
+bool ImportWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->lstImport && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            cmdOk_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ImportWindow::reject() {
+    // Esc is not a shortcut of this window.
+}
+
+void ImportWindow::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const bool wasVisible = isVisible();
+    hide();
+    if (wasVisible && closed_)
+        closed_();
+    deleteLater();
+}
+
+} // namespace zemble
