@@ -192,10 +192,12 @@ int OpSim::control(const QString& pathAndQuery, QByteArray* body) const {
 }
 
 bool OpSim::setFault(const QString& path, const QString& kind, int count, int delayMs) {
-    return control(QStringLiteral("/_opsim/fault?path=%1&kind=%2&count=%3&delay_ms=%4")
-                       .arg(encoded(path), encoded(kind))
-                       .arg(count)
-                       .arg(delayMs)) == 200;
+    // Joined piece by piece: an encoded path holds "%2F", which arg() would take
+    // for a placeholder.
+    return control(QStringLiteral("/_opsim/fault?path=") + encoded(path) +
+                   QStringLiteral("&kind=") + encoded(kind) + QStringLiteral("&count=") +
+                   QString::number(count) + QStringLiteral("&delay_ms=") +
+                   QString::number(delayMs)) == 200;
 }
 
 bool OpSim::reset() {
@@ -210,10 +212,9 @@ QJsonObject OpSim::quota(const QString& user) const {
 }
 
 bool OpSim::setQuota(const QString& user, int free, int paid) {
-    return control(QStringLiteral("/_opsim/setquota?user=%1&free=%2&paid=%3")
-                       .arg(encoded(user))
-                       .arg(free)
-                       .arg(paid)) == 200;
+    return control(QStringLiteral("/_opsim/setquota?user=") + encoded(user) +
+                   QStringLiteral("&free=") + QString::number(free) + QStringLiteral("&paid=") +
+                   QString::number(paid)) == 200;
 }
 
 bool OpSim::endSessions() {
