@@ -11,6 +11,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace zemble {
 namespace {
 
@@ -119,25 +121,27 @@ void load_contacts() {
 
 bool write_contacts(QIODevice& device) {
     const ContactStore& store = contacts();
-    QByteArray chunk;
-    constexpr qsizetype kChunk = 64 * 1024;
-    chunk.reserve(kChunk + 512);
+    // Lines are gathered into chunks and converted and written a chunk at a
+    // time: few large writes instead of one per entry.
+    constexpr qsizetype kChunk = 32 * 1024;
+    QString chunk;
+    chunk.reserve(kChunk + 1024);
     auto flush = [&]() {
         if (chunk.isEmpty())
             return true;
-        const bool written = device.write(chunk) == chunk.size();
+        const QByteArray bytes = to_cp1252(chunk);
         chunk.clear();
-        return written;
+        return device.write(bytes) == bytes.size();
     };
     for (int i = 0; i < store.count; ++i) {
         const QString& name = store.names.at(i);
         const QString& number = store.numbers.at(i);
         if (name.isEmpty() || number.isEmpty())
             continue;
-        chunk += to_cp1252(name);
-        chunk += ';';
-        chunk += to_cp1252(number);
-        chunk += "\r\n";
+        chunk += name;
+        chunk += u';';
+        chunk += number;
+        chunk += QLatin1String("\r\n");
         if (chunk.size() >= kChunk && !flush())
             return false;
     }
@@ -195,8 +199,15 @@ bool add_contact(const QString& name, const QString& number, bool check_duplicat
         store.names = QStringList(kSpareSlots + 1);
         store.numbers = QStringList(kSpareSlots + 1);
     } else if (count > store.names.size() - 1) {
-        store.names.resize(count + kSpareSlots + 1);
-        store.numbers.resize(count + kSpareSlots + 1);
+        const qsizetype wanted = count + kSpareSlots + 1;
+        // Room is reserved ahead in doubling steps so that filling a large
+        // book does not copy the lists on every growth.
+        if (store.names.capacity() < wanted) {
+            store.names.reserve(std::max(wanted, 2 * store.names.capacity()));
+            store.numbers.reserve(std::max(wanted, 2 * store.numbers.capacity()));
+        }
+        store.names.resize(wanted);
+        store.numbers.resize(wanted);
     }
     store.count = qint16(count);
     store.names[count - 1] = stored;
@@ -247,6 +258,8 @@ QString lookup_contact(const QString& text) {
 }
 
 QString storable_contact_name(const QString& name) {
+    if (!name.contains(u';') && !name.contains(u'\r') && !name.contains(u'\n'))
+        return name;
     QString stored = name;
     stored.replace(QLatin1String("\r\n"), QLatin1String(" "));
     stored.replace(u'\r', u' ');

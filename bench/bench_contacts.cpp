@@ -1,0 +1,91 @@
+// Times the address book at its largest: loading, saving and looking up
+// names in a book of 32,759 entries.  Prints milliseconds per run: wall
+// clock (shortest, median, longest) and the median processor time, which a
+// busy machine disturbs less.
+
+#include "addressbook/contact_store.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+
+using namespace zemble;
+
+namespace {
+
+constexpr int kRuns = 7;
+
+void fill_book() {
+    contacts() = ContactStore{};
+    for (int i = 0; i < kMaxContacts; ++i) {
+        const QString name =
+            QStringLiteral("Surname%1, Forename%2").arg(i, 5, 10, QLatin1Char('0')).arg(i % 97);
+        add_contact(name, QStringLiteral("07700 9%1").arg(i, 5, 10, QLatin1Char('0')), false);
+    }
+}
+
+// Runs `step` kRuns times (after `prepare`, untimed) and prints the figures.
+void measure(const char* what, const std::function<void()>& prepare,
+             const std::function<void()>& step) {
+    QList<double> ms;
+    QList<double> cpu;
+    for (int run = 0; run < kRuns; ++run) {
+        prepare();
+        QElapsedTimer timer;
+        const std::clock_t cpuStart = std::clock();
+        timer.start();
+        step();
+        ms.append(timer.nsecsElapsed() / 1e6);
+        cpu.append(1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("%-34s wall min %7.2f  median %7.2f  max %7.2f ms; cpu median %7.2f ms\n", what,
+                ms.first(), ms.at(ms.size() / 2), ms.last(), cpu.at(cpu.size() / 2));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    set_contacts_folder(dir.path());
+
+    std::printf("Address book of %d entries, %d runs each\n", int(kMaxContacts), kRuns);
+    measure(
+        "fill with add_contact (no test)", [] {}, fill_book);
+    fill_book();
+    bool saved = true;
+    measure(
+        "save_contacts", [] {}, [&] { saved = save_contacts(false) && saved; });
+    if (!saved) {
+        std::printf("saving failed\n");
+        return 1;
+    }
+    measure(
+        "load_contacts", [] { contacts() = ContactStore{}; }, load_contacts);
+    if (contacts().count != kMaxContacts) {
+        std::printf("loaded %d entries instead of %d\n", int(contacts().count), int(kMaxContacts));
+        return 1;
+    }
+    QString found;
+    measure(
+        "lookup_contact, last entry", [] {},
+        [&] { found = lookup_contact(QStringLiteral("surname32758")); });
+    std::printf("  (gave %s)\n", qPrintable(found));
+    measure(
+        "lookup_contact, no name matches", [] {},
+        [&] { found = lookup_contact(QStringLiteral("07700 900 123")); });
+    std::printf("  (gave %s)\n", qPrintable(found));
+    measure(
+        "add_contact with duplicate test", [] { contacts().count = kMaxContacts - 1; },
+        [] { add_contact(QStringLiteral("Nobody, New"), QStringLiteral("071"), true); });
+    return 0;
+}
