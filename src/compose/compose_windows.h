@@ -17,6 +17,11 @@ struct ComposeWindows {
     std::function<void()> showPreferences; // Edit > Preferences...
     std::function<void()> showAbout;       // Help > About Zemble...
     std::function<void(LoginFocus)> showLogin;
+    // Send with a known account: shows the send-progress window and runs the
+    // whole send job; returns when the job has ended.
+    std::function<void()> sendMessage;
+    // The exit path's visible log-off of a portal session kept open.
+    std::function<void()> exitLogOff;
     // Text of the preferences dialog's confirmation-number field (the dialog
     // is created hidden when it does not exist yet).
     std::function<QString()> confNumberFieldText;

@@ -1,0 +1,127 @@
+#include "compose/compose_logic.h"
+
+#include "core/cp1252.h"
+#include "core/settings.h"
+#include "platform/message_box.h"
+
+#include <QStringList>
+
+namespace zemble {
+
+namespace {
+const QString kIndent = QStringLiteral("       ");
+const QString kBullet = QStringLiteral("   \u2022  ");
+const QString kCrLf = QStringLiteral("\r\n");
+} // namespace
+
+QString stats_text(qsizetype characters, qint16 parts) {
+    if (characters == 0)
+        return QStringLiteral("0 characters used (split over 0 messages)");
+    return QStringLiteral("%1 character%2 used (split over %3 message%4)")
+        .arg(characters)
+        .arg(characters == 1 ? QString() : QStringLiteral("s"))
+        .arg(parts)
+        .arg(parts == 1 ? QString() : QStringLiteral("s"));
+}
+
+QString clean_message_text(const QString& text) {
+    QString cleaned;
+    cleaned.reserve(text.size());
+    for (const QChar c : text) {
+        const int code = cp1252_code(c);
+        // A character the code page lacks reads as "?"; it could not reach
+        // the site as typed, so it goes rather than turning into "?".
+        if (code == 63 && c != QLatin1Char('?'))
+            continue;
+        if (code == 10)
+            cleaned.append(QLatin1Char(' '));
+        else if ((code >= 32 && code <= 90) || (code >= 97 && code <= 125) || code == 163)
+            cleaned.append(c);
+    }
+    return cleaned;
+}
+
+bool message_not_sent(const QString& signature, const QString& lastSentKey, const QString& toText,
+                      const QString& messageText) {
+    return signature == lastSentKey || lastSentKey != toText + messageText;
+}
+
+QString information_text(bool notSent, const QString& lastSentTime) {
+    if (notSent)
+        return kIndent + QStringLiteral("You have not sent this text message yet");
+    return kIndent + QStringLiteral("You sent this text message on ") + lastSentTime;
+}
+
+QString quota_caption(qint16 quotaFree, qint16 quotaPaid) {
+    QString caption = quotaFree == -1 ? QStringLiteral("Unknown free")
+                                      : QStringLiteral("%1 free").arg(quotaFree);
+    caption += QStringLiteral(" && ");
+    caption += quotaPaid == -1 ? QStringLiteral("unknown paid")
+                               : QStringLiteral("%1 paid").arg(quotaPaid);
+    return caption;
+}
+
+QString accelerator_display(const QString& caption) {
+    QString shown;
+    shown.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&')) {
+            if (i + 1 < caption.size() && caption.at(i + 1) == QLatin1Char('&')) {
+                shown.append(QLatin1Char('&'));
+                ++i;
+            }
+            continue;
+        }
+        shown.append(caption.at(i));
+    }
+    return shown;
+}
+
+bool quota_is_red(qint16 quotaFree, qint16 quotaPaid) {
+    return quotaFree == 0 && quotaPaid == 0;
+}
+
+QString send_refusal_reasons(const QString& toText, const QString& messageText) {
+    QString reasons;
+    if (toText.isEmpty())
+        reasons += kBullet + QStringLiteral("No phone number has been entered.") + kCrLf;
+    if (messageText.isEmpty())
+        reasons += kBullet + QStringLiteral("No message has been entered.") + kCrLf;
+    return reasons;
+}
+
+QString send_refusal_text(const QString& reasons) {
+    return QStringLiteral("Zemble is going to be unable to send your text message because of the "
+                          "following reason(s):") +
+           kCrLf + kCrLf + reasons + kCrLf + QStringLiteral("Please check your details and try again");
+}
+
+QString new_message_question() {
+    return platform::crlf_lines({QStringLiteral("Are you sure you want to create a new SMS?"),
+                                 QStringLiteral("Anything currently written will be erased.")});
+}
+
+QString quit_question(const QString& quitConfirm, bool differsFromLastSend) {
+    if (quitConfirm == QLatin1String("confirm")) {
+        if (!differsFromLastSend)
+            return {};
+        return platform::crlf_lines({QStringLiteral("This SMS has not been sent yet."),
+                                     QStringLiteral("Are you sure you want to quit?")});
+    }
+    if (quitConfirm == QLatin1String("ask"))
+        return QStringLiteral("Are you sure you want to quit?");
+    return {};
+}
+
+Credentials merge_credentials(const Credentials& session, const QString& storedUsername,
+                              const QString& storedScrambledPassword) {
+    Credentials merged = session;
+    if (!storedUsername.isEmpty())
+        merged.username = storedUsername;
+    const QString password = unscramble_password(storedScrambledPassword);
+    if (!password.isEmpty())
+        merged.password = password;
+    return merged;
+}
+
+} // namespace zemble
