@@ -41,10 +41,22 @@ protected:
 
 private:
     void cmdCancel_Click();
-    // (the job's own state lives here)
+    // The texts the window has when it is first shown.
+    void load_form();
+    // The limit checks with the step count at full width.
+    int limit_steps();
+    void set_step_text(const QString& text);
+    // Runs the job proper; false when it ended early.
+    bool run_job();
+    // What every job does last: close the page display and give the compose
+    // window back, unless Cancel has already given it back.
+    void end_job();
+
     std::unique_ptr<Ui::frmSend> ui_;
     OperatorSite& site_;
     ComposeHost& compose_;
+    bool running_ = false;
+    bool end_requested_ = false;
 };
 
 } // namespace zemble

@@ -1,0 +1,53 @@
+#pragma once
+
+// A compose window for tests of the windows that work for it: tests set the
+// fields the secondary window reads and check what it asked of the compose
+// window (enable, raise, repaint, status refresh), in order.
+
+#include "core/compose_host.h"
+
+#include <QStringList>
+#include <functional>
+
+namespace zemble::test {
+
+class FakeComposeHost final : public ComposeHost {
+public:
+    QString toText() const override { return to; }
+    void setToText(const QString& text) override;
+    QString messageText() const override { return message; }
+    bool sendConfirmationChecked() const override { return confirmation; }
+    void setSendConfirmationEnabled(bool enabled) override;
+    int sendMethodIndex() const override { return method; }
+    QString confNumberFieldText() override { return confNumberField; }
+
+    void setComposeEnabled(bool on) override;
+    bool composeEnabled() const override { return enabled; }
+    void bringComposeToFront() override;
+    void repaintCompose() override;
+    void updateStatusBar() override;
+
+    // How often a call was recorded.
+    int count(const QString& call) const { return static_cast<int>(calls.count(call)); }
+
+    // Fields the tests fill in.
+    QString to;
+    QString message;
+    bool confirmation = false;
+    bool confirmationEnabled = true;
+    int method = 0;
+    QString confNumberField;
+    bool enabled = true;
+
+    // Calls in order: "enable", "disable", "raise", "repaint",
+    // "update_status_bar", "set_to", "confirmation_enabled",
+    // "confirmation_disabled".
+    QStringList calls;
+    // Runs after each recorded call.
+    std::function<void(const QString&)> onCall;
+
+private:
+    void record(const QString& call);
+};
+
+} // namespace zemble::test
