@@ -7,7 +7,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonDocument>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -161,10 +160,8 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    const QByteArray ready =
-        QJsonDocument(QJsonObject{{QStringLiteral("https_port"), int(server.httpsPort())},
-                                  {QStringLiteral("http_port"), int(server.httpPort())}})
-            .toJson(QJsonDocument::Compact);
+    const QByteArray ready = "{\"https_port\":" + QByteArray::number(server.httpsPort()) +
+                             ",\"http_port\":" + QByteArray::number(server.httpPort()) + "}";
     std::fwrite(ready.constData(), 1, size_t(ready.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
