@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+namespace zemble {
+
+// Fixed beginnings of the two samples in the preferences dialog: the end of a
+// continued part and the end of the last part of a message.
+inline constexpr auto kClipSampleText = "the quick brown fox jumps over th";
+inline constexpr auto kSignatureSampleText = "brown fox jumps over the lazy dog";
+
+// Entries of the "When quitting:" list, by list index.
+inline constexpr const char* kQuitConfirmEntries[] = {
+    "Always end immediately",
+    "Confirm if a composed SMS hasn't been sent",
+    "Always ask for confirmation",
+};
+
+// Every preference the dialog edits, as its controls hold them.
+struct Preferences {
+    QString username;
+    QString password; // plain text
+    bool clipTicked = false;
+    QString clip;
+    bool showWindow = false;
+    int quitConfirmIndex = 1;
+    bool appendSignature = false;
+    QString confNumber;
+    QString signature;
+    bool defaultSmsConf = false;
+    bool hideSplashScreen = false;
+    bool systemTray = false;
+    bool logSent = false;
+    QString smsLogLocation;
+    bool dontLogout = false;
+
+    bool operator==(const Preferences&) const = default;
+};
+
+// The "When quitting:" list index for a stored "quitconfirm" value and back.
+int quit_confirm_index(const QString& stored);
+QString quit_confirm_value(int index);
+
+// What the dialog shows when it is first filled from the store.
+Preferences load_preferences();
+
+// Writes every key the dialog owns, changed or not, in one pass; the
+// continuation indicator's key is deleted when its tick is clear.
+void save_preferences(const Preferences& preferences);
+
+// The continuation indicator as kept when the user leaves its box: spaces,
+// digits, letters and the punctuation that every phone shows; a line feed
+// becomes a space; "[", "\", "]", "^", "_", "`", "|", "~", control
+// characters and everything outside plain ASCII go.
+QString clean_clip_text(const QString& text);
+
+// The live samples below the indicator and the signature.
+QString clip_sample(bool ticked, const QString& clip);
+QString signature_sample(bool ticked, const QString& signature);
+
+} // namespace zemble
