@@ -1,0 +1,57 @@
+#include "platform/system_info.h"
+
+#include "platform/service.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace zemble::platform {
+namespace {
+
+class DesktopSystemInfo final : public SystemInfoService {
+public:
+    bool startTool() override {
+        // Try every installed tool in turn: one that is on the PATH but
+        // cannot start (a broken install) must not hide the next.
+        for (const SystemInfoTool& tool : installed_system_info_tools()) {
+            if (QProcess::startDetached(tool.program, tool.arguments))
+                return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+QList<SystemInfoTool> system_info_tools() {
+    return {
+        {QStringLiteral("hardinfo2"), {}},
+        {QStringLiteral("hardinfo"), {}},
+        {QStringLiteral("kinfocenter"), {}},
+        {QStringLiteral("gnome-control-center"), {QStringLiteral("info-overview")}},
+        {QStringLiteral("lshw-gtk"), {}},
+    };
+}
+
+QList<SystemInfoTool> installed_system_info_tools(const QStringList& folders) {
+    QList<SystemInfoTool> found;
+    for (SystemInfoTool tool : system_info_tools()) {
+        const QString path = QStandardPaths::findExecutable(tool.program, folders);
+        if (path.isEmpty())
+            continue;
+        tool.program = path;
+        found.append(tool);
+    }
+    return found;
+}
+
+SystemInfoService& SystemInfoService::real() {
+    static DesktopSystemInfo service;
+    return service;
+}
+
+bool start_system_info_tool() {
+    return use<SystemInfoService>().startTool();
+}
+
+} // namespace zemble::platform
