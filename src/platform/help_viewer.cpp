@@ -4,11 +4,13 @@
 #include "platform/service.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -44,6 +46,28 @@ QList<Entry> present_topics() {
     return entries;
 }
 
+QString not_found_html(const QString& page) {
+    return QStringLiteral("<html><head><title>Topic not found</title></head><body>"
+                          "<h2>Topic not found</h2><p>The help page <b>%1</b> is not part of "
+                          "this copy of %2.</p></body></html>")
+        .arg(page.toHtmlEscaped(), QLatin1String(kHelpFile));
+}
+
+// The page view.  A page that is not there, asked for by name or reached by a
+// link, is answered with a short notice, so it takes its place in the Back
+// and Forward history like any other page.
+class PageBrowser final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        if (type == QTextDocument::HtmlResource && name.scheme() == QLatin1String("qrc") &&
+            !QFileInfo(QLatin1Char(':') + name.path()).isFile())
+            return not_found_html(name.fileName());
+        return QTextBrowser::loadResource(type, name);
+    }
+};
+
 class DesktopHelp final : public HelpService {
 public:
     void showTopic(const QString& page) override { viewer().showTopic(page); }
@@ -77,7 +101,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     contents_ = new QListWidget(this);
     contents_->setObjectName(QStringLiteral("lstTopics"));
-    browser_ = new QTextBrowser(this);
+    browser_ = new PageBrowser(this);
     browser_->setObjectName(QStringLiteral("txtPage"));
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({QStringLiteral(":/%1").arg(QLatin1String(kHelpFile))});
@@ -120,14 +144,10 @@ void HelpViewer::fillContents() {
 }
 
 void HelpViewer::display(const QString& page) {
-    if (QFile::exists(resource_for(page))) {
-        browser_->setSource(QUrl(QStringLiteral("qrc:") + resource_for(page)));
-    } else {
-        browser_->setHtml(QStringLiteral("<h2>Topic not found</h2><p>The help page <b>%1</b> is "
-                                         "not part of this copy of %2.</p>")
-                              .arg(page.toHtmlEscaped(), QLatin1String(kHelpFile)));
-        current_ = page;
-    }
+    // A name with a path in it could reach outside the help pages.
+    const QString name = QFileInfo(page).fileName();
+    browser_->setSource(QUrl(QStringLiteral("qrc:/%1/%2").arg(QLatin1String(kHelpFile), name)),
+                        QTextDocument::HtmlResource);
 }
 
 void HelpViewer::showTopic(const QString& page) {
