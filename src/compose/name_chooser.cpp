@@ -1,0 +1,132 @@
+#include "compose/name_chooser.h"
+
+#include "ui_frmMultiple.h"
+
+#include "core/compose_host.h"
+#include "platform/help.h"
+
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace zemble {
+
+QStringList sorted_ignoring_case(QStringList names) {
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return names;
+}
+
+NameChooserWindow::NameChooserWindow(ComposeHost& compose, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::frmMultiple>()), compose_(compose) {
+    ui_->setupUi(this);
+    ui_->lstContacts->installEventFilter(this);
+    connect(ui_->cmdOk, &QPushButton::clicked, this, &NameChooserWindow::cmdOk_Click);
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &NameChooserWindow::cmdCancel_Click);
+    connect(ui_->cmdHelp, &QPushButton::clicked, this, &NameChooserWindow::cmdHelp_Click);
+    connect(ui_->lstContacts, &QListWidget::itemDoubleClicked, this,
+            &NameChooserWindow::cmdOk_Click);
+}
+
+NameChooserWindow::~NameChooserWindow() {
+    // A wait still running must not outlive the window.
+    if (wait_)
+        wait_->quit();
+}
+
+QString NameChooserWindow::Main(const QString& names, int num, const QString& original) {
+    // One question at a time: an entry that reaches the chooser while it is
+    // already asking stays as typed.
+    if (wait_)
+        return original;
+
+    ui_->lblSelect->setText(QStringLiteral("Please select whom you mean by '") + original +
+                            QStringLiteral("' .."));
+
+    ui_->lstContacts->clear();
+    const QStringList pieces = names.split(u';');
+    const int shown = std::clamp(num, 0, int(pieces.size()));
+    ui_->lstContacts->addItems(sorted_ignoring_case(pieces.mid(0, shown)));
+
+    show();
+    raise();
+    activateWindow();
+    compose_.setComposeEnabled(false);
+    state_ = Waiting;
+    ui_->lstContacts->setCurrentRow(0);
+    ui_->lstContacts->setFocus();
+
+    ComposeHost& compose = compose_;
+    const QPointer<NameChooserWindow> alive(this);
+    QEventLoop wait;
+    wait_ = &wait;
+    while (state_ == Waiting) {
+        wait.exec();
+        if (!alive) {
+            // The window went away while it was asking: the wait ends as a
+            // Cancel and the compose window is still given back.
+            compose.setComposeEnabled(true);
+            compose.bringComposeToFront();
+            compose.updateStatusBar();
+            return original;
+        }
+        // The loop also ends when the application quits; that counts as Cancel.
+        if (state_ == Waiting)
+            state_ = Cancelled;
+    }
+    wait_ = nullptr;
+
+    QString result = original;
+    if (state_ == Chosen) {
+        // With nothing selected there is no name to take; the typed text is
+        // kept rather than the entry being lost.
+        const QListWidgetItem* selected = ui_->lstContacts->currentItem();
+        if (selected && selected->isSelected())
+            result = selected->text();
+    }
+
+    hide();
+    compose_.setComposeEnabled(true);
+    compose_.bringComposeToFront();
+    compose_.updateStatusBar();
+    return result;
+}
+
+void NameChooserWindow::setState(ChoiceState state) {
+    state_ = state;
+    if (wait_)
+        wait_->quit();
+}
+
+void NameChooserWindow::cmdOk_Click() {
+    setState(Chosen);
+}
+
+void NameChooserWindow::cmdCancel_Click() {
+    setState(Cancelled);
+}
+
+void NameChooserWindow::cmdHelp_Click() {
+    platform::show_help_topic(platform::topics::multiple);
+}
+
+void NameChooserWindow::reject() {
+    cmdCancel_Click();
+}
+
+bool NameChooserWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->lstContacts && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+            key->key() == Qt::Key_Space) {
+            cmdOk_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace zemble

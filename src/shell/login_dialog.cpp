@@ -1,0 +1,100 @@
+#include "shell/login_dialog.h"
+
+#include "ui_frmLogin.h"
+
+#include "compose/recipients.h"
+#include "core/compose_host.h"
+#include "core/session_state.h"
+#include "core/settings.h"
+#include "platform/help.h"
+#include "platform/message_box.h"
+
+#include <QCloseEvent>
+
+namespace zemble {
+
+LoginDialog::LoginDialog(ComposeHost& compose, std::function<void()> startSend, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), ui_(std::make_unique<Ui::frmLogin>()), compose_(compose),
+      startSend_(std::move(startSend)) {
+    ui_->setupUi(this);
+    connect(ui_->cmdLogin, &QPushButton::clicked, this, &LoginDialog::cmdLogin_Click);
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &LoginDialog::cmdCancel_Click);
+    connect(ui_->cmdHelp, &QPushButton::clicked, this, &LoginDialog::cmdHelp_Click);
+}
+
+LoginDialog::~LoginDialog() = default;
+
+void LoginDialog::showForSend(LoginFocus focus) {
+    if (!loaded_)
+        Form_Load();
+    show();
+    raise();
+    activateWindow();
+    switch (focus) {
+    case LoginFocus::Username:
+        ui_->txtUsername->setFocus();
+        break;
+    case LoginFocus::Password:
+        ui_->txtPassword->setFocus();
+        break;
+    case LoginFocus::DialogDefault:
+        break;
+    }
+}
+
+void LoginDialog::Form_Load() {
+    loaded_ = true;
+    compose_.setComposeEnabled(false);
+    const SessionState& state = session();
+    ui_->txtUsername->setText(!state.session_username.isEmpty()
+                                  ? state.session_username
+                                  : get_setting(QStringLiteral("wispusername"), ""));
+    ui_->txtPassword->setText(
+        !state.session_password.isEmpty()
+            ? state.session_password
+            : unscramble_password(get_setting(QStringLiteral("wisppassword"), "")));
+}
+
+void LoginDialog::cmdLogin_Click() {
+    ui_->txtUsername->setText(trim_spaces(ui_->txtUsername->text()));
+    ui_->txtPassword->setText(trim_spaces(ui_->txtPassword->text()));
+    if (ui_->txtUsername->text().isEmpty() || ui_->txtPassword->text().isEmpty()) {
+        platform::message_box(QStringLiteral("Login error"),
+                              QStringLiteral("Please enter a valid username and password"),
+                              platform::Icon::Information);
+        return;
+    }
+
+    session().session_username = ui_->txtUsername->text();
+    session().session_password = ui_->txtPassword->text();
+    hide();
+    if (startSend_) {
+        startSend_();
+    } else {
+        // Without a send job to run, the compose window must not stay locked.
+        compose_.setComposeEnabled(true);
+        compose_.repaintCompose();
+        compose_.bringComposeToFront();
+        compose_.updateStatusBar();
+    }
+}
+
+void LoginDialog::cmdCancel_Click() {
+    hide();
+    compose_.setComposeEnabled(true);
+    compose_.repaintCompose();
+    compose_.bringComposeToFront();
+    compose_.updateStatusBar();
+}
+
+void LoginDialog::cmdHelp_Click() {
+    platform::show_help_topic(platform::topics::login);
+}
+
+void LoginDialog::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (isVisible())
+        cmdCancel_Click();
+}
+
+} // namespace zemble
