@@ -71,6 +71,7 @@ int SendWindow::limit_steps() {
         return 0;
     }
     const qint16 partLength = part_length_for(compose_.sendMethodIndex());
+    session().part_length = partLength;
     const QString clip = get_setting(QStringLiteral("textclipchar"), "");
     const int total = count_parts(compose_.messageText(), partLength, clip) * recipients;
     // Nothing would reach anyone: no recipient resolves to a number, or there
@@ -285,18 +286,17 @@ void SendWindow::exit_log_off() {
     ui_->lblDone->setText(percentage_text(0, 1));
     show();
     site.log_off();
-    if (alive && end_requested_) {
-        site.unloadIE();
-        return;
-    }
     if (!alive)
         return;
-    ui_->lblMessage->setText(QStringLiteral("Finished."));
-    ui_->pbMessage->setValue(1);
-    ui_->lblDone->setText(QStringLiteral("100% complete"));
-    platform::pause_after_events(1000);
-    if (!alive || end_requested_)
-        return;
+    // "End" during the log-off skips the finished state.
+    if (!end_requested_) {
+        ui_->lblMessage->setText(QStringLiteral("Finished."));
+        ui_->pbMessage->setValue(1);
+        ui_->lblDone->setText(QStringLiteral("100% complete"));
+        platform::pause_after_events(1000);
+        if (!alive)
+            return;
+    }
     site_.unloadIE();
 }
 

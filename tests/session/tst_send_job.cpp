@@ -247,6 +247,8 @@ private slots:
         QCOMPARE(bar->maximum(), steps);
         QCOMPARE(bar->value(), steps);
         QCOMPARE(rig.text("lblDone"), QStringLiteral("100% completed"));
+        rig.window.up_percentage(); // at the maximum nothing changes
+        QCOMPARE(bar->value(), steps);
         QCOMPARE(session().logged_in, loggedInAfter);
         QVERIFY(rig.givenBackOnce());
         QCOMPARE(rig.platform.pauses.blocked, QList<int>{2000});
@@ -289,88 +291,22 @@ private slots:
         QCOMPARE(parts.at(4).number, QStringLiteral("07700900999"));
     }
 
-    void percentages_of_seven_steps() {
-        Rig rig;
-        rig.compose.to = numbers(2);
-        rig.compose.message = message_of(2);
-        QStringList seen;
-        rig.site.during = [&](const ScriptedSite::Call&) {
-            seen.append(rig.text("lblDone"));
-            QCOMPARE(rig.window.windowTitle(), seen.last());
-        };
-        rig.start();
-        seen.append(rig.text("lblDone"));
-        QCOMPARE(seen, (QStringList{"0% completed", "14% completed", "28% completed",
-                                    "42% completed", "57% completed", "71% completed",
-                                    "85% completed", "100% completed"}));
-        // At the maximum a further step changes nothing.
-        rig.window.up_percentage();
-        QCOMPARE(rig.text("lblDone"), QStringLiteral("100% completed"));
-        QCOMPARE(rig.find<QProgressBar>("pbMessage")->value(), 7);
-    }
-
-    // The parts sent: cut by the one rule, continuation on all but the last,
-    // free or paid as the method says.
-    void parts_sent_data() {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("method");
-        QTest::addColumn<QString>("clip");
-        QTest::addColumn<QStringList>("texts");
-        const QString m116 = QString(115, u'a') + u'Z';
-        QTest::newRow("one over a free part")
-            << m116 << 0 << "" << QStringList{m116.left(115), "Z"};
-        const QString m146 = QString(142, u'a') + QStringLiteral("bcde");
-        QTest::newRow("paid with clip")
-            << m146 << 1 << "..." << QStringList{QString(142, u'a') + "...", "bcde"};
-        QTest::newRow("short") << "Hi there" << 0 << "..." << QStringList{"Hi there"};
-    }
-    void parts_sent() {
-        QFETCH(QString, message);
-        QFETCH(int, method);
-        QFETCH(QString, clip);
-        QFETCH(QStringList, texts);
-        Rig rig;
-        save_setting("textclipchar", clip);
-        rig.compose.to = numbers(1);
-        rig.compose.message = message;
-        rig.compose.method = method;
-        rig.start();
-        QStringList got;
-        for (const auto& part : rig.site.parts()) {
-            QCOMPARE(part.paid, method != 0);
-            got.append(part.text);
-        }
-        QCOMPARE(got, texts);
-        QCOMPARE(session().part_length, method == 0 ? 115 : 145);
-    }
-
+    // The copy to the user's own phone fills one part at most.
     void confirmation_data() {
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<int>("method");
+        QTest::addColumn<int>("recipients");
+        QTest::addColumn<int>("partLength");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("two") << numbers(2) << 0
-                             << "The following message was sent to 2 recipients: ";
-        QTest::newRow("one") << numbers(1) << 0
-                             << "The following message was sent to 1 recipient: ";
-        QTest::newRow("one paid") << numbers(1) << 1
-                                  << "The following message was sent to 1 recipient: ";
+        QTest::newRow("two, free")
+            << 2 << 115 << "The following message was sent to 2 recipients: ";
+        QTest::newRow("one, paid") << 1 << 145 << "The following message was sent to 1 recipient: ";
     }
     void confirmation() {
-        QFETCH(QString, to);
-        QFETCH(int, method);
+        QFETCH(int, recipients);
+        QFETCH(int, partLength);
         QFETCH(QString, prefix);
-        Rig rig;
-        save_setting("confnumber", "07700900999");
-        rig.compose.to = to;
-        rig.compose.method = method;
-        rig.compose.message = QString(200, u'x');
-        rig.compose.confirmation = true;
-        rig.platform.messages.yesNoFallback = Answer::Yes;
-        rig.start();
-        const auto last = rig.site.parts().last();
-        QCOMPARE(last.number, QStringLiteral("07700900999"));
-        const int partLength = method == 0 ? 115 : 145;
-        QCOMPARE(last.text, prefix + QString(partLength - prefix.size(), u'x'));
+        QCOMPARE(confirmation_text(recipients, QString(200, u'x'), qint16(partLength)),
+                 prefix + QString(partLength - prefix.size(), u'x'));
+        QCOMPARE(confirmation_text(recipients, "Hi", qint16(partLength)), prefix + "Hi");
     }
 
     // A failed request ends the job at once: nothing more is asked of the
@@ -488,10 +424,18 @@ private slots:
         QCOMPARE(rig.site.ops().count("log_on"), keptBefore ? 0 : 1);
     }
 
+    // A completed job is remembered, and logged when asked: a four-line
+    // record (here five file lines, the message having two).
+    void recorded_after_job_data() {
+        QTest::addColumn<bool>("logsent");
+        QTest::newRow("logged") << true;
+        QTest::newRow("not logged") << false;
+    }
     void recorded_after_job() {
+        QFETCH(bool, logsent);
         Rig rig;
         const QString log = rig.settings.dir.filePath("sent.log");
-        save_setting("logsent", "yes");
+        save_setting("logsent", logsent ? "yes" : "no");
         save_setting("smsloglocation", log);
         rig.compose.to = numbers(2);
         rig.compose.message = QStringLiteral("Hello\r\nthere");
@@ -504,21 +448,11 @@ private slots:
         QVERIFY2(format.match(session().last_sent_time).hasMatch(),
                  qPrintable(session().last_sent_time));
         QFile file(log);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLatin1(file.readAll()), "To: " + rig.compose.to +
-                                                          "\r\nDate: " + session().last_sent_time +
-                                                          "\r\nMessage: Hello\r\nthere\r\n\r\n");
-    }
-
-    void not_recorded_without_logsent() {
-        Rig rig;
-        const QString log = rig.settings.dir.filePath("sent.log");
-        save_setting("smsloglocation", log);
-        rig.compose.to = numbers(1);
-        rig.compose.message = QStringLiteral("Hi");
-        rig.start();
-        QCOMPARE(session().last_sent_key, rig.compose.to + rig.compose.message);
-        QVERIFY(!QFile::exists(log));
+        QCOMPARE(file.open(QIODevice::ReadOnly), logsent);
+        if (logsent)
+            QCOMPARE(QString::fromLatin1(file.readAll()),
+                     "To: " + rig.compose.to + "\r\nDate: " + session().last_sent_time +
+                         "\r\nMessage: Hello\r\nthere\r\n\r\n");
     }
 
     void sent_time_data() {
@@ -548,15 +482,6 @@ private slots:
         QVERIFY(rig.site.listener);
         rig.site.listener(QStringLiteral("Status: Connecting."));
         QCOMPARE(rig.text("lblStatus"), QStringLiteral("Status: Connecting."));
-    }
-
-    void fresh_window_texts() {
-        Rig rig;
-        QCOMPARE(rig.window.objectName(), QStringLiteral("frmSend"));
-        QCOMPARE(rig.window.windowTitle(), QStringLiteral("Send messages"));
-        QCOMPARE(rig.text("lblMessage"), QStringLiteral("Please wait ..."));
-        QCOMPARE(rig.text("lblDone"), QStringLiteral("0% completed"));
-        QCOMPARE(rig.find<QPushButton>("cmdCancel")->text(), QStringLiteral("Cancel"));
     }
 
     void exit_log_off() {
