@@ -251,6 +251,9 @@ void SendWindow::end_job() {
 
 void SendWindow::cmdCancel_Click() {
     if (ui_->cmdCancel->text() == kEndCaption) {
+        // Once is enough: ending the program may close this window again.
+        if (end_requested_)
+            return;
         end_requested_ = true;
         // Ends the log-off request in flight so nothing waits any longer.
         site_.cancel();
