@@ -53,11 +53,11 @@ QString information_text(bool notSent, const QString& lastSentTime) {
 }
 
 QString quota_caption(qint16 quotaFree, qint16 quotaPaid) {
-    QString caption = quotaFree == -1 ? QStringLiteral("Unknown free")
-                                      : QStringLiteral("%1 free").arg(quotaFree);
+    QString caption =
+        quotaFree == -1 ? QStringLiteral("Unknown free") : QStringLiteral("%1 free").arg(quotaFree);
     caption += QStringLiteral(" && ");
-    caption += quotaPaid == -1 ? QStringLiteral("unknown paid")
-                               : QStringLiteral("%1 paid").arg(quotaPaid);
+    caption +=
+        quotaPaid == -1 ? QStringLiteral("unknown paid") : QStringLiteral("%1 paid").arg(quotaPaid);
     return caption;
 }
 
@@ -93,7 +93,8 @@ QString send_refusal_reasons(const QString& toText, const QString& messageText) 
 QString send_refusal_text(const QString& reasons) {
     return QStringLiteral("Zemble is going to be unable to send your text message because of the "
                           "following reason(s):") +
-           kCrLf + kCrLf + reasons + kCrLf + QStringLiteral("Please check your details and try again");
+           kCrLf + kCrLf + reasons + kCrLf +
+           QStringLiteral("Please check your details and try again");
 }
 
 QString new_message_question() {

@@ -4,8 +4,6 @@
 #include <QPointer>
 #include <QString>
 
-
-
 namespace zemble {
 
 // The standard edit commands on one text box, and whether each is possible

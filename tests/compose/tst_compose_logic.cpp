@@ -28,17 +28,28 @@ private slots:
     void cleanUp_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("cleaned");
-        QTest::newRow("two lines") << "hello\r\nworld" << "hello world";
-        QTest::newRow("bare line feed") << "a\nb" << "a b";
-        QTest::newRow("tab dropped") << "a\tb" << "ab";
-        QTest::newRow("brackets and tilde") << "[x]~\\^_`" << "x";
-        QTest::newRow("braces bar pound") << "{a|b} \u00a3" << "{a|b} \u00a3";
-        QTest::newRow("accents dropped") << "caf\u00e9 \u20ac5" << "caf 5";
-        QTest::newRow("delete code") << "a\u007fb" << "ab";
-        QTest::newRow("question mark kept") << "why?" << "why?";
-        QTest::newRow("outside the code page") << "ok \u4e2d\U0001F600!" << "ok !";
-        QTest::newRow("printable ends") << " Zaz}" << " Zaz}";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("two lines") << "hello\r\nworld"
+                                   << "hello world";
+        QTest::newRow("bare line feed") << "a\nb"
+                                        << "a b";
+        QTest::newRow("tab dropped") << "a\tb"
+                                     << "ab";
+        QTest::newRow("brackets and tilde") << "[x]~\\^_`"
+                                            << "x";
+        QTest::newRow("braces bar pound") << "{a|b} \u00a3"
+                                          << "{a|b} \u00a3";
+        QTest::newRow("accents dropped") << "caf\u00e9 \u20ac5"
+                                         << "caf 5";
+        QTest::newRow("delete code") << "a\u007fb"
+                                     << "ab";
+        QTest::newRow("question mark kept") << "why?"
+                                            << "why?";
+        QTest::newRow("outside the code page") << "ok \u4e2d\U0001F600!"
+                                               << "ok !";
+        QTest::newRow("printable ends") << " Zaz}"
+                                        << " Zaz}";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void cleanUp() {
         QFETCH(QString, typed);
@@ -52,12 +63,26 @@ private slots:
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("notSent");
-        QTest::newRow("fresh window") << "sig" << "sig" << "" << "sig" << true;
-        QTest::newRow("same as sent") << "" << "0771hello" << "0771" << "hello" << false;
-        QTest::newRow("edited") << "" << "0771hello" << "0771" << "hello!" << true;
-        QTest::newRow("case matters") << "" << "0771hello" << "0771" << "Hello" << true;
-        QTest::newRow("signature equals key") << "0771hello" << "0771hello" << "0771" << "hello"
-                                              << true;
+        QTest::newRow("fresh window") << "sig"
+                                      << "sig"
+                                      << ""
+                                      << "sig" << true;
+        QTest::newRow("same as sent") << ""
+                                      << "0771hello"
+                                      << "0771"
+                                      << "hello" << false;
+        QTest::newRow("edited") << ""
+                                << "0771hello"
+                                << "0771"
+                                << "hello!" << true;
+        QTest::newRow("case matters") << ""
+                                      << "0771hello"
+                                      << "0771"
+                                      << "Hello" << true;
+        QTest::newRow("signature equals key") << "0771hello"
+                                              << "0771hello"
+                                              << "0771"
+                                              << "hello" << true;
     }
     void sendState() {
         QFETCH(QString, signature);
@@ -84,11 +109,14 @@ private slots:
         QTest::addColumn<bool>("red");
         QTest::newRow("unknown") << -1 << -1 << "Unknown free && unknown paid"
                                  << "Unknown free & unknown paid" << false;
-        QTest::newRow("figures") << 12 << 0 << "12 free && 0 paid" << "12 free & 0 paid" << false;
-        QTest::newRow("both zero") << 0 << 0 << "0 free && 0 paid" << "0 free & 0 paid" << true;
-        QTest::newRow("unknown free") << -1 << 0 << "Unknown free && 0 paid" << "Unknown free & 0 paid"
-                                      << false;
-        QTest::newRow("negative") << -5 << 3 << "-5 free && 3 paid" << "-5 free & 3 paid" << false;
+        QTest::newRow("figures") << 12 << 0 << "12 free && 0 paid"
+                                 << "12 free & 0 paid" << false;
+        QTest::newRow("both zero") << 0 << 0 << "0 free && 0 paid"
+                                   << "0 free & 0 paid" << true;
+        QTest::newRow("unknown free") << -1 << 0 << "Unknown free && 0 paid"
+                                      << "Unknown free & 0 paid" << false;
+        QTest::newRow("negative") << -5 << 3 << "-5 free && 3 paid"
+                                  << "-5 free & 3 paid" << false;
     }
     void quota() {
         QFETCH(int, free);
@@ -104,9 +132,12 @@ private slots:
     void acceleratorMarks_data() {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("marker dropped") << "&File" << "File";
-        QTest::newRow("three in a row") << "a &&& b" << "a & b";
-        QTest::newRow("trailing marker") << "end&" << "end";
+        QTest::newRow("marker dropped") << "&File"
+                                        << "File";
+        QTest::newRow("three in a row") << "a &&& b"
+                                        << "a & b";
+        QTest::newRow("trailing marker") << "end&"
+                                         << "end";
     }
     void acceleratorMarks() {
         QFETCH(QString, caption);
@@ -120,10 +151,15 @@ private slots:
         QTest::addColumn<QString>("reasons");
         const QString noNumber = QStringLiteral("   \u2022  No phone number has been entered.\r\n");
         const QString noMessage = QStringLiteral("   \u2022  No message has been entered.\r\n");
-        QTest::newRow("both missing") << "" << "" << noNumber + noMessage;
-        QTest::newRow("no recipient") << "" << "hi" << noNumber;
-        QTest::newRow("no message") << "0771" << "" << noMessage;
-        QTest::newRow("spaces pass") << "  " << " " << "";
+        QTest::newRow("both missing") << ""
+                                      << "" << noNumber + noMessage;
+        QTest::newRow("no recipient") << ""
+                                      << "hi" << noNumber;
+        QTest::newRow("no message") << "0771"
+                                    << "" << noMessage;
+        QTest::newRow("spaces pass") << "  "
+                                     << " "
+                                     << "";
     }
     void refusal() {
         QFETCH(QString, to);
@@ -168,11 +204,36 @@ private slots:
         QTest::addColumn<QString>("storedPassword");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
-        QTest::newRow("nothing") << "" << "" << "" << "" << "" << "";
-        QTest::newRow("remembered wins") << "typed" << "tp" << "kept" << "pw" << "kept" << "pw";
-        QTest::newRow("typed stays") << "typed" << "tp" << "" << "" << "typed" << "tp";
-        QTest::newRow("user only") << "" << "" << "kept" << "" << "kept" << "";
-        QTest::newRow("password only") << "" << "" << "" << "p w~" << "" << "p w~";
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << ""
+                                 << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("remembered wins") << "typed"
+                                         << "tp"
+                                         << "kept"
+                                         << "pw"
+                                         << "kept"
+                                         << "pw";
+        QTest::newRow("typed stays") << "typed"
+                                     << "tp"
+                                     << ""
+                                     << ""
+                                     << "typed"
+                                     << "tp";
+        QTest::newRow("user only") << ""
+                                   << ""
+                                   << "kept"
+                                   << ""
+                                   << "kept"
+                                   << "";
+        QTest::newRow("password only") << ""
+                                       << ""
+                                       << ""
+                                       << "p w~"
+                                       << ""
+                                       << "p w~";
     }
     void credentials() {
         QFETCH(QString, sessionUser);

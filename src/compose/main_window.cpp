@@ -1,0 +1,447 @@
+#include "compose/main_window.h"
+
+#include "ui_frmMain.h"
+
+#include "addressbook/contact_store.h"
+#include "compose/compose_logic.h"
+#include "core/message_parts.h"
+#include "core/session_state.h"
+#include "core/settings.h"
+#include "platform/help.h"
+#include "platform/message_box.h"
+#include "platform/service.h"
+#include "platform/tray.h"
+#include "platform/web_browser.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QPalette>
+#include <QTextCursor>
+
+namespace zemble {
+
+namespace {
+const QString kSignature = QStringLiteral("signature");
+constexpr auto kTrayTip = "Zemble";
+
+QString signature_setting() {
+    return get_setting(kSignature, "");
+}
+} // namespace
+
+MainWindow::MainWindow(ComposeWindows windows, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), windows_(std::move(windows)),
+      recipients_(contacts()) {
+    ui_->setupUi(this);
+    connectControls();
+    applyWindows();
+}
+
+MainWindow::~MainWindow() {
+    // The icon must not outlive the window it restores.
+    auto& tray = platform::use<platform::TrayService>();
+    if (tray.iconShown())
+        tray.removeIcon();
+}
+
+void MainWindow::setWindows(ComposeWindows windows) {
+    windows_ = std::move(windows);
+    applyWindows();
+}
+
+void MainWindow::applyWindows() {
+    // Commands whose window is not there yet stay visibly disabled.
+    ui_->cmdTo->setEnabled(bool(windows_.showAddressBook));
+    editItem(7)->setEnabled(bool(windows_.showPreferences));
+    helpItem(8)->setEnabled(bool(windows_.showAbout));
+    ui_->cmdSend->setEnabled(bool(windows_.sendMessage));
+    fileItem(4)->setEnabled(bool(windows_.sendMessage));
+}
+
+void MainWindow::connectControls() {
+    connect(ui_->txtMessage, &QPlainTextEdit::textChanged, this, [this] {
+        limitMessageLength();
+        txtMessage_Change();
+    });
+    connect(ui_->cmbSendMethod, &QComboBox::currentIndexChanged, this,
+            [this] { cmbSendMethod_Click(); });
+    connect(ui_->cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
+    connect(ui_->cmdNewMessage, &QPushButton::clicked, this, [this] { new_message(); });
+    connect(ui_->cmdHelp, &QPushButton::clicked, this,
+            [] { platform::show_help_topic(QLatin1String(platform::topics::main)); });
+    connect(ui_->cmdQuit, &QPushButton::clicked, this, [this] { close(); });
+    connect(ui_->cmdTo, &QPushButton::clicked, this, [this] { cmdTo_Click(); });
+    connect(ui_->mnuEditTop, &QMenu::aboutToShow, this, [this] { update_edit_menu(); });
+    for (int i = 0; i <= 6; ++i)
+        if (QAction* a = fileItem(i))
+            connect(a, &QAction::triggered, this, [this, i] { mnufile_Click(i); });
+    for (int i = 0; i <= 7; ++i)
+        if (QAction* a = editItem(i))
+            connect(a, &QAction::triggered, this, [this, i] { mnuEdit_Click(i); });
+    for (int i = 0; i <= 8; ++i)
+        if (QAction* a = helpItem(i))
+            connect(a, &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
+    ui_->txtMessage->installEventFilter(this);
+    ui_->txtTo->installEventFilter(this);
+}
+
+QAction* MainWindow::fileItem(int index) const {
+    return findChild<QAction*>(QStringLiteral("mnufile_%1").arg(index));
+}
+QAction* MainWindow::editItem(int index) const {
+    return findChild<QAction*>(QStringLiteral("mnuEdit_%1").arg(index));
+}
+QAction* MainWindow::helpItem(int index) const {
+    return findChild<QAction*>(QStringLiteral("mnuHelp_%1").arg(index));
+}
+
+void MainWindow::Form_Load() {
+    auto* methods = ui_->cmbSendMethod;
+    {
+        const QSignalBlocker quiet(methods);
+        methods->clear();
+        methods->addItems({QStringLiteral("Use free quota"), QStringLiteral("Use paid quota")});
+        methods->setCurrentIndex(send_type_index(get_setting(QStringLiteral("sendtype"), 0)));
+    }
+    cmbSendMethod_Click();
+
+    show();
+    repaint();
+
+    edit_.TextBox(ui_->txtMessage);
+    if (!windowIcon().isNull())
+        ui_->Image1->setPixmap(windowIcon().pixmap(16, 16));
+
+    const QString signature = signature_setting();
+    session().last_sent_key = signature;
+    ui_->txtMessage->setPlainText(signature);
+    QTextCursor start = ui_->txtMessage->textCursor();
+    start.movePosition(QTextCursor::Start);
+    ui_->txtMessage->setTextCursor(start);
+
+    ui_->chkSendConfirmation->setEnabled(!get_setting(QStringLiteral("confnumber"), "").isEmpty());
+    ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
+    loaded_ = true;
+    update_status_bar();
+}
+
+void MainWindow::txtMessage_Change() {
+    const QString text = ui_->txtMessage->toPlainText();
+    if (text.isEmpty()) {
+        ui_->lblStats->setText(stats_text(0, 0));
+        return;
+    }
+    const qint16 length = part_length_for(sendMethodIndex());
+    session().part_length = length;
+    const qint16 parts = count_parts(text, length, get_setting(QStringLiteral("textclipchar"), ""));
+    ui_->lblStats->setText(stats_text(text.size(), parts));
+    update_status_bar();
+    update_edit_menu();
+}
+
+void MainWindow::limitMessageLength() {
+    auto* box = ui_->txtMessage;
+    const qsizetype excess = box->toPlainText().size() - kMaxMessageLength;
+    if (excess <= 0)
+        return;
+    // Take back what was just typed or pasted: the characters before the caret.
+    QTextCursor cursor = box->textCursor();
+    const int end = cursor.position();
+    const int start = std::max(0, end - int(excess));
+    cursor.setPosition(start);
+    cursor.setPosition(start + int(excess), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    box->setTextCursor(cursor);
+}
+
+void MainWindow::txtMessage_LostFocus() {
+    const QString text = ui_->txtMessage->toPlainText();
+    const QString cleaned = clean_message_text(text);
+    if (cleaned != text)
+        ui_->txtMessage->setPlainText(cleaned);
+}
+
+void MainWindow::cmbSendMethod_Click() {
+    txtMessage_Change();
+    save_setting(QStringLiteral("sendtype"), QString::number(ui_->cmbSendMethod->currentIndex()));
+}
+
+void MainWindow::update_status_bar() {
+    const SessionState& state = session();
+    const bool notSent =
+        message_not_sent(signature_setting(), state.last_sent_key, toText(), messageText());
+    ui_->lblInformation->setText(information_text(notSent, state.last_sent_time));
+    ui_->lblQuota->setText(accelerator_display(quota_caption(state.quota_free, state.quota_paid)));
+    QPalette palette = ui_->lblQuota->palette();
+    palette.setColor(QPalette::WindowText, quota_is_red(state.quota_free, state.quota_paid)
+                                               ? QColor(255, 0, 0)
+                                               : QColor(0, 0, 0));
+    ui_->lblQuota->setPalette(palette);
+}
+
+void MainWindow::new_message() {
+    const QString signature = signature_setting();
+    if (messageText() == signature && toText().isEmpty())
+        return;
+    if (platform::message_box(QStringLiteral("New Message"), new_message_question(),
+                              platform::Icon::Question,
+                              platform::Buttons::YesNo) != platform::Answer::Yes)
+        return;
+    ui_->txtTo->clear();
+    ui_->txtMessage->setPlainText(signature);
+    QTextCursor start = ui_->txtMessage->textCursor();
+    start.movePosition(QTextCursor::Start);
+    ui_->txtMessage->setTextCursor(start);
+    ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
+}
+
+void MainWindow::cmdSend_Click() {
+    const QString reasons = send_refusal_reasons(toText(), messageText());
+    if (!reasons.isEmpty()) {
+        platform::message_box(QStringLiteral("Message alert"), send_refusal_text(reasons),
+                              platform::Icon::Information);
+        return;
+    }
+    setComposeEnabled(false);
+
+    SessionState& state = session();
+    const Credentials account = merge_credentials({state.session_username, state.session_password},
+                                                  get_setting(QStringLiteral("wispusername"), ""),
+                                                  get_setting(QStringLiteral("wisppassword"), ""));
+    state.session_username = account.username;
+    state.session_password = account.password;
+
+    if (account.complete()) {
+        if (windows_.sendMessage)
+            windows_.sendMessage();
+        else
+            setComposeEnabled(true);
+        return;
+    }
+    LoginFocus focus = LoginFocus::DialogDefault;
+    if (!account.username.isEmpty())
+        focus = LoginFocus::Password;
+    else if (!account.password.isEmpty())
+        focus = LoginFocus::Username;
+    if (windows_.showLogin)
+        windows_.showLogin(focus);
+    else
+        setComposeEnabled(true);
+}
+
+void MainWindow::update_edit_menu() {
+    editItem(0)->setEnabled(edit_.CanUndo());
+    editItem(2)->setEnabled(edit_.CanCut());
+    editItem(3)->setEnabled(edit_.CanCopy());
+    editItem(4)->setEnabled(edit_.CanPaste());
+    editItem(5)->setEnabled(edit_.CanCut());
+}
+
+void MainWindow::mnufile_Click(int index) {
+    switch (index) {
+    case 0:
+        new_message();
+        break;
+    case 1:
+        ui_->txtTo->clear();
+        break;
+    case 2: {
+        ui_->txtMessage->setPlainText(signature_setting());
+        QTextCursor start = ui_->txtMessage->textCursor();
+        start.movePosition(QTextCursor::Start);
+        ui_->txtMessage->setTextCursor(start);
+        break;
+    }
+    case 4:
+        cmdSend_Click();
+        break;
+    case 6:
+        close();
+        break;
+    default:
+        break;
+    }
+    update_status_bar();
+}
+
+void MainWindow::mnuEdit_Click(int index) {
+    switch (index) {
+    case 0:
+        edit_.Undo();
+        break;
+    case 2:
+        edit_.Cut();
+        break;
+    case 3:
+        edit_.Copy();
+        break;
+    case 4:
+        edit_.Paste();
+        break;
+    case 5:
+        edit_.Delete(true);
+        break;
+    case 7:
+        if (windows_.showPreferences)
+            windows_.showPreferences();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::mnuHelp_Click(int index) {
+    switch (index) {
+    case 0:
+        platform::show_help_contents();
+        break;
+    case 2:
+        platform::open_web_address(
+            get_setting(QLatin1String(keys::operatorHomePage), kDefaultOperatorHomePage));
+        break;
+    case 4:
+        platform::open_web_address(
+            get_setting(QLatin1String(keys::productHomePage), kDefaultProductHomePage));
+        break;
+    case 5:
+        platform::open_web_address(
+            get_setting(QLatin1String(keys::messageBoardPage), kDefaultMessageBoardPage));
+        break;
+    case 6:
+        platform::open_web_address(
+            get_setting(QLatin1String(keys::guestbookPage), kDefaultGuestbookPage));
+        break;
+    case 8:
+        if (windows_.showAbout)
+            windows_.showAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::cmdTo_Click() {
+    if (!windows_.showAddressBook)
+        return;
+    setComposeEnabled(false);
+    windows_.showAddressBook();
+}
+
+void MainWindow::txtTo_LostFocus() {
+    recipients_.txtTo_LostFocus(*this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool focusOut = event->type() == QEvent::FocusOut;
+    // Leaving the whole window (another program, a menu, a message box) is
+    // not leaving the field.
+    const bool leftField =
+        focusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
+    if (watched == ui_->txtMessage) {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::KeyRelease)
+            update_edit_menu();
+        else if (leftField)
+            txtMessage_LostFocus();
+    } else if (watched == ui_->txtTo && leftField) {
+        txtTo_LostFocus();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized())
+        return;
+    if (!setting_is_yes(QStringLiteral("systemtray")))
+        return;
+    platform::use<platform::TrayService>().showIcon(
+        windowIcon(), QLatin1String(kTrayTip), [this](platform::TrayClick click) {
+            if (click == platform::TrayClick::Left || click == platform::TrayClick::Double ||
+                click == platform::TrayClick::Right)
+                restoreFromTray();
+        });
+    // Hidden once the minimise has run its course: a minimise that also shows
+    // the window (showMinimized) would otherwise undo the hide.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (isMinimized())
+                hide();
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::restoreFromTray() {
+    // The icon is up only because the window hid behind it, so it always
+    // brings the window back, even when the tray switch was turned off since.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    showNormal();
+    raise();
+    activateWindow();
+    platform::use<platform::TrayService>().removeIcon();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    update_status_bar();
+    const bool differs = session().last_sent_key != toText() + messageText();
+    const QString question =
+        quit_question(get_setting(QStringLiteral("quitconfirm"), "confirm"), differs);
+    if (!question.isEmpty() &&
+        platform::message_box(QStringLiteral("Quit confirmation"), question,
+                              platform::Icon::Exclamation,
+                              platform::Buttons::YesNo) != platform::Answer::Yes) {
+        event->ignore();
+        return;
+    }
+    if (setting_is_yes(QStringLiteral("dontlogout")) && session().logged_in && windows_.exitLogOff)
+        windows_.exitLogOff();
+    closing_ = true;
+    event->accept();
+    emit programEndRequested();
+}
+
+// ComposeHost
+
+QString MainWindow::toText() const {
+    return ui_->txtTo->text();
+}
+void MainWindow::setToText(const QString& text) {
+    ui_->txtTo->setText(text);
+}
+QString MainWindow::messageText() const {
+    return ui_->txtMessage->toPlainText();
+}
+bool MainWindow::sendConfirmationChecked() const {
+    return ui_->chkSendConfirmation->isChecked();
+}
+void MainWindow::setSendConfirmationEnabled(bool enabled) {
+    ui_->chkSendConfirmation->setEnabled(enabled);
+}
+int MainWindow::sendMethodIndex() const {
+    return std::max(0, ui_->cmbSendMethod->currentIndex());
+}
+QString MainWindow::confNumberFieldText() {
+    if (windows_.confNumberFieldText)
+        return windows_.confNumberFieldText();
+    return get_setting(QStringLiteral("confnumber"), "");
+}
+void MainWindow::setComposeEnabled(bool enabled) {
+    setEnabled(enabled);
+}
+bool MainWindow::composeEnabled() const {
+    return isEnabled();
+}
+void MainWindow::bringComposeToFront() {
+    raise();
+    activateWindow();
+}
+void MainWindow::repaintCompose() {
+    repaint();
+}
+
+} // namespace zemble

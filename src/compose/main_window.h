@@ -1,0 +1,92 @@
+#pragma once
+
+#include "compose/compose_windows.h"
+#include "compose/recipients.h"
+#include "compose/text_box_edit.h"
+#include "core/compose_host.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+
+namespace Ui {
+class frmMain;
+}
+
+namespace zemble {
+
+// The compose window and the program's main window: recipients, message,
+// send method, Send, menus, the notification-area icon and the exit path.
+class MainWindow : public QMainWindow, public ComposeHost {
+    Q_OBJECT
+public:
+    explicit MainWindow(ComposeWindows windows = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Fills the window from the settings and shows it.
+    void Form_Load();
+
+    // The windows of other folders; a command whose window is missing is
+    // disabled.  May be set again after load.
+    void setWindows(ComposeWindows windows);
+    RecipientsField& recipientsField() { return recipients_; }
+    cTextBoxEdit& textBoxEdit() { return edit_; }
+
+    // Message composition.
+    void txtMessage_Change();
+    void txtMessage_LostFocus();
+    void cmbSendMethod_Click();
+    void update_status_bar();
+    void new_message();
+    void cmdSend_Click();
+    void update_edit_menu();
+    // Menu items by index.
+    void mnufile_Click(int index);
+    void mnuEdit_Click(int index);
+    void mnuHelp_Click(int index);
+    QAction* fileItem(int index) const;
+    QAction* editItem(int index) const;
+    QAction* helpItem(int index) const;
+
+    // ComposeHost
+    QString toText() const override;
+    void setToText(const QString& text) override;
+    QString messageText() const override;
+    bool sendConfirmationChecked() const override;
+    void setSendConfirmationEnabled(bool enabled) override;
+    int sendMethodIndex() const override;
+    QString confNumberFieldText() override;
+    void setComposeEnabled(bool enabled) override;
+    bool composeEnabled() const override;
+    void bringComposeToFront() override;
+    void repaintCompose() override;
+    void updateStatusBar() override { update_status_bar(); }
+
+signals:
+    // The window has closed for good: the program ends.
+    void programEndRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void connectControls();
+    void applyWindows();
+    void restoreFromTray();
+    void cmdTo_Click();
+    void txtTo_LostFocus();
+    void limitMessageLength();
+
+    std::unique_ptr<Ui::frmMain> ui_;
+    ComposeWindows windows_;
+    cTextBoxEdit edit_;
+    RecipientsField recipients_;
+    bool loaded_ = false;
+    bool closing_ = false;
+};
+
+} // namespace zemble
