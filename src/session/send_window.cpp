@@ -205,10 +205,9 @@ bool SendWindow::run_job() {
     }
 
     set_step_text(QStringLiteral("Checking text message quota ..."));
-    const bool quotaRead = site.check_quota();
+    site.check_quota(); // the job goes on whatever the quota page said
     if (!goOn(true))
         return false;
-    Q_UNUSED(quotaRead);
     up_percentage();
 
     if (!setting_is_yes(QStringLiteral("dontlogout"))) {
