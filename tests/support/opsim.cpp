@@ -95,16 +95,20 @@ bool OpSim::start() {
     return true;
 }
 
-void OpSim::stop() {
+bool OpSim::stop() {
+    bool clean = false;
     if (process.state() != QProcess::NotRunning) {
         process.terminate();
-        if (!process.waitForFinished(5000)) {
+        if (process.waitForFinished(5000)) {
+            clean = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        } else {
             process.kill();
             process.waitForFinished(5000);
         }
     }
     https = 0;
     http = 0;
+    return clean;
 }
 
 bool OpSim::isRunning() const {

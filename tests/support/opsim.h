@@ -33,8 +33,10 @@ public:
     // Launches the simulator and waits (at most about 10 s) for its ready
     // line.  False when it could not start; errorText() then says why.
     bool start();
-    // Ends the process; start() may be called again afterwards.
-    void stop();
+    // Ends the process (SIGTERM, then a kill after 5 s); start() may be
+    // called again afterwards.  True when the simulator was running and ended
+    // by itself with exit code 0.
+    bool stop();
     bool isRunning() const;
     QString errorText() const { return error; }
 

@@ -1,10 +1,13 @@
 #include "site_client.h"
 #include "support/opsim.h"
 
+#include <QFile>
 #include <QJsonArray>
+#include <QProcess>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace zemble::test;
@@ -110,6 +113,9 @@ private slots:
     void badFaultsRefused_data();
     void badFaultsRefused();
     void requestLogAndKeepAlive();
+    void accountsFileAndCleanStop();
+    void badArgumentsRefused_data();
+    void badArgumentsRefused();
     void certificateTrust_data();
     void certificateTrust();
 
@@ -468,6 +474,54 @@ void TestOpSim::certificateTrust() {
     QCOMPARE(encrypted, !untrusted);
     if (untrusted)
         QVERIFY(!socket.sslHandshakeErrors().isEmpty());
+}
+
+void TestOpSim::accountsFileAndCleanStop() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("accounts.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("# test accounts\n\nbob;pw;Bob;3;0\ncarol;x y;Carol;0;7\n");
+    file.close();
+    Site site({{"alice", "secret", "Alice", 1, 2}}, {"--accounts", path});
+    QVERIFY2(site.sim.start(), qPrintable(site.sim.errorText()));
+    QCOMPARE(site.sim.quota("bob"), (QJsonObject{{"free", 3}, {"paid", 0}}));
+    QCOMPARE(site.sim.quota("carol"), (QJsonObject{{"free", 0}, {"paid", 7}}));
+    QCOMPARE(site.sim.quota("alice"), (QJsonObject{{"free", 1}, {"paid", 2}}));
+    QVERIFY(site.sim.quota("dave").isEmpty());
+    QVERIFY(site.logOn(QStringLiteral("carol"), QStringLiteral("x y"))
+                .text()
+                .contains(site.destAddress(), Qt::CaseInsensitive));
+    QVERIFY(site.send(sendBody("07123456789", "07123456789", "paidtxt", "Hello"))
+                .text()
+                .contains(kSuccess));
+    QVERIFY(site.sim.stop());
+    // The outbox line was on disk before the process ended and is still whole.
+    QCOMPARE(site.sim.outbox().size(), 1);
+    QCOMPARE(site.sim.outbox().first().value("account").toString(), QStringLiteral("carol"));
+}
+
+void TestOpSim::badArgumentsRefused_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("four account fields") << QStringList{"--account", "a;b;c;1"};
+    QTest::newRow("negative quota") << QStringList{"--account", "a;b;c;-1;1"};
+    QTest::newRow("quota not a number") << QStringList{"--account", "a;b;c;1;many"};
+    QTest::newRow("empty user name") << QStringList{"--account", ";b;c;1;1"};
+    QTest::newRow("port out of range") << QStringList{"--http-port", "70000"};
+    QTest::newRow("unknown fault kind") << QStringList{"--fault", "explode:1:0:/"};
+    QTest::newRow("fault without path") << QStringList{"--fault", "drop:1:0"};
+    QTest::newRow("missing accounts file") << QStringList{"--accounts", "/nonexistent/acc"};
+}
+
+void TestOpSim::badArgumentsRefused() {
+    QFETCH(QStringList, args);
+    QProcess process;
+    process.start(QStringLiteral(ZEMBLE_OPSIM_PATH), args);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QVERIFY(!process.readAllStandardError().isEmpty());
 }
 
 QTEST_MAIN(TestOpSim)
