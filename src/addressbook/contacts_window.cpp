@@ -106,6 +106,14 @@ ContactsWindow::~ContactsWindow() {
     delete import_.data();
 }
 
+ContactInfoDialog* ContactsWindow::contactInfo() const {
+    return info_;
+}
+
+ImportWindow* ContactsWindow::importWindow() const {
+    return import_;
+}
+
 void ContactsWindow::Main(bool poprecips) {
     const ContactStore& store = contacts();
     fill_sorted(ui_->lstContacts, store.names.mid(0, store.count));

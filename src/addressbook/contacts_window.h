@@ -46,8 +46,8 @@ public:
 
     // The details dialog and the import window, once opened (null before,
     // and after one was closed from its frame).
-    ContactInfoDialog* contactInfo() const { return info_; }
-    ImportWindow* importWindow() const { return import_; }
+    ContactInfoDialog* contactInfo() const;
+    ImportWindow* importWindow() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
