@@ -154,6 +154,39 @@ private slots:
         QTRY_VERIFY(second.isNull());
     }
 
+    // The real launcher over a PATH holding only a stand-in tool, or nothing.
+    void realLauncher_data() {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("stand-in settings panel") << true;
+        QTest::newRow("nothing installed") << false;
+    }
+    void realLauncher() {
+        QFETCH(bool, installed);
+        test::TempSettings settings;
+        test::QuietPlatform quiet;
+        QTemporaryDir folder;
+        const QString marker = folder.filePath("started");
+        if (installed) {
+            QFile tool(folder.filePath("gnome-control-center"));
+            QVERIFY(tool.open(QIODevice::WriteOnly));
+            tool.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(marker).toUtf8());
+            tool.close();
+            tool.setPermissions(tool.permissions() | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", folder.path().toUtf8());
+        AboutWindow window;
+        QTest::mouseClick(window.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+        qputenv("PATH", path);
+        QCOMPARE(quiet.messages.asked.size(), installed ? 0 : 1);
+        if (installed) {
+            QTRY_VERIFY(QFileInfo(marker).size() > 0);
+            QFile started(marker);
+            QVERIFY(started.open(QIODevice::ReadOnly));
+            QCOMPARE(started.readAll().trimmed(), QByteArray("info-overview"));
+        }
+    }
+
     // The lookup of installed tools over a folder made to look like the PATH.
     void installedTools_data() {
         QTest::addColumn<QStringList>("executables");
