@@ -118,9 +118,9 @@ void PreferencesDialog::txtConfNumber_LostFocus() {
 }
 
 bool PreferencesDialog::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving a field cleans it; a context menu taking the focus is not leaving.
     if (event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        // A context menu taking the focus is not leaving the field.
         if (watched == ui_->txtClip)
             txtClip_LostFocus();
         else if (watched == ui_->txtConfNumber)
