@@ -11,7 +11,7 @@ QStringList split_recipients(const QString& to) {
     return to.split(QStringLiteral(" ; "));
 }
 
-QString trim_spaces(const QString& entry) {
+QString trim_entry(const QString& entry) {
     qsizetype start = 0;
     qsizetype end = entry.size();
     while (start < end && entry.at(start) == u' ')
@@ -22,7 +22,7 @@ QString trim_spaces(const QString& entry) {
 }
 
 QString recipient_number(const QString& entry) {
-    return lookup_contact(trim_spaces(entry));
+    return lookup_contact(trim_entry(entry));
 }
 
 int count_recipients(const QStringList& entries) {

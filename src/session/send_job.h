@@ -15,7 +15,7 @@ QStringList split_recipients(const QString& to);
 
 // An entry with the spaces around it removed (tabs and other blanks stay,
 // as the To field keeps them).
-QString trim_spaces(const QString& entry);
+QString trim_entry(const QString& entry);
 
 // The number an entry is sent to: the address book look-up of the entry
 // without its surrounding spaces; "" when it names no number.

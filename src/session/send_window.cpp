@@ -169,7 +169,7 @@ bool SendWindow::run_job() {
     const QStringList entries = split_recipients(to);
     bool nothingSent = true;
     for (const QString& entry : entries) {
-        const QString shown = trim_spaces(entry);
+        const QString shown = trim_entry(entry);
         const QString number = lookup_contact(shown);
         // An entry that names no number is not sent to (it was not counted
         // either): a request without a number can only fail.
