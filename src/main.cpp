@@ -1,16 +1,14 @@
-#include "core/version.h"
+#include "shell/startup.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zemble"));
-    // The compose window is not built yet; say so rather than pretend.
-    QLabel window(
-        QStringLiteral("Zemble is not ready yet: the compose window is still being built."));
-    window.setWindowTitle(zemble::window_title());
-    window.setMargin(24);
-    window.show();
+    // The compose window decides when the program ends (after its quit
+    // question and final log-off), not the last window to close.
+    QApplication::setQuitOnLastWindowClosed(false);
+    zemble::Program program;
+    program.Main();
     return app.exec();
 }

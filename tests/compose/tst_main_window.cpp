@@ -83,52 +83,6 @@ void focusAndWait(QWidget* widget) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void controlsAndMenus() {
-        Fixture f;
-        MainWindow& w = f.load();
-        QCOMPARE(w.objectName(), QStringLiteral("frmMain"));
-        const QList<QPair<const char*, QString>> captions = {{"cmdTo", "To.."},
-                                                             {"cmdSend", "Send"},
-                                                             {"cmdNewMessage", "Reset"},
-                                                             {"cmdHelp", "Help"},
-                                                             {"cmdQuit", "Quit"}};
-        for (const auto& [name, caption] : captions)
-            QCOMPARE(f.find<QPushButton>(name)->text(), caption);
-        QCOMPARE(f.find<QPushButton>("cmdTo")->toolTip(),
-                 QStringLiteral("Select from contacts list"));
-        QCOMPARE(f.label("Label2")->text(), QStringLiteral("Quota: "));
-        QCOMPARE(f.label("Label1")->text(), QStringLiteral("Message:"));
-        QCOMPARE(f.find<QCheckBox>("chkSendConfirmation")->text(),
-                 QStringLiteral("Send confirmation text message."));
-        auto* methods = f.find<QComboBox>("cmbSendMethod");
-        QCOMPARE(methods->count(), 2);
-        QCOMPARE(methods->itemText(0), QStringLiteral("Use free quota"));
-        QCOMPARE(methods->itemText(1), QStringLiteral("Use paid quota"));
-        QCOMPARE(f.find<QMenu>("mnuFileTop")->title(), QStringLiteral("&File"));
-        QCOMPARE(f.find<QMenu>("mnuEditTop")->title(), QStringLiteral("&Edit"));
-        QCOMPARE(f.find<QMenu>("mnuHelpTop")->title(), QStringLiteral("&Help"));
-        // Each menu's items in order, "-" for a separator.
-        const QList<QPair<const char*, QStringList>> menus = {
-            {"mnuFileTop",
-             {"&New message", "&Clear recipients", "C&lear message", "-", "&Send...", "-",
-              "E&xit"}},
-            {"mnuEditTop",
-             {"&Undo", "-", "Cu&t", "&Copy", "&Paste", "&Delete", "-", "&Preferences..."}},
-            {"mnuHelpTop",
-             {"&Contents...", "-", "&O2 website...", "-", "Zemble website...",
-              "Zemble message board...", "Zemble guestbook...", "-", "&About Zemble..."}}};
-        for (const auto& [menu, items] : menus) {
-            QStringList seen;
-            for (QAction* a : f.find<QMenu>(menu)->actions())
-                seen.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-            QCOMPARE(seen, items);
-        }
-        QCOMPARE(w.fileItem(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-        QCOMPARE(w.fileItem(4)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-        QCOMPARE(w.editItem(5)->shortcut(), QKeySequence(QStringLiteral("Del")));
-        QCOMPARE(w.helpItem(0)->shortcut(), QKeySequence(QStringLiteral("F1")));
-    }
-
     void statistics_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("method");
@@ -149,17 +103,6 @@ private slots:
         f.find<QComboBox>("cmbSendMethod")->setCurrentIndex(method);
         f.message()->setPlainText(text);
         QCOMPARE(f.label("lblStats")->text(), stats);
-    }
-
-    void emptyMessageLeavesStatusLine() {
-        Fixture f;
-        f.load();
-        f.message()->setPlainText(QStringLiteral("hi"));
-        session().quota_free = 7;
-        f.message()->clear();
-        QCOMPARE(f.label("lblStats")->text(),
-                 QStringLiteral("0 characters used (split over 0 messages)"));
-        QCOMPARE(f.label("lblQuota")->text(), QStringLiteral("Unknown free & unknown paid"));
     }
 
     void sendMethodSwitchAndRestart() {

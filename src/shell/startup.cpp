@@ -1,0 +1,104 @@
+#include "shell/startup.h"
+
+#include "addressbook/contact_store.h"
+#include "addressbook/contacts_window.h"
+#include "compose/main_window.h"
+#include "compose/name_chooser.h"
+#include "core/session_state.h"
+#include "core/settings.h"
+#include "core/version.h"
+#include "platform/pause.h"
+#include "session/operator_protocol.h"
+#include "session/send_window.h"
+#include "shell/about_window.h"
+#include "shell/login_dialog.h"
+#include "shell/preferences_dialog.h"
+#include "shell/splash_window.h"
+
+#include <QApplication>
+
+namespace zemble {
+
+namespace {
+constexpr int kSplashPause = 1500;
+}
+
+Program::Program(QString contactsFolder) : contactsFolder_(std::move(contactsFolder)) {}
+
+Program::~Program() {
+    // Windows that work for the compose window go before it.
+    login_.reset();
+    chooser_.reset();
+    addressBook_.reset();
+    preferences_.reset();
+    send_.reset();
+    compose_.reset();
+}
+
+void Program::Main() {
+    QApplication::setWindowIcon(zemble_icon());
+    const bool useSplash = !setting_is_yes(QStringLiteral("hidesplashscreen"));
+    std::unique_ptr<SplashWindow> splash;
+    if (useSplash) {
+        splash = std::make_unique<SplashWindow>();
+        splash->show();
+        splash->repaint();
+        platform::pause_blocking(kSplashPause);
+    }
+
+    set_contacts_folder(contactsFolder_.isEmpty() ? default_contacts_folder() : contactsFolder_);
+    load_contacts();
+
+    SessionState& state = session();
+    state.logged_in = false;
+    state.quota_free = leading_number_int16(get_setting(QStringLiteral("quotaleft"), -1));
+    state.quota_paid = leading_number_int16(get_setting(QStringLiteral("paidquotaleft"), -1));
+
+    makeWindows();
+    compose_->Form_Load();
+    compose_->setWindowTitle(window_title());
+
+    if (splash) {
+        splash->show();
+        splash->raise();
+        splash->repaint();
+        compose_->repaint();
+        platform::pause_blocking(kSplashPause);
+        splash->close();
+    }
+}
+
+void Program::makeWindows() {
+    site_ = std::make_unique<OperatorProtocol>();
+    compose_ = std::make_unique<MainWindow>();
+    compose_->setWindowIcon(zemble_icon());
+    send_ = std::make_unique<SendWindow>(*site_, *compose_);
+    chooser_ = std::make_unique<NameChooserWindow>(*compose_);
+    compose_->recipientsField().setChooser(chooser_.get());
+    addressBook_ = std::make_unique<AddressBook>(*compose_);
+    preferences_ = std::make_unique<PreferencesWindow>(compose_.get());
+
+    ComposeWindows windows;
+    windows.showAddressBook = [this] { addressBook_->show(); };
+    windows.showPreferences = [this] { preferences_->show(); };
+    windows.showAbout = [] { AboutWindow::showAbout(); };
+    windows.showLogin = [this](LoginFocus focus) { login().showForSend(focus); };
+    windows.confNumberFieldText = [this] { return preferences_->confNumberFieldText(); };
+    windows.sendMessage = send_job_starter(*send_);
+    windows.exitLogOff = [this] { send_->exit_log_off(); };
+    compose_->setWindows(std::move(windows));
+
+    // Closing the compose window, or "End" during its final log-off, ends
+    // the program.
+    QObject::connect(compose_.get(), &MainWindow::programEndRequested, qApp,
+                     &QCoreApplication::quit);
+    QObject::connect(send_.get(), &SendWindow::programEndRequested, qApp, &QCoreApplication::quit);
+}
+
+LoginDialog& Program::login() {
+    if (!login_)
+        login_ = std::make_unique<LoginDialog>(*compose_, send_job_starter(*send_));
+    return *login_;
+}
+
+} // namespace zemble

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace zemble {
+
+class AddressBook;
+class LoginDialog;
+class MainWindow;
+class NameChooserWindow;
+class OperatorProtocol;
+class PreferencesWindow;
+class SendWindow;
+
+// The whole program: start-up, and the windows it keeps for the run.
+class Program {
+public:
+    // `contactsFolder` is where the address book file lives; empty means
+    // the program's usual folder.
+    explicit Program(QString contactsFolder = {});
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Start-up: splash (unless switched off), address book, session state,
+    // the compose window with its title.  Returns once the compose window is
+    // up; the program then lives in its windows' events.
+    void Main();
+
+    // The compose window, once Main has made it.
+    MainWindow* composeWindow() const { return compose_.get(); }
+    SendWindow* sendWindow() const { return send_.get(); }
+    LoginDialog* loginDialog() const { return login_.get(); }
+
+private:
+    void makeWindows();
+    LoginDialog& login();
+
+    QString contactsFolder_;
+    std::unique_ptr<OperatorProtocol> site_;
+    std::unique_ptr<MainWindow> compose_;
+    std::unique_ptr<SendWindow> send_;
+    std::unique_ptr<LoginDialog> login_;
+    std::unique_ptr<NameChooserWindow> chooser_;
+    std::unique_ptr<AddressBook> addressBook_;
+    std::unique_ptr<PreferencesWindow> preferences_;
+};
+
+} // namespace zemble
