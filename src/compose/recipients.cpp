@@ -8,15 +8,8 @@
 
 namespace zemble {
 
-QString trim_spaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
+// trim_spaces comes from the address book library (contact_info_dialog.cpp),
+// which declares the same routine; one definition serves both.
 
 RecipientsField::RecipientsField(const ContactStore& store, NameChooser* chooser)
     : store_(store), chooser_(chooser) {}
@@ -33,8 +26,6 @@ std::optional<QString> RecipientsField::normalise_recipient_text(const QString& 
     // While the chooser waits for an answer, window events run; a second
     // normalisation started from one of them would rebuild the list under
     // the first one's feet.
-    if (busy_)
-        return std::nullopt;
     if (trim_spaces(text).isEmpty())
         return std::nullopt;
     busy_ = true;
