@@ -30,16 +30,15 @@ QString& folder_setting() {
 template <class Take> void for_each_line(QStringView text, Take take) {
     qsizetype start = 0;
     const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        if (text[i] != u'\r')
-            continue;
-        take(text.mid(start, i - start));
-        if (i + 1 < size && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
+    while (start < size) {
+        const qsizetype cr = text.indexOf(u'\r', start);
+        if (cr < 0) {
+            take(text.mid(start));
+            return;
+        }
+        take(text.mid(start, cr - start));
+        start = (cr + 1 < size && text[cr + 1] == u'\n') ? cr + 2 : cr + 1;
     }
-    if (start < size)
-        take(text.mid(start));
 }
 
 void read_line(QStringView line) {
