@@ -11,10 +11,13 @@
 #include "ui_frmContacts.h"
 
 #include <QCloseEvent>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSet>
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace zemble {
 namespace {
@@ -55,23 +58,66 @@ bool less_ignoring_case(const QString& a, const QString& b) {
 }
 
 void fill_sorted(QListWidget* list, QStringList texts) {
-    std::sort(texts.begin(), texts.end(), less_ignoring_case);
+    // Folding the case once per text makes each comparison a plain one; the
+    // order is the same as less_ignoring_case gives.
+    struct Keyed {
+        QString folded;
+        QString text;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(texts.size()));
+    for (QString& text : texts)
+        keyed.push_back({text.toCaseFolded(), std::move(text)});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int order = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
+        return order != 0 ? order < 0 : QString::compare(a.text, b.text, Qt::CaseSensitive) < 0;
+    });
+    QStringList sorted;
+    sorted.reserve(qsizetype(keyed.size()));
+    for (Keyed& k : keyed)
+        sorted.append(std::move(k.text));
     list->clear();
-    list->addItems(texts);
+    list->addItems(sorted);
 }
 
-void insert_sorted(QListWidget* list, const QString& text) {
-    // After every item that does not sort behind the new one.
-    int low = 0;
-    int high = list->count();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (less_ignoring_case(text, list->item(middle)->text()))
-            high = middle;
-        else
-            low = middle + 1;
+void merge_sorted(QListWidget* list, const QStringList& sortedTexts) {
+    struct Entry {
+        QString text;
+        bool selected = false;
+        bool current = false;
+    };
+    std::vector<Entry> old;
+    old.reserve(size_t(list->count()));
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem* item = list->item(i);
+        old.push_back({item->text(), item->isSelected(), item == list->currentItem()});
     }
-    list->insertItem(low, text);
+    std::vector<Entry> fresh;
+    fresh.reserve(size_t(sortedTexts.size()));
+    for (const QString& text : sortedTexts)
+        fresh.push_back({text});
+    std::vector<Entry> merged;
+    merged.reserve(old.size() + fresh.size());
+    // Equal names keep the listed one first, as a one-by-one insertion would.
+    std::merge(old.begin(), old.end(), fresh.begin(), fresh.end(), std::back_inserter(merged),
+               [](const Entry& a, const Entry& b) { return less_ignoring_case(a.text, b.text); });
+    QStringList texts;
+    texts.reserve(qsizetype(merged.size()));
+    for (const Entry& entry : merged)
+        texts.append(entry.text);
+    list->clear();
+    list->addItems(texts);
+    QItemSelection selection;
+    for (int row = 0; row < int(merged.size()); ++row) {
+        if (merged[size_t(row)].current)
+            list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+        if (merged[size_t(row)].selected) {
+            const QModelIndex index = list->model()->index(row, 0);
+            selection.select(index, index);
+        }
+    }
+    if (!selection.isEmpty())
+        list->selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 
 ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
@@ -160,23 +206,27 @@ void ContactsWindow::cmdAdd_Click() {
     QListWidget* list = ui_->lstContacts;
     if (list->currentRow() == -1)
         return;
+    QListWidget* receps = ui_->lstReceps;
     // The recipients as compared ignoring letter case, kept up to date while
     // adding so that a large selection is not compared item by item.
     QSet<QString> listed;
-    for (int i = 0; i < ui_->lstReceps->count(); ++i)
-        listed.insert(ui_->lstReceps->item(i)->text().toCaseFolded());
-    ui_->lstReceps->setUpdatesEnabled(false);
+    for (int i = 0; i < receps->count(); ++i)
+        listed.insert(receps->item(i)->text().toCaseFolded());
+    // The contacts list is in the same order as the recipients list, so the
+    // new names come sorted and are merged in with one refill.
+    QStringList added;
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem* item = list->item(i);
         if (!item->isSelected())
             continue;
         const QString folded = item->text().toCaseFolded();
         if (!listed.contains(folded)) {
-            insert_sorted(ui_->lstReceps, item->text());
+            added.append(item->text());
             listed.insert(folded);
         }
     }
-    ui_->lstReceps->setUpdatesEnabled(true);
+    if (!added.isEmpty())
+        merge_sorted(receps, added);
     list->clearSelection();
     setRecipientCount();
     update_buttons();

@@ -88,9 +88,10 @@ private:
 };
 
 // List helpers shared by the sorted lists: order ignoring letter case, and
-// a bulk fill that sorts once.
+// a bulk fill that sorts once, and a merge that keeps the order.
 bool less_ignoring_case(const QString& a, const QString& b);
 void fill_sorted(QListWidget* list, QStringList texts);
-void insert_sorted(QListWidget* list, const QString& text);
+// Adds texts already in that order, keeping the list's selection.
+void merge_sorted(QListWidget* list, const QStringList& sortedTexts);
 
 } // namespace zemble

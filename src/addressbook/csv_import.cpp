@@ -63,7 +63,8 @@ QString clean_csv_field(QStringView raw) {
     if (body.size() > 1 && body.front() == u'"' && body.back() == u'"')
         body = body.mid(1, body.size() - 2);
     QString out = body.toString();
-    out.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    if (body.contains(u"\"\""))
+        out.replace(QStringLiteral("\"\""), QStringLiteral("\""));
     return out;
 }
 

@@ -192,9 +192,14 @@ void TestContactsWindow::addSkipsRecipientsListedInAnotherCase() {
     QFETCH(Trigger, how);
     fx->addContacts({"Bob;071", "Zed;072", "Ann;073"});
     open("BOB ; 079");
+    select_rows(recepsList(), {1});
     select_rows(contactsList(), {0, 1, 2});
     trigger(how, contactsList(), button("cmdAdd"));
     QCOMPARE(texts(recepsList()), (QStringList{"079", "Ann", "BOB", "Zed"}));
+    // A recipient chosen before stays chosen.
+    QCOMPARE(recepsList()->selectedItems().size(), 1);
+    QCOMPARE(recepsList()->selectedItems().first()->text(), QStringLiteral("BOB"));
+    QVERIFY(button("cmdRemove")->isEnabled());
     QCOMPARE(label("lblNum"), QStringLiteral("4 recipients"));
     QVERIFY(contactsList()->selectedItems().isEmpty());
     QCOMPARE(label("lblContacts"), QStringLiteral("3 contacts (0 selected)"));

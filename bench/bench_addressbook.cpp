@@ -1,0 +1,197 @@
+// Times the address book window and the CSV import at scale:
+//  - the address book window filled with 32,759 contacts (Main), then all
+//    of them chosen as recipients (Add) and handed back (OK);
+//  - the CSV import of 10,000 exported lines with the per-record pause
+//    left out, and the line splitter alone on the same lines.
+// Prints milliseconds per run: wall clock (shortest, median, longest) and
+// the median processor time, which a busy machine disturbs less.
+
+#include "addressbook/access_window.h"
+#include "addressbook/contact_import.h"
+#include "addressbook/contact_store.h"
+#include "addressbook/contacts_window.h"
+#include "addressbook/csv_import.h"
+#include "core/compose_host.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/pause.h"
+#include "platform/service.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+
+using namespace zemble;
+
+namespace {
+
+constexpr int kRuns = 7;
+constexpr int kCsvLines = 10000;
+
+class BenchHost final : public ComposeHost {
+public:
+    QString toText() const override { return to; }
+    void setToText(const QString& text) override { to = text; }
+    QString messageText() const override { return {}; }
+    bool sendConfirmationChecked() const override { return false; }
+    void setSendConfirmationEnabled(bool) override {}
+    int sendMethodIndex() const override { return 0; }
+    QString confNumberFieldText() override { return {}; }
+    void setComposeEnabled(bool on) override { enabled = on; }
+    bool composeEnabled() const override { return enabled; }
+    void bringComposeToFront() override {}
+    void repaintCompose() override {}
+    void updateStatusBar() override {}
+    QString to;
+    bool enabled = true;
+};
+
+class NoPause final : public platform::PauseService {
+public:
+    void block(int) override {}
+    void processEventsThenBlock(int) override {}
+};
+
+class SilentMessages final : public platform::MessageBoxService {
+public:
+    platform::Answer ask(const platform::MessageBoxRequest&) override {
+        return platform::Answer::Ok;
+    }
+};
+
+class FixedFile final : public platform::FileDialogService {
+public:
+    QString openFile(const QString&, const QString&) override { return path; }
+    QString saveFile(const QString&, const QString&) override { return path; }
+    QString path;
+};
+
+// Names in a scrambled order and mixed letter case, so sorting has work.
+void fill_book() {
+    contacts() = ContactStore{};
+    QRandomGenerator random(20030522);
+    for (int i = 0; i < kMaxContacts; ++i) {
+        QString name = QStringLiteral("Surname%1, Forename%2")
+                           .arg(random.bounded(100000), 5, 10, QLatin1Char('0'))
+                           .arg(i % 97);
+        if (i % 3 == 0)
+            name = name.toLower();
+        add_contact(name, QStringLiteral("07700 9%1").arg(i % 100000, 5, 10, QLatin1Char('0')),
+                    false);
+    }
+}
+
+QByteArray csv_line(int i) {
+    QList<QByteArray> fields(92, QByteArray());
+    fields[1] = "Forename" + QByteArray::number(i);
+    fields[3] = "\"Surname" + QByteArray::number(i) + ", Jr.\"";
+    fields[40] = "+44 7700 9" + QByteArray::number(10000 + i % 90000);
+    fields[57] = "\"Notes with a \"\"quoted\"\" word, and a comma\"";
+    fields[88] = "Normal";
+    return fields.join(',');
+}
+
+void measure(const char* what, const std::function<void()>& prepare,
+             const std::function<void()>& step) {
+    QList<double> ms;
+    QList<double> cpu;
+    for (int run = 0; run < kRuns; ++run) {
+        prepare();
+        QElapsedTimer timer;
+        const std::clock_t cpuStart = std::clock();
+        timer.start();
+        step();
+        ms.append(timer.nsecsElapsed() / 1e6);
+        cpu.append(1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("%-44s wall min %8.2f  median %8.2f  max %8.2f ms; cpu median %8.2f ms\n", what,
+                ms.first(), ms.at(ms.size() / 2), ms.last(), cpu.at(cpu.size() / 2));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    set_contacts_folder(dir.path());
+    NoPause pause;
+    SilentMessages messages;
+    FixedFile file;
+    platform::ScopedService<platform::PauseService> pauseGuard(&pause);
+    platform::ScopedService<platform::MessageBoxService> messageGuard(&messages);
+    platform::ScopedService<platform::FileDialogService> fileGuard(&file);
+
+    // The address book window.
+    fill_book();
+    BenchHost host;
+    host.to = QStringLiteral("07700900001 ; Someone ; 07700900002");
+    std::printf("Address book window, %d contacts\n", int(contacts().count));
+    {
+        AddressBook book(host);
+        book.show();
+        measure(
+            "open (Main(true), list filled and sorted)", [] {}, [&] { book.show(); });
+        measure(
+            "Add of every contact", [&] { book.show(); },
+            [&] {
+                auto* list = book.window()->findChild<QListWidget*>(QStringLiteral("lstContacts"));
+                list->setCurrentRow(0);
+                list->selectAll();
+                book.window()->cmdAdd_Click();
+                QCoreApplication::processEvents();
+            });
+        measure(
+            "OK with every contact a recipient",
+            [&] {
+                book.show();
+                auto* list = book.window()->findChild<QListWidget*>(QStringLiteral("lstContacts"));
+                list->setCurrentRow(0);
+                list->selectAll();
+                book.window()->cmdAdd_Click();
+            },
+            [&] { book.window()->cmdOk_Click(); });
+    }
+
+    // The CSV import.
+    QByteArray bytes = "Title,First Name,Middle Name,Last Name\r\n";
+    for (int i = 0; i < kCsvLines; ++i)
+        bytes += csv_line(i) + "\r\n";
+    file.path = dir.filePath(QStringLiteral("contacts.csv"));
+    {
+        QFile out(file.path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            return 1;
+    }
+    std::printf("\nCSV import, %d lines of 92 fields (%lld bytes), per-record pause left out\n",
+                kCsvLines, static_cast<long long>(bytes.size()));
+    const QStringList lines = QString::fromLatin1(bytes).split(QStringLiteral("\r\n"));
+    measure(
+        "split_csv_line of every line", [] {},
+        [&] {
+            CsvFields fields;
+            for (const QString& line : lines)
+                split_csv_line(line, fields, [] { return false; });
+        });
+    AccessWindow access;
+    int added = 0;
+    measure(
+        "whole import (overwrite, with progress window)", [] { contacts() = ContactStore{}; },
+        [&] { added = import_contacts(ImportSource::CsvFile, false, access).added; });
+    std::printf("  entries added per import: %d\n", added);
+    measure(
+        "whole import (append, every name already there)", [] {},
+        [&] { added = import_contacts(ImportSource::CsvFile, true, access).added; });
+    return 0;
+}
