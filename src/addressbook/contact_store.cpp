@@ -129,7 +129,7 @@ bool write_contacts(QIODevice& device) {
         if (chunk.isEmpty())
             return true;
         const QByteArray bytes = to_cp1252(chunk);
-        chunk.clear();
+        chunk.resize(0); // keeps its room for the next chunk
         return device.write(bytes) == bytes.size();
     };
     for (int i = 0; i < store.count; ++i) {

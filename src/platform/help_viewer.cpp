@@ -126,8 +126,16 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
-    connect(browser_, &QTextBrowser::sourceChanged, this,
-            [this](const QUrl& url) { current_ = url.fileName(); });
+    // The contents list follows the page shown, however it was reached.
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+        current_ = url.fileName();
+        int row = -1;
+        for (int i = 0; i < contents_->count(); ++i) {
+            if (contents_->item(i)->data(Qt::UserRole).toString() == current_)
+                row = i;
+        }
+        contents_->setCurrentRow(row);
+    });
     connect(contentsButton, &QToolButton::clicked, this, &HelpViewer::showContents);
     connect(contents_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { display(item->data(Qt::UserRole).toString()); });

@@ -121,6 +121,10 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(4)).center());
         QCOMPARE(viewers[0]->currentPage(), QString::fromLatin1(topics::prefs));
+        show_help_topic(QString::fromLatin1(topics::sendError)); // the list follows
+        QCOMPARE(list->currentRow(), 6);
+        show_help_topic(QStringLiteral("nothere.html"));
+        QCOMPARE(list->currentRow(), -1);
     }
 };
 
