@@ -26,6 +26,8 @@ std::optional<QString> RecipientsField::normalise_recipient_text(const QString& 
     // While the chooser waits for an answer, window events run; a second
     // normalisation started from one of them would rebuild the list under
     // the first one's feet.
+    if (busy_)
+        return std::nullopt;
     if (trim_spaces(text).isEmpty())
         return std::nullopt;
     busy_ = true;
