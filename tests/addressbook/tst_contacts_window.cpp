@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 using namespace zemble;
@@ -201,6 +202,8 @@ void TestContactsWindow::addSkipsRecipientsListedInAnotherCase() {
     QCOMPARE(recepsList()->selectedItems().first()->text(), QStringLiteral("BOB"));
     QVERIFY(button("cmdRemove")->isEnabled());
     QCOMPARE(label("lblNum"), QStringLiteral("4 recipients"));
+    QVERIFY(book->window()->is_in_receps("zed"));
+    QVERIFY(!book->window()->is_in_receps("Ze"));
     QVERIFY(contactsList()->selectedItems().isEmpty());
     QCOMPARE(label("lblContacts"), QStringLiteral("3 contacts (0 selected)"));
     QVERIFY(!button("cmdAdd")->isEnabled());
@@ -497,6 +500,18 @@ void TestContactsWindow::importWindowDisablesAndRefreshes() {
     QVERIFY(window->isEnabled());
     QCOMPARE(texts(contactsList()), (QStringList{"Ann", "Bea"}));
     QCOMPARE(label("lblContacts"), QStringLiteral("2 contacts (0 selected)"));
+
+    // Hidden, the import window keeps its choices; closed from its frame it
+    // is discarded and the next one starts from the defaults.
+    QTest::mouseClick(button("cmdUpdate"), Qt::LeftButton);
+    QCOMPARE(window->importWindow(), import);
+    import->findChild<QRadioButton*>("optOverwrite")->setChecked(true);
+    import->close();
+    QVERIFY(window->isEnabled());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!window->importWindow());
+    QTest::mouseClick(button("cmdUpdate"), Qt::LeftButton);
+    QVERIFY(window->importWindow()->findChild<QRadioButton*>("optAppend")->isChecked());
 }
 
 void TestContactsWindow::helpShowsItsTopic() {

@@ -376,6 +376,10 @@ void TestImport::directSourceReadsEveryItem() {
     QCOMPARE(status()->text(), QStringLiteral("Accessing contacts list ... (7 found, 2 added)"));
     QCOMPARE(source.connects, 1);
     QCOMPARE(source.releases, 1);
+    // The names are read only for items with a mobile number.
+    QCOMPARE(source.propertiesRead.count("MobileTelephoneNumber"), 7);
+    QCOMPARE(source.propertiesRead.count("LastName"), 5);
+    QCOMPARE(source.propertiesRead.count("FirstName"), 5);
     QCOMPARE(fx->pauses.blocked, (QList<int>{100, 100, 100, 100, 100, 100, 100, 500}));
     QCOMPARE(fx->read(fx->mainFile()),
              QByteArray("Smith, John;07700900001\r\n, Ann;07700900002\r\n"));
