@@ -387,6 +387,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // While another window works for this one (a send job, a dialog) the
+    // window takes no input, its close box included: ending the program
+    // under a running send would cut the job short mid-request.
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     update_status_bar();
     const bool differs = session().last_sent_key != toText() + messageText();
     const QString question =

@@ -501,7 +501,12 @@ private slots:
         f.load({.exitLogOff = [&] { ++logOffs; }});
         session().logged_in = loggedIn;
         QSignalSpy ended(f.window.get(), &MainWindow::programEndRequested);
-        f.window->close();
+        // Not while a secondary window has the compose window disabled.
+        f.window->setComposeEnabled(false);
+        QVERIFY(!f.window->close());
+        QCOMPARE(ended.size(), 0);
+        f.window->setComposeEnabled(true);
+        QVERIFY(f.window->close());
         QCOMPARE(logOffs, logsOff ? 1 : 0);
         QCOMPARE(ended.size(), 1);
     }
