@@ -257,9 +257,15 @@ QString lookup_contact(const QString& text) {
 }
 
 QString storable_contact_name(const QString& name) {
-    if (!name.contains(u';') && !name.contains(u'\r') && !name.contains(u'\n'))
-        return name;
-    QString stored = name;
+    // Characters the file's code page lacks would come back as "?" after the
+    // next start; the store holds them that way from the outset, so a name
+    // reads and matches the same before and after a restart.
+    const bool latin1 = std::all_of(name.begin(), name.end(), [](QChar c) {
+        return c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
+    });
+    QString stored = latin1 ? name : cp1252_fold(name);
+    if (!stored.contains(u';') && !stored.contains(u'\r') && !stored.contains(u'\n'))
+        return stored;
     stored.replace(QLatin1String("\r\n"), QLatin1String(" "));
     stored.replace(u'\r', u' ');
     stored.replace(u'\n', u' ');

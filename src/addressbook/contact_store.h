@@ -49,7 +49,8 @@ bool write_contacts(QIODevice& device);
 // The path of the main file ("zemble_contacts.txt") or of the backup.
 QString contacts_file_path(bool backup);
 
-// A name as the file can hold it: ";" becomes "," and a line break a space.
+// A name as the file can hold it: ";" becomes ",", a line break a space, and
+// a character outside Windows-1252 "?".
 QString storable_contact_name(const QString& name);
 
 } // namespace zemble

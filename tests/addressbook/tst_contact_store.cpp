@@ -122,17 +122,18 @@ private slots:
         QVERIFY(save_contacts(false));
         QCOMPARE(read_all(file("zemble_contacts.txt")), QByteArray());
         add_numbered(3);
-        set_contact(0, QString::fromUtf8("Zoë;x\r\ny\nz"), QStringLiteral("+44 7 9"));
+        set_contact(0, QString::fromUtf8("Zoë;x\r\ny\nzŁ"), QStringLiteral("+44 7 9"));
+        QCOMPARE(contacts().names.at(0), QString::fromUtf8("Zoë,x y z?")); // as the file holds it
         set_contact(1, QStringLiteral("No number"), QStringLiteral("none"));
         QVERIFY(save_contacts(true));
         QCOMPARE(read_all(file("zemble_contacts.bak")),
-                 QByteArray("Zo\xeb,x y z;079\r\nN2;072\r\n"));
+                 QByteArray("Zo\xeb,x y z?;079\r\nN2;072\r\n"));
         QCOMPARE(read_all(file("zemble_contacts.txt")), QByteArray()); // untouched
         contacts() = ContactStore{};
         QFile::remove(file("zemble_contacts.txt"));
         QFile::rename(file("zemble_contacts.bak"), file("zemble_contacts.txt"));
         load_contacts();
-        QCOMPARE(entries(), QString::fromUtf8("Zoë,x y z=079|N2=072"));
+        QCOMPARE(entries(), QString::fromUtf8("Zoë,x y z?=079|N2=072"));
     }
 
     void growth() {
