@@ -1,6 +1,5 @@
 #include "addressbook_doubles.h"
 
-#include <QDir>
 #include <QFile>
 
 namespace zemble::test {
@@ -10,19 +9,10 @@ QString ScriptedFileDialog::openFile(const QString&, const QString& filters) {
     return answers.isEmpty() ? QString() : answers.dequeue();
 }
 
-QString ScriptedFileDialog::saveFile(const QString&, const QString& filters) {
-    filtersAsked.append(filters);
-    return answers.isEmpty() ? QString() : answers.dequeue();
-}
-
 void HookedPause::block(int milliseconds) {
     blocked.append(milliseconds);
     if (onBlock)
         onBlock(int(blocked.size()) - 1, milliseconds);
-}
-
-void HookedPause::processEventsThenBlock(int milliseconds) {
-    block(milliseconds);
 }
 
 AddressBookFixture::AddressBookFixture() {
@@ -35,19 +25,9 @@ AddressBookFixture::~AddressBookFixture() {
     set_contacts_folder({});
 }
 
-QString AddressBookFixture::mainFile() const {
-    return dir.filePath(QStringLiteral("zemble_contacts.txt"));
-}
-
-QString AddressBookFixture::backupFile() const {
-    return dir.filePath(QStringLiteral("zemble_contacts.bak"));
-}
-
 QByteArray AddressBookFixture::read(const QString& path) const {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QString AddressBookFixture::writeFile(const QString& name, const QByteArray& bytes) const {
@@ -58,15 +38,9 @@ QString AddressBookFixture::writeFile(const QString& name, const QByteArray& byt
     return path;
 }
 
-void AddressBookFixture::addContacts(const QStringList& nameSemicolonNumber) {
-    for (const QString& entry : nameSemicolonNumber) {
-        const QStringList parts = entry.split(u';');
-        add_contact(parts.at(0), parts.at(1), false);
-    }
-}
-
-QStringList AddressBookFixture::storedNames() const {
-    return contacts().names.mid(0, contacts().count);
+void AddressBookFixture::addContacts(const QStringList& entries) {
+    for (const QString& entry : entries)
+        add_contact(entry.section(u';', 0, 0), entry.section(u';', 1), false);
 }
 
 } // namespace zemble::test

@@ -1,26 +1,25 @@
 #pragma once
 
-// Doubles and fixtures shared by the address book tests.
+// Doubles and a fixture shared by the address book tests.
 
 #include "addressbook/contact_store.h"
 #include "platform/file_dialog.h"
 #include "platform/help.h"
-#include "platform/pause.h"
-#include "platform/service.h"
 #include "support/doubles.h"
 
 #include <QQueue>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 
 namespace zemble::test {
 
-// Answers open/save requests from a queue ("" = the user cancelled).
+// Answers the open dialog from a queue ("" = the user cancelled).
 class ScriptedFileDialog final : public platform::FileDialogService {
 public:
-    QString openFile(const QString& title, const QString& filters) override;
-    QString saveFile(const QString& title, const QString& filters) override;
+    QString openFile(const QString&, const QString& filters) override;
+    QString saveFile(const QString&, const QString& filters) override {
+        return openFile({}, filters);
+    }
     QQueue<QString> answers;
     QStringList filtersAsked;
 };
@@ -28,33 +27,33 @@ public:
 class RecordingHelp final : public platform::HelpService {
 public:
     void showTopic(const QString& page) override { topics.append(page); }
-    void showContents() override { topics.append(QStringLiteral("<contents>")); }
+    void showContents() override {}
     QStringList topics;
 };
 
-// Records pauses and lets a test act at a given pause.
+// Records pauses and lets a test act at each one (index, milliseconds).
 class HookedPause final : public platform::PauseService {
 public:
     void block(int milliseconds) override;
-    void processEventsThenBlock(int milliseconds) override;
+    void processEventsThenBlock(int milliseconds) override { block(milliseconds); }
     QList<int> blocked;
-    std::function<void(int index, int milliseconds)> onBlock;
+    std::function<void(int, int)> onBlock;
 };
 
-// An empty address book kept in a folder of its own, with every platform
-// service a window may reach replaced by a double.
+// An empty address book in a folder of its own, with every platform service
+// a window may reach replaced by a double.
 struct AddressBookFixture {
     AddressBookFixture();
     ~AddressBookFixture();
 
-    QString mainFile() const;
-    QString backupFile() const;
+    QString mainFile() const { return dir.filePath(QStringLiteral("zemble_contacts.txt")); }
+    QString backupFile() const { return dir.filePath(QStringLiteral("zemble_contacts.bak")); }
     // The file's bytes, or "<missing>".
     QByteArray read(const QString& path) const;
-    // Writes Windows-1252 bytes into the folder and returns the path.
     QString writeFile(const QString& name, const QByteArray& bytes) const;
-    void addContacts(const QStringList& nameSemicolonNumber);
-    QStringList storedNames() const;
+    // Entries given as "name;number".
+    void addContacts(const QStringList& entries);
+    QStringList storedNames() const { return contacts().names.mid(0, contacts().count); }
 
     QTemporaryDir dir;
     RecordingMessageBox messages;
