@@ -50,12 +50,10 @@ QSslConfiguration tls_configuration() {
 }
 
 // An answer with an HTTP status is a page, whatever the status: the site's
-// own error pages are shown and judged by their text.
+// own error pages are shown and judged by their text.  Failures of the
+// connection, the TLS handshake or the redirects are not.
 bool is_page_error(QNetworkReply::NetworkError error) {
-    return (error >= QNetworkReply::ContentAccessDenied &&
-            error <= QNetworkReply::UnknownContentError) ||
-           (error >= QNetworkReply::InternalServerError &&
-            error <= QNetworkReply::UnknownServerError);
+    return error > QNetworkReply::UnknownProxyError;
 }
 
 } // namespace
@@ -158,10 +156,17 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
     QByteArray body;
     bool truncated = false;
     bool receiving = false;
-    connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl&) {
+    bool bad_redirect = false;
+    connect(reply, &QNetworkReply::redirected, this, [&, reply](const QUrl& target) {
         // A browser follows redirects, also from HTTPS to HTTP; the hop count
-        // is bounded by the request.
-        emit reply->redirectAllowed();
+        // is bounded by the request.  Only web addresses are followed.
+        const QString scheme = target.scheme().toLower();
+        if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
+            emit reply->redirectAllowed();
+        } else {
+            bad_redirect = true;
+            reply->abort();
+        }
     });
     connect(reply, &QNetworkReply::encrypted, this, [this] { report(Connected); });
     connect(reply, &QNetworkReply::requestSent, this, [this] { report(RequestSent); });
@@ -203,13 +208,17 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
 
     const QNetworkReply::NetworkError error = reply->error();
     const bool has_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (error == QNetworkReply::NoError || truncated || (has_status && is_page_error(error))) {
+    if (!bad_redirect &&
+        (error == QNetworkReply::NoError || truncated || (has_status && is_page_error(error)))) {
         report(ResponseReceived);
         report(Completed);
     } else {
         report(CommunicationError);
         outcome.failed = true;
-        if (error == QNetworkReply::OperationCanceledError) {
+        if (bad_redirect) {
+            outcome.code = QNetworkReply::InsecureRedirectError;
+            outcome.description = QStringLiteral("Redirected to an address that is not a web page");
+        } else if (error == QNetworkReply::OperationCanceledError) {
             // Only the transfer time-out aborts a request the program did not.
             outcome.code = QNetworkReply::TimeoutError;
             outcome.description =

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 using namespace zemble;
@@ -78,6 +80,8 @@ private slots:
     void untrustedCertificate();
     void cancelWhileWaiting_data();
     void cancelWhileWaiting();
+    void oversizedPageIsCut_data();
+    void oversizedPageIsCut();
 
 private:
     QString home() const { return QLatin1String("http://") + sim->smsHost() + kHome; }
@@ -439,6 +443,41 @@ void TestTransport::cancelWhileWaiting() {
     transport.reset_cancel();
     QVERIFY(transport.go_site(mblogin, "", kLoginBody, "post", kTitle));
     QCOMPARE(sim->requests().size(), sent + 1);
+}
+
+void TestTransport::oversizedPageIsCut_data() {
+    QTest::addColumn<bool>("markerFirst");
+    QTest::addColumn<bool>("result");
+    QTest::newRow("expected text within the bound") << true << true;
+    QTest::newRow("expected text past the bound") << false << false;
+}
+
+void TestTransport::oversizedPageIsCut() {
+    QFETCH(bool, markerFirst);
+    QFETCH(bool, result);
+    // A page larger than any the site sends, from a server on this machine.
+    const QByteArray filler(Transport::kMaxPageBytes + 1024 * 1024, 'a');
+    const QByteArray page = markerFirst ? "MARKER" + filler : filler + "MARKER";
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* socket = server.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, &page] {
+            if (!socket->readAll().contains("\r\n\r\n"))
+                return;
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                          QByteArray::number(page.size()) + "\r\n\r\n");
+            socket->write(page);
+        });
+    });
+
+    Transport transport;
+    ErrorWindowDriver driver({"cmdAbort"});
+    const QString url = QStringLiteral("http://127.0.0.1:%1/big").arg(server.serverPort());
+    QCOMPARE(transport.go_site(url, "", "", "GET", "marker"), result);
+    QCOMPARE(session().page_text.size(), qsizetype(Transport::kMaxPageBytes));
+    QCOMPARE(driver.visits, result ? 0 : 1);
+    QVERIFY(quiet->messages.asked.isEmpty());
 }
 
 QTEST_MAIN(TestTransport)
