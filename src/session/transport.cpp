@@ -139,9 +139,10 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
     // rather than contradict it.
     request.setRawHeader("User-Agent", kUserAgent);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // Pages always come uncompressed, as they did to the original transfer
+    // component; otherwise the network layer would offer encodings no
+    // browser of the site's day knew.
+    request.setRawHeader("Accept-Encoding", "identity");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);

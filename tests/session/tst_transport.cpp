@@ -226,6 +226,17 @@ void TestTransport::headerBlock() {
         QVERIFY(ref > agent);
         QCOMPARE(headers[ref].second, referer);
     }
+    // Nothing beyond what the connection needs: no cache directives, no
+    // encodings a browser of the site's day did not know.
+    const QStringList allowed{"host",           "content-type", "http_useragent",
+                              "referer",        "user-agent",   "accept-encoding",
+                              "content-length", "connection",   "accept-language",
+                              "cookie"};
+    for (const auto& h : headers)
+        QVERIFY2(allowed.contains(h.first.toLower()), qPrintable(h.first));
+    const int encoding = header_index(headers, "Accept-Encoding");
+    if (encoding >= 0)
+        QCOMPARE(headers[encoding].second, QString("identity"));
     // No second, contradicting browser name.
     const int standardAgent = header_index(headers, "User-Agent");
     if (standardAgent >= 0)
