@@ -121,7 +121,6 @@ void MainWindow::Form_Load() {
 
     ui_->chkSendConfirmation->setEnabled(!get_setting(QStringLiteral("confnumber"), "").isEmpty());
     ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
-    loaded_ = true;
     update_status_bar();
 }
 

@@ -85,7 +85,6 @@ private:
     ComposeWindows windows_;
     cTextBoxEdit edit_;
     RecipientsField recipients_;
-    bool loaded_ = false;
     bool closing_ = false;
 };
 

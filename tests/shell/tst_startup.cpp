@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -160,6 +163,26 @@ private slots:
         QVERIFY(w->editItem(7)->isEnabled());
         QVERIFY(w->helpItem(8)->isEnabled());
         QVERIFY(!w->windowIcon().isNull());
+    }
+
+    void sendWithoutPasswordAsksForIt() {
+        Fixture f;
+        save_setting(QStringLiteral("hidesplashscreen"), QStringLiteral("yes"));
+        save_setting(QStringLiteral("wispusername"), QStringLiteral("alice"));
+        Program program(f.contactsDir.path());
+        program.Main();
+        MainWindow* w = program.composeWindow();
+        w->setToText(QStringLiteral("07700900123"));
+        w->findChild<QPlainTextEdit*>(QStringLiteral("txtMessage"))
+            ->setPlainText(QStringLiteral("hi"));
+        w->findChild<QPushButton*>(QStringLiteral("cmdSend"))->click();
+        QWidget* login = topLevel(QStringLiteral("frmLogin"));
+        QVERIFY(login);
+        QVERIFY(!w->isEnabled());
+        QCOMPARE(login->focusWidget(), login->findChild<QWidget*>(QStringLiteral("txtPassword")));
+        QCOMPARE(login->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->text(),
+                 QStringLiteral("alice"));
+        QVERIFY(f.messages.asked.isEmpty());
     }
 };
 
