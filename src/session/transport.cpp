@@ -39,7 +39,10 @@ QUrl request_url(const QString& address) {
 // at the moment of the request.
 QSslConfiguration tls_configuration() {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    QList<QSslCertificate> authorities = QSslConfiguration::systemCaCertificates();
+    // Reading the system's store takes long; it is read once per run.
+    static const QList<QSslCertificate> system_authorities =
+        QSslConfiguration::systemCaCertificates();
+    QList<QSslCertificate> authorities = system_authorities;
     const QString extra = get_setting(QString::fromLatin1(keys::extraCaFile), "");
     if (!extra.isEmpty())
         authorities += QSslCertificate::fromPath(extra, QSsl::Pem,
