@@ -2,6 +2,7 @@
 
 #include "platform/service.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTextBrowser>
 
@@ -10,7 +11,12 @@ namespace {
 
 class PageWindow final : public PageDisplayService {
 public:
-    ~PageWindow() override { delete window_.data(); }
+    ~PageWindow() override {
+        // Past the end of the application object a widget can no longer be
+        // destroyed; the process is ending then anyway.
+        if (window_ && QCoreApplication::instance())
+            delete window_.data();
+    }
 
     void open() override {
         if (window_)
@@ -21,7 +27,8 @@ public:
         view->setWindowTitle(QStringLiteral("O2"));
         // Never follow links inside the page: it is shown, not browsed.
         view->setOpenLinks(false);
-        view->setGeometry(100, 100, 360, 360);
+        view->resize(360, 360);
+        view->move(100, 100);
         view->setHtml(QString());
         view->show();
         window_ = view;

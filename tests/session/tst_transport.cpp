@@ -14,6 +14,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTextBrowser>
 
 using namespace zemble;
 using namespace zemble::test;
@@ -82,6 +83,7 @@ private slots:
     void cancelWhileWaiting();
     void oversizedPageIsCut_data();
     void oversizedPageIsCut();
+    void pageDisplayWindow();
 
 private:
     QString home() const { return QLatin1String("http://") + sim->smsHost() + kHome; }
@@ -489,6 +491,48 @@ void TestTransport::oversizedPageIsCut() {
     QCOMPARE(session().page_text.size(), qsizetype(Transport::kMaxPageBytes));
     QCOMPARE(driver.visits, result ? 0 : 1);
     QVERIFY(quiet->messages.asked.isEmpty());
+}
+
+namespace {
+QTextBrowser* display_window() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("pageDisplay"))
+            return qobject_cast<QTextBrowser*>(w);
+    }
+    return nullptr;
+}
+} // namespace
+
+void TestTransport::pageDisplayWindow() {
+    platform::PageDisplayService& real = platform::PageDisplayService::real();
+    QVERIFY(!real.isOpen());
+    real.open();
+    QVERIFY(real.isOpen());
+    QTextBrowser* view = display_window();
+    QVERIFY(view);
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->x(), 100);
+    QCOMPARE(view->size(), QSize(360, 360));
+    real.showPage("<p>Hello <b>there</b></p>");
+    QCOMPARE(view->toPlainText(), QString("Hello there"));
+
+    // Hidden, it stays open and keeps taking pages without showing itself.
+    real.hide();
+    real.showPage("<p>next</p>");
+    QVERIFY(real.isOpen());
+    QVERIFY(!view->isVisible());
+    QCOMPARE(view->toPlainText(), QString("next"));
+
+    real.close();
+    QVERIFY(!real.isOpen());
+    QTRY_VERIFY(!display_window());
+    real.close(); // nothing open: nothing happens
+
+    // Closed by the user from its frame, it counts as closed.
+    real.open();
+    QVERIFY(display_window());
+    display_window()->close();
+    QTRY_VERIFY(!real.isOpen());
 }
 
 QTEST_MAIN(TestTransport)
