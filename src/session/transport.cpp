@@ -150,8 +150,8 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
                          QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(timeout_ms_);
-    if (request.url().scheme() == QLatin1String("https"))
-        request.setSslConfiguration(tls_configuration());
+    // Also a plain address: a redirect may lead it to HTTPS.
+    request.setSslConfiguration(tls_configuration());
 
     report(Connecting);
     QNetworkReply* reply = post ? manager_.post(request, to_cp1252(args)) : manager_.get(request);
