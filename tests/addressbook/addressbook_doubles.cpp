@@ -4,17 +4,6 @@
 
 namespace zemble::test {
 
-QString ScriptedFileDialog::openFile(const QString&, const QString& filters) {
-    filtersAsked.append(filters);
-    return answers.isEmpty() ? QString() : answers.dequeue();
-}
-
-void HookedPause::block(int milliseconds) {
-    blocked.append(milliseconds);
-    if (onBlock)
-        onBlock(int(blocked.size()) - 1, milliseconds);
-}
-
 AddressBookFixture::AddressBookFixture() {
     contacts() = ContactStore{};
     set_contacts_folder(dir.path());

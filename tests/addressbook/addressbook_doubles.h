@@ -13,33 +13,6 @@
 
 namespace zemble::test {
 
-// Answers the open dialog from a queue ("" = the user cancelled).
-class ScriptedFileDialog final : public platform::FileDialogService {
-public:
-    QString openFile(const QString&, const QString& filters) override;
-    QString saveFile(const QString&, const QString& filters) override {
-        return openFile({}, filters);
-    }
-    QQueue<QString> answers;
-    QStringList filtersAsked;
-};
-
-class RecordingHelp final : public platform::HelpService {
-public:
-    void showTopic(const QString& page) override { topics.append(page); }
-    void showContents() override {}
-    QStringList topics;
-};
-
-// Records pauses and lets a test act at each one (index, milliseconds).
-class HookedPause final : public platform::PauseService {
-public:
-    void block(int milliseconds) override;
-    void processEventsThenBlock(int milliseconds) override { block(milliseconds); }
-    QList<int> blocked;
-    std::function<void(int, int)> onBlock;
-};
-
 // An empty address book in a folder of its own, with every platform service
 // a window may reach replaced by a double.
 struct AddressBookFixture {
@@ -57,7 +30,7 @@ struct AddressBookFixture {
 
     QTemporaryDir dir;
     RecordingMessageBox messages;
-    HookedPause pauses;
+    RecordingPause pauses;
     ScriptedFileDialog files;
     RecordingHelp help;
     platform::ScopedService<platform::MessageBoxService> messageGuard{&messages};

@@ -117,7 +117,7 @@ void TestImport::csvRecords() {
     QFETCH(QByteArray, mobile);
     QFETCH(QString, entry);
     importCsv({csv_line(first, last, mobile)});
-    QCOMPARE(fx->files.filtersAsked, QStringList{"Comma separated files (*.csv)|*.csv"});
+    QCOMPARE(fx->files.filterLists, QStringList{"Comma separated files (*.csv)|*.csv"});
     QCOMPARE(status(), progress(1, entry.isEmpty() ? 0 : 1));
     QCOMPARE(fx->read(fx->mainFile()),
              entry.isEmpty() ? QByteArray() : (entry + "\r\n").toLatin1());
@@ -162,7 +162,7 @@ void TestImport::overwriteWithNothingUsableEmptiesTheBook() {
 
 void TestImport::cancelKeepsWhatWasAdded() {
     QStringList seen;
-    fx->pauses.onBlock = [&](int index, int) {
+    fx->pauses.onPause = [&](int index, int) {
         seen.append(status());
         QVERIFY(!window->isEnabled()); // no second import from the options meanwhile
         if (index == 1)
@@ -192,14 +192,14 @@ void TestImport::cancelStopsInsideALongLine() {
 
 void TestImport::secondImportStartsAfresh() {
     // Closing the progress window from its frame cancels; it stays until the end.
-    fx->pauses.onBlock = [&](int, int) {
+    fx->pauses.onPause = [&](int, int) {
         window->accessWindow()->close();
         QVERIFY(window->accessWindow()->isVisible());
     };
     importCsv({csv_line("A", "One", "071"), csv_line("B", "Two", "072")});
     QCOMPARE(status(), progress(1, 1));
     QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
-    fx->pauses.onBlock = nullptr;
+    fx->pauses.onPause = nullptr;
 
     FakeContactsSource source;
     platform::ScopedService<platform::ContactsSourceService> guard(&source);

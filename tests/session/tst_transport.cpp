@@ -27,13 +27,6 @@ const QString kBody = QStringLiteral("username=alice&password=secret");
 const QString kAgent =
     QStringLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)");
 
-class RecordingHelp final : public platform::HelpService {
-public:
-    void showTopic(const QString& page) override { topics.append(page); }
-    void showContents() override {}
-    QStringList topics;
-};
-
 struct Fixture {
     TempSettings settings;
     QuietPlatform quiet;
@@ -232,8 +225,7 @@ void TestTransport::errorWindow() {
     QFETCH(QStringList, script);
     QFETCH(bool, result);
     QFETCH(bool, displayOpen);
-    RecordingHelp help;
-    platform::ScopedService<platform::HelpService> helpGuard(&help);
+    RecordingHelp& help = f->quiet.help;
     QVERIFY(f->sim.setFault(kLogin, fault, faults));
     session().session_password = "secret";
 

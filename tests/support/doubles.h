@@ -3,9 +3,12 @@
 // Doubles of the platform services: each records what it was asked and
 // answers from a queue.  Install one with platform::ScopedService.
 
+#include "platform/file_dialog.h"
+#include "platform/help.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
 #include "platform/service.h"
+#include "platform/web_browser.h"
 
 #include <QList>
 #include <QQueue>
@@ -29,18 +32,74 @@ public:
 
 class RecordingPause final : public platform::PauseService {
 public:
-    void block(int milliseconds) override { blocked.append(milliseconds); }
-    void processEventsThenBlock(int milliseconds) override { afterEvents.append(milliseconds); }
+    void block(int milliseconds) override {
+        blocked.append(milliseconds);
+        notify(milliseconds);
+    }
+    void processEventsThenBlock(int milliseconds) override {
+        afterEvents.append(milliseconds);
+        notify(milliseconds);
+    }
     QList<int> blocked;
     QList<int> afterEvents;
+    // Runs at each pause with its index (both kinds counted) and length.
+    std::function<void(int, int)> onPause;
+
+private:
+    void notify(int milliseconds) {
+        if (onPause)
+            onPause(int(blocked.size() + afterEvents.size()) - 1, milliseconds);
+    }
 };
 
-// Message boxes and pauses replaced together for one test.
+class RecordingHelp final : public platform::HelpService {
+public:
+    void showTopic(const QString& page) override { topics.append(page); }
+    void showContents() override { topics.append(QStringLiteral("(contents)")); }
+    QStringList topics;
+};
+
+// Answers each chooser from a queue; an empty queue or "" is a cancelled chooser.
+class ScriptedFileDialog final : public platform::FileDialogService {
+public:
+    QString openFile(const QString& title, const QString& filters) override {
+        return record(QStringLiteral("open"), title, filters);
+    }
+    QString saveFile(const QString& title, const QString& filters) override {
+        return record(QStringLiteral("save"), title, filters);
+    }
+    QQueue<QString> answers;
+    QStringList kinds;
+    QStringList titles;
+    QStringList filterLists;
+
+private:
+    QString record(const QString& kind, const QString& title, const QString& filters) {
+        kinds.append(kind);
+        titles.append(title);
+        filterLists.append(filters);
+        return answers.isEmpty() ? QString() : answers.dequeue();
+    }
+};
+
+class RecordingBrowser final : public platform::WebBrowserService {
+public:
+    void openAddress(const QString& address) override { opened.append(address); }
+    QStringList opened;
+};
+
+// The common services replaced together for one test.
 struct QuietPlatform {
     RecordingMessageBox messages;
     RecordingPause pauses;
+    RecordingHelp help;
+    ScriptedFileDialog files;
+    RecordingBrowser browser;
     platform::ScopedService<platform::MessageBoxService> messageGuard{&messages};
     platform::ScopedService<platform::PauseService> pauseGuard{&pauses};
+    platform::ScopedService<platform::HelpService> helpGuard{&help};
+    platform::ScopedService<platform::FileDialogService> fileGuard{&files};
+    platform::ScopedService<platform::WebBrowserService> browserGuard{&browser};
 };
 
 } // namespace zemble::test
