@@ -17,13 +17,6 @@ Q_DECLARE_METATYPE(zemble::LoginFocus)
 
 namespace {
 
-class RecordingHelp final : public platform::HelpService {
-public:
-    void showTopic(const QString& page) override { topics.append(page); }
-    void showContents() override {}
-    QStringList topics;
-};
-
 // A login dialog on a fresh session and settings file; the send it starts
 // records the account it was given.
 struct Fixture {
@@ -141,9 +134,8 @@ private slots:
     }
     void help_cancel_and_frame_close() {
         QFETCH(bool, fromFrame);
-        RecordingHelp help;
-        platform::ScopedService<platform::HelpService> guard(&help);
         Fixture f;
+        const auto& help = f.quiet.help;
         session().session_username = "kept";
         f.dialog.showForSend(LoginFocus::DialogDefault);
         f.type("changed", "pw");
