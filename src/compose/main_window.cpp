@@ -354,12 +354,16 @@ void MainWindow::changeEvent(QEvent* event) {
         return;
     if (!setting_is_yes(QStringLiteral("systemtray")))
         return;
-    platform::use<platform::TrayService>().showIcon(
-        windowIcon(), QLatin1String(kTrayTip), [this](platform::TrayClick click) {
-            if (click == platform::TrayClick::Left || click == platform::TrayClick::Double ||
-                click == platform::TrayClick::Right)
-                restoreFromTray();
-        });
+    auto& tray = platform::use<platform::TrayService>();
+    tray.showIcon(windowIcon(), QLatin1String(kTrayTip), [this](platform::TrayClick click) {
+        if (click == platform::TrayClick::Left || click == platform::TrayClick::Double ||
+            click == platform::TrayClick::Right)
+            restoreFromTray();
+    });
+    // Without a notification area there would be no way back: the window
+    // then stays minimised as usual.
+    if (!tray.iconShown())
+        return;
     // Hidden once the minimise has run its course: a minimise that also shows
     // the window (showMinimized) would otherwise undo the hide.
     QMetaObject::invokeMethod(

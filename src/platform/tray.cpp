@@ -11,6 +11,8 @@ class SystemTray final : public TrayService {
 public:
     void showIcon(const QIcon& icon, const QString& tip,
                   std::function<void(TrayClick)> onClick) override {
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            return;
         if (!icon_) {
             icon_ = std::make_unique<QSystemTrayIcon>();
             QObject::connect(icon_.get(), &QSystemTrayIcon::activated,

@@ -15,7 +15,8 @@ class TrayService {
 public:
     virtual ~TrayService() = default;
     // Puts the icon up with its tip text; clicks are reported to `onClick`
-    // for as long as the icon is up.
+    // for as long as the icon is up.  A desktop without a notification area
+    // shows nothing, and iconShown() stays false.
     virtual void showIcon(const QIcon& icon, const QString& tip,
                           std::function<void(TrayClick)> onClick) = 0;
     virtual void removeIcon() = 0;

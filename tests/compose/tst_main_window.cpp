@@ -537,13 +537,27 @@ private slots:
             QVERIFY(!f.window->isMinimized());
     }
 
+    void minimiseWithoutTray_data() {
+        QTest::addColumn<QString>("systemtray");
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<int>("iconRequests");
+        QTest::newRow("switched off") << "no" << true << 0;
+        QTest::newRow("no notification area") << "yes" << false << 1;
+    }
     void minimiseWithoutTray() {
+        QFETCH(QString, systemtray);
+        QFETCH(bool, trayAvailable);
+        QFETCH(int, iconRequests);
         Fixture f;
+        save_setting(QStringLiteral("systemtray"), systemtray);
+        f.tray.available = trayAvailable;
         f.load();
         f.window->showMinimized();
         QTRY_VERIFY(f.window->isMinimized());
+        QCoreApplication::processEvents();
         QVERIFY(f.window->isVisible());
-        QCOMPARE(f.tray.showCount, 0);
+        QVERIFY(!f.tray.shown);
+        QCOMPARE(f.tray.showCount, iconRequests);
     }
 
     void toFieldNormalisedOnLeaving() {

@@ -4,10 +4,12 @@ namespace zemble::test {
 
 void RecordingTray::showIcon(const QIcon& icon, const QString& tipText,
                              std::function<void(platform::TrayClick)> onClick) {
+    ++showCount;
+    if (!available)
+        return;
     shown = true;
     tip = tipText;
     iconSet = !icon.isNull();
-    ++showCount;
     onClick_ = std::move(onClick);
 }
 

@@ -18,6 +18,8 @@ public:
     // Clicks the icon; false when there is no icon to click.
     bool click(platform::TrayClick click);
 
+    // False plays a desktop without a notification area.
+    bool available = true;
     bool shown = false;
     QString tip;
     bool iconSet = false;
