@@ -5,7 +5,7 @@ ZEMBLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZEMBLE_BUILD=${ZEMBLE_BUILD:-$ZEMBLE_ROOT/build}
 
 # Debian 12 packages the build and the tests need (see README, Dependencies).
-ZEMBLE_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev openssl curl)
+ZEMBLE_PACKAGES=(cmake g++ make qt6-base-dev curl)
 
 zemble_install_missing() {
     local missing=()
