@@ -71,19 +71,15 @@ bool OpSim::start() {
     }
 
     QDeadlineTimer deadline(kStartMs);
-    QByteArray line;
-    while (!process.canReadLine()) {
-        if (process.state() != QProcess::Running || deadline.hasExpired() ||
-            !process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            if (process.canReadLine())
-                break;
-            error = QStringLiteral("no ready line: ") +
-                    QString::fromLocal8Bit(process.readAllStandardError());
-            stop();
-            return false;
-        }
+    while (!process.canReadLine() && process.state() == QProcess::Running && !deadline.hasExpired())
+        process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+    if (!process.canReadLine()) {
+        error = QStringLiteral("no ready line: ") +
+                QString::fromLocal8Bit(process.readAllStandardError());
+        stop();
+        return false;
     }
-    line = process.readLine();
+    const QByteArray line = process.readLine();
     const QJsonObject ready = QJsonDocument::fromJson(line).object();
     https = ready.value(QStringLiteral("https_port")).toInt();
     http = ready.value(QStringLiteral("http_port")).toInt();
@@ -119,13 +115,13 @@ QString OpSim::portalHost() const {
     return QStringLiteral("localhost:%1").arg(https);
 }
 QString OpSim::shopHost() const {
-    return QStringLiteral("localhost:%1").arg(https);
+    return portalHost();
 }
 QString OpSim::smsHost() const {
     return QStringLiteral("localhost:%1").arg(http);
 }
 QString OpSim::webHost() const {
-    return QStringLiteral("localhost:%1").arg(http);
+    return smsHost();
 }
 
 QString OpSim::caFile() {

@@ -39,8 +39,8 @@ bool readPort(const QString& text, quint16* port) {
 }
 
 // "KIND:COUNT:DELAY_MS:PATH"; the path comes last because it may hold colons.
-bool parseFault(const QString& spec, QString* path, opsim::Fault* fault) {
-    const QStringList parts = spec.split(QLatin1Char(':'));
+bool parseFault(const QString& text, QString* path, opsim::Fault* fault) {
+    const QStringList parts = text.split(QLatin1Char(':'));
     if (parts.size() < 4)
         return false;
     bool okCount = false;
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
         QStringLiteral("file"));
     const QCommandLineOption accountOption(
         QStringLiteral("account"),
-        QStringLiteral("One account: user;password;firstname;free;paid."), QStringLiteral("spec"));
+        QStringLiteral("One account: user;password;firstname;free;paid."), QStringLiteral("value"));
     const QCommandLineOption outboxOption(QStringLiteral("outbox"),
                                           QStringLiteral("Append every accepted text here."),
                                           QStringLiteral("file"));
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         QStringLiteral("fault"),
         QStringLiteral("Arm a fault: KIND:COUNT:DELAY_MS:PATH (kinds slow, drop, http500, "
                        "blank, wrongpage)."),
-        QStringLiteral("spec"));
+        QStringLiteral("value"));
     cli.addOptions({httpsPortOption, httpPortOption, accountsOption, accountOption, outboxOption,
                     requestsOption, untrustedOption, faultOption});
     cli.process(app);
@@ -122,10 +122,10 @@ int main(int argc, char** argv) {
             accounts.append(a);
         }
     }
-    for (const QString& spec : cli.values(accountOption)) {
+    for (const QString& text : cli.values(accountOption)) {
         opsim::Account a;
-        if (!opsim::parseAccount(spec, &a, &why))
-            return fail(QStringLiteral("--account %1: %2").arg(spec, why));
+        if (!opsim::parseAccount(text, &a, &why))
+            return fail(QStringLiteral("--account %1: %2").arg(text, why));
         accounts.append(a);
     }
 
@@ -134,11 +134,11 @@ int main(int argc, char** argv) {
         return fail(why);
     for (const opsim::Account& a : accounts)
         server.site()->addAccount(a);
-    for (const QString& spec : cli.values(faultOption)) {
+    for (const QString& text : cli.values(faultOption)) {
         QString path;
         opsim::Fault fault;
-        if (!parseFault(spec, &path, &fault))
-            return fail(QStringLiteral("--fault %1: expected KIND:COUNT:DELAY_MS:PATH").arg(spec));
+        if (!parseFault(text, &path, &fault))
+            return fail(QStringLiteral("--fault %1: expected KIND:COUNT:DELAY_MS:PATH").arg(text));
         server.setFault(path, fault);
     }
 

@@ -74,8 +74,8 @@ Response notSent(const QString& why) {
 
 } // namespace
 
-bool parseAccount(const QString& spec, Account* out, QString* why) {
-    const QStringList parts = spec.split(QLatin1Char(';'));
+bool parseAccount(const QString& text, Account* out, QString* why) {
+    const QStringList parts = text.split(QLatin1Char(';'));
     if (parts.size() != 5) {
         *why = QStringLiteral("an account needs five fields user;password;firstname;free;paid");
         return false;

@@ -23,7 +23,7 @@ struct Account {
 
 // Parses "user;password;firstname;free;paid".  False (with a reason) when the
 // line does not have five fields or a quota is not a whole number >= 0.
-bool parseAccount(const QString& spec, Account* out, QString* why);
+bool parseAccount(const QString& text, Account* out, QString* why);
 
 class Site {
 public:
