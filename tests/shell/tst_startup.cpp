@@ -1,68 +1,53 @@
-#include "addressbook/contact_store.h"
 #include "compose/main_window.h"
 #include "core/session_state.h"
 #include "core/settings.h"
-#include "platform/pause.h"
 #include "shell/startup.h"
 #include "support/doubles.h"
+#include "support/opsim.h"
+#include "support/page_display_double.h"
 #include "support/temp_settings.h"
-#include "support/tray_double.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace zemble;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QWidget* topLevel(const QString& name) {
+QWidget* shownWindow(const QString& name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == name && w->isVisible())
             return w;
     return nullptr;
 }
 
-// Records each blocking pause together with what was on screen meanwhile.
-class WatchingPause final : public platform::PauseService {
-public:
-    struct Seen {
-        int milliseconds;
-        bool splashShown;
-        bool composeShown;
-        QString composeTitle;
-        QString versionLine;
-        QString releaseLine;
-    };
-    void block(int milliseconds) override {
-        QWidget* splash = topLevel(QStringLiteral("frmSplash"));
-        QWidget* compose = topLevel(QStringLiteral("frmMain"));
-        seen.append(
-            {milliseconds, splash != nullptr, compose != nullptr,
-             compose ? compose->windowTitle() : QString(),
-             splash ? splash->findChild<QLabel*>(QStringLiteral("lblVersion"))->text() : QString(),
-             splash ? splash->findChild<QLabel*>(QStringLiteral("lblRelease"))->text()
-                    : QString()});
-    }
-    void processEventsThenBlock(int milliseconds) override { afterEvents.append(milliseconds); }
-    QList<Seen> seen;
-    QList<int> afterEvents;
-};
+template <class T = QLabel> T* child(QWidget* window, const char* name) {
+    return window->findChild<T*>(QLatin1String(name));
+}
+
+QString labelText(QWidget* window, const char* name) {
+    return window ? child(window, name)->text() : u"-"_s;
+}
+
+// Clicks a control as a person would, so the focus moves to it first.
+void clickInto(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(4, 4));
+}
 
 struct Fixture {
     test::TempSettings settings;
-    test::RecordingMessageBox messages;
-    WatchingPause pauses;
-    test::RecordingTray tray;
+    test::QuietPlatform quiet;
+    test::RecordingPageDisplay display;
+    platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
     QTemporaryDir contactsDir;
-    platform::ScopedService<platform::MessageBoxService> messageGuard{&messages};
-    platform::ScopedService<platform::PauseService> pauseGuard{&pauses};
-    platform::ScopedService<platform::TrayService> trayGuard{&tray};
+    std::unique_ptr<Program> program;
     Fixture() { session() = SessionState{}; }
+    MainWindow* start() {
+        program = std::make_unique<Program>(contactsDir.path());
+        program->Main();
+        return program->composeWindow();
+    }
 };
 
 } // namespace
@@ -73,116 +58,125 @@ private slots:
     void splash_data() {
         QTest::addColumn<QString>("hidesplashscreen");
         QTest::addColumn<bool>("splash");
-        QTest::newRow("default") << "" << true;
-        QTest::newRow("no") << "no" << true;
-        QTest::newRow("not exactly yes") << "YES" << true;
-        QTest::newRow("hidden") << "yes" << false;
+        QTest::newRow("default") << QString() << true;
+        QTest::newRow("not exactly yes") << u"YES"_s << true;
+        QTest::newRow("hidden") << u"yes"_s << false;
     }
     void splash() {
         QFETCH(QString, hidesplashscreen);
         QFETCH(bool, splash);
         Fixture f;
-        if (!hidesplashscreen.isEmpty())
-            save_setting(QStringLiteral("hidesplashscreen"), hidesplashscreen);
-        Program program(f.contactsDir.path());
-        program.Main();
-        const QString title = QStringLiteral("Zemble v0.4.16 (beta)");
-        QCOMPARE(program.composeWindow()->windowTitle(), title);
-        QVERIFY(program.composeWindow()->isVisible());
-        // No splash is left behind once start-up is over.
-        QCOMPARE(topLevel(QStringLiteral("frmSplash")), nullptr);
-        if (!splash) {
-            QVERIFY(f.pauses.seen.isEmpty());
-            return;
-        }
-        QCOMPARE(f.pauses.seen.size(), 2);
-        const auto& first = f.pauses.seen.at(0);
-        const auto& second = f.pauses.seen.at(1);
-        QCOMPARE(first.milliseconds, 1500);
-        QVERIFY(first.splashShown);
-        QVERIFY(!first.composeShown);
-        QCOMPARE(first.versionLine, QStringLiteral("version 0.4.16 (beta)"));
-        QCOMPARE(first.releaseLine, QStringLiteral("Released 22nd May 2003"));
-        QCOMPARE(second.milliseconds, 1500);
-        QVERIFY(second.splashShown);
-        QVERIFY(second.composeShown);
-        QCOMPARE(second.composeTitle, title);
-        QVERIFY(f.pauses.afterEvents.isEmpty());
-    }
-
-    void sessionFromSettings_data() {
-        QTest::addColumn<QVariant>("quotaleft");
-        QTest::addColumn<QVariant>("paidquotaleft");
-        QTest::addColumn<int>("free");
-        QTest::addColumn<int>("paid");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("empty store")
-            << QVariant() << QVariant() << -1 << -1 << "Unknown free & unknown paid";
-        QTest::newRow("figures") << QVariant("12") << QVariant("0") << 12 << 0
-                                 << "12 free & 0 paid";
-        QTest::newRow("empty value is zero")
-            << QVariant("") << QVariant("-1") << 0 << -1 << "0 free & unknown paid";
-    }
-    void sessionFromSettings() {
-        QFETCH(QVariant, quotaleft);
-        QFETCH(QVariant, paidquotaleft);
-        QFETCH(int, free);
-        QFETCH(int, paid);
-        QFETCH(QString, shown);
-        Fixture f;
-        save_setting(QStringLiteral("hidesplashscreen"), QStringLiteral("yes"));
-        if (quotaleft.isValid())
-            save_setting(QStringLiteral("quotaleft"), quotaleft.toString());
-        if (paidquotaleft.isValid())
-            save_setting(QStringLiteral("paidquotaleft"), paidquotaleft.toString());
-        session().logged_in = true;
-        Program program(f.contactsDir.path());
-        program.Main();
-        QCOMPARE(session().logged_in, false);
-        QCOMPARE(int(session().quota_free), free);
-        QCOMPARE(int(session().quota_paid), paid);
-        QCOMPARE(program.composeWindow()->findChild<QLabel*>(QStringLiteral("lblQuota"))->text(),
-                 shown);
-    }
-
-    void addressBookLoaded() {
-        Fixture f;
-        save_setting(QStringLiteral("hidesplashscreen"), QStringLiteral("yes"));
-        QFile file(f.contactsDir.filePath(QStringLiteral("zemble_contacts.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Bob;07711111111\r\n");
-        file.close();
-        Program program(f.contactsDir.path());
-        program.Main();
-        QCOMPARE(contacts().count, qint16(1));
-        QCOMPARE(contacts().names.at(0), QStringLiteral("Bob"));
-        // Every window the compose window opens is there.
-        MainWindow* w = program.composeWindow();
-        QVERIFY(w->findChild<QWidget*>(QStringLiteral("cmdTo"))->isEnabled());
-        QVERIFY(w->findChild<QWidget*>(QStringLiteral("cmdSend"))->isEnabled());
-        QVERIFY(w->editItem(7)->isEnabled());
-        QVERIFY(w->helpItem(8)->isEnabled());
-        QVERIFY(!w->windowIcon().isNull());
+        if (!hidesplashscreen.isNull())
+            save_setting(u"hidesplashscreen"_s, hidesplashscreen);
+        QStringList seen; // each pause, with the splash's lines and the compose window's title
+        f.quiet.pauses.onPause = [&](int, int milliseconds) {
+            QWidget* splashWindow = shownWindow(u"frmSplash"_s);
+            QWidget* compose = shownWindow(u"frmMain"_s);
+            seen.append(u"%1|%2|%3|%4"_s.arg(milliseconds)
+                            .arg(labelText(splashWindow, "lblVersion"),
+                                 labelText(splashWindow, "lblRelease"),
+                                 compose ? compose->windowTitle() : u"-"_s));
+        };
+        const QString title = u"Zemble v0.4.16 (beta)"_s;
+        QCOMPARE(f.start()->windowTitle(), title);
+        QVERIFY(f.program->composeWindow()->isVisible());
+        QCOMPARE(shownWindow(u"frmSplash"_s), nullptr);
+        const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|"_s;
+        QCOMPARE(seen, splash ? QStringList({lines + "-", lines + title}) : QStringList());
+        QVERIFY(f.quiet.pauses.afterEvents.isEmpty());
+        // The store is empty: both quota figures are unknown.
+        QCOMPARE(session().quota_free, qint16(-1));
+        QCOMPARE(session().quota_paid, qint16(-1));
     }
 
     void sendWithoutPasswordAsksForIt() {
         Fixture f;
-        save_setting(QStringLiteral("hidesplashscreen"), QStringLiteral("yes"));
-        save_setting(QStringLiteral("wispusername"), QStringLiteral("alice"));
-        Program program(f.contactsDir.path());
-        program.Main();
-        MainWindow* w = program.composeWindow();
-        w->setToText(QStringLiteral("07700900123"));
-        w->findChild<QPlainTextEdit*>(QStringLiteral("txtMessage"))
-            ->setPlainText(QStringLiteral("hi"));
-        w->findChild<QPushButton*>(QStringLiteral("cmdSend"))->click();
-        QWidget* login = topLevel(QStringLiteral("frmLogin"));
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        save_setting(u"wispusername"_s, u"alice"_s);
+        MainWindow* w = f.start();
+        w->setToText(u"07700900123"_s);
+        child<QPlainTextEdit>(w, "txtMessage")->setPlainText(u"hi"_s);
+        child<QPushButton>(w, "cmdSend")->click();
+        QWidget* login = shownWindow(u"frmLogin"_s);
         QVERIFY(login);
         QVERIFY(!w->isEnabled());
-        QCOMPARE(login->focusWidget(), login->findChild<QWidget*>(QStringLiteral("txtPassword")));
-        QCOMPARE(login->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->text(),
-                 QStringLiteral("alice"));
-        QVERIFY(f.messages.asked.isEmpty());
+        QCOMPARE(login->focusWidget(), child<QWidget>(login, "txtPassword"));
+        QCOMPARE(child<QLineEdit>(login, "txtUsername")->text(), u"alice"_s);
+        QVERIFY(f.quiet.messages.asked.isEmpty());
+    }
+
+    // The real windows driven as a person would, against the simulator.
+    void typedSendReachesTheSite() {
+        Fixture f;
+        test::OpSim sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+        sim.applyToSettings();
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        QFile book(f.contactsDir.filePath(u"zemble_contacts.txt"_s));
+        QVERIFY(book.open(QIODevice::WriteOnly));
+        book.write("Bob;07700900456\r\n");
+        book.close();
+
+        MainWindow* compose = f.start();
+        compose->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(compose));
+
+        auto* to = child<QLineEdit>(compose, "txtTo");
+        auto* message = child<QPlainTextEdit>(compose, "txtMessage");
+        clickInto(to);
+        QTRY_VERIFY(to->hasFocus());
+        QTest::keyClicks(to, u"+447700900123; bo"_s);
+        clickInto(message->viewport());
+        QTRY_VERIFY(message->hasFocus());
+        QCOMPARE(to->text(), u"07700900123 ; Bob"_s);
+
+        // 130 characters: two free texts for each of the two recipients.
+        const QString text = (u"Meet at the station at six. "_s.repeated(4) +
+                              u"Bring the map, the tickets and a warm coat ok"_s)
+                                 .left(130);
+        QTest::keyClicks(message, text);
+        QCOMPARE(child(compose, "lblStats")->text(),
+                 u"130 characters used (split over 2 messages)"_s);
+
+        clickInto(child<QPushButton>(compose, "cmdSend"));
+        QWidget* login = shownWindow(u"frmLogin"_s);
+        QVERIFY(login);
+        QVERIFY(!compose->isEnabled());
+        QTest::keyClicks(child<QLineEdit>(login, "txtUsername"), u"alice"_s);
+        QTest::keyClicks(child<QLineEdit>(login, "txtPassword"), u"secret"_s);
+        // Login runs the whole send job before it returns.
+        clickInto(child<QPushButton>(login, "cmdLogin"));
+        QTRY_VERIFY(compose->isEnabled());
+
+        QVERIFY2(f.quiet.messages.asked.isEmpty(),
+                 qPrintable(f.quiet.messages.asked.value(0).text));
+        const QList<QJsonObject> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 4);
+        const QStringList numbers = {"07700900123", "07700900123", "07700900456", "07700900456"};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(outbox.at(i).value("account").toString(), u"alice"_s);
+            QCOMPARE(outbox.at(i).value("number").toString(), numbers.at(i));
+            QCOMPARE(outbox.at(i).value("type").toString(), u"free"_s);
+        }
+        for (int i : {0, 2}) // each recipient's two parts make up the whole text
+            QCOMPARE(outbox.at(i).value("text").toString() +
+                         outbox.at(i + 1).value("text").toString(),
+                     text);
+
+        const QString information = child(compose, "lblInformation")->text();
+        QVERIFY2(information.startsWith(u"       You sent this text message on "_s),
+                 qPrintable(information));
+        const QJsonObject quota = sim.quota(u"alice"_s);
+        QCOMPARE(quota.value("free").toInt(), 6);
+        QCOMPARE(child(compose, "lblQuota")->text(),
+                 u"%1 free & %2 paid"_s.arg(quota.value("free").toInt())
+                     .arg(quota.value("paid").toInt()));
+        QVERIFY(f.quiet.pauses.blocked.contains(2000));
+        QVERIFY(!session().logged_in);
+
+        // Nothing changed since: closing asks nothing under the default setting.
+        compose->close();
+        QVERIFY(f.quiet.messages.asked.isEmpty());
     }
 };
 
