@@ -1,142 +1,90 @@
 #include "session/form_text.h"
 #include "session/operator_protocol.h"
+#include "session/send_job.h"
 
 #include <QTest>
 
 using namespace zemble;
 
+namespace {
+void row(const char* name, const QString& a, const QString& b, const QString& c = {},
+         const QString& d = {}) {
+    QTest::newRow(name) << a << b << c << d;
+}
+void columns(std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        QTest::addColumn<QString>(name);
+}
+} // namespace
+
 class TestFormText : public QObject {
     Q_OBJECT
 private slots:
-    void convertText_data();
-    void convertText();
-    void textBetween_data();
-    void textBetween();
-    void hiddenFieldMarkers();
-    void quotaFigures_data();
-    void quotaFigures();
-};
-
-void TestFormText::convertText_data() {
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("space and underscore") << "a b_c"
-                                          << "a%20b_c";
-    QTest::newRow("exclamation") << "Hi!"
-                                 << "Hi%21";
-    QTest::newRow("crlf keeps two digits") << "\r\n"
-                                           << "%0D%0A";
-    QTest::newRow("line feed then 3 is not a pound") << "\n3"
-                                                     << "%0A3";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("form marks") << "&+.="
-                                << "%26%2B%2E%3D";
-    QTest::newRow("pound in code page") << QString(QChar(0xA3)) << "%A3";
-    QTest::newRow("letter outside code page") << QString(QChar(0x0416)) << "%3F";
-    QTest::newRow("range edges") << "/09:@AZ[\\]^_`az{~"
-                                 << "%2F09%3A%40AZ[\\]^_%60az%7B%7E";
-    QTest::newRow("control and top") << QString(QChar(1)) + QChar(0xFF) << "%01%FF";
-}
-
-void TestFormText::convertText() {
-    QFETCH(QString, input);
-    QFETCH(QString, expected);
-    QCOMPARE(convert_text(input), expected);
-}
-
-void TestFormText::textBetween_data() {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("end");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("plain") << "a <b>x</b> c"
-                           << "<b>"
-                           << "</b>"
-                           << "x";
-    QTest::newRow("start absent, end present") << "value] more"
-                                               << "v=["
-                                               << "]"
-                                               << "";
-    QTest::newRow("empty value is absent") << "v=[]"
-                                           << "v=["
-                                           << "]"
-                                           << "";
-    QTest::newRow("end absent") << "v=[abc"
-                                << "v=["
-                                << "]"
-                                << "";
-    QTest::newRow("markers in other case") << "use FREE txt - you have 5 txt remaining"
-                                           << "Use free TXT - you have "
-                                           << " TXT remaining"
-                                           << "5";
-    QTest::newRow("first start, next end after it") << "] s=1] s=2]"
-                                                    << "s="
-                                                    << "]"
-                                                    << "1";
-    QTest::newRow("end before start ignored") << "x]v=[abc]"
-                                              << "v=["
-                                              << "]"
-                                              << "abc";
-    QTest::newRow("value keeps its case") << "<I>MiXeD</i>"
-                                          << "<i>"
-                                          << "</I>"
-                                          << "MiXeD";
-}
-
-void TestFormText::textBetween() {
-    QFETCH(QString, page);
-    QFETCH(QString, start);
-    QFETCH(QString, end);
-    QFETCH(QString, expected);
-    QCOMPARE(text_between(page, start, end), expected);
-}
-
-void TestFormText::hiddenFieldMarkers() {
-    const QStringList markers{"input type=\"hidden\" name=\"firstname\"   value=\"",
-                              "input type=\"hidden\" name=\"username\"    value=\"",
-                              "input type=\"hidden\" name=\"dest\"        value=\"",
-                              "input type=\"hidden\" name=\"mID\"         value=\"",
-                              "input type=\"hidden\" name=\"mAT\"         value=\"",
-                              "input type=\"hidden\" name=\"QE3\"         value=\""};
-    const QStringList fields{"firstname", "username", "dest", "mID", "mAT", "QE3"};
-    for (int i = 0; i < fields.size(); ++i) {
-        QCOMPARE(markers[i].size(), 46);
-        QCOMPARE(OperatorProtocol::hidden_field_marker(fields[i]), markers[i]);
+    void convertText_data() {
+        columns({"input", "expected", "c", "d"});
+        row("space and underscore", "a b_c", "a%20b_c");
+        row("exclamation", "Hi!", "Hi%21");
+        row("crlf keeps two digits", "\r\n", "%0D%0A");
+        row("line feed then 3 is not a pound", "\n3", "%0A3");
+        row("empty", "", "");
+        row("form marks", "&+.=", "%26%2B%2E%3D");
+        row("pound in code page", QString(QChar(0xA3)), "%A3");
+        row("letter outside code page", QString(QChar(0x0416)), "%3F");
+        row("range edges", "/09:@AZ[\\]^_`az{~", "%2F09%3A%40AZ[\\]^_%60az%7B%7E");
+        row("control and top", QString(QChar(1)) + QChar(0xFF), "%01%FF");
     }
-}
+    void convertText() {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QCOMPARE(convert_text(input), expected);
+    }
 
-void TestFormText::quotaFigures_data() {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<int>("free");
-    QTest::addColumn<int>("paid");
-    QTest::newRow("both") << "Use free TXT - you have 3 TXT remaining<br>"
-                             "Use paid TXT - you have 0 TXT remaining"
-                          << 3 << 0;
-    QTest::newRow("no free phrase")
-        << "xx 4 TXT remaining Use paid TXT - you have 9 TXT remaining" << -1 << 9;
-    QTest::newRow("no TXT remaining at all")
-        << "Use free TXT - you have 3 Use paid TXT - you have 2" << -1 << -1;
-    QTest::newRow("paid before the first remaining is not read")
-        << "Use paid TXT - you have 8 TXT remaining Use free TXT - you have 4 TXT remaining" << 4
-        << -1;
-    QTest::newRow("figure then words")
-        << "Use free TXT - you have 12 more TXT remaining" << 12 << -1;
-    QTest::newRow("tag before the figure")
-        << "Use free TXT - you have <b>7</b> TXT remaining" << 0 << -1;
-    QTest::newRow("figure past 16 bits")
-        << "Use free TXT - you have 99999 TXT remaining" << 32767 << -1;
-    QTest::newRow("any letter case") << "use FREE txt - you have 5 txt remaining" << 5 << -1;
-    QTest::newRow("empty figure") << "Use free TXT - you have  TXT remaining" << -1 << -1;
-}
+    void textBetween_data() {
+        columns({"page", "start", "end", "expected"});
+        row("start absent, end present", "value] more", "v=[", "]", "");
+        row("empty value is absent", "v=[]", "v=[", "]", "");
+        row("end absent", "v=[abc", "v=[", "]", "");
+        row("markers in other case, value keeps its case", "<I>MiXeD</i>", "<i>", "</I>", "MiXeD");
+        row("first start, next end after it", "] s=1] s=2]", "s=", "]", "1");
+        row("end before start ignored", "x]v=[abc]", "v=[", "]", "abc");
+    }
+    void textBetween() {
+        QFETCH(QString, page);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(QString, expected);
+        QCOMPARE(text_between(page, start, end), expected);
+    }
 
-void TestFormText::quotaFigures() {
-    QFETCH(QString, page);
-    QFETCH(int, free);
-    QFETCH(int, paid);
-    QCOMPARE(int(OperatorProtocol::free_quota_of(page)), free);
-    QCOMPARE(int(OperatorProtocol::paid_quota_of(page)), paid);
-}
+    // Free and paid figures, -1 when unknown.
+    void quotaFigures_data() {
+        columns({"page", "free", "paid", "d"});
+        const QString f = "Use free TXT - you have ", p = "Use paid TXT - you have ";
+        row("both", f + "3 TXT remaining<br>" + p + "0 TXT remaining", "3", "0");
+        row("no free phrase", "xx 4 TXT remaining " + p + "9 TXT remaining", "-1", "9");
+        row("no TXT remaining at all", f + "3 " + p + "2", "-1", "-1");
+        row("paid before the first remaining is not read",
+            p + "8 TXT remaining " + f + "4 TXT remaining", "4", "-1");
+        row("figure then words", f + "12 more TXT remaining", "12", "-1");
+        row("tag before the figure", f + "<b>7</b> TXT remaining", "0", "-1");
+        row("figure past 16 bits", f + "99999 TXT remaining", "32767", "-1");
+    }
+    void quotaFigures() {
+        QFETCH(QString, page);
+        QFETCH(QString, free);
+        QFETCH(QString, paid);
+        QCOMPARE(QString::number(OperatorProtocol::free_quota_of(page)), free);
+        QCOMPARE(QString::number(OperatorProtocol::paid_quota_of(page)), paid);
+    }
+
+    // The sent-message time: a 12-hour clock, whatever the machine's language.
+    void sentTime() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(sent_time_text({{2026, 1, 4}, {0, 5, 0}}), "Sunday 4 Jan 2026, 12:05:00 am");
+        QCOMPARE(sent_time_text({{2003, 5, 22}, {19, 3, 9}}), "Thursday 22 May 2003, 07:03:09 pm");
+        QCOMPARE(sent_time_text({{2024, 9, 30}, {12, 0, 59}}), "Monday 30 Sep 2024, 12:00:59 pm");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFormText)
 #include "tst_form_text.moc"

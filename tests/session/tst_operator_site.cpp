@@ -1,0 +1,378 @@
+// The transport, the operator protocol and whole send jobs against the simulator.
+
+#include "core/session_state.h"
+#include "core/settings.h"
+#include "session/operator_protocol.h"
+#include "session/send_window.h"
+#include "session/transport.h"
+
+#include "support/doubles.h"
+#include "support/fake_compose_host.h"
+#include "support/opsim.h"
+#include "support/page_display_double.h"
+#include "support/temp_settings.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <optional>
+
+using namespace zemble;
+using namespace zemble::test;
+
+namespace {
+
+const QString kPassword = "s3cr&t \u00A3";
+const QString kLogin = "/login/mblogin";
+const QString kSend = "/webOriginate/action/sendMessage";
+const QString kTitle = "<TITLE>background LOGIN</TITLE>"; // the page's text in another case
+const QString kBody = "username=alice&password=s3cr%26t%20%A3";
+const QString kForm = "Content-Type=application/x-www-form-urlencoded, ";
+const QString kAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)";
+
+// Answers the transport's error window ("frmBrowser") from a script of
+// button names, "close" closing it from its frame; past the script, Abort All.
+class ErrorWindowDriver {
+public:
+    explicit ErrorWindowDriver(QStringList script = {}) : script(std::move(script)) {
+        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
+        timer.start(10);
+    }
+    static QWidget* shown() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "frmBrowser" && w->isVisible())
+                return w;
+        }
+        return nullptr;
+    }
+    QStringList script;
+    int visits = 0;
+
+private:
+    void poll() {
+        QWidget* window = shown();
+        if (!window)
+            return;
+        ++visits;
+        const QString action = script.isEmpty() ? "cmdAbort" : script.takeFirst();
+        if (action == "close")
+            return (void)window->close();
+        QTest::mouseClick(window->findChild<QPushButton*>(action), Qt::LeftButton);
+    }
+    QTimer timer;
+};
+
+struct Fixture {
+    TempSettings settings;
+    QuietPlatform quiet;
+    RecordingPageDisplay display;
+    platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
+    OpSim sim{{{"alice", kPassword, "Alice", 10, 5}}};
+};
+
+// The header block as received, less what any browser sends (a User-Agent
+// like the HTTP_UserAgent, pages asked for uncompressed).
+QString block(const QJsonObject& request) {
+    QStringList out;
+    for (const QJsonValue& h : request["headers"].toArray()) {
+        const QString name = h[0].toString(), low = name.toLower(), value = h[1].toString();
+        if (!QStringList{"host", "content-length", "connection", "accept-language", "cookie"}
+                 .contains(low) &&
+            !(low == "user-agent" && value == kAgent) &&
+            !(low == "accept-encoding" && value == "identity"))
+            out.append(name + '=' + value);
+    }
+    return out.join(", ");
+}
+
+// A send window working for a compose double, on the real protocol.
+struct SendRig {
+    OperatorProtocol site;
+    FakeComposeHost compose;
+    SendWindow window{site, compose};
+    void start(const QString& message) {
+        compose.to = "07700900001 ; 07700900002";
+        compose.message = message;
+        compose.enabled = false;
+        window.show();
+        window.send_message();
+    }
+};
+
+struct ErrorPath {
+    QString fault;
+    int faults;
+    QString resp;
+    QStringList script;
+    bool result, displayOpen;
+    int code = 0; // of the internal error, when no page comes back
+    int timeoutMs = 30000;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(ErrorPath)
+
+class TestOperatorSite : public QObject {
+    Q_OBJECT
+    std::optional<Fixture> f;
+    QStringList outbox() const {
+        QStringList out;
+        for (const QJsonObject& o : f->sim.outbox())
+            out.append(o["number"].toString() + '|' + o["type"].toString() + '|' +
+                       o["text"].toString());
+        return out;
+    }
+    QStringList paths() const {
+        QStringList out;
+        for (const QJsonObject& r : f->sim.requests())
+            out.append(r["path"].toString());
+        return out;
+    }
+
+private slots:
+    void init() {
+        f.emplace();
+        QVERIFY2(f->sim.start(), qPrintable(f->sim.errorText()));
+        f->sim.applyToSettings();
+        session() = SessionState{};
+        session().session_username = "alice";
+        session().session_password = kPassword;
+    }
+    void cleanup() { f.reset(); }
+
+    // Every way out of the error window (Retry sends the same request again); no answer
+    // at all first shows the "Internal Error" message with its code, never a wait without end.
+    void errorWindow_data() {
+        QTest::addColumn<ErrorPath>("e");
+        const auto row = [](const char* name, const ErrorPath& e) { QTest::newRow(name) << e; };
+        const QString w = "wrongpage";
+        const QStringList abort{"cmdAbort"};
+        row("retry, then the page", {w, 1, kTitle, {"cmdRetry"}, true, true});
+        row("retry twice: display opened once", {w, 2, kTitle, {"cmdRetry", "cmdRetry"}, 1, 1});
+        row("ignore", {w, 1, kTitle, {"cmdIgnore"}, true, true});
+        row("abort", {w, 1, kTitle, abort, false, false});
+        row("closed from the frame is abort", {w, 1, kTitle, {"close"}, false, false});
+        row("help leaves the choice open", {w, 1, kTitle, {"cmdHelp", "cmdIgnore"}, true, true});
+        row("blank page never matches an empty text", {"blank", 1, "", {"cmdRetry"}, true, true});
+        row("server error is a page", {"http500", 1, kTitle, abort, false, false});
+        // The network layer may try a dropped request again on a new connection.
+        row("dropped connection", {"drop", 10, kTitle, abort, false, false, 2});
+        row("time-out", {"slow", 10, kTitle, abort, false, false, 4, 500});
+        row("untrusted certificate", {"untrusted", 0, kTitle, abort, false, false, 6});
+    }
+    void errorWindow() {
+        QFETCH(ErrorPath, e);
+        OpSim untrusted({{"alice", kPassword, "Alice", 1, 1}}, {"--untrusted-cert"});
+        OpSim& sim = e.fault == "untrusted" ? untrusted : f->sim;
+        QVERIFY(&sim == &untrusted
+                    ? untrusted.start()
+                    : sim.setFault(kLogin, e.fault, e.faults, 3000 * (e.fault == "slow")));
+        Transport transport;
+        transport.set_request_timeout(e.timeoutMs);
+        bool windowUpAtMessage = false;
+        f->quiet.messages.onAsk = [&](auto&) { windowUpAtMessage = ErrorWindowDriver::shown(); };
+        ErrorWindowDriver driver(e.script);
+        QCOMPARE(
+            transport.go_site("https://" + sim.portalHost() + kLogin, "", kBody, "post", e.resp),
+            e.result);
+        QCOMPARE(driver.visits, e.script.size());
+        QCOMPARE(session().session_password, QString()); // forgotten at the window
+        const QList<QJsonObject> sent = sim.requests();
+        QVERIFY(e.code || (sent.size() == 1 + e.script.count("cmdRetry") &&
+                           sent.last()["body"].toString() == kBody));
+        QVERIFY(!ErrorWindowDriver::shown());
+        QCOMPARE(f->quiet.messages.titles(),
+                 e.code ? QStringList{"Internal Error"} : QStringList{});
+        const QString told = f->quiet.messages.asked.value(0).text;
+        QVERIFY2(!e.code || told.contains(QString("\r\n\r\n%1 - ").arg(e.code)), qPrintable(told));
+        QVERIFY(!windowUpAtMessage);
+        QCOMPARE(f->display.opens, 1);
+        QCOMPARE(f->display.isOpen(), e.displayOpen);
+        QCOMPARE(f->quiet.help.topics,
+                 e.script.contains("cmdHelp") ? QStringList{"send_error.html"} : QStringList{});
+    }
+
+    // A page larger than any the site sends is cut off at the bound.
+    void oversizedPageIsCut() {
+        const QByteArray page = QByteArray(Transport::kMaxPageBytes + 1024 * 1024, 'a') + "MARKER";
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, [&] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &page] {
+                if (socket->readAll().contains("\r\n\r\n"))
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: " +
+                                  QByteArray::number(page.size()) + "\r\n\r\n" + page);
+            });
+        });
+        Transport transport;
+        ErrorWindowDriver driver({"cmdAbort"});
+        const QString url = QString("http://127.0.0.1:%1/big").arg(server.serverPort());
+        QVERIFY(!transport.go_site(url, "", "", "GET", "marker"));
+        QCOMPARE(session().page_text.size(), qsizetype(Transport::kMaxPageBytes));
+        QCOMPARE(driver.visits, 1);
+        QVERIFY(f->quiet.messages.asked.isEmpty());
+    }
+
+    // Log on (quota into session and settings), one text, log off, as the site received them.
+    void wholeSend() {
+        // The remembered password, scrambled in the store, survives a restart.
+        save_setting("wisppassword", scramble_password(kPassword));
+        set_settings_file_path({});
+        set_settings_file_path(f->settings.path());
+        const QString stored = get_setting("wisppassword", "");
+        QVERIFY(stored != kPassword);
+        const QString text = "Tea & cake: \u00A3"
+                             "3\r\n50%?";
+        OperatorProtocol site;
+        {
+            ErrorWindowDriver driver;
+            QVERIFY(site.log_on("alice", unscramble_password(stored)));
+            QVERIFY(site.check_quota());
+            QCOMPARE(QString("%1 %2 ").arg(session().quota_free).arg(session().quota_paid) +
+                         get_setting("quotaleft", "") + ' ' + get_setting("paidquotaleft", ""),
+                     "10 5 10 5");
+            QVERIFY(site.send_part("07700900123", text, false));
+            QVERIFY(site.log_off());
+            QCOMPARE(driver.visits, 0);
+        }
+        QCOMPARE(outbox(), QStringList{"07700900123|free|" + text});
+        QCOMPARE(f->sim.quota("alice"), (QJsonObject{{"free", 9}, {"paid", 5}}));
+
+        // Content-Type on POST only, before HTTP_UserAgent; the redirect to "dest" followed.
+        const auto line = [](const QString& request, const QString& referer, const QString& body) {
+            return request + " : " + body + " [" + (request.startsWith("POST") ? kForm : "") +
+                   "HTTP_UserAgent=" + kAgent + ", Referer=" + referer + ']';
+        };
+        const QString home = " H/webOriginate/action/viewHomePage", send = " H" + kSend;
+        const QStringList expected{
+            line("POST S" + kLogin, "H",
+                 kBody + "&dest=http%3A%2F%2F" + f->sim.webHost() + "%2F0%2C%2C899%2C00.html"),
+            line("POST S/login/bglogin", "S" + kLogin, "(the six hidden fields)"),
+            line("GET H/0,,899,00.html", "S" + kLogin, ""),
+            line("GET" + home, "S/login/bglogin", ""),
+            line("GET" + home, send.mid(1), ""),
+            line("POST" + send, home.mid(1),
+                 "contacts=&msisdns=07700900123&to=07700900123&subject=&howtosend=freetxt&"
+                 "message=Tea%20%26%20cake%3A%20%A33%0D%0A50%25%3F&replyType=none&x=14&y=13"),
+            line("POST H/logout.html", "H/0,,400,00.html", "")};
+        QStringList got;
+        static const QRegularExpression fields(
+            "^data=firstname=Alice&username=alice&dest=[^&]+&mID=[^&]+&mAT=[^&]+&QE3=[^&]+$");
+        for (const QJsonObject& r : f->sim.requests()) {
+            const QString body = r["body"].toString();
+            got.append(r["method"].toString() + (r["scheme"] == "https" ? " S" : " H") +
+                       r["path"].toString() + " : " +
+                       (fields.match(body).hasMatch() ? "(the six hidden fields)" : body) + " [" +
+                       block(r) + ']');
+        }
+        got.replaceInStrings("https://" + f->sim.portalHost(), "S");
+        got.replaceInStrings("http://" + f->sim.webHost(), "H");
+        QCOMPARE(got, expected);
+    }
+
+    // Whole send jobs: 2 recipients, as the simulator's outbox holds them.
+    void wholeJob_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<bool>("confirmation");
+        QTest::addColumn<QStringList>("sent");
+        const QString m = QString(110, u'x') + "0123456789", a = "07700900001|", b = "07700900002|";
+        QTest::newRow("free, two parts, continuation text")
+            << m << 0 << false
+            << QStringList{a + "free|" + m.left(113) + ">>", a + "free|" + m.mid(113),
+                           b + "free|" + m.left(113) + ">>", b + "free|" + m.mid(113)};
+        const QString hi = "Hello & 50% off £5 \"now\"+more", me = "07700900999|paid|";
+        QTest::newRow("paid with confirmation")
+            << hi << 1 << true
+            << QStringList{a + "paid|" + hi, b + "paid|" + hi,
+                           me + "The following message was sent to 2 recipients: " + hi};
+    }
+    void wholeJob() {
+        QFETCH(QString, message);
+        QFETCH(int, method);
+        QFETCH(bool, confirmation);
+        QFETCH(QStringList, sent);
+        save_setting("textclipchar", ">>");
+        save_setting("confnumber", "07700900999");
+        SendRig rig;
+        rig.compose.method = method;
+        rig.compose.confirmation = confirmation;
+        rig.start(message);
+        QCOMPARE(outbox(), sent);
+        QVERIFY(f->quiet.messages.asked.isEmpty());
+        const int left = (method ? 5 : 10) - int(sent.size());
+        QCOMPARE(f->sim.quota("alice")[method ? "paid" : "free"].toInt(), left);
+        QCOMPARE(method ? session().quota_paid : session().quota_free, qint16(left));
+        QCOMPARE(paths().last(), "/logout.html");
+    }
+
+    // With "dontlogout" the second job uses the session the first one kept; exit logs it off.
+    void keptSession() {
+        save_setting("dontlogout", "yes");
+        SendRig rig;
+        rig.start("first");
+        const QStringList first = paths();
+        QVERIFY(first.contains(kLogin) && !first.contains("/logout.html"));
+        rig.start("second");
+        QCOMPARE(paths().mid(first.size()),
+                 (QStringList{kSend, kSend, "/webOriginate/action/viewHomePage"}));
+        QCOMPARE(outbox().size(), 4);
+        QCOMPARE(outbox().last(), "07700900002|free|second");
+        QCOMPARE(rig.compose.count("enable"), 2);
+        rig.window.exit_log_off();
+        QCOMPARE(paths().last(), QString("/logout.html"));
+    }
+
+    // Cancel while the site is slow to answer a part, or while the error window waits: the
+    // job ends at once, nothing more reaches the site, the compose window is given back once.
+    void cancelDuringRequest_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("delayMs");
+        QTest::newRow("slow answer") << "slow" << 4000;
+        QTest::newRow("error window up") << "wrongpage" << 0;
+    }
+    void cancelDuringRequest() {
+        QFETCH(QString, fault);
+        QFETCH(int, delayMs);
+        QVERIFY(f->sim.setFault(kSend, fault, 1, delayMs));
+        session().last_sent_key = "before";
+        SendRig rig;
+        auto* step = rig.window.findChild<QLabel*>("lblMessage");
+        int ticks = 0; // of 10 ms, while a part is under way
+        bool windowSeen = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            windowSeen = windowSeen || ErrorWindowDriver::shown();
+            if (step->text().startsWith("Sending message part") && ++ticks == 30)
+                rig.window.findChild<QPushButton*>("cmdCancel")->click();
+        });
+        poll.start(10);
+        QElapsedTimer clock;
+        clock.start();
+        rig.start("Hi");
+        const qint64 took = clock.elapsed();
+        QCOMPARE(windowSeen, delayMs == 0);
+        QVERIFY(!ErrorWindowDriver::shown());
+        QVERIFY(!f->display.isOpen());
+        QVERIFY2(took < qMax(delayMs, 3000), qPrintable(QString::number(took)));
+        QCOMPARE(rig.compose.calls.join(" "), "enable raise update_status_bar repaint");
+        QVERIFY(!rig.window.isVisible());
+        QCOMPARE(session().last_sent_key, QString("before"));
+        // Let a slow answer arrive: still nothing after the cancelled part.
+        QTest::qWait(qMax(0, delayMs - int(took)) + 300);
+        QCOMPARE(paths().last(), kSend);
+        QCOMPARE(paths().count(kSend), 1);
+    }
+};
+
+QTEST_MAIN(TestOperatorSite)
+#include "tst_operator_site.moc"
