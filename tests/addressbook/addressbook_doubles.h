@@ -1,42 +1,53 @@
 #pragma once
 
-// Doubles and a fixture shared by the address book tests.
+// An empty address book in a folder of its own, the platform's services doubled.
 
 #include "addressbook/contact_store.h"
-#include "platform/file_dialog.h"
-#include "platform/help.h"
 #include "support/doubles.h"
 
-#include <QQueue>
+#include <QFile>
 #include <QTemporaryDir>
-#include <functional>
+#include <QTest>
 
 namespace zemble::test {
 
-// An empty address book in a folder of its own, with every platform service
-// a window may reach replaced by a double.
-struct AddressBookFixture {
-    AddressBookFixture();
-    ~AddressBookFixture();
-
-    QString mainFile() const { return dir.filePath(QStringLiteral("zemble_contacts.txt")); }
-    QString backupFile() const { return dir.filePath(QStringLiteral("zemble_contacts.bak")); }
+struct AddressBookFixture : QuietPlatform {
+    AddressBookFixture() { reset(dir.path()); }
+    ~AddressBookFixture() { reset({}); }
+    static void reset(const QString& folder) {
+        contacts() = ContactStore{};
+        set_contacts_folder(folder);
+    }
     // The file's bytes, or "<missing>".
-    QByteArray read(const QString& path) const;
-    QString writeFile(const QString& name, const QByteArray& bytes) const;
-    // Entries given as "name;number".
-    void addContacts(const QStringList& entries);
-    QStringList storedNames() const { return contacts().names.mid(0, contacts().count); }
-
+    QByteArray read(const char* name = "zemble_contacts.txt") const {
+        QFile file(dir.filePath(QLatin1String(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    QString write(const char* name, const QByteArray& bytes) const {
+        QFile file(dir.filePath(QLatin1String(name)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", name);
+        return file.fileName();
+    }
     QTemporaryDir dir;
-    RecordingMessageBox messages;
-    RecordingPause pauses;
-    ScriptedFileDialog files;
-    RecordingHelp help;
-    platform::ScopedService<platform::MessageBoxService> messageGuard{&messages};
-    platform::ScopedService<platform::PauseService> pauseGuard{&pauses};
-    platform::ScopedService<platform::FileDialogService> fileGuard{&files};
-    platform::ScopedService<platform::HelpService> helpGuard{&help};
 };
+
+// Adds entries given as "name;number" without the duplicate test.
+inline void add_entries(const QStringList& entries) {
+    for (const QString& entry : entries)
+        add_contact(entry.section(u';', 0, 0), entry.section(u';', 1), false);
+}
+
+// The entries in use, as "name;number" joined by "|".
+inline QString entries() {
+    QStringList out;
+    for (int i = 0; i < contacts().count; ++i)
+        out << contacts().names.at(i) + u';' + contacts().numbers.at(i);
+    return out.join(u'|');
+}
+
+template <class... T> void row(const char* name, T... values) {
+    (QTest::newRow(name) << ... << values);
+}
 
 } // namespace zemble::test

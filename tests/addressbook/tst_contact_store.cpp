@@ -1,68 +1,38 @@
-#include "addressbook/contact_store.h"
+#include "addressbook_doubles.h"
 
-#include "support/doubles.h"
-
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <optional>
 
 #include <csignal>
 #include <sys/resource.h>
 
 using namespace zemble;
+using namespace zemble::test;
 
 namespace {
 
-// Accepts `room` bytes, then refuses every write, like a disk filling up.
-class FailingDevice final : public QIODevice {
-public:
-    explicit FailingDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
-    QByteArray got;
-
-protected:
+// Refuses the one write that goes past `room` bytes and takes the others.
+struct FailingDevice final : QIODevice {
+    explicit FailingDevice(qint64 room) : room(room) { open(QIODevice::WriteOnly); }
     qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override {
-        if (got.size() + size > room_)
-            return -1;
-        got.append(data, size);
-        return size;
+    qint64 writeData(const char*, qint64 size) override {
+        return (room -= size) >= 0 || room + size < 0 ? size : -1;
     }
-    qint64 room_;
+    qint64 room;
 };
 
-// While alive, no file may grow past `bytes` (as on a full disk).
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit small = saved;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-    }
+// Saves while no file may grow past 1000 bytes, as on a full disk.
+bool save_on_full_disk() {
     rlimit saved{};
-    void (*handler)(int);
-};
-
-QByteArray read_all(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void write_file(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-// The entries in use as "name=number" joined by "|".
-QString entries() {
-    QStringList out;
-    for (int i = 0; i < contacts().count; ++i)
-        out << contacts().names.at(i) + u'=' + contacts().numbers.at(i);
-    return out.join(u'|');
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit small{1000, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    const bool ok = save_contacts(false);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    return ok;
 }
 
 void add_numbered(int n) {
@@ -70,73 +40,51 @@ void add_numbered(int n) {
         QVERIFY(add_contact(QStringLiteral("N%1").arg(i), QStringLiteral("07%1").arg(i), false));
 }
 
-template <class... T> void row(const char* name, T... values) {
-    (QTest::newRow(name) << ... << values);
-}
-
 } // namespace
 
 class TestContactStore : public QObject {
     Q_OBJECT
-    QTemporaryDir* dir_ = nullptr;
-    test::QuietPlatform* quiet_ = nullptr;
-    QString file(const char* name) const { return dir_->filePath(QLatin1String(name)); }
+    std::optional<AddressBookFixture> fx;
 
 private slots:
-    void init() {
-        dir_ = new QTemporaryDir;
-        quiet_ = new test::QuietPlatform;
-        set_contacts_folder(dir_->path());
-        contacts() = ContactStore{};
-    }
-    void cleanup() {
-        delete quiet_;
-        delete dir_;
-    }
+    void init() { fx.emplace(); }
+    void cleanup() { fx.reset(); }
 
     void load_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
         row("skipping rules",
-            QByteArray("A;071\r\n\r\nB\r\n;072\r\nC;\r\nD;abc\r\nE;+33 1\r\n"
-                       "F;+44 71;x\r\n"),
-            QStringLiteral("A=071|F=071"));
-        row("lone CR ends a line", QByteArray("A;071\rB;072"), QStringLiteral("A=071|B=072"));
-        row("lone LF does not", QByteArray("A;07\nB;072\r\n"), QStringLiteral("A=07"));
-        row("LF in a name", QByteArray("A\nB;071\r\n"), QStringLiteral("A B=071"));
-        row("same name twice", QByteArray("A;071\r\nA;072"), QStringLiteral("A=071|A=072"));
-        row("blanks kept", QByteArray(" A ; 07 1 \r\n"), QStringLiteral(" A =071"));
-        row("Windows-1252", QByteArray("Zo\xeb \x80;071\r\n"), QString::fromUtf8("Zoë €=071"));
+            QByteArray("A;071\r\n\r\nB\r\n;072\r\nC;\r\nD;abc\r\nE;+33 1\r\nF;+44 71;x\r\n"),
+            "A;071|F;071");
+        row("lone CR ends a line", QByteArray("A;071\rB;072"), "A;071|B;072");
+        row("lone LF does not", QByteArray("A;07\nB;072\r\n"), "A;07");
+        row("LF in a name", QByteArray("A\nB;071\r\n"), "A B;071");
+        row("same name twice", QByteArray("A;071\r\nA;072"), "A;071|A;072");
+        row("blanks kept", QByteArray(" A ; 07 1 \r\n"), " A ;071");
+        row("Windows-1252", QByteArray("Zo\xeb \x80;071\r\n"), "Zoë €;071");
     }
     void load() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
-        write_file(file("zemble_contacts.txt"), bytes);
+        fx->write("zemble_contacts.txt", bytes);
         load_contacts();
         QCOMPARE(entries(), expected);
-        QVERIFY(quiet_->messages.asked.isEmpty());
+        QVERIFY(fx->messages.asked.isEmpty());
     }
 
     void save() {
-        load_contacts(); // no file: empty book, nothing told
+        load_contacts(); // no file: an empty book, nothing told
         QVERIFY(save_contacts(false));
-        QCOMPARE(read_all(file("zemble_contacts.txt")), QByteArray());
+        QCOMPARE(fx->read(), QByteArray());
         add_numbered(3);
         set_contact(0, QString::fromUtf8("Zoë;x\r\ny\nzŁ"), QStringLiteral("+44 7 9"));
-        QCOMPARE(contacts().names.at(0), QString::fromUtf8("Zoë,x y z?")); // as the file holds it
         set_contact(1, QStringLiteral("No number"), QStringLiteral("none"));
         QVERIFY(save_contacts(true));
-        QCOMPARE(read_all(file("zemble_contacts.bak")),
-                 QByteArray("Zo\xeb,x y z?;079\r\nN2;072\r\n"));
-        QCOMPARE(read_all(file("zemble_contacts.txt")), QByteArray()); // untouched
-        contacts() = ContactStore{};
-        QFile::remove(file("zemble_contacts.txt"));
-        QFile::rename(file("zemble_contacts.bak"), file("zemble_contacts.txt"));
-        load_contacts();
-        QCOMPARE(entries(), QString::fromUtf8("Zoë,x y z?=079|N2=072"));
+        QCOMPARE(fx->read("zemble_contacts.bak"), QByteArray("Zo\xeb,x y z?;079\r\nN2;072\r\n"));
+        QCOMPARE(fx->read(), QByteArray()); // the main file untouched
     }
 
-    void growth() {
+    void growth_and_limit() {
         contacts().names = QStringList(50, QStringLiteral("old")); // discarded by the first add
         add_numbered(20);
         QCOMPARE(contacts().names.size(), 21);
@@ -144,19 +92,21 @@ private slots:
         QCOMPARE(contacts().numbers.size(), 42);
         QCOMPARE(contacts().names.mid(19, 3), (QStringList{"N19", "N0", ""}));
         QCOMPARE(contacts().names.mid(21), QStringList(21));
+        while (contacts().count < kMaxContacts)
+            add_contact(QStringLiteral("N"), QStringLiteral("07"), false);
+        QVERIFY(!add_contact(QStringLiteral("Extra"), QStringLiteral("071"), false));
+        QCOMPARE(contacts().count, kMaxContacts);
+        QCOMPARE(contacts().names.size(), 32760); // highest slot index 32759
     }
 
     void delete_shifts() {
         add_numbered(4);
         delete_contact(3); // the last: nothing moves
-        QCOMPARE(read_all(file("zemble_contacts.txt")),
-                 QByteArray("N0;070\r\nN1;071\r\nN2;072\r\n"));
+        QCOMPARE(fx->read(), QByteArray("N0;070\r\nN1;071\r\nN2;072\r\n"));
         delete_contact(0);
-        QCOMPARE(entries(), QStringLiteral("N1=071|N2=072"));
-        QCOMPARE(contacts().names.at(2), QString());
-        QCOMPARE(contacts().numbers.at(2), QString());
-        QCOMPARE(read_all(file("zemble_contacts.txt")), QByteArray("N1;071\r\nN2;072\r\n"));
-        QCOMPARE(contacts().names.size(), 21); // never shrinks
+        QCOMPARE(entries(), QStringLiteral("N1;071|N2;072"));
+        QCOMPARE(contacts().names.at(2) + contacts().numbers.at(2), QString());
+        QCOMPARE(fx->read(), QByteArray("N1;071\r\nN2;072\r\n"));
     }
 
     void duplicates() {
@@ -166,95 +116,56 @@ private slots:
         QVERIFY(add_contact(QStringLiteral("smith, JOHN"), QStringLiteral("074"), false));
         set_contact(-1, QStringLiteral("SMITH, JOHN"), QStringLiteral("075"));
         QVERIFY(!add_contact(QStringLiteral("New"), QStringLiteral("no digits"), false));
-        QCOMPARE(entries(), QStringLiteral("Smith, John=071|Smith, Jo=073|smith, JOHN=074"));
-        QVERIFY(quiet_->messages.asked.isEmpty());
+        QCOMPARE(entries(), QStringLiteral("Smith, John;071|Smith, Jo;073|smith, JOHN;074"));
     }
 
     void lookup_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        row("empty", QString(), QString());
-        row("first prefix in order", QStringLiteral("jO"), QStringLiteral("0711"));
-        row("full name", QStringLiteral("joan smith"), QStringLiteral("0722"));
-        row("longer than names", QStringLiteral("Joan Smithson"), QString());
-        row("+44 as typed", QStringLiteral("+44 77 12"), QStringLiteral("0 77 12"));
-        row("national", QStringLiteral("07 1"), QStringLiteral("071"));
-        row("other country", QStringLiteral("+1 202"), QString());
-        row("other country, name too", QStringLiteral("+1"), QString());
+        row("empty", "", "");
+        row("first prefix in order", "jO", "0711");
+        row("full name", "joan smith", "0722");
+        row("longer than names", "Joan Smithson", "");
+        row("+44 as typed", "+44 77 12", "0 77 12");
+        row("national", "07 1", "071");
+        row("other country", "+1 202", "");
+        row("other country, name too", "+1", "");
     }
     void lookup() {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        for (const char* entry : {"John=0711", "Joan Smith=0722", "jo=0733", "+1 Club=0744"}) {
-            const QString e = QLatin1String(entry);
-            add_contact(e.section(u'=', 0, 0), e.section(u'=', 1), false);
-        }
+        add_entries({"John;0711", "Joan Smith;0722", "jo;0733", "+1 Club;0744"});
         QCOMPARE(lookup_contact(text), expected);
     }
 
-    void limit() {
-        for (int i = 0; i < kMaxContacts; ++i)
-            add_contact(QStringLiteral("N"), QStringLiteral("07"), false);
-        QCOMPARE(contacts().count, kMaxContacts);
-        QVERIFY(!add_contact(QStringLiteral("Extra"), QStringLiteral("071"), false));
-        QCOMPARE(contacts().count, kMaxContacts);
-        QCOMPARE(contacts().names.size(), 32760); // highest slot index 32759
-    }
-
     void write_failures() {
-        add_numbered(5000);
-        FailingDevice half(30000);
-        QVERIFY(!write_contacts(half));
-        FailingDevice roomy(1 << 20);
-        QVERIFY(write_contacts(roomy));
-        QVERIFY(roomy.got.startsWith("N0;070\r\nN1;071\r\n") &&
-                roomy.got.endsWith("N4999;074999\r\n"));
+        add_numbered(10000); // several writes
+        QBuffer roomy;
+        QVERIFY(roomy.open(QIODevice::WriteOnly) && write_contacts(roomy));
+        QCOMPARE(roomy.data().count("\r\n"), 10000);
+        FailingDevice atTheEnd(roomy.size() - 1), halfWay(40000);
+        QVERIFY(!write_contacts(atTheEnd) && !write_contacts(halfWay));
 
         // A full disk, for a book that fits the write buffer and one that does not.
-        const QByteArray old("Old;071\r\n");
-        write_file(file("zemble_contacts.txt"), old);
+        fx->write("zemble_contacts.txt", "Old;071\r\n");
         for (const int size : {200, 5000}) {
             contacts() = ContactStore{};
             add_numbered(size);
-            bool saved = true;
-            {
-                FileSizeLimit full(1000);
-                saved = save_contacts(false);
-            }
-            QVERIFY(!saved);
-            QCOMPARE(read_all(file("zemble_contacts.txt")), old);
-            QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 1); // nothing left aside
+            QVERIFY(!save_on_full_disk());
+            QCOMPARE(fx->read(), QByteArray("Old;071\r\n"));
+            QCOMPARE(QDir(fx->dir.path()).entryList(QDir::Files).size(), 1); // nothing left aside
             QCOMPARE(contacts().count, qint16(size));
         }
-        QCOMPARE(quiet_->messages.titles(),
-                 QStringList(2, QStringLiteral("Address book not saved")));
-        QCOMPARE(quiet_->messages.asked.first().icon, platform::Icon::Exclamation);
-        QVERIFY(quiet_->messages.asked.first().text.contains(QLatin1String("zemble_contacts.txt")));
-    }
+        QVERIFY(fx->messages.asked.first().text.contains(QLatin1String("zemble_contacts.txt")));
 
-    void read_only_folder() {
-        const QByteArray old("Old;071\r\n");
-        write_file(file("zemble_contacts.txt"), old);
-        add_numbered(1);
-        QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::ExeOwner);
-        if (QFile(file("probe")).open(QIODevice::WriteOnly)) {
-            QFile::setPermissions(dir_->path(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            QSKIP("this user may write into read-only folders");
-        }
-        const bool saved = save_contacts(false);
-        QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(!saved);
-        QCOMPARE(read_all(file("zemble_contacts.txt")), old);
-        QCOMPARE(quiet_->messages.titles(), QStringList{"Address book not saved"});
-    }
-
-    void unreadable_file() {
-        add_numbered(1);
-        QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("zemble_contacts.txt")));
+        // A folder in the file's place can be neither read nor replaced.
+        QFile::remove(fx->dir.filePath(QStringLiteral("zemble_contacts.txt")));
+        QVERIFY(QDir(fx->dir.path()).mkdir(QStringLiteral("zemble_contacts.txt")));
         load_contacts();
-        QCOMPARE(entries(), QStringLiteral("N0=070"));
-        QCOMPARE(quiet_->messages.titles(), QStringList{"Address book not read"});
+        QVERIFY(!save_contacts(false));
+        QCOMPARE(contacts().count, qint16(5000));
+        QCOMPARE(fx->messages.titles().count("Address book not saved"), 3);
+        QCOMPARE(fx->messages.titles().at(2), QStringLiteral("Address book not read"));
     }
 };
 

@@ -1,15 +1,19 @@
+#include "addressbook/access_window.h"
 #include "addressbook/contact_info_dialog.h"
 #include "addressbook/contacts_window.h"
+#include "addressbook/csv_import.h"
 #include "addressbook/import_window.h"
 #include "addressbook_doubles.h"
+#include "support/contacts_source_double.h"
 #include "support/fake_compose_host.h"
 
+#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
+#include <optional>
 
 using namespace zemble;
 using namespace zemble::test;
@@ -29,382 +33,359 @@ void select_rows(QListWidget* list, const QList<int>& rows) {
         list->setCurrentRow(row, QItemSelectionModel::Select);
 }
 
-enum class Trigger { Button, Enter, Space, DoubleClick };
+// One exported line of 120 fields: the raw first name (1), last name (3) and
+// mobile phone (40), the other fields filler.
+QByteArray csv_line(const QByteArray& first, const QByteArray& last, const QByteArray& mobile) {
+    QList<QByteArray> fields(120, QByteArray("x"));
+    fields[1] = first;
+    fields[3] = last;
+    fields[40] = mobile;
+    return fields.join(',');
+}
+
+QString progress(int found, int added) {
+    return QStringLiteral("Accessing contacts list ... (%1 found, %2 added)").arg(found).arg(added);
+}
 
 } // namespace
 
 class TestContactsWindow : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-    void toFieldIsListedSortedAndWrittenBack_data();
-    void toFieldIsListedSortedAndWrittenBack();
-    void contactsAreSortedIgnoringCase();
-    void addAndRemove_data();
-    void addAndRemove();
-    void editSplitsTheNameAtCommas();
-    void newContactWithOnlyAForename();
-    void detailsRefuseMissingData_data();
-    void detailsRefuseMissingData();
-    void editAndDeleteNeedExactlyOneContact();
-    void deleteAsksFirst_data();
-    void deleteAsksFirst();
-    void cancelLeavesTheToFieldAlone_data();
-    void cancelLeavesTheToFieldAlone();
-    void childWindowsDisableTheAddressBook();
+    struct Env {
+        AddressBookFixture fx;
+        FakeComposeHost host;
+        AddressBook book{host};
+    };
+    std::optional<Env> e;
 
-private:
-    template <class W = QPushButton> W* find(const char* name) const {
-        return book->window()->findChild<W*>(name);
-    }
+    ContactsWindow* w() const { return e->book.window(); }
+    template <class W = QPushButton> W* find(const char* n) const { return w()->findChild<W*>(n); }
+    void click(const char* name) const { QTest::mouseClick(find(name), Qt::LeftButton); }
     QListWidget* contactsList() const { return find<QListWidget>("lstContacts"); }
     QListWidget* recepsList() const { return find<QListWidget>("lstReceps"); }
     QString label(const char* name) const { return find<QLabel>(name)->text(); }
-    ContactInfoDialog* details() const { return book->window()->contactInfo(); }
-    void open(const QString& to);
-    void edit(const QString& name);
-
-    std::unique_ptr<AddressBookFixture> fx;
-    std::unique_ptr<FakeComposeHost> host;
-    std::unique_ptr<AddressBook> book;
-};
-
-void TestContactsWindow::init() {
-    fx = std::make_unique<AddressBookFixture>();
-    host = std::make_unique<FakeComposeHost>();
-    book = std::make_unique<AddressBook>(*host);
-}
-
-void TestContactsWindow::cleanup() {
-    book.reset();
-    host.reset();
-    fx.reset();
-}
-
-void TestContactsWindow::open(const QString& to) {
-    host->to = to;
-    book->show();
-    QVERIFY(book->window()->isVisible());
-    QVERIFY(!host->enabled);
-    host->calls.clear();
-}
-
-void TestContactsWindow::edit(const QString& name) {
-    const auto found = contactsList()->findItems(name, Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    contactsList()->setCurrentItem(found.first(), QItemSelectionModel::ClearAndSelect);
-    QTest::mouseClick(find("cmdEdit"), Qt::LeftButton);
-}
-
-void TestContactsWindow::toFieldIsListedSortedAndWrittenBack_data() {
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<QStringList>("listed");
-    QTest::addColumn<QString>("count");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("three") << "Bob ; 077 ; Ann" << QStringList{"077", "Ann", "Bob"}
-                           << "3 recipients"
-                           << "077 ; Ann ; Bob";
-    QTest::newRow("empty") << "" << QStringList{} << "0 recipients"
-                           << "";
-    QTest::newRow("one") << "Ann" << QStringList{"Ann"} << "1 recipient"
-                         << "Ann";
-    QTest::newRow("case and duplicates kept")
-        << "bob ; Ann ; Bob ; Ann" << QStringList{"Ann", "Ann", "Bob", "bob"} << "4 recipients"
-        << "Ann ; Ann ; Bob ; bob";
-    QTest::newRow("not trimmed") << " x  ;  y" << QStringList{" x ", " y"} << "2 recipients"
-                                 << " x  ;  y";
-}
-
-void TestContactsWindow::toFieldIsListedSortedAndWrittenBack() {
-    QFETCH(QString, to);
-    QFETCH(QStringList, listed);
-    QFETCH(QString, count);
-    QFETCH(QString, written);
-    open(to);
-    QCOMPARE(texts(recepsList()), listed);
-    QCOMPARE(label("lblNum"), count);
-    QTest::mouseClick(find("cmdOk"), Qt::LeftButton);
-    QCOMPARE(host->to, written);
-    QVERIFY(!book->window()->isVisible());
-    QCOMPARE(host->calls, (QStringList{"set_to", "enable", "raise", "update_status_bar"}));
-}
-
-void TestContactsWindow::contactsAreSortedIgnoringCase() {
-    fx->addContacts({"bob;071", "Ann;072", "Carl;073", "alice;074", "ann;075"});
-    open("");
-    QCOMPARE(texts(contactsList()), (QStringList{"alice", "Ann", "ann", "bob", "Carl"}));
-    QCOMPARE(label("lblContacts"), QStringLiteral("5 contacts (0 selected)"));
-    for (const char* name : {"cmdAdd", "cmdRemove", "cmdEdit", "cmdDelete"})
-        QVERIFY2(!find(name)->isEnabled(), name);
-    select_rows(contactsList(), {1});
-    QCOMPARE(label("lblContacts"), QStringLiteral("5 contacts (1 selected)"));
-    for (const char* name : {"cmdAdd", "cmdEdit", "cmdDelete"})
-        QVERIFY2(find(name)->isEnabled(), name);
-}
-
-void TestContactsWindow::addAndRemove_data() {
-    QTest::addColumn<Trigger>("how");
-    QTest::addColumn<QList<int>>("addRows");
-    QTest::addColumn<QStringList>("added");
-    QTest::addColumn<QList<int>>("removeRows");
-    QTest::addColumn<QStringList>("left");
-    // Contacts Ann, Bob, Zed; recipients BOB, 079, c.  Bob is listed already
-    // as BOB; the first, second and fourth of five recipients go.
-    const QStringList five{"079", "Ann", "BOB", "c", "Zed"};
-    const QList<int> all{0, 1, 2};
-    const QList<int> remove{0, 1, 3};
-    QTest::newRow("button") << Trigger::Button << all << five << remove
-                            << QStringList{"BOB", "Zed"};
-    QTest::newRow("enter") << Trigger::Enter << all << five << remove << QStringList{"BOB", "Zed"};
-    QTest::newRow("space") << Trigger::Space << all << five << remove << QStringList{"BOB", "Zed"};
-    // A double click acts on the one item under the mouse.
-    QTest::newRow("double click") << Trigger::DoubleClick << QList<int>{0}
-                                  << QStringList{"079", "Ann", "BOB", "c"} << QList<int>{0}
-                                  << QStringList{"Ann", "BOB", "c"};
-}
-
-void TestContactsWindow::addAndRemove() {
-    QFETCH(Trigger, how);
-    QFETCH(QList<int>, addRows);
-    QFETCH(QStringList, added);
-    QFETCH(QList<int>, removeRows);
-    QFETCH(QStringList, left);
-    auto act = [&](QListWidget* list, const char* button) {
-        if (how == Trigger::Button) {
-            QTest::mouseClick(find(button), Qt::LeftButton);
-        } else if (how != Trigger::DoubleClick) {
-            QTest::keyClick(list, how == Trigger::Enter ? Qt::Key_Return : Qt::Key_Space);
-        } else {
-            QVERIFY(QTest::qWaitForWindowExposed(list->window()));
-            list->doItemsLayout();
-            const QPoint at = list->visualItemRect(list->currentItem()).center();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        }
-    };
-    fx->addContacts({"Bob;071", "Zed;072", "Ann;073"});
-    open("BOB ; 079 ; c");
-    select_rows(recepsList(), {2});
-    select_rows(contactsList(), addRows);
-    act(contactsList(), "cmdAdd");
-    QCOMPARE(texts(recepsList()), added);
-    QCOMPARE(label("lblNum"), QStringLiteral("%1 recipients").arg(added.size()));
-    QVERIFY(contactsList()->selectedItems().isEmpty());
-    QCOMPARE(label("lblContacts"), QStringLiteral("3 contacts (0 selected)"));
-    QVERIFY(!find("cmdAdd")->isEnabled());
-    QCOMPARE(recepsList()->selectedItems().size(), 1); // still chosen: c
-    QVERIFY(book->window()->is_in_receps("bob"));
-    QVERIFY(!book->window()->is_in_receps("Bo"));
-
-    select_rows(recepsList(), removeRows);
-    act(recepsList(), "cmdRemove");
-    QCOMPARE(texts(recepsList()), left);
-    QVERIFY(!find("cmdRemove")->isEnabled());
-    QVERIFY(host->calls.isEmpty());
-}
-
-void TestContactsWindow::editSplitsTheNameAtCommas() {
-    fx->addContacts({"Jones, Mary;071", "Smith;+44 7700 900002", "Smith, Jr., John;073"});
-    open("");
-    edit("Jones, Mary");
-    QVERIFY(details()->isVisible());
-    QCOMPARE(details()->windowTitle(), QStringLiteral("Edit details"));
-    QVERIFY(!book->window()->isEnabled());
-    details()->cmdOk_Click(); // OK keeps the fields' text in the hidden dialog
-    QCOMPARE(details()->txtForename()->text(), QStringLiteral("Mary"));
-
-    edit("Smith");
-    QCOMPARE(details()->txtSurname()->text(), QStringLiteral("Smith"));
-    QCOMPARE(details()->txtForename()->text(), QString());
-    QCOMPARE(details()->txtNumber()->text(), QStringLiteral("07700900002"));
-    QCOMPARE(details()->modifyid, qint16(1));
-    details()->cmdCancel_Click();
-
-    edit("Smith, Jr., John");
-    QCOMPARE(details()->txtSurname()->text(), QStringLiteral("Smith"));
-    QCOMPARE(details()->txtForename()->text(), QStringLiteral("Jr."));
-    QTest::mouseClick(details()->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
-    QVERIFY(!details()->isVisible());
-    QVERIFY(book->window()->isEnabled());
-    QCOMPARE(texts(contactsList()), (QStringList{"Jones, Mary", "Smith", "Smith, Jr."}));
-    QCOMPARE(fx->read(fx->mainFile()),
-             QByteArray("Jones, Mary;071\r\nSmith;07700900002\r\nSmith, Jr.;073\r\n"));
-}
-
-void TestContactsWindow::newContactWithOnlyAForename() {
-    fx->addContacts({"Zed;071"});
-    open("");
-    QTest::mouseClick(find("cmdNew"), Qt::LeftButton);
-    QCOMPARE(details()->windowTitle(), QStringLiteral("New details"));
-    QCOMPARE(details()->modifyid, qint16(-1));
-    QVERIFY(!book->window()->isEnabled());
-    details()->txtForename()->setText(QStringLiteral("  Ann "));
-    details()->txtNumber()->setText(QStringLiteral("+44 7700 900001"));
-    QTest::keyClick(details()->txtNumber(), Qt::Key_Return); // Enter from inside a field
-    QVERIFY(!details()->isVisible());
-    QCOMPARE(fx->read(fx->mainFile()), QByteArray("Zed;071\r\nAnn;07700900001\r\n"));
-    QCOMPARE(texts(contactsList()), (QStringList{"Ann", "Zed"}));
-    QCOMPARE(label("lblContacts"), QStringLiteral("2 contacts (0 selected)"));
-
-    // A new entry under a name already there (another case) is dropped silently.
-    QTest::mouseClick(find("cmdNew"), Qt::LeftButton);
-    QCOMPARE(details()->txtForename()->text(), QString());
-    details()->txtSurname()->setText(QStringLiteral("ANN"));
-    details()->txtNumber()->setText(QStringLiteral("079"));
-    details()->cmdOk_Click();
-    QCOMPARE(fx->storedNames(), (QStringList{"Zed", "Ann"}));
-    QVERIFY(fx->messages.asked.isEmpty());
-}
-
-void TestContactsWindow::detailsRefuseMissingData_data() {
-    QTest::addColumn<QString>("surname");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("text");
-    const QString noNumber = QStringLiteral("You need to enter a valid UK mobile phonenumber");
-    QTest::newRow("no number") << "Smith"
-                               << "" << noNumber;
-    QTest::newRow("no digits") << "Smith"
-                               << "none" << noNumber;
-    QTest::newRow("foreign number") << "Smith"
-                                    << "+33 1 23" << noNumber;
-    QTest::newRow("spaces for a name") << "   "
-                                       << "071"
-                                       << "You need to enter a name for this entry";
-}
-
-void TestContactsWindow::detailsRefuseMissingData() {
-    QFETCH(QString, surname);
-    QFETCH(QString, number);
-    QFETCH(QString, text);
-    open("");
-    book->window()->cmdNew_Click();
-    details()->txtSurname()->setText(surname);
-    details()->txtNumber()->setText(number);
-    details()->cmdOk_Click();
-    QCOMPARE(fx->messages.titles(), QStringList{"Missing data"});
-    QCOMPARE(fx->messages.asked.first().text, text);
-    QVERIFY(details()->isVisible());
-    QCOMPARE(contacts().count, qint16(0));
-    QCOMPARE(fx->read(fx->mainFile()), QByteArray("<missing>"));
-}
-
-void TestContactsWindow::editAndDeleteNeedExactlyOneContact() {
-    fx->addContacts({"A;071", "B;072", "C;073"});
-    open("");
-    for (const QList<int>& rows : {QList<int>{0, 2}, QList<int>{}}) {
-        for (const char* command : {"cmdEdit", "cmdDelete"}) {
-            contactsList()->setCurrentRow(1);
-            select_rows(contactsList(), rows);
-            fx->messages.asked.clear();
-            // The buttons are off with nothing selected; the commands still check.
-            if (rows.isEmpty())
-                QMetaObject::invokeMethod(book->window(), command == QByteArray("cmdEdit")
-                                                              ? &ContactsWindow::cmdEdit_Click
-                                                              : &ContactsWindow::cmdDelete_Click);
-            else
-                QTest::mouseClick(find(command), Qt::LeftButton);
-            QCOMPARE(fx->messages.titles(), QStringList{"Edit contact"});
-            QCOMPARE(fx->messages.asked.first().text,
-                     "To perform this action, please select only 1 item from the list");
-        }
+    ContactInfoDialog* details() const { return w()->contactInfo(); }
+    void open(const QString& to) {
+        e->host.to = to;
+        e->book.show();
+        e->host.calls.clear();
     }
-    QVERIFY(!details());
-    QCOMPARE(contacts().count, qint16(3));
-}
+    ImportWindow* importer() const { return w()->importWindow(); }
+    void runImport(int source, bool append) {
+        if (!w())
+            open("");
+        click("cmdUpdate");
+        importer()->findChild<QListWidget*>("lstImport")->setCurrentRow(source);
+        const char* mode = append ? "optAppend" : "optOverwrite";
+        importer()->findChild<QRadioButton*>(mode)->setChecked(true);
+        QTest::mouseClick(importer()->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+    }
+    // The first line is always taken as the header, whatever it holds.
+    void importCsv(const QList<QByteArray>& lines, bool append = true) {
+        const QByteArray header = csv_line("Lost", "First", "07700900000");
+        e->fx.files.answers.enqueue(e->fx.write("in.csv", header + "\r\n" + lines.join("\r\n")));
+        runImport(1, append);
+    }
+    AccessWindow* access() const { return importer()->accessWindow(); }
+    QString status() const { return access()->findChild<QLabel*>("lblStatus")->text(); }
+    QPushButton* accessCancel() const { return access()->findChild<QPushButton*>("cmdCancel"); }
 
-void TestContactsWindow::deleteAsksFirst_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("no") << false;
-    QTest::newRow("yes") << true;
-}
+private slots:
+    void init() { e.emplace(); }
+    void cleanup() { e.reset(); }
 
-void TestContactsWindow::deleteAsksFirst() {
-    QFETCH(bool, yes);
-    fx->addContacts({"Ann;071", "Bob;07700900002", "Cy;073"});
-    open("Bob");
-    fx->messages.answers.enqueue(yes ? platform::Answer::Yes : platform::Answer::No);
-    select_rows(contactsList(), {1});
-    QTest::mouseClick(find("cmdDelete"), Qt::LeftButton);
-    QCOMPARE(fx->messages.titles(), QStringList{"Delete confirmation"});
-    QCOMPARE(fx->messages.asked.first().buttons, platform::Buttons::YesNo);
-    QCOMPARE(fx->messages.asked.first().text,
-             "Are you really sure you want to delete this entry?\r\n\r\nName :  Bob\r\n"
-             "Number :  07700900002");
-    QCOMPARE(texts(contactsList()),
-             (yes ? QStringList{"Ann", "Cy"} : QStringList{"Ann", "Bob", "Cy"}));
-    QCOMPARE(fx->read(fx->mainFile()), QByteArray(yes ? "Ann;071\r\nCy;073\r\n" : "<missing>"));
-    QCOMPARE(texts(recepsList()), QStringList{"Bob"});
-}
+    void sortedListsAndTheToField_data() {
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("close"); // 0: OK, 1: Cancel, 2: from the frame
+        QTest::addColumn<QString>("written");
+        row("three", "Bob ; 077 ; Ann", QStringList{"077", "Ann", "Bob"}, "3 recipients", 0,
+            "077 ; Ann ; Bob");
+        row("empty", "", QStringList{}, "0 recipients", 0, "");
+        row("one", "Ann", QStringList{"Ann"}, "1 recipient", 0, "Ann");
+        row("case and duplicates kept", "bob ; Ann ; Bob ; Ann",
+            QStringList{"Ann", "Ann", "Bob", "bob"}, "4 recipients", 0, "Ann ; Ann ; Bob ; bob");
+        row("not trimmed", " x  ;  y", QStringList{" x ", " y"}, "2 recipients", 0, " x  ;  y");
+        row("Cancel", "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 1, "Bob ; 077");
+        row("frame", "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 2, "Bob ; 077");
+    }
+    void sortedListsAndTheToField() {
+        QFETCH(QString, to);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, count);
+        QFETCH(int, close);
+        QFETCH(QString, written);
+        add_entries({"bob;071", "Ann;072", "Carl;073", "alice;074", "ann;075"});
+        open(to);
+        QVERIFY(w()->isVisible() && !e->host.enabled);
+        QCOMPARE(texts(contactsList()), (QStringList{"alice", "Ann", "ann", "bob", "Carl"}));
+        QCOMPARE(texts(recepsList()), listed);
+        QCOMPARE(label("lblNum"), count);
+        close == 2 ? void(w()->close()) : click(close ? "cmdCancel" : "cmdOk");
+        QCOMPARE(e->host.to, written);
+        QStringList calls{"enable", "raise", "update_status_bar"};
+        QCOMPARE(e->host.calls, close ? calls : QStringList{"set_to"} + calls);
+        // Hidden, the window comes back; closed from its frame, a new one is made.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(!w(), close == 2);
+        open("Bob");
+        QCOMPARE(texts(recepsList()), QStringList{"Bob"});
+    }
 
-void TestContactsWindow::cancelLeavesTheToFieldAlone_data() {
-    QTest::addColumn<bool>("fromFrame");
-    QTest::newRow("Cancel button") << false;
-    QTest::newRow("frame") << true;
-}
+    void addAndRemove() {
+        add_entries({"Bob;071", "Zed;072", "Ann;073"});
+        open("BOB ; 079 ; c");
+        select_rows(recepsList(), {2});
+        select_rows(contactsList(), {0, 1, 2});
+        QCOMPARE(label("lblContacts"), QStringLiteral("3 contacts (3 selected)"));
+        click("cmdAdd"); // Bob is listed already, as BOB
+        QCOMPARE(texts(recepsList()), (QStringList{"079", "Ann", "BOB", "c", "Zed"}));
+        QCOMPARE(label("lblNum"), QStringLiteral("5 recipients"));
+        QVERIFY(contactsList()->selectedItems().isEmpty() && !find("cmdAdd")->isEnabled());
+        QCOMPARE(recepsList()->selectedItems().size(), 1); // still chosen: c
 
-void TestContactsWindow::cancelLeavesTheToFieldAlone() {
-    QFETCH(bool, fromFrame);
-    fx->addContacts({"Ann;071", "Zed;072"});
-    open("Bob ; 077");
-    QPointer<ContactsWindow> first = book->window();
-    select_rows(contactsList(), {0, 1});
-    first->cmdAdd_Click();
-    select_rows(recepsList(), {0});
-    first->cmdRemove_Click();
-    if (fromFrame)
-        first->close();
-    else
-        QTest::mouseClick(find("cmdCancel"), Qt::LeftButton);
-    QCOMPARE(host->to, QStringLiteral("Bob ; 077"));
-    QCOMPARE(host->calls, (QStringList{"enable", "raise", "update_status_bar"}));
-    // Hidden, the window comes back; closed from its frame, a new one is made.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(first.isNull(), fromFrame);
-    open("Bob");
-    QCOMPARE(book->window() == first.data(), !fromFrame);
-    QCOMPARE(texts(recepsList()), QStringList{"Bob"});
-}
+        select_rows(recepsList(), {0, 1, 3});
+        QTest::keyClick(recepsList(), Qt::Key_Return); // Enter in a list acts as its button
+        QCOMPARE(texts(recepsList()), (QStringList{"BOB", "Zed"}));
+        QVERIFY(!find("cmdRemove")->isEnabled());
+    }
 
-void TestContactsWindow::childWindowsDisableTheAddressBook() {
-    fx->addContacts({"Smith, John;071"});
-    open("");
-    ContactsWindow* window = book->window();
-    edit("Smith, John");
-    details()->txtSurname()->setText(QStringLiteral("Changed"));
-    QTest::keyClick(details(), Qt::Key_Escape); // Esc is the dialog's Cancel
-    QVERIFY(!details()->isVisible());
-    QCOMPARE(details()->txtSurname()->text(), QString());
-    QVERIFY(window->isEnabled());
-    QCOMPARE(fx->storedNames(), QStringList{"Smith, John"});
-    edit("Smith, John");
-    details()->close(); // from the frame: Cancel, and the dialog is discarded
-    QVERIFY(window->isEnabled());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!details());
+    void editSplitsTheNameAtCommas() {
+        add_entries({"Smith, Jr., John;073", "Smith;+44 7700 900002"});
+        open("");
+        select_rows(contactsList(), {1}); // Smith, Jr., John
+        click("cmdEdit");
+        QVERIFY(details()->isVisible() && !w()->isEnabled());
+        QCOMPARE(details()->txtSurname()->text(), QStringLiteral("Smith"));
+        QCOMPARE(details()->txtForename()->text(), QStringLiteral("Jr."));
+        QTest::mouseClick(details()->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
+        QVERIFY(!details()->isVisible() && w()->isEnabled());
 
-    QTest::mouseClick(find("cmdUpdate"), Qt::LeftButton);
-    ImportWindow* import = window->importWindow();
-    QVERIFY(import->isVisible());
-    QVERIFY(!window->isEnabled());
-    window->close(); // the address book waits for its import window
-    QVERIFY(window->isVisible());
-    add_contact(QStringLiteral("Bea"), QStringLiteral("072"), true);
-    import->findChild<QRadioButton*>("optOverwrite")->setChecked(true);
-    QTest::mouseClick(import->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-    QVERIFY(window->isEnabled());
-    QCOMPARE(texts(contactsList()), (QStringList{"Bea", "Smith, John"}));
-    QTest::mouseClick(find("cmdUpdate"), Qt::LeftButton);
-    QCOMPARE(window->importWindow(), import); // hidden, with its choices kept
-    QVERIFY(import->findChild<QRadioButton*>("optOverwrite")->isChecked());
-    import->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!window->importWindow());
-    QVERIFY(window->isEnabled());
+        select_rows(contactsList(), {0}); // Smith; OK kept "Jr." in the hidden dialog's field
+        click("cmdEdit");
+        QCOMPARE(details()->txtSurname()->text(), QStringLiteral("Smith"));
+        QCOMPARE(details()->txtForename()->text(), QString());
+        QCOMPARE(details()->txtNumber()->text(), QStringLiteral("07700900002"));
+        details()->txtSurname()->setText(QStringLiteral("Changed"));
+        QTest::keyClick(details(), Qt::Key_Escape); // Esc is the dialog's Cancel
+        QVERIFY(!details()->isVisible() && w()->isEnabled());
+        QCOMPARE(e->fx.read(), QByteArray("Smith, Jr.;073\r\nSmith;07700900002\r\n"));
+    }
 
-    QTest::mouseClick(find("cmdHelp"), Qt::LeftButton);
-    QCOMPARE(fx->help.topics, QStringList{"contacts.html"});
-}
+    void newContactWithOnlyAForename() {
+        add_entries({"Zed;071"});
+        open("");
+        click("cmdNew");
+        details()->txtSurname()->setText(QStringLiteral("   "));
+        details()->txtForename()->setText(QStringLiteral("  Ann "));
+        details()->txtNumber()->setText(QStringLiteral("+33 1 23"));
+        details()->cmdOk_Click(); // no UK mobile number
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Missing data"});
+        QVERIFY(details()->isVisible() && !w()->isEnabled());
+        QCOMPARE(e->fx.read(), QByteArray("<missing>"));
+        details()->txtNumber()->setText(QStringLiteral("+44 7700 900001"));
+        QTest::keyClick(details()->txtNumber(), Qt::Key_Return); // Enter from inside a field
+        QVERIFY(!details()->isVisible());
+        QCOMPARE(e->fx.read(), QByteArray("Zed;071\r\nAnn;07700900001\r\n"));
+        QCOMPARE(texts(contactsList()), (QStringList{"Ann", "Zed"}));
+
+        // A new entry under a name already there (another case) is dropped silently.
+        click("cmdNew");
+        details()->txtSurname()->setText(QStringLiteral("ANN"));
+        details()->txtNumber()->setText(QStringLiteral("079"));
+        details()->cmdOk_Click();
+        QCOMPARE(entries(), QStringLiteral("Zed;071|Ann;07700900001"));
+        QCOMPARE(e->fx.messages.asked.size(), 1);
+    }
+
+    void deleteAsksFirst_data() {
+        QTest::addColumn<bool>("yes");
+        row("no", false);
+        row("yes", true);
+    }
+    void deleteAsksFirst() {
+        QFETCH(bool, yes);
+        add_entries({"Ann;071", "Bob;07700900002", "Cy;073"});
+        open("Bob");
+        select_rows(contactsList(), {0, 2}); // Delete wants exactly one contact
+        click("cmdDelete");
+        e->fx.messages.answers.enqueue(yes ? platform::Answer::Yes : platform::Answer::No);
+        select_rows(contactsList(), {1});
+        click("cmdDelete");
+        QCOMPARE(e->fx.messages.titles(), (QStringList{"Edit contact", "Delete confirmation"}));
+        QCOMPARE(e->fx.messages.asked.last().buttons, platform::Buttons::YesNo);
+        QVERIFY(e->fx.messages.asked.last().text.endsWith("Bob\r\nNumber :  07700900002"));
+        QCOMPARE(texts(contactsList()),
+                 (yes ? QStringList{"Ann", "Cy"} : QStringList{"Ann", "Bob", "Cy"}));
+        QCOMPARE(e->fx.read(), QByteArray(yes ? "Ann;071\r\nCy;073\r\n" : "<missing>"));
+    }
+
+    // Lines read and split, each as its fields up to the last non-empty one, joined by "|".
+    void csvText_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        row("quoted comma", QByteArray("\"Smith, John\",x"), QStringList{"Smith, John|x"});
+        row("doubled quotes", QByteArray("\"say \"\"hi\"\"\",a\"\"b,x"),
+            QStringList{"say \"hi\"|a\"b|x"});
+        row("two quotes", QByteArray("\"\",x"), QStringList{"|x"});
+        row("quote inside", QByteArray("ab\"c,d\"e,f"), QStringList{"ab\"c,d\"e|f"});
+        row("last field as read", QByteArray("x,\"y\"\"\""), QStringList{"x|\"y\"\"\""});
+        row("CR LF", QByteArray("a,b\r\nc\r\n"), QStringList{"a|b", "c"});
+        row("lone CR", QByteArray("a\rb"), QStringList{"a", "b"});
+        row("lone LF stays", QByteArray("a\nb\r\nc"), QStringList{"a\nb", "c"});
+        row("CR, CR LF", QByteArray("a\r\r\nb"), QStringList{"a", "", "b"});
+        row("Windows-1252", QByteArray("\x80 caf\xe9"), QStringList{"\u20ac caf\u00e9"});
+        const QByteArray block(64 * 1024 - 1, 'a');
+        row("CR LF across blocks", block + "\r\nb", QStringList{QString::fromLatin1(block), "b"});
+        row("line over a block", QByteArray(200000, 'z'), QStringList{QString(200000, u'z')});
+    }
+    void csvText() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        CsvLineReader reader(buffer);
+        CsvFields fields; // reused, as by the import
+        QStringList read;
+        while (!reader.atEnd()) {
+            QVERIFY(split_csv_line(reader.readLine(), fields));
+            auto end =
+                std::find_if(fields.rbegin(), fields.rend(), [](auto& f) { return !f.isEmpty(); });
+            read << QStringList(fields.begin(), end.base()).join(u'|');
+        }
+        QCOMPARE(read, lines);
+    }
+
+    void cleansFields() { // a field of one quote, of three, and one with a quote at one end
+        QCOMPARE(clean_csv_field(u"\""), QStringLiteral("\""));
+        QCOMPARE(clean_csv_field(u"\"\"\""), QStringLiteral("\""));
+        QCOMPARE(clean_csv_field(u"\"abc"), QStringLiteral("\"abc"));
+    }
+
+    void csvAppendThenOverwrite() {
+        add_entries({"smith, JOHN;071"});
+        const QList<QByteArray> lines{csv_line("John", "Smith", "07700 900001"),
+                                      csv_line("John", "\"Smith, Jr.\"", "\"+44 7700 900002\""),
+                                      csv_line(" Ann", "Lee ", "07700900005"),
+                                      csv_line("Ann", "", "07700900006"),     // no last name
+                                      csv_line("Ann", "\"\"", "07700900007"), // one of two quotes
+                                      csv_line("Ann", "Lee", ""),
+                                      csv_line("Ann", "Lee", "+33 1 23 45"),
+                                      csv_line("JOHN", "SMITH", "074")};
+        importCsv(lines, true);
+        QCOMPARE(
+            entries(),
+            QStringLiteral("smith, JOHN;071|Smith, Jr., John;07700900002|Lee ,  Ann;07700900005"));
+        QCOMPARE(e->fx.read("zemble_contacts.bak"), QByteArray("smith, JOHN;071\r\n"));
+        QCOMPARE(status(), progress(8, 2));
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
+        QVERIFY(e->fx.messages.asked.first().text.startsWith("Import complete.\r\n"));
+        QVERIFY(!importer()->isVisible() && !access()->isVisible());
+        QVERIFY(w()->isEnabled() && contactsList()->count() == 3); // given back, refreshed
+
+        importCsv(lines, false);
+        QCOMPARE(e->fx.read(),
+                 QByteArray("Smith, John;07700900001\r\nSmith, Jr., John;07700900002\r\n"
+                            "Lee ,  Ann;07700900005\r\nSMITH, JOHN;074\r\n"));
+        QVERIFY(e->fx.read("zemble_contacts.bak").startsWith("smith, JOHN;071\r\nSmith, Jr."));
+        QCOMPARE(status(), progress(8, 4));
+    }
+
+    void cancelInsideALongLineOverwriting() {
+        // Cancel, pressed while a long line is split, stops before its record
+        // is taken: the overwritten book stays empty.
+        add_entries({"Old;071"});
+        const QByteArray line = csv_line("Ann", "Lee", "071") + ',' + QByteArray(100000, 'y');
+        QMetaObject::invokeMethod(
+            this, [this] { accessCancel()->click(); }, Qt::QueuedConnection);
+        importCsv({line, line}, false);
+        QCOMPARE(e->fx.read(), QByteArray());
+        QCOMPARE(e->fx.read("zemble_contacts.bak"), QByteArray("Old;071\r\n"));
+        QCOMPARE(e->fx.pauses.blocked, QList<int>{500});
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
+    }
+
+    void cancelKeepsWhatWasAddedAndTheNextStartsAfresh_data() {
+        QTest::addColumn<bool>("fromFrame");
+        row("Esc", false);
+        row("frame", true);
+    }
+    void cancelKeepsWhatWasAddedAndTheNextStartsAfresh() {
+        QFETCH(bool, fromFrame);
+        e->fx.pauses.onPause = [&](int index, int) {
+            QVERIFY(!importer()->isEnabled()); // no second import from the options meanwhile
+            if (index == 1 && fromFrame)
+                access()->close(); // asks to stop; the window stays till the end
+            else if (index == 1)
+                QTest::keyClick(access(), Qt::Key_Escape); // Esc is Cancel
+        };
+        importCsv({csv_line("John", "Smith", "071"), csv_line("B", "", "072"),
+                   csv_line("C", "Three", "073")});
+        QCOMPARE(status(), progress(2, 1));
+        QCOMPARE(e->fx.pauses.blocked, (QList<int>{100, 100, 500}));
+        QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
+        QCOMPARE(e->fx.read(), QByteArray("Smith, John;071\r\n"));
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
+        QVERIFY(!access()->isVisible() && importer()->isEnabled());
+
+        // A direct import next, its items with and without the properties read.
+        e->fx.pauses.onPause = nullptr;
+        FakeContactsSource source;
+        platform::ScopedService<platform::ContactsSourceService> guard(&source);
+        source.addContact("07700 900001", "Jones", "Mary");
+        source.addContact(QString(), "Nomobile", "Ann");
+        source.addContact("+44 7700 900002", QString(), "Ann");
+        source.addContact("073", QString(), QString());
+        source.addContact("+33 1 23 45", "Dupont", "Jean");
+        source.addContact("074", "smith", "JOHN"); // already there
+        source.items.append({{"Unrelated", "x"}});
+        QStringList atStart;
+        source.onItem = [&](int) { atStart << status() << accessCancel()->text(); };
+        runImport(0, true);
+        QCOMPARE(atStart.mid(0, 2), (QStringList{progress(0, 0), "Cancel"}));
+        QCOMPARE(entries(),
+                 QStringLiteral("Smith, John;071|Jones, Mary;07700900001|, Ann;07700900002"));
+        QCOMPARE(status(), progress(7, 2));
+        QCOMPARE(source.releases, 1);
+        // The names are read only for items with a mobile number.
+        QCOMPARE(source.propertiesRead.count("LastName"), 5);
+        QCOMPARE(e->fx.messages.titles(), QStringList(2, QStringLiteral("Backup information")));
+    }
+
+    void overwriteFromAnUnreachableSource_data() {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<QString>("file"); // what the chooser answers, "" for Cancel
+        row("no contacts program", 0, "");
+        row("missing file", 1, "gone.csv");
+        row("chooser cancelled", 1, "");
+    }
+    void overwriteFromAnUnreachableSource() {
+        QFETCH(int, source);
+        QFETCH(QString, file);
+        const bool told = source == 0 || !file.isEmpty();
+        add_entries({"Old;071", "Older;072"});
+        e->fx.files.answers.enqueue(file.isEmpty() ? QString() : e->fx.dir.filePath(file));
+        runImport(source, false); // the platform's own direct source has no program to reach
+        QCOMPARE(entries(), QStringLiteral("Old;071|Older;072"));
+        QCOMPARE(e->fx.read() + e->fx.read("zemble_contacts.bak"),
+                 QByteArray("<missing><missing>"));
+        QVERIFY(e->fx.pauses.blocked.isEmpty() && !access()->isVisible());
+        QCOMPARE(e->fx.messages.titles(), told ? QStringList{"Contacts error"} : QStringList{});
+        if (!file.isEmpty())
+            QVERIFY(e->fx.messages.asked.first().text.contains(file));
+        QCOMPARE(importer()->isVisible(), !told);
+        if (told)
+            return;
+        // A cancelled chooser keeps the options open, and the address book waits for them.
+        QVERIFY(!w()->isEnabled());
+        w()->close();
+        QVERIFY(w()->isVisible());
+        importer()->close(); // from the frame: the window is discarded
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!importer() && w()->isEnabled());
+    }
+};
 
 QTEST_MAIN(TestContactsWindow)
 #include "tst_contacts_window.moc"
