@@ -17,6 +17,8 @@
 #include "platform/pause.h"
 #include "platform/service.h"
 
+#include "measure.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,10 +32,11 @@
 #include <functional>
 
 using namespace zemble;
+using zemble::bench::kRuns;
+using zemble::bench::measure;
 
 namespace {
 
-constexpr int kRuns = 7;
 constexpr int kCsvLines = 10000;
 
 class BenchHost final : public ComposeHost {
@@ -97,25 +100,6 @@ QByteArray csv_line(int i) {
     fields[57] = "\"Notes with a \"\"quoted\"\" word, and a comma\"";
     fields[88] = "Normal";
     return fields.join(',');
-}
-
-void measure(const char* what, const std::function<void()>& prepare,
-             const std::function<void()>& step) {
-    QList<double> ms;
-    QList<double> cpu;
-    for (int run = 0; run < kRuns; ++run) {
-        prepare();
-        QElapsedTimer timer;
-        const std::clock_t cpuStart = std::clock();
-        timer.start();
-        step();
-        ms.append(timer.nsecsElapsed() / 1e6);
-        cpu.append(1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC);
-    }
-    std::sort(ms.begin(), ms.end());
-    std::sort(cpu.begin(), cpu.end());
-    std::printf("%-44s wall min %8.2f  median %8.2f  max %8.2f ms; cpu median %8.2f ms\n", what,
-                ms.first(), ms.at(ms.size() / 2), ms.last(), cpu.at(cpu.size() / 2));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include "addressbook/contact_store.h"
 
+#include "measure.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -15,10 +17,10 @@
 #include <functional>
 
 using namespace zemble;
+using zemble::bench::kRuns;
+using zemble::bench::measure;
 
 namespace {
-
-constexpr int kRuns = 7;
 
 void fill_book() {
     contacts() = ContactStore{};
@@ -27,26 +29,6 @@ void fill_book() {
             QStringLiteral("Surname%1, Forename%2").arg(i, 5, 10, QLatin1Char('0')).arg(i % 97);
         add_contact(name, QStringLiteral("07700 9%1").arg(i, 5, 10, QLatin1Char('0')), false);
     }
-}
-
-// Runs `step` kRuns times (after `prepare`, untimed) and prints the figures.
-void measure(const char* what, const std::function<void()>& prepare,
-             const std::function<void()>& step) {
-    QList<double> ms;
-    QList<double> cpu;
-    for (int run = 0; run < kRuns; ++run) {
-        prepare();
-        QElapsedTimer timer;
-        const std::clock_t cpuStart = std::clock();
-        timer.start();
-        step();
-        ms.append(timer.nsecsElapsed() / 1e6);
-        cpu.append(1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC);
-    }
-    std::sort(ms.begin(), ms.end());
-    std::sort(cpu.begin(), cpu.end());
-    std::printf("%-34s wall min %7.2f  median %7.2f  max %7.2f ms; cpu median %7.2f ms\n", what,
-                ms.first(), ms.at(ms.size() / 2), ms.last(), cpu.at(cpu.size() / 2));
 }
 
 } // namespace
