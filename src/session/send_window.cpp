@@ -55,11 +55,7 @@ void SendWindow::set_step_text(const QString& text) {
     ui_->lblMessage->setText(text);
 }
 
-qint16 SendWindow::check_send_limits() {
-    return static_cast<qint16>(qMin(limit_steps(), 32767));
-}
-
-int SendWindow::limit_steps() {
+int SendWindow::check_send_limits() {
     using platform::Answer;
     using platform::Buttons;
     using platform::Icon;
@@ -138,7 +134,7 @@ bool SendWindow::run_job() {
     setWindowTitle(zero);
     ui_->pbMessage->setValue(0);
 
-    const int steps = limit_steps();
+    const int steps = check_send_limits();
     if (steps == 0)
         return false;
     ui_->pbMessage->setMaximum(steps);

@@ -24,8 +24,9 @@ public:
     // window and filled the session's user name and password.  Returns when
     // the job has ended and the compose window has been given back.
     void send_message();
-    // Progress steps of the coming job; 0 means it must not go on.
-    qint16 check_send_limits();
+    // Asks the limit questions; the progress steps of the coming job, 0 when
+    // it must not go on.
+    int check_send_limits();
     void up_percentage();
 
     // The compose window's exit path with a kept portal session: a visible
@@ -43,8 +44,6 @@ private:
     void cmdCancel_Click();
     // The texts the window has when it is first shown.
     void load_form();
-    // The limit checks with the step count at full width.
-    int limit_steps();
     void set_step_text(const QString& text);
     // Runs the job proper; false when it ended early.
     bool run_job();
