@@ -27,6 +27,12 @@ constexpr auto kTrayTip = "Zemble";
 QString signature_setting() {
     return get_setting(kSignature, "");
 }
+
+void caret_to_start(QPlainTextEdit* box) {
+    QTextCursor start = box->textCursor();
+    start.movePosition(QTextCursor::Start);
+    box->setTextCursor(start);
+}
 } // namespace
 
 MainWindow::MainWindow(ComposeWindows windows, QWidget* parent)
@@ -115,9 +121,7 @@ void MainWindow::Form_Load() {
     const QString signature = signature_setting();
     session().last_sent_key = signature;
     ui_->txtMessage->setPlainText(signature);
-    QTextCursor start = ui_->txtMessage->textCursor();
-    start.movePosition(QTextCursor::Start);
-    ui_->txtMessage->setTextCursor(start);
+    caret_to_start(ui_->txtMessage);
 
     ui_->chkSendConfirmation->setEnabled(!get_setting(QStringLiteral("confnumber"), "").isEmpty());
     ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
@@ -188,9 +192,7 @@ void MainWindow::new_message() {
         return;
     ui_->txtTo->clear();
     ui_->txtMessage->setPlainText(signature);
-    QTextCursor start = ui_->txtMessage->textCursor();
-    start.movePosition(QTextCursor::Start);
-    ui_->txtMessage->setTextCursor(start);
+    caret_to_start(ui_->txtMessage);
     ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
 }
 
@@ -244,13 +246,10 @@ void MainWindow::mnufile_Click(int index) {
     case 1:
         ui_->txtTo->clear();
         break;
-    case 2: {
+    case 2:
         ui_->txtMessage->setPlainText(signature_setting());
-        QTextCursor start = ui_->txtMessage->textCursor();
-        start.movePosition(QTextCursor::Start);
-        ui_->txtMessage->setTextCursor(start);
+        caret_to_start(ui_->txtMessage);
         break;
-    }
     case 4:
         cmdSend_Click();
         break;

@@ -2,6 +2,7 @@
 
 #include "ui_frmMultiple.h"
 
+#include "addressbook/contacts_window.h"
 #include "core/compose_host.h"
 #include "platform/help.h"
 
@@ -12,13 +13,6 @@
 #include <algorithm>
 
 namespace zemble {
-
-QStringList sorted_ignoring_case(QStringList names) {
-    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
-    return names;
-}
 
 NameChooserWindow::NameChooserWindow(ComposeHost& compose, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmMultiple>()), compose_(compose) {
@@ -46,10 +40,10 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
     ui_->lblSelect->setText(QStringLiteral("Please select whom you mean by '") + original +
                             QStringLiteral("' .."));
 
-    ui_->lstContacts->clear();
+    // Sorted as the address book's lists are.
     const QStringList pieces = names.split(u';');
     const int shown = std::clamp(num, 0, int(pieces.size()));
-    ui_->lstContacts->addItems(sorted_ignoring_case(pieces.mid(0, shown)));
+    fill_sorted(ui_->lstContacts, pieces.mid(0, shown));
 
     show();
     raise();

@@ -52,8 +52,4 @@ private:
     QEventLoop* wait_ = nullptr;
 };
 
-// Sorts names alphabetically ignoring letter case; names equal but for case
-// keep their order.
-QStringList sorted_ignoring_case(QStringList names);
-
 } // namespace zemble
