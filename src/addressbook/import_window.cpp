@@ -35,12 +35,12 @@ void ImportWindow::cmdOk_Click() {
 
     running_ = true;
     setEnabled(false);
-    last_ = import_contacts(source, append, *access_);
+    const ImportResult result = import_contacts(source, append, *access_);
     setEnabled(true);
     running_ = false;
 
     // A cancelled file chooser leaves the options open for another try.
-    if (last_.outcome == ImportResult::Outcome::NotStarted)
+    if (result.outcome == ImportResult::Outcome::NotStarted)
         return;
     cmdCancel_Click();
 }

@@ -31,7 +31,6 @@ public:
 
     // The progress window of the running (or last) import.
     AccessWindow* accessWindow() const { return access_.get(); }
-    const ImportResult& lastResult() const { return last_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,7 +41,6 @@ private:
     std::unique_ptr<Ui::frmImport> ui_;
     std::unique_ptr<AccessWindow> access_;
     std::function<void()> closed_;
-    ImportResult last_;
     bool running_ = false;
 };
 

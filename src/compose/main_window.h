@@ -32,7 +32,6 @@ public:
     // disabled.  May be set again after load.
     void setWindows(ComposeWindows windows);
     RecipientsField& recipientsField() { return recipients_; }
-    cTextBoxEdit& textBoxEdit() { return edit_; }
 
     // Message composition.
     void txtMessage_Change();

@@ -36,8 +36,6 @@ public:
     void cmdCancel_Click();
     void cmdHelp_Click();
 
-    bool loaded() const { return loaded_; }
-
 protected:
     // A close from the window frame acts as Cancel; the dialog is kept.
     void closeEvent(QCloseEvent* event) override;

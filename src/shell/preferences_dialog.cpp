@@ -220,12 +220,6 @@ PreferencesWindow::PreferencesWindow(ComposeHost* host) : host_(host) {}
 
 PreferencesWindow::~PreferencesWindow() = default;
 
-void PreferencesWindow::setHost(ComposeHost* host) {
-    host_ = host;
-    if (dialog_)
-        dialog_->setHost(host);
-}
-
 PreferencesDialog& PreferencesWindow::ensure() {
     if (!dialog_)
         dialog_ = std::make_unique<PreferencesDialog>(host_);

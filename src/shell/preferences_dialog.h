@@ -26,8 +26,6 @@ public:
     explicit PreferencesDialog(ComposeHost* host, QWidget* parent = nullptr);
     ~PreferencesDialog() override;
 
-    void setHost(ComposeHost* host) { host_ = host; }
-
     // Disables the compose window and shows the dialog in front.
     void showForCompose();
 
@@ -76,9 +74,6 @@ public:
     ~PreferencesWindow();
     PreferencesWindow(const PreferencesWindow&) = delete;
     PreferencesWindow& operator=(const PreferencesWindow&) = delete;
-
-    // The compose window the dialog works for; may be given after creation.
-    void setHost(ComposeHost* host);
 
     // Edit > Preferences...: shows the dialog and disables the compose window.
     void show();

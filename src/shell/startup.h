@@ -31,8 +31,6 @@ public:
 
     // The compose window, once Main has made it.
     MainWindow* composeWindow() const { return compose_.get(); }
-    SendWindow* sendWindow() const { return send_.get(); }
-    LoginDialog* loginDialog() const { return login_.get(); }
 
 private:
     void makeWindows();
