@@ -332,9 +332,17 @@ void MainWindow::txtTo_LostFocus() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool focusOut = event->type() == QEvent::FocusOut;
     // Leaving the whole window (another program, a menu, a message box) is
-    // not leaving the field.
+    // not leaving the field.  Nor is the window being disabled while a
+    // secondary window works for it: the field keeps the caret until the
+    // window is enabled again (the name chooser would otherwise come up in
+    // the middle of a send, and give the window back while the send runs).
+    const bool field = watched == ui_->txtMessage || watched == ui_->txtTo;
+    const bool disabledAway = field && focusOut && !static_cast<QWidget*>(watched)->isEnabled();
+    if (disabledAway)
+        caretBeforeDisable_ = static_cast<QWidget*>(watched);
     const bool leftField =
-        focusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        focusOut && !disabledAway &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
     if (watched == ui_->txtMessage) {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::KeyRelease)
@@ -441,6 +449,10 @@ QString MainWindow::confNumberFieldText() {
 }
 void MainWindow::setComposeEnabled(bool enabled) {
     setEnabled(enabled);
+    if (enabled && caretBeforeDisable_ && !focusWidget())
+        caretBeforeDisable_->setFocus(Qt::OtherFocusReason);
+    if (enabled)
+        caretBeforeDisable_ = nullptr;
 }
 bool MainWindow::composeEnabled() const {
     return isEnabled();

@@ -6,6 +6,7 @@
 #include "core/compose_host.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -84,6 +85,8 @@ private:
     ComposeWindows windows_;
     cTextBoxEdit edit_;
     RecipientsField recipients_;
+    // The field that had the caret when the window was disabled.
+    QPointer<QWidget> caretBeforeDisable_;
     bool closing_ = false;
 };
 

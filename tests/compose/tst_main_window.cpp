@@ -106,6 +106,10 @@ private slots:
         f.load();
         focusAndWait(f.message());
         f.message()->setPlainText(u"two\r\nwords [x] ~{|}\u00a3 caf\u00e9\u007f\tz\u4e2d!"_s);
+        const QString typed = f.message()->toPlainText();
+        f.window->setComposeEnabled(false); // a secondary window opens: not leaving
+        f.window->setComposeEnabled(true);
+        QVERIFY(f.message()->hasFocus() && f.message()->toPlainText() == typed);
         f.to()->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(f.to()->hasFocus());
         QCOMPARE(f.message()->toPlainText(), u"two words x {|}\u00a3 cafz!"_s);
