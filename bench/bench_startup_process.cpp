@@ -5,9 +5,9 @@
 //
 //   QT_QPA_PLATFORM=offscreen ./bench_startup_process [rounds]
 
+#include "compose/main_window.h"
 #include "core/session_state.h"
 #include "core/settings.h"
-#include "compose/main_window.h"
 #include "shell/startup.h"
 
 #include <QApplication>
