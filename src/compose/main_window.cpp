@@ -129,7 +129,7 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::txtMessage_Change() {
-    const QString text = ui_->txtMessage->toPlainText();
+    const QString text = messageText();
     if (text.isEmpty()) {
         ui_->lblStats->setText(stats_text(0, 0));
         return;
@@ -431,7 +431,11 @@ void MainWindow::setToText(const QString& text) {
     ui_->txtTo->setText(text);
 }
 QString MainWindow::messageText() const {
-    return ui_->txtMessage->toPlainText();
+    // A line break in the message is a carriage return and a line feed: it
+    // counts as two characters and reaches the site as both.
+    QString text = ui_->txtMessage->toPlainText();
+    text.replace(u'\n', QLatin1String("\r\n"));
+    return text;
 }
 bool MainWindow::sendConfirmationChecked() const {
     return ui_->chkSendConfirmation->isChecked();

@@ -86,6 +86,9 @@ private slots:
             << 0 << QString(116, 'x') << u"116 characters used (split over 2 messages)"_s;
         QTest::newRow("paid whole")
             << 1 << QString(130, 'x') << u"130 characters used (split over 1 message)"_s;
+        // A line break is a carriage return and a line feed: two characters.
+        QTest::newRow("line break counts two") << 0 << QString(57, 'x') + "\n" + QString(57, 'y')
+                                               << u"116 characters used (split over 2 messages)"_s;
     }
     void statisticsAfterRestart() {
         QFETCH(int, method);
