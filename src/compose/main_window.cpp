@@ -134,9 +134,7 @@ void MainWindow::txtMessage_Change() {
         ui_->lblStats->setText(stats_text(0, 0));
         return;
     }
-    const qint16 length = part_length_for(sendMethodIndex());
-    session().part_length = length;
-    const qint16 parts = count_parts(text, length, get_setting(QStringLiteral("textclipchar"), ""));
+    const qint16 parts = count_message_parts(text, sendMethodIndex());
     ui_->lblStats->setText(stats_text(text.size(), parts));
     update_status_bar();
     update_edit_menu();
@@ -289,33 +287,28 @@ void MainWindow::mnuEdit_Click(int index) {
 }
 
 void MainWindow::mnuHelp_Click(int index) {
-    switch (index) {
-    case 0:
-        platform::show_help_contents();
-        break;
-    case 2:
-        platform::open_web_address(
-            get_setting(QLatin1String(keys::operatorHomePage), kDefaultOperatorHomePage));
-        break;
-    case 4:
-        platform::open_web_address(
-            get_setting(QLatin1String(keys::productHomePage), kDefaultProductHomePage));
-        break;
-    case 5:
-        platform::open_web_address(
-            get_setting(QLatin1String(keys::messageBoardPage), kDefaultMessageBoardPage));
-        break;
-    case 6:
-        platform::open_web_address(
-            get_setting(QLatin1String(keys::guestbookPage), kDefaultGuestbookPage));
-        break;
-    case 8:
-        if (windows_.showAbout)
-            windows_.showAbout();
-        break;
-    default:
-        break;
+    // Help items that open a web page: the item's index, its setting and default.
+    struct Page {
+        int index;
+        const char* key;
+        const char* fallback;
+    };
+    static constexpr Page pages[] = {
+        {2, keys::operatorHomePage, kDefaultOperatorHomePage},
+        {4, keys::productHomePage, kDefaultProductHomePage},
+        {5, keys::messageBoardPage, kDefaultMessageBoardPage},
+        {6, keys::guestbookPage, kDefaultGuestbookPage},
+    };
+    for (const Page& page : pages) {
+        if (page.index == index) {
+            platform::open_web_address(get_setting(QLatin1String(page.key), page.fallback));
+            return;
+        }
     }
+    if (index == 0)
+        platform::show_help_contents();
+    else if (index == 8 && windows_.showAbout)
+        windows_.showAbout();
 }
 
 void MainWindow::cmdTo_Click() {

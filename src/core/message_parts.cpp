@@ -1,5 +1,8 @@
 #include "core/message_parts.h"
 
+#include "core/session_state.h"
+#include "core/settings.h"
+
 namespace zemble {
 
 qint16 part_length_for(int send_method_index) {
@@ -38,6 +41,12 @@ QStringList cut_parts(const QString& message, qint16 part_length, const QString&
 
 qint16 count_parts(const QString& message, qint16 part_length, const QString& clip) {
     return static_cast<qint16>(part_spans(message.size(), part_length, clip.size()).size());
+}
+
+qint16 count_message_parts(const QString& message, int send_method_index) {
+    const qint16 length = part_length_for(send_method_index);
+    session().part_length = length;
+    return count_parts(message, length, get_setting(QStringLiteral("textclipchar"), ""));
 }
 
 QString plural_s(qint16 count) {

@@ -32,6 +32,11 @@ QStringList cut_parts(const QString& message, qint16 part_length, const QString&
 // Number of parts of a message; 0 for an empty one.
 qint16 count_parts(const QString& message, qint16 part_length, const QString& clip);
 
+// The parts a message makes when sent by the given method (list index 0 is
+// free texts), marked with the continuation text of the settings.  Fixes the
+// session's part length for the method.
+qint16 count_message_parts(const QString& message, int send_method_index);
+
 // "" for 1, "s" for any other count.
 QString plural_s(qint16 count);
 

@@ -66,10 +66,8 @@ int SendWindow::check_send_limits() {
                               Icon::Exclamation);
         return 0;
     }
-    const qint16 partLength = part_length_for(compose_.sendMethodIndex());
-    session().part_length = partLength;
-    const QString clip = get_setting(QStringLiteral("textclipchar"), "");
-    const int total = count_parts(compose_.messageText(), partLength, clip) * recipients;
+    const int total =
+        count_message_parts(compose_.messageText(), compose_.sendMethodIndex()) * recipients;
     // Nothing would reach anyone: no recipient resolves to a number, or there
     // is no message.  Going on would log on and record the send as done.
     if (total == 0)
