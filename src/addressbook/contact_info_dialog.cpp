@@ -2,22 +2,13 @@
 
 #include "addressbook/contact_store.h"
 #include "core/phone.h"
+#include "core/text.h"
 #include "platform/message_box.h"
 #include "ui_frmContactInfo.h"
 
 #include <QCloseEvent>
 
 namespace zemble {
-
-QString trim_spaces(const QString& text) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ')
-        ++start;
-    while (end > start && text[end - 1] == u' ')
-        --end;
-    return text.mid(start, end - start);
-}
 
 ContactInfoDialog::ContactInfoDialog(Owner owner, QWidget* parent)
     : QDialog(parent), ui_(new Ui::frmContactInfo), owner_(std::move(owner)) {

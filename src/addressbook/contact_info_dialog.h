@@ -49,7 +49,4 @@ private:
     Owner owner_;
 };
 
-// Removes spaces (only spaces) at both ends.
-QString trim_spaces(const QString& text);
-
 } // namespace zemble

@@ -6,6 +6,7 @@
 #include "core/compose_host.h"
 #include "core/message_parts.h"
 #include "core/phone.h"
+#include "core/text.h"
 #include "platform/help.h"
 #include "platform/message_box.h"
 #include "ui_frmContacts.h"

@@ -3,13 +3,11 @@
 #include "addressbook/contact_store.h"
 #include "core/compose_host.h"
 #include "core/phone.h"
+#include "core/text.h"
 
 #include <algorithm>
 
 namespace zemble {
-
-// trim_spaces comes from the address book library (contact_info_dialog.cpp),
-// which declares the same routine; one definition serves both.
 
 RecipientsField::RecipientsField(const ContactStore& store, NameChooser* chooser)
     : store_(store), chooser_(chooser) {}

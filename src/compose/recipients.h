@@ -62,8 +62,4 @@ private:
     bool busy_ = false;
 };
 
-// Removes leading and trailing spaces (only the space character).  Shared
-// with the address book, which defines it.
-QString trim_spaces(const QString& text);
-
 } // namespace zemble

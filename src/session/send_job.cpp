@@ -1,6 +1,7 @@
 #include "session/send_job.h"
 
 #include "addressbook/contact_store.h"
+#include "core/text.h"
 #include "platform/message_box.h"
 
 #include <QLocale>
@@ -11,18 +12,8 @@ QStringList split_recipients(const QString& to) {
     return to.split(QStringLiteral(" ; "));
 }
 
-QString trim_entry(const QString& entry) {
-    qsizetype start = 0;
-    qsizetype end = entry.size();
-    while (start < end && entry.at(start) == u' ')
-        ++start;
-    while (end > start && entry.at(end - 1) == u' ')
-        --end;
-    return entry.mid(start, end - start);
-}
-
 QString recipient_number(const QString& entry) {
-    return lookup_contact(trim_entry(entry));
+    return lookup_contact(trim_spaces(entry));
 }
 
 int count_recipients(const QStringList& entries) {

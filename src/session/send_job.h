@@ -13,10 +13,6 @@ namespace zemble {
 // them (empty entries kept).
 QStringList split_recipients(const QString& to);
 
-// An entry with the spaces around it removed (tabs and other blanks stay,
-// as the To field keeps them).
-QString trim_entry(const QString& entry);
-
 // The number an entry is sent to: the address book look-up of the entry
 // without its surrounding spaces; "" when it names no number.
 QString recipient_number(const QString& entry);

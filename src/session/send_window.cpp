@@ -7,6 +7,7 @@
 #include "core/message_parts.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
 #include "session/operator_site.h"
@@ -163,7 +164,7 @@ bool SendWindow::run_job() {
     const QStringList entries = split_recipients(to);
     bool nothingSent = true;
     for (const QString& entry : entries) {
-        const QString shown = trim_entry(entry);
+        const QString shown = trim_spaces(entry);
         const QString number = lookup_contact(shown);
         // An entry that names no number is not sent to (it was not counted
         // either): a request without a number can only fail.

@@ -2,10 +2,10 @@
 
 #include "ui_frmLogin.h"
 
-#include "compose/recipients.h"
 #include "core/compose_host.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "platform/help.h"
 #include "platform/message_box.h"
 
