@@ -23,8 +23,6 @@
 namespace zemble {
 namespace {
 
-const QString kSeparator = QStringLiteral(" ; ");
-
 void tell_select_one() {
     platform::message_box(QStringLiteral("Edit contact"),
                           QStringLiteral("To perform this action, please select only 1 item "
@@ -167,7 +165,7 @@ void ContactsWindow::Main(bool poprecips) {
     if (poprecips) {
         ui_->lstReceps->clear();
         ui_->lblNum->setText(QStringLiteral("0 recipients"));
-        QStringList pieces = host_.toText().split(kSeparator);
+        QStringList pieces = host_.toText().split(QLatin1StringView(kRecipientSeparator));
         pieces.removeAll(QString());
         fill_sorted(ui_->lstReceps, pieces);
     }
@@ -342,7 +340,7 @@ void ContactsWindow::cmdOk_Click() {
     chosen.reserve(ui_->lstReceps->count());
     for (int i = 0; i < ui_->lstReceps->count(); ++i)
         chosen.append(ui_->lstReceps->item(i)->text());
-    host_.setToText(chosen.join(kSeparator));
+    host_.setToText(chosen.join(QLatin1StringView(kRecipientSeparator)));
     hide();
     giveBackCompose();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/compose_host.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,11 +9,7 @@
 
 namespace zemble {
 
-class ComposeHost;
 struct ContactStore;
-
-// Separator of the entries of a recipient list (the To field's text).
-inline constexpr auto kRecipientSeparator = " ; ";
 
 // Asks the user which of several contacts a typed name means.
 class NameChooser {

@@ -4,6 +4,9 @@
 
 namespace zemble {
 
+// Entries of a recipient list (the To field) are joined by this separator.
+inline constexpr auto kRecipientSeparator = " ; ";
+
 // What the windows that work for the compose window need of it: the send
 // job, the address book, the name chooser, the login and preferences
 // dialogs.  The compose window implements it; tests implement it directly.

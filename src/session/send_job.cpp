@@ -1,6 +1,7 @@
 #include "session/send_job.h"
 
 #include "addressbook/contact_store.h"
+#include "core/compose_host.h"
 #include "core/text.h"
 #include "platform/message_box.h"
 
@@ -9,7 +10,7 @@
 namespace zemble {
 
 QStringList split_recipients(const QString& to) {
-    return to.split(QStringLiteral(" ; "));
+    return to.split(QLatin1StringView(kRecipientSeparator));
 }
 
 QString recipient_number(const QString& entry) {
