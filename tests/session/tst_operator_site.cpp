@@ -7,19 +7,17 @@
 #include "session/transport.h"
 
 #include "support/doubles.h"
+#include "support/error_window_driver.h"
 #include "support/fake_compose_host.h"
 #include "support/opsim.h"
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <optional>
@@ -36,38 +34,6 @@ const QString kTitle = "<TITLE>background LOGIN</TITLE>"; // the page's text in 
 const QString kBody = "username=alice&password=s3cr%26t%20%A3";
 const QString kForm = "Content-Type=application/x-www-form-urlencoded, ";
 const QString kAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)";
-
-// Answers the transport's error window ("frmBrowser") from a script of
-// button names, "close" closing it from its frame; past the script, Abort All.
-class ErrorWindowDriver {
-public:
-    explicit ErrorWindowDriver(QStringList script = {}) : script(std::move(script)) {
-        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
-        timer.start(10);
-    }
-    static QWidget* shown() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == "frmBrowser" && w->isVisible())
-                return w;
-        }
-        return nullptr;
-    }
-    QStringList script;
-    int visits = 0;
-
-private:
-    void poll() {
-        QWidget* window = shown();
-        if (!window)
-            return;
-        ++visits;
-        const QString action = script.isEmpty() ? "cmdAbort" : script.takeFirst();
-        if (action == "close")
-            return (void)window->close();
-        QTest::mouseClick(window->findChild<QPushButton*>(action), Qt::LeftButton);
-    }
-    QTimer timer;
-};
 
 struct Fixture {
     TempSettings settings;
@@ -163,8 +129,7 @@ private slots:
         row("help leaves the choice open", {w, 1, kTitle, {"cmdHelp", "cmdIgnore"}, true, true});
         row("blank page never matches an empty text", {"blank", 1, "", {"cmdRetry"}, true, true});
         row("server error is a page", {"http500", 1, kTitle, abort, false, false});
-        // The network layer may try a dropped request again on a new connection.
-        row("dropped connection", {"drop", 10, kTitle, abort, false, false, 2});
+        row("dropped connection", {"drop", 1, kTitle, abort, false, false, 2});
         row("time-out", {"slow", 10, kTitle, abort, false, false, 4, 500});
         row("untrusted certificate", {"untrusted", 0, kTitle, abort, false, false, 6});
     }
@@ -198,28 +163,6 @@ private slots:
         QCOMPARE(f->display.isOpen(), e.displayOpen);
         QCOMPARE(f->quiet.help.topics,
                  e.script.contains("cmdHelp") ? QStringList{"send_error.html"} : QStringList{});
-    }
-
-    // A page larger than any the site sends is cut off at the bound.
-    void oversizedPageIsCut() {
-        const QByteArray page = QByteArray(Transport::kMaxPageBytes + 1024 * 1024, 'a') + "MARKER";
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        connect(&server, &QTcpServer::newConnection, [&] {
-            QTcpSocket* socket = server.nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [socket, &page] {
-                if (socket->readAll().contains("\r\n\r\n"))
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: " +
-                                  QByteArray::number(page.size()) + "\r\n\r\n" + page);
-            });
-        });
-        Transport transport;
-        ErrorWindowDriver driver({"cmdAbort"});
-        const QString url = QString("http://127.0.0.1:%1/big").arg(server.serverPort());
-        QVERIFY(!transport.go_site(url, "", "", "GET", "marker"));
-        QCOMPARE(session().page_text.size(), qsizetype(Transport::kMaxPageBytes));
-        QCOMPARE(driver.visits, 1);
-        QVERIFY(f->quiet.messages.asked.isEmpty());
     }
 
     // Log on (quota into session and settings), one text, log off, as the site received them.
