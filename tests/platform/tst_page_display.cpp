@@ -5,11 +5,14 @@
 #include <QTextBrowser>
 
 using zemble::platform::PageDisplayService;
+using namespace Qt::StringLiterals;
 
 class TestPageDisplay : public QObject {
     Q_OBJECT
 private slots:
     void realWindow();
+    void shownText_data();
+    void shownText();
 };
 
 static QTextBrowser* shown_window() {
@@ -36,6 +39,31 @@ void TestPageDisplay::realWindow() {
     QVERIFY(display.isOpen() && shown_window());
     shown_window()->close();
     QTRY_VERIFY(!display.isOpen());
+}
+
+// What a person reads of a page: its text, references resolved, the markup's
+// own content (scripts, styles) left out.
+void TestPageDisplay::shownText_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("references") << "&pound;5 &amp; &#163;6 &#xA3;7 & AT&T; a < b"
+                                << u"£5 & £6 £7 & AT&T; a < b"_s;
+    QTest::newRow("hidden content")
+        << "<html><head><title>T</title><style>p{}</style><script>if (a<b) x()</script></head>"
+           "<body><!-- c --><p>Hi</p></body></html>"
+        << "Hi";
+    QTest::newRow("cells side by side")
+        << "<table><tr><td>a<td>b<tr><td>c</table>" << u"a   b\nc"_s;
+}
+
+void TestPageDisplay::shownText() {
+    QFETCH(QString, page);
+    QFETCH(QString, text);
+    PageDisplayService& display = PageDisplayService::real();
+    display.open();
+    display.showPage(page);
+    QCOMPARE(shown_window()->toPlainText(), text);
+    display.close();
 }
 
 QTEST_MAIN(TestPageDisplay)

@@ -5,6 +5,7 @@
 
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "platform/page_display.h"
 #include "session/transport.h"
 
 #include "support/doubles.h"
@@ -14,7 +15,13 @@
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <functional>
 #include <optional>
 
@@ -31,6 +38,7 @@ struct Servers {
     HostileServer tls{OpSim::certificate("server.pem"), OpSim::certificate("server.key")};
     HostileServer cnOnly{OpSim::certificate("cn_only.pem"), OpSim::certificate("cn_only.key")};
     HostileServer plain, other;
+    QTemporaryDir dir;
     bool listen() { return tls.listen() && cnOnly.listen() && plain.listen() && other.listen(); }
     // "tls POST /start username=...": every request each one read, server by server.
     QStringList received() const {
@@ -56,11 +64,43 @@ struct Case {
     bool result = false;       // true: the page is taken; else Abort All on the error window
     QString told = {};         // in the "Internal Error" text; "" when none is shown
     std::optional<QStringList> received = {}; // what reached the servers, when checked
+    bool realDisplay = false;                 // shown in the program's own page display window
     std::function<void()> check = {};         // runs while the error window is up
 };
 
 HostileServer::Answer redirect(int status, const QString& location) {
     return {HostileServer::redirect(status, location)};
+}
+
+const QColor kMagenta(255, 0, 255);
+
+// Local files a page can name: an image and a style sheet, both all magenta.
+QByteArray magenta_image(const QString& dir) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(kMagenta);
+    image.save(dir + "/magenta.png");
+    return (dir + "/magenta.png").toUtf8();
+}
+QByteArray magenta_style(const QString& dir) {
+    QFile file(dir + "/magenta.css");
+    file.open(QIODevice::WriteOnly);
+    file.write("body { background-color: #ff00ff } p { color: #ff00ff }");
+    return file.fileName().toUtf8();
+}
+
+bool has_magenta(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == kMagenta)
+                return true;
+    return false;
+}
+
+QTextBrowser* display_window() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("pageDisplay"))
+            return qobject_cast<QTextBrowser*>(w);
+    return nullptr;
 }
 
 } // namespace
@@ -126,6 +166,36 @@ private slots:
                              OpSim::certificate("cn_only_ca.pem"));
                 return s.cnOnly;
             }, .told = "6 - ", .received = QStringList{}});
+        // Crafted pages shown in the program's own display window.
+        row("page naming /dev/zero and local files", {.arm = [](Servers& s) -> HostileServer& {
+                const QString dir = s.dir.path();
+                s.plain.on("/start", {HostileServer::page(
+                    "<html><head><link rel=stylesheet href=\"" + magenta_style(dir) + "\"></head>"
+                    "<body background=\"" + magenta_image(dir) + "\"><p>Hello</p>"
+                    "<img src=\"/dev/zero\"><img src=\"" + magenta_image(dir) + "\">"
+                    "<img src=\"qrc:/zemble.chm/main.html\"></body></html>")});
+                return s.plain;
+            }, .method = "get", .realDisplay = true, .check = [] {
+                QVERIFY(display_window()->toPlainText().contains("Hello"));
+                QVERIFY(!has_magenta(display_window()->grab().toImage()));
+            }});
+        row("page of nested tables", {.arm = [](Servers& s) -> HostileServer& {
+                s.plain.on("/start", {HostileServer::page(
+                    QByteArray("<table cellpadding=99999999><tr><td>").repeated(30) + "Hello")});
+                return s.plain;
+            }, .method = "get", .realDisplay = true, .check = [] {
+                QVERIFY(display_window()->toPlainText().contains("Hello"));
+            }});
+        row("page of one long word", {.arm = [](Servers& s) -> HostileServer& {
+                s.plain.on("/start", {HostileServer::page(QByteArray(256 * 1024, 'w'))});
+                return s.plain;
+            }, .method = "get", .realDisplay = true, .check = [] {
+                const QString text = display_window()->toPlainText();
+                QVERIFY(text.size() < platform::kShownPageChars * 11 / 10);
+                static const QRegularExpression leftOut(
+                    "\\nThe rest of this page \\(\\d+ more characters\\) is not shown\\.$");
+                QVERIFY(leftOut.match(text).hasMatch());
+            }});
         // clang-format on
     }
     void hostile() {
@@ -134,7 +204,9 @@ private slots:
         QuietPlatform quiet;
         save_setting(QString::fromLatin1(keys::extraCaFile), OpSim::caFile());
         RecordingPageDisplay recording;
-        platform::ScopedService<platform::PageDisplayService> displayGuard(&recording);
+        std::optional<platform::ScopedService<platform::PageDisplayService>> displayGuard;
+        if (!c.realDisplay)
+            displayGuard.emplace(&recording);
         Servers servers;
         QVERIFY(servers.listen());
         const QString address = c.arm(servers).address("/start");
