@@ -1,10 +1,11 @@
 #include "platform/page_display.h"
+#include "support/page_display_double.h"
 
-#include <QApplication>
 #include <QTest>
 #include <QTextBrowser>
 
 using zemble::platform::PageDisplayService;
+using zemble::test::real_page_window;
 using namespace Qt::StringLiterals;
 
 class TestPageDisplay : public QObject {
@@ -15,18 +16,11 @@ private slots:
     void shownText();
 };
 
-static QTextBrowser* shown_window() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("pageDisplay"))
-            return qobject_cast<QTextBrowser*>(w);
-    return nullptr;
-}
-
 void TestPageDisplay::realWindow() {
     PageDisplayService& display = PageDisplayService::real();
     QVERIFY(!display.isOpen());
     display.open();
-    QTextBrowser* view = shown_window();
+    QTextBrowser* view = real_page_window();
     QVERIFY(display.isOpen() && view && view->isVisible());
     QCOMPARE(view->frameGeometry().x(), 100);
     QCOMPARE(view->size(), QSize(360, 360));
@@ -34,10 +28,10 @@ void TestPageDisplay::realWindow() {
     QCOMPARE(view->toPlainText(), QString("Hello there"));
     display.close();
     QVERIFY(!display.isOpen());
-    QTRY_VERIFY(!shown_window());
+    QTRY_VERIFY(!real_page_window());
     display.open(); // closed by the user from its frame: closed too
-    QVERIFY(display.isOpen() && shown_window());
-    shown_window()->close();
+    QVERIFY(display.isOpen() && real_page_window());
+    real_page_window()->close();
     QTRY_VERIFY(!display.isOpen());
 }
 
@@ -62,7 +56,7 @@ void TestPageDisplay::shownText() {
     PageDisplayService& display = PageDisplayService::real();
     display.open();
     display.showPage(page);
-    QCOMPARE(shown_window()->toPlainText(), text);
+    QCOMPARE(real_page_window()->toPlainText(), text);
     display.close();
 }
 

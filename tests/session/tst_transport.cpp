@@ -15,7 +15,6 @@
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -96,13 +95,6 @@ bool has_magenta(const QImage& image) {
     return false;
 }
 
-QTextBrowser* display_window() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("pageDisplay"))
-            return qobject_cast<QTextBrowser*>(w);
-    return nullptr;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Case)
@@ -176,21 +168,21 @@ private slots:
                     "<img src=\"qrc:/zemble.chm/main.html\"></body></html>")});
                 return s.plain;
             }, .method = "get", .realDisplay = true, .check = [] {
-                QVERIFY(display_window()->toPlainText().contains("Hello"));
-                QVERIFY(!has_magenta(display_window()->grab().toImage()));
+                QVERIFY(real_page_window()->toPlainText().contains("Hello"));
+                QVERIFY(!has_magenta(real_page_window()->grab().toImage()));
             }});
         row("page of nested tables", {.arm = [](Servers& s) -> HostileServer& {
                 s.plain.on("/start", {HostileServer::page(
                     QByteArray("<table cellpadding=99999999><tr><td>").repeated(30) + "Hello")});
                 return s.plain;
             }, .method = "get", .realDisplay = true, .check = [] {
-                QVERIFY(display_window()->toPlainText().contains("Hello"));
+                QVERIFY(real_page_window()->toPlainText().contains("Hello"));
             }});
         row("page of one long word", {.arm = [](Servers& s) -> HostileServer& {
                 s.plain.on("/start", {HostileServer::page(QByteArray(256 * 1024, 'w'))});
                 return s.plain;
             }, .method = "get", .realDisplay = true, .check = [] {
-                const QString text = display_window()->toPlainText();
+                const QString text = real_page_window()->toPlainText();
                 QVERIFY(text.size() < platform::kShownPageChars * 11 / 10);
                 static const QRegularExpression leftOut(
                     "\\nThe rest of this page \\(\\d+ more characters\\) is not shown\\.$");
