@@ -404,7 +404,7 @@ bool Transport::wait_for_choice() {
 }
 
 bool Transport::go_site(const QString& URL, const QString& referer, const QString& args,
-                        const QString& method, const QString& resp) {
+                        const QString& method, const QString& resp, bool sends_text) {
     if (cancelled_)
         return false;
     if (setting_is_yes(QStringLiteral("showiewindow")) && !display().isOpen())
@@ -437,6 +437,8 @@ bool Transport::go_site(const QString& URL, const QString& referer, const QStrin
                                     "recommended that you restart Zemble.")}),
                 platform::Icon::Critical);
         }
+        // Without an answer nobody knows whether the site took the text.
+        error_window().show_delivery_warning(sends_text && outcome.failed);
         if (cancelled_ || !wait_for_choice())
             return false;
         switch (error_window().error_choice()) {

@@ -37,8 +37,10 @@ public:
     // is not empty).  On a mismatch or a failed request the error window asks
     // the user: Retry repeats the request, Ignore Error returns true, Abort
     // All returns false.  Returns false at once after cancel().
+    // `sends_text`: the request hands the site a text message to deliver, so
+    // when no answer comes back the error window says it may have gone.
     bool go_site(const QString& URL, const QString& referer, const QString& args,
-                 const QString& method, const QString& resp);
+                 const QString& method, const QString& resp, bool sends_text = false);
 
     // Closes the page display window if one is open.
     void unloadIE();
