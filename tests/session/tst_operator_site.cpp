@@ -245,9 +245,9 @@ private slots:
         QFETCH(QStringList, sent);
         save_setting("textclipchar", ">>");
         save_setting("confnumber", "07700900999");
-        QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 1500));
+        QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 4000));
         SendRig rig;
-        rig.site.transport().set_request_timeout(late ? 500 : Transport::kDefaultTimeoutMs);
+        rig.site.transport().set_request_timeout(late ? 2000 : Transport::kDefaultTimeoutMs);
         rig.compose.method = method;
         rig.compose.confirmation = confirmation;
         ErrorWindowDriver driver({"cmdRetry"});

@@ -63,6 +63,7 @@ struct Case {
     bool result = false;       // true: the page is taken; else Abort All on the error window
     QString told = {};         // in the "Internal Error" text; "" when none is shown
     std::optional<QStringList> received = {}; // what reached the servers, when checked
+    int deadlineMs = 20000;                   // of the whole request
     bool realDisplay = false;                 // shown in the program's own page display window
     std::function<void()> check = {};         // runs while the error window is up
 };
@@ -142,11 +143,11 @@ private slots:
                 return s.plain;
             }, .told = "2 - The connection closed before the site answered",
                .received = QStringList{post("plain")}});
-        // One byte every 20 ms: never silent for the 500 ms the silence limit allows.
+        // One byte every 20 ms for 4 s: never silent for the 3 s the silence limit allows.
         row("page still arriving at the deadline", {.arm = [](Servers& s) -> HostileServer& {
                 s.plain.on("/start", {HostileServer::page(QByteArray(200, 'x')), 20});
                 return s.plain;
-            }, .told = "4 - The page was still arriving after 1.5 seconds"});
+            }, .told = "4 - The page was still arriving after 1.5 seconds", .deadlineMs = 1500});
         row("endless page", {.arm = [](Servers& s) -> HostileServer& {
                 s.plain.on("/start", {.bytes = "HTTP/1.1 200 OK\r\n\r\n<p>", .endless = true});
                 return s.plain;
@@ -203,8 +204,8 @@ private slots:
         QVERIFY(servers.listen());
         const QString address = c.arm(servers).address("/start");
         Transport transport;
-        transport.set_request_timeout(500);
-        transport.set_request_deadline(1500);
+        transport.set_request_timeout(3000);
+        transport.set_request_deadline(c.deadlineMs);
         ErrorWindowDriver driver;
         driver.onShown = c.check;
         QCOMPARE(transport.go_site(address, "", kForm, c.method, c.resp), c.result);
