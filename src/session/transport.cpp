@@ -103,8 +103,8 @@ public:
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     qint64 size() const override { return bytes_.size(); }
-    // Only while nothing has been read yet.
-    bool reset() override { return pos() == 0 && QIODevice::reset(); }
+    // Never: the network layer asks only to send the body a second time.
+    bool reset() override { return false; }
 
 protected:
     qint64 readData(char* data, qint64 most) override {
