@@ -195,6 +195,9 @@ void MainWindow::new_message() {
 }
 
 void MainWindow::cmdSend_Click() {
+    // The text counted, cut and sent is the text the site can take, however
+    // Send was started (the caret may still be in the message box).
+    txtMessage_LostFocus();
     const QString reasons = send_refusal_reasons(toText(), messageText());
     if (!reasons.isEmpty()) {
         platform::message_box(QStringLiteral("Message alert"), send_refusal_text(reasons),

@@ -24,4 +24,18 @@ public:
     static PageDisplayService& real();
 };
 
+// About the most characters of markup and text the window is given for one
+// page; the rest of the page is left out with a line saying so.
+inline constexpr qsizetype kShownPageChars = 32 * 1024;
+
+// A page as the window shows it.  Pages come from the network and may be
+// hostile, and the window's rich-text engine reads any file a page names and
+// takes minutes or hours over deeply nested or oddly sized markup.  So the
+// window gets a tame copy of the head of the page (kShownPageChars): its text
+// with a break opportunity in every long unbroken run, and only the plain
+// structural tags (paragraphs, headings, lists, tables, emphasis) without any
+// attribute, nested no deeper than the engine lays out quickly; scripts,
+// style sheets, images, links' targets and every other tag are left out.
+QString displayable_html(const QString& page);
+
 } // namespace zemble::platform

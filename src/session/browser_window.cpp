@@ -12,6 +12,7 @@ BrowserWindow::BrowserWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::frmBrowser>()) {
     ui_->setupUi(this);
     ui_->picIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+    ui_->lblDelivered->hide();
     connect(ui_->cmdRetry, &QPushButton::clicked, this, [this] { choose(Retry); });
     connect(ui_->cmdIgnore, &QPushButton::clicked, this, [this] { choose(Ignore); });
     connect(ui_->cmdAbort, &QPushButton::clicked, this, [this] { choose(Abort); });
@@ -19,6 +20,10 @@ BrowserWindow::BrowserWindow(QWidget* parent)
 }
 
 BrowserWindow::~BrowserWindow() = default;
+
+void BrowserWindow::show_delivery_warning(bool shown) {
+    ui_->lblDelivered->setVisible(shown);
+}
 
 void BrowserWindow::choose(Choice choice) {
     choice_ = choice;

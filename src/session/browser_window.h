@@ -21,6 +21,10 @@ public:
     explicit BrowserWindow(QWidget* parent = nullptr);
     ~BrowserWindow() override;
 
+    // Shows or hides the line saying that a text message whose request got
+    // no answer may already have been delivered, and goes again on Retry.
+    void show_delivery_warning(bool shown);
+
     // The button chosen since the last reset; None while the user decides.
     Choice error_choice() const { return choice_; }
     void reset_choice() { choice_ = None; }

@@ -123,7 +123,7 @@ QString OperatorProtocol::send_form(const QString& number, const QString& text, 
 bool OperatorProtocol::send_part(const QString& number, const QString& text, bool paid) {
     return transport_.go_site(send_message_address(), home_page_address(),
                               send_form(number, text, paid), QStringLiteral("post"),
-                              QStringLiteral("Your message has been sent successfully"));
+                              QStringLiteral("Your message has been sent successfully"), true);
 }
 
 bool OperatorProtocol::log_off() {

@@ -17,13 +17,25 @@ QString recipient_number(const QString& entry) {
     return lookup_contact(trim_spaces(entry));
 }
 
-int count_recipients(const QStringList& entries) {
-    int count = 0;
+QStringList entries_without_number(const QStringList& entries) {
+    QStringList out;
     for (const QString& entry : entries) {
-        if (!recipient_number(entry).isEmpty())
-            ++count;
+        if (recipient_number(entry).isEmpty())
+            out.append(trim_spaces(entry));
     }
-    return count;
+    return out;
+}
+
+QString no_number_text(const QStringList& entries) {
+    QStringList lines{QStringLiteral("Zemble is going to be unable to send your text message "
+                                     "because these recipients have no phone number:"),
+                      QString()};
+    for (const QString& entry : entries)
+        lines.append(QStringLiteral("   \u2022  ") +
+                     (entry.isEmpty() ? QStringLiteral("(a blank entry)") : entry));
+    lines << QString()
+          << QStringLiteral("Nothing has been sent. Please check the To field and try again");
+    return platform::crlf_lines(lines);
 }
 
 QString too_many_recipients_text() {

@@ -17,8 +17,10 @@ QStringList split_recipients(const QString& to);
 // without its surrounding spaces; "" when it names no number.
 QString recipient_number(const QString& entry);
 
-// How many entries of the list resolve to a number.
-int count_recipients(const QStringList& entries);
+// The entries that name no number, without their surrounding spaces (a blank
+// entry as ""), and the text of the box that lists them.
+QStringList entries_without_number(const QStringList& entries);
+QString no_number_text(const QStringList& entries);
 
 // The most recipients and messages one job may send while the limit is on,
 // and the total above which the user is asked first.

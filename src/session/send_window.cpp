@@ -60,8 +60,17 @@ int SendWindow::check_send_limits() {
     using platform::Answer;
     using platform::Buttons;
     using platform::Icon;
+    // Every entry must name someone to send to: one that does not would
+    // otherwise be passed over without a word.
+    const QStringList entries = split_recipients(compose_.toText());
+    const QStringList unknown = entries_without_number(entries);
+    if (!unknown.isEmpty()) {
+        platform::message_box(QStringLiteral("Recipient alert"), no_number_text(unknown),
+                              Icon::Exclamation);
+        return 0;
+    }
     const bool limitOn = !setting_is_yes(QStringLiteral("nosendlimit"));
-    const int recipients = count_recipients(split_recipients(compose_.toText()));
+    const int recipients = int(entries.size());
     if (limitOn && recipients > kMaxRecipients) {
         platform::message_box(QStringLiteral("Spam warning"), too_many_recipients_text(),
                               Icon::Exclamation);
@@ -69,8 +78,8 @@ int SendWindow::check_send_limits() {
     }
     const int total =
         count_message_parts(compose_.messageText(), compose_.sendMethodIndex()) * recipients;
-    // Nothing would reach anyone: no recipient resolves to a number, or there
-    // is no message.  Going on would log on and record the send as done.
+    // Nothing would reach anyone: there is no message.  Going on would log on
+    // and record the send as done.
     if (total == 0)
         return 0;
     if (limitOn && total > kWarnMessages) {
@@ -166,10 +175,6 @@ bool SendWindow::run_job() {
     for (const QString& entry : entries) {
         const QString shown = trim_spaces(entry);
         const QString number = lookup_contact(shown);
-        // An entry that names no number is not sent to (it was not counted
-        // either): a request without a number can only fail.
-        if (number.isEmpty())
-            continue;
         for (qsizetype k = 0; k < parts.size(); ++k) {
             set_step_text(QStringLiteral("Sending message part ") + QString::number(k + 1) +
                           QStringLiteral(" of ") + partCount + QStringLiteral(" to ") + shown +
@@ -199,6 +204,14 @@ bool SendWindow::run_job() {
         up_percentage();
     }
 
+    // The site has confirmed every text: the send is remembered and logged
+    // now, so that a Cancel during the quota check or the log-off, or a close
+    // of this window, cannot leave a delivered send unrecorded.
+    state.last_sent_key = to + message;
+    state.last_sent_time = sent_time_text(QDateTime::currentDateTime());
+    if (setting_is_yes(QStringLiteral("logsent")))
+        log_sent_message(to, message, state.last_sent_time);
+
     set_step_text(QStringLiteral("Checking text message quota ..."));
     site.check_quota(); // the job goes on whatever the quota page said
     if (!goOn(true))
@@ -215,16 +228,7 @@ bool SendWindow::run_job() {
 
     set_step_text(QStringLiteral("Finished."));
     QCoreApplication::processEvents();
-    if (!alive)
-        return false;
-
-    // Everything has been sent: the send is recorded even if Cancel came in
-    // while "Finished." was being shown.
-    state.last_sent_key = to + message;
-    state.last_sent_time = sent_time_text(QDateTime::currentDateTime());
-    if (setting_is_yes(QStringLiteral("logsent")))
-        log_sent_message(to, message, state.last_sent_time);
-    if (site.cancelled())
+    if (!alive || site.cancelled())
         return true;
     // Keep the finished state on screen for a moment.
     repaint();

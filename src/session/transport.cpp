@@ -9,12 +9,17 @@
 #include "session/browser_window.h"
 
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslError>
+#include <QTimer>
 #include <QUrl>
+
+#include <cstring>
 
 namespace zemble {
 namespace {
@@ -51,6 +56,67 @@ QSslConfiguration tls_configuration() {
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
     return config;
 }
+
+// Whether the certificate names `host` among its subject alternative names.
+// Browsers no longer take the subject's common name for the host, and
+// neither does the transport.
+bool names_host(const QSslCertificate& certificate, const QString& host) {
+    const auto names = certificate.subjectAlternativeNames();
+    const QHostAddress address(host);
+    if (!address.isNull()) {
+        for (const QString& named : names.values(QSsl::IpAddressEntry)) {
+            if (QHostAddress(named) == address)
+                return true;
+        }
+        return false;
+    }
+    const QString wanted = QString::fromLatin1(QUrl::toAce(host)).toLower();
+    for (const QString& named : names.values(QSsl::DnsEntry)) {
+        const QString name = named.toLower();
+        if (name == wanted)
+            return true;
+        // "*.example.com" stands for exactly one label before "example.com".
+        const qsizetype dot = wanted.indexOf(QLatin1Char('.'));
+        if (name.startsWith(QLatin1String("*.")) && name.count(QLatin1Char('.')) >= 2 && dot > 0 &&
+            QStringView(wanted).mid(dot) == QStringView(name).mid(1))
+            return true;
+    }
+    return false;
+}
+
+bool is_web_address(const QUrl& address) {
+    const QString scheme = address.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+int default_port(const QUrl& address) {
+    return address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
+}
+
+// A form body the network layer can read only once.  Qt sends a request
+// again on its own when the connection closes before any answer; a body it
+// cannot rewind makes that second sending fail instead, so a lost answer
+// reaches the user, who decides whether the form goes again.
+class FormBody final : public QIODevice {
+public:
+    FormBody(QByteArray bytes, QObject* parent) : QIODevice(parent), bytes_(std::move(bytes)) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    qint64 size() const override { return bytes_.size(); }
+    // Never: the network layer asks only to send the body a second time.
+    bool reset() override { return false; }
+
+protected:
+    qint64 readData(char* data, qint64 most) override {
+        const qint64 count = qMin(most, bytes_.size() - pos());
+        std::memcpy(data, bytes_.constData() + pos(), size_t(count));
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray bytes_;
+};
 
 // An answer with an HTTP status is a page, whatever the status: the site's
 // own error pages are shown and judged by their text.  Failures of the
@@ -130,10 +196,84 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         earlier->deleteLater();
     }
 
-    QNetworkRequest request(request_url(URL));
+    // The silence limit of each exchange does not end a page that trickles
+    // in: the whole request, redirects included, has a deadline of its own.
+    overdue_ = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, this, [this] {
+        overdue_ = true;
+        if (reply_)
+            reply_->abort();
+    });
+    deadline.start(deadline_ms_);
+
+    QUrl address = request_url(URL);
+    const QString* form = post ? &args : nullptr;
+    for (int redirects = 0;; ++redirects) {
+        Exchange answer = exchange(address, referer, form);
+        if (answer.cancelled) {
+            Outcome outcome;
+            outcome.cancelled = true;
+            return outcome;
+        }
+        // Redirects are followed as a browser follows them, up to a bound;
+        // only to web addresses; and a form sent on with its body (307, 308)
+        // goes neither to a less safe address nor to another host.
+        static const QList<int> followed = {301, 302, 303, 307, 308};
+        if (answer.failure.isEmpty() && followed.contains(answer.status) &&
+            !answer.location.isEmpty()) {
+            const QUrl target = address.resolved(QUrl(answer.location));
+            const bool resent = form && (answer.status == 307 || answer.status == 308);
+            const bool lessSafe =
+                address.scheme() == QLatin1String("https") &&
+                target.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
+            const bool otherHost =
+                address.host().compare(target.host(), Qt::CaseInsensitive) != 0 ||
+                address.port(default_port(address)) != target.port(default_port(target));
+            if (!is_web_address(target)) {
+                answer.fail(QNetworkReply::InsecureRedirectError,
+                            QStringLiteral("Redirected to an address that is not a web page: ") +
+                                target.toString());
+            } else if (redirects == kMaxRedirects) {
+                answer.fail(QNetworkReply::TooManyRedirectsError,
+                            QStringLiteral("Too many redirects (more than %1), the last to ")
+                                    .arg(kMaxRedirects) +
+                                target.toString());
+            } else if (resent && (lessSafe || otherHost)) {
+                answer.fail(QNetworkReply::InsecureRedirectError,
+                            QStringLiteral("Refused to send the form on to another or less "
+                                           "secure address: ") +
+                                target.toString());
+            } else {
+                address = target;
+                if (!resent)
+                    form = nullptr;
+                continue;
+            }
+        }
+
+        Outcome outcome;
+        if (answer.failure.isEmpty()) {
+            report(ResponseReceived);
+            report(Completed);
+        } else {
+            report(CommunicationError);
+            outcome.failed = true;
+            outcome.code = answer.code;
+            outcome.description = answer.failure;
+        }
+        session().page_text = from_cp1252(answer.body);
+        return outcome;
+    }
+}
+
+Transport::Exchange Transport::exchange(const QUrl& address, const QString& referer,
+                                        const QString* form) {
+    QNetworkRequest request(address);
     // The header block: the form type for a POST, the browser's name under
     // the header "HTTP_UserAgent", the referer when there is one.
-    if (post)
+    if (form)
         request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
     request.setRawHeader("HTTP_UserAgent", kUserAgent);
     if (!referer.isEmpty())
@@ -146,44 +286,48 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
     // component; otherwise the network layer would offer encodings no
     // browser of the site's day knew.
     request.setRawHeader("Accept-Encoding", "identity");
+    // The transport follows redirects itself, one exchange at a time.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
+                         QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeout_ms_);
     // Also a plain address: a redirect may lead it to HTTPS.
     request.setSslConfiguration(tls_configuration());
 
     report(Connecting);
-    QNetworkReply* reply = post ? manager_.post(request, to_cp1252(args)) : manager_.get(request);
+    QNetworkReply* reply = nullptr;
+    if (form) {
+        auto* body = new FormBody(to_cp1252(*form), this);
+        reply = manager_.post(request, body);
+        body->setParent(reply);
+    } else {
+        reply = manager_.get(request);
+    }
     reply_ = reply;
 
-    QByteArray body;
-    bool truncated = false;
+    Exchange answer;
     bool receiving = false;
-    bool bad_redirect = false;
-    connect(reply, &QNetworkReply::redirected, this, [&, reply](const QUrl& target) {
-        // A browser follows redirects, also from HTTPS to HTTP; the hop count
-        // is bounded by the request.  Only web addresses are followed.
-        const QString scheme = target.scheme().toLower();
-        if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
-            emit reply->redirectAllowed();
-        } else {
-            bad_redirect = true;
+    connect(reply, &QNetworkReply::encrypted, this, [&, reply] {
+        // Before anything is sent over the new connection.
+        const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
+        if (!names_host(certificate, address.host())) {
+            answer.fail(QNetworkReply::SslHandshakeFailedError,
+                        QSslError(QSslError::HostNameMismatch, certificate).errorString());
             reply->abort();
+            return;
         }
+        report(Connected);
     });
-    connect(reply, &QNetworkReply::encrypted, this, [this] { report(Connected); });
     connect(reply, &QNetworkReply::requestSent, this, [this] { report(RequestSent); });
     connect(reply, &QNetworkReply::readyRead, this, [&, reply] {
         if (!receiving) {
             receiving = true;
             report(Receiving);
         }
-        if (truncated)
+        if (answer.truncated)
             return;
-        body += reply->read(kMaxPageBytes - body.size());
-        if (body.size() >= kMaxPageBytes && reply->bytesAvailable() > 0) {
-            truncated = true;
+        answer.body += reply->read(kMaxPageBytes - answer.body.size());
+        if (answer.body.size() >= kMaxPageBytes && reply->bytesAvailable() > 0) {
+            answer.truncated = true;
             reply->abort();
         }
     });
@@ -196,7 +340,6 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         loop.exec();
     wait_ = outer;
 
-    Outcome outcome;
     if (cancelled_ || reply_ != reply) {
         // Cancelled, or given up for a later request.
         disconnect(reply, nullptr, this, nullptr);
@@ -204,39 +347,40 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         reply->deleteLater();
         if (reply_ == reply)
             reply_.clear();
-        outcome.cancelled = true;
-        return outcome;
+        answer.cancelled = true;
+        return answer;
     }
-    if (!truncated && reply->bytesAvailable() > 0)
-        body += reply->read(kMaxPageBytes - body.size());
+    if (!answer.truncated && reply->bytesAvailable() > 0)
+        answer.body += reply->read(kMaxPageBytes - answer.body.size());
 
     const QNetworkReply::NetworkError error = reply->error();
-    const bool has_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (!bad_redirect &&
-        (error == QNetworkReply::NoError || truncated || (has_status && is_page_error(error)))) {
-        report(ResponseReceived);
-        report(Completed);
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.location = QString::fromUtf8(reply->rawHeader("Location"));
+    if (!answer.failure.isEmpty()) {
+        // Refused by the transport itself.
+    } else if (overdue_) {
+        answer.fail(QNetworkReply::TimeoutError,
+                    QStringLiteral("The page was still arriving after %1 seconds")
+                        .arg(deadline_ms_ / 1000.0));
+    } else if (error == QNetworkReply::NoError || answer.truncated ||
+               (answer.status > 0 && is_page_error(error))) {
+        // A page.
+    } else if (error == QNetworkReply::OperationCanceledError) {
+        // Only the transfer time-out aborts a request the program did not.
+        answer.fail(
+            QNetworkReply::TimeoutError,
+            QStringLiteral("The request timed out after %1 seconds").arg(timeout_ms_ / 1000.0));
+    } else if (error == QNetworkReply::ContentReSendError) {
+        // The form could not go again after the connection closed.
+        answer.fail(QNetworkReply::RemoteHostClosedError,
+                    QStringLiteral("The connection closed before the site answered"));
     } else {
-        report(CommunicationError);
-        outcome.failed = true;
-        if (bad_redirect) {
-            outcome.code = QNetworkReply::InsecureRedirectError;
-            outcome.description = QStringLiteral("Redirected to an address that is not a web page");
-        } else if (error == QNetworkReply::OperationCanceledError) {
-            // Only the transfer time-out aborts a request the program did not.
-            outcome.code = QNetworkReply::TimeoutError;
-            outcome.description =
-                QStringLiteral("The request timed out after %1 seconds").arg(timeout_ms_ / 1000.0);
-        } else {
-            outcome.code = error;
-            outcome.description = reply->errorString();
-        }
+        answer.fail(error, reply->errorString());
     }
-    session().page_text = from_cp1252(body);
     reply_.clear();
     disconnect(reply, nullptr, this, nullptr);
     reply->deleteLater();
-    return outcome;
+    return answer;
 }
 
 bool Transport::wait_for_choice() {
@@ -260,7 +404,7 @@ bool Transport::wait_for_choice() {
 }
 
 bool Transport::go_site(const QString& URL, const QString& referer, const QString& args,
-                        const QString& method, const QString& resp) {
+                        const QString& method, const QString& resp, bool sends_text) {
     if (cancelled_)
         return false;
     if (setting_is_yes(QStringLiteral("showiewindow")) && !display().isOpen())
@@ -293,6 +437,8 @@ bool Transport::go_site(const QString& URL, const QString& referer, const QStrin
                                     "recommended that you restart Zemble.")}),
                 platform::Icon::Critical);
         }
+        // Without an answer nobody knows whether the site took the text.
+        error_window().show_delivery_warning(sends_text && outcome.failed);
         if (cancelled_ || !wait_for_choice())
             return false;
         switch (error_window().error_choice()) {

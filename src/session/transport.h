@@ -10,6 +10,7 @@
 
 class QEventLoop;
 class QNetworkReply;
+class QUrl;
 
 namespace zemble {
 
@@ -19,8 +20,11 @@ class BrowserWindow;
 // error window that lets the user retry, ignore or give up when the answer is
 // not the page that was expected.  Cookies live as long as the transport
 // (the program keeps one for its whole run); redirects are followed, also from
-// HTTPS to HTTP; certificates are always verified against the system's
-// authorities plus the PEM file named by the "extracafile" setting.
+// HTTPS to HTTP, but a form is never sent on to a less safe address or to
+// another host; certificates are always verified against the system's
+// authorities plus the PEM file named by the "extracafile" setting, and must
+// name their host in subjectAltName.  A form is never sent twice by the
+// transport itself: a lost answer goes to the error window.
 class Transport : public QObject {
     Q_OBJECT
 public:
@@ -33,8 +37,10 @@ public:
     // is not empty).  On a mismatch or a failed request the error window asks
     // the user: Retry repeats the request, Ignore Error returns true, Abort
     // All returns false.  Returns false at once after cancel().
+    // `sends_text`: the request hands the site a text message to deliver, so
+    // when no answer comes back the error window says it may have gone.
     bool go_site(const QString& URL, const QString& referer, const QString& args,
-                 const QString& method, const QString& resp);
+                 const QString& method, const QString& resp, bool sends_text = false);
 
     // Closes the page display window if one is open.
     void unloadIE();
@@ -49,9 +55,11 @@ public:
     // Receives the transfer states as "Status: <state>.".
     void set_status_listener(std::function<void(const QString&)> listener);
 
-    // Time without progress after which a request fails (30 seconds).
+    // The limits of one request, shortened by tests: the time without
+    // progress after which it fails (30 seconds), and the time after which
+    // it fails even while the page is still arriving (120 seconds).
     void set_request_timeout(int milliseconds) { timeout_ms_ = milliseconds; }
-    int request_timeout() const { return timeout_ms_; }
+    void set_request_deadline(int milliseconds) { deadline_ms_ = milliseconds; }
 
     // The error window (created on first use; kept for the next error).
     BrowserWindow& error_window();
@@ -61,6 +69,7 @@ public:
     static QString status_text(int code);
 
     static constexpr int kDefaultTimeoutMs = 30000;
+    static constexpr int kDefaultDeadlineMs = 120000;
     static constexpr int kMaxRedirects = 10;
     // A page is cut off at this size rather than read without end.
     static constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
@@ -90,7 +99,21 @@ private:
         QString description;
     };
 
+    // One request and its answer, no redirect followed.
+    struct Exchange {
+        bool cancelled = false;
+        int status = 0; // the HTTP status, 0 without an answer
+        QString location;
+        QByteArray body;
+        bool truncated = false;
+        int code = 0;
+        QString failure; // a run-time failure: no page to judge
+        void fail(int c, const QString& why) { code = c, failure = why; }
+    };
+
+    // The request, redirects followed, the page in session().page_text.
     Outcome perform(const QString& URL, const QString& referer, const QString& args, bool post);
+    Exchange exchange(const QUrl& address, const QString& referer, const QString* form);
     void report(int code);
     bool wait_for_choice();
 
@@ -100,7 +123,9 @@ private:
     std::unique_ptr<BrowserWindow> window_;
     std::function<void(const QString&)> listener_;
     int timeout_ms_ = kDefaultTimeoutMs;
+    int deadline_ms_ = kDefaultDeadlineMs;
     bool cancelled_ = false;
+    bool overdue_ = false; // the request in flight passed its deadline
 };
 
 } // namespace zemble

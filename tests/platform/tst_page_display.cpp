@@ -1,29 +1,26 @@
 #include "platform/page_display.h"
+#include "support/page_display_double.h"
 
-#include <QApplication>
 #include <QTest>
 #include <QTextBrowser>
 
 using zemble::platform::PageDisplayService;
+using zemble::test::real_page_window;
+using namespace Qt::StringLiterals;
 
 class TestPageDisplay : public QObject {
     Q_OBJECT
 private slots:
     void realWindow();
+    void shownText_data();
+    void shownText();
 };
-
-static QTextBrowser* shown_window() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("pageDisplay"))
-            return qobject_cast<QTextBrowser*>(w);
-    return nullptr;
-}
 
 void TestPageDisplay::realWindow() {
     PageDisplayService& display = PageDisplayService::real();
     QVERIFY(!display.isOpen());
     display.open();
-    QTextBrowser* view = shown_window();
+    QTextBrowser* view = real_page_window();
     QVERIFY(display.isOpen() && view && view->isVisible());
     QCOMPARE(view->frameGeometry().x(), 100);
     QCOMPARE(view->size(), QSize(360, 360));
@@ -31,11 +28,36 @@ void TestPageDisplay::realWindow() {
     QCOMPARE(view->toPlainText(), QString("Hello there"));
     display.close();
     QVERIFY(!display.isOpen());
-    QTRY_VERIFY(!shown_window());
+    QTRY_VERIFY(!real_page_window());
     display.open(); // closed by the user from its frame: closed too
-    QVERIFY(display.isOpen() && shown_window());
-    shown_window()->close();
+    QVERIFY(display.isOpen() && real_page_window());
+    real_page_window()->close();
     QTRY_VERIFY(!display.isOpen());
+}
+
+// What a person reads of a page: its text, references resolved, the markup's
+// own content (scripts, styles) left out.
+void TestPageDisplay::shownText_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("references") << "&pound;5 &amp; &#163;6 &#xA3;7 & AT&T; a < b"
+                                << u"£5 & £6 £7 & AT&T; a < b"_s;
+    QTest::newRow("hidden content")
+        << "<html><head><title>T</title><style>p{}</style><script>if (a<b) x()</script></head>"
+           "<body><!-- c --><p>Hi</p></body></html>"
+        << "Hi";
+    QTest::newRow("cells side by side")
+        << "<table><tr><td>a<td>b<tr><td>c</table>" << u"a   b\nc"_s;
+}
+
+void TestPageDisplay::shownText() {
+    QFETCH(QString, page);
+    QFETCH(QString, text);
+    PageDisplayService& display = PageDisplayService::real();
+    display.open();
+    display.showPage(page);
+    QCOMPARE(real_page_window()->toPlainText(), text);
+    display.close();
 }
 
 QTEST_MAIN(TestPageDisplay)

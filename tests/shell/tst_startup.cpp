@@ -178,6 +178,71 @@ private slots:
         compose->close();
         QVERIFY(f.quiet.messages.asked.isEmpty());
     }
+
+    // Ctrl+S with the caret still in the field last typed into: the message is cleaned up and
+    // every recipient resolved all the same, so what is counted is what is sent, and an entry
+    // without a number stops the send before any request.
+    void sendByKeyboard_data() {
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("caretInTo");
+        QTest::addColumn<QString>("told"); // the box shown instead of sending
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+        QTest::newRow("emoji, caret in the message box")
+            << u"07700900123 ; 07700900456"_s << QString(114, u'x') + emoji + QString(20, u'y')
+            << false << QString();
+        QTest::newRow("unknown entry, caret in To")
+            << u"Nobody ; 07700900123"_s << u"hi"_s << true << u"Recipient alert"_s;
+    }
+    void sendByKeyboard() {
+        QFETCH(QString, to);
+        QFETCH(QString, text);
+        QFETCH(bool, caretInTo);
+        QFETCH(QString, told);
+        Fixture f;
+        test::OpSim sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+        sim.applyToSettings();
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        save_setting(u"wispusername"_s, u"alice"_s);
+        save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+        MainWindow* compose = f.start();
+        compose->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(compose));
+        auto* toField = child<QLineEdit>(compose, "txtTo");
+        auto* message = child<QPlainTextEdit>(compose, "txtMessage");
+        // One key event a character, as a keyboard or an input method sends it.
+        const auto type = [](QWidget* field, const QString& typed) {
+            for (qsizetype i = 0; i < typed.size(); i += typed[i].isHighSurrogate() ? 2 : 1)
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
+                                    typed.mid(i, typed[i].isHighSurrogate() ? 2 : 1), {});
+        };
+        for (QWidget* field :
+             caretInTo ? QList<QWidget*>{message, toField} : QList<QWidget*>{toField, message}) {
+            clickInto(field == message ? message->viewport() : field);
+            QTRY_VERIFY(field->hasFocus());
+            type(field, field == message ? text : to);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_VERIFY(compose->isEnabled());
+
+        QCOMPARE(f.quiet.messages.titles(), told.isEmpty() ? QStringList{} : QStringList{told});
+        if (!told.isEmpty()) {
+            QCOMPARE(sim.requests().size(), 0);
+            QCOMPARE(toField->text(), to);
+            return;
+        }
+        // Each recipient got the parts the statistics line counted, and nothing lost in them.
+        static const QRegularExpression counted(u"split over (\\d+) message"_s);
+        const int parts = counted.match(child(compose, "lblStats")->text()).captured(1).toInt();
+        const QList<QJsonObject> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 2 * parts);
+        QString first;
+        for (int i = 0; i < parts; ++i)
+            first += outbox.at(i).value("text").toString();
+        QCOMPARE(first, message->toPlainText());
+        QVERIFY(!first.contains(u'?') && parts == 2);
+    }
 };
 
 QTEST_MAIN(TestStartup)

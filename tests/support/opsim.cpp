@@ -124,12 +124,8 @@ QString OpSim::webHost() const {
     return smsHost();
 }
 
-QString OpSim::caFile() {
-    return QString::fromUtf8(kSourceDir) + QStringLiteral("/certs/ca.pem");
-}
-
-QString OpSim::untrustedCertFile() {
-    return QString::fromUtf8(kSourceDir) + QStringLiteral("/certs/untrusted.pem");
+QString OpSim::certificate(const QString& name) {
+    return QString::fromUtf8(kSourceDir) + QStringLiteral("/certs/") + name;
 }
 
 void OpSim::applyToSettings() const {

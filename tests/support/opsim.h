@@ -47,10 +47,10 @@ public:
     QString shopHost() const;   // HTTPS
     QString smsHost() const;    // HTTP
     QString webHost() const;    // HTTP
+    // A file of the simulator's test certificates ("certs/<name>").
+    static QString certificate(const QString& name);
     // The authority that signed the simulator's trusted certificate.
-    static QString caFile();
-    // The certificate served with --untrusted-cert (self-signed).
-    static QString untrustedCertFile();
+    static QString caFile() { return certificate(QStringLiteral("ca.pem")); }
 
     // Saves the four host keys and "extracafile" in the current settings store.
     void applyToSettings() const;

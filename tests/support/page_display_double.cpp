@@ -1,5 +1,8 @@
 #include "support/page_display_double.h"
 
+#include <QApplication>
+#include <QTextBrowser>
+
 namespace zemble::test {
 
 void RecordingPageDisplay::open() {
@@ -29,6 +32,13 @@ void RecordingPageDisplay::close() {
         ++closes;
     open_ = false;
     visible_ = false;
+}
+
+QTextBrowser* real_page_window() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("pageDisplay"))
+            return qobject_cast<QTextBrowser*>(w);
+    return nullptr;
 }
 
 } // namespace zemble::test

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTextBrowser;
+
 namespace zemble::test {
 
 // Records what the page display was told; "visible" follows open/hide/close.
@@ -28,5 +30,8 @@ private:
     bool open_ = false;
     bool visible_ = false;
 };
+
+// The program's own page display window while it exists, else null.
+QTextBrowser* real_page_window();
 
 } // namespace zemble::test
