@@ -54,10 +54,6 @@ MessageBoxService& MessageBoxService::real() {
     return service;
 }
 
-QString crlf_lines(const QStringList& lines) {
-    return lines.join(QLatin1String("\r\n"));
-}
-
 Answer message_box(const QString& title, const QString& text, Icon icon, Buttons buttons) {
     return use<MessageBoxService>().ask({title, text, icon, buttons});
 }

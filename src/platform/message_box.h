@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +29,7 @@ public:
 };
 
 // Joins lines with CR LF, the line break of every message text.
-QString crlf_lines(const QStringList& lines);
+using zemble::crlf_lines;
 
 Answer message_box(const QString& title, const QString& text, Icon icon,
                    Buttons buttons = Buttons::Ok);
