@@ -2,7 +2,7 @@
 
 #include "core/cp1252.h"
 #include "core/settings.h"
-#include "platform/message_box.h"
+#include "core/text.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -46,10 +46,10 @@ QString with_crlf_breaks(QString text) {
 
 } // namespace
 
-void log_sent_message(const QString& to, const QString& message, const QString& when) {
+QString log_sent_message(const QString& to, const QString& message, const QString& when) {
     const QString path = get_setting(QStringLiteral("smsloglocation"), "");
     if (path.isEmpty())
-        return;
+        return {};
 
     QStringList lines = read_lines(path);
     if (lines.size() > kSentLogKeptLines)
@@ -84,13 +84,9 @@ void log_sent_message(const QString& to, const QString& message, const QString& 
             reason = file.errorString();
         }
     }
-    if (failed) {
-        platform::message_box(
-            QStringLiteral("Save error"),
-            platform::crlf_lines(
-                {QStringLiteral("Unable to save out your SMS to the log file."), reason}),
-            platform::Icon::Exclamation);
-    }
+    if (!failed)
+        return {};
+    return crlf_lines({QStringLiteral("Unable to save out your SMS to the log file."), reason});
 }
 
 } // namespace zemble

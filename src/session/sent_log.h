@@ -6,9 +6,10 @@ namespace zemble {
 
 // Appends the record of one sent message to the log file named by the
 // "smsloglocation" setting, keeping only the last 200 lines of what was there
-// before.  An empty setting means no log: nothing is written or shown.  A
-// failure is told to the user ("Save error") and leaves the old log whole.
-void log_sent_message(const QString& to, const QString& message, const QString& when);
+// before.  An empty setting means no log: nothing is written.  A failure
+// leaves the old log whole; the result is then the text that tells the user
+// ("Unable to save out your SMS to the log file." and the reason), else "".
+QString log_sent_message(const QString& to, const QString& message, const QString& when);
 
 // How many lines of the old log survive each new record.
 inline constexpr int kSentLogKeptLines = 200;

@@ -3,10 +3,7 @@
 #include "core/cp1252.h"
 #include "core/session_state.h"
 #include "core/settings.h"
-#include "platform/message_box.h"
-#include "platform/page_display.h"
-#include "platform/service.h"
-#include "session/browser_window.h"
+#include "session/transport_front.h"
 
 #include <QEventLoop>
 #include <QHostAddress>
@@ -23,10 +20,6 @@
 
 namespace zemble {
 namespace {
-
-platform::PageDisplayService& display() {
-    return platform::use<platform::PageDisplayService>();
-}
 
 // The address as the request takes it: "https://" (any letter case) selects
 // HTTPS, everything else HTTP, also an address without a scheme.
@@ -143,12 +136,6 @@ void Transport::set_status_listener(std::function<void(const QString&)> listener
     listener_ = std::move(listener);
 }
 
-BrowserWindow& Transport::error_window() {
-    if (!window_)
-        window_ = std::make_unique<BrowserWindow>();
-    return *window_;
-}
-
 QString Transport::status_text(int code) {
     static const char* const names[] = {"",
                                         "Resolving host",
@@ -173,15 +160,16 @@ void Transport::report(int code) {
 }
 
 void Transport::unloadIE() {
-    display().close();
+    if (front_)
+        front_->close_pages();
 }
 
 void Transport::cancel() {
     cancelled_ = true;
     if (reply_)
         reply_->abort();
-    if (window_)
-        window_->hide();
+    if (front_)
+        front_->cancel();
     if (wait_)
         wait_->quit();
 }
@@ -215,6 +203,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         if (answer.cancelled) {
             Outcome outcome;
             outcome.cancelled = true;
+            outcome.sent = answer.sent && answer.status == 0;
             return outcome;
         }
         // Redirects are followed as a browser follows them, up to a bound;
@@ -260,6 +249,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         } else {
             report(CommunicationError);
             outcome.failed = true;
+            outcome.sent = answer.sent;
             outcome.code = answer.code;
             outcome.description = answer.failure;
         }
@@ -317,7 +307,10 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
         }
         report(Connected);
     });
-    connect(reply, &QNetworkReply::requestSent, this, [this] { report(RequestSent); });
+    connect(reply, &QNetworkReply::requestSent, this, [&, this] {
+        answer.sent = true;
+        report(RequestSent);
+    });
     connect(reply, &QNetworkReply::readyRead, this, [&, reply] {
         if (!receiving) {
             receiving = true;
@@ -383,75 +376,43 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     return answer;
 }
 
-bool Transport::wait_for_choice() {
-    BrowserWindow& window = error_window();
-    window.reset_choice();
-    window.show();
-    window.raise();
-    window.activateWindow();
-    session().session_password.clear();
-
-    QEventLoop loop;
-    const auto connection = connect(&window, &BrowserWindow::choiceMade, &loop, &QEventLoop::quit);
-    QEventLoop* outer = wait_;
-    wait_ = &loop;
-    if (!cancelled_ && window.error_choice() == BrowserWindow::None)
-        loop.exec();
-    wait_ = outer;
-    disconnect(connection);
-    window.hide();
-    return !cancelled_;
-}
-
 bool Transport::go_site(const QString& URL, const QString& referer, const QString& args,
                         const QString& method, const QString& resp, bool sends_text) {
+    may_have_arrived_ = false;
     if (cancelled_)
         return false;
-    if (setting_is_yes(QStringLiteral("showiewindow")) && !display().isOpen())
-        display().open();
+    if (front_)
+        front_->request_starting();
     const bool post = method.compare(QLatin1String("post"), Qt::CaseInsensitive) == 0;
 
     for (;;) {
         const Outcome outcome = perform(URL, referer, args, post);
+        // A text whose request left and got no answer may have been taken.
+        may_have_arrived_ = sends_text && outcome.sent;
         if (outcome.cancelled || cancelled_)
             return false;
         const QString& page = session().page_text;
-        if (display().isOpen())
-            display().showPage(page);
+        if (front_)
+            front_->page_received(page);
         if (!outcome.failed && !page.isEmpty() && page.contains(resp, Qt::CaseInsensitive))
             return true;
+        if (!front_)
+            return false;
 
-        // Error path: let the user see the page and decide.
-        if (!display().isOpen()) {
-            display().open();
-            display().showPage(page);
-        }
-        if (outcome.failed) {
-            platform::message_box(
-                QStringLiteral("Internal Error"),
-                platform::crlf_lines(
-                    {QStringLiteral("The following internal error occurred:"), QString(),
-                     QStringLiteral("%1 - %2").arg(outcome.code).arg(outcome.description),
-                     QString(),
-                     QStringLiteral("It may be possible to continue normally. However it is "
-                                    "recommended that you restart Zemble.")}),
-                platform::Icon::Critical);
-        }
-        // Without an answer nobody knows whether the site took the text.
-        error_window().show_delivery_warning(sends_text && outcome.failed);
-        if (cancelled_ || !wait_for_choice())
+        RequestFailure failure;
+        failure.address = URL;
+        failure.expected = resp;
+        failure.page = page;
+        failure.failed = outcome.failed;
+        failure.code = outcome.code;
+        failure.description = outcome.description;
+        failure.sends_text = sends_text;
+        const FailureChoice choice = front_->request_failed(failure);
+        if (cancelled_)
             return false;
-        switch (error_window().error_choice()) {
-        case BrowserWindow::Retry:
-            display().hide();
+        if (choice == FailureChoice::Retry)
             continue;
-        case BrowserWindow::Ignore:
-            display().hide();
-            return true;
-        default:
-            unloadIE();
-            return false;
-        }
+        return choice == FailureChoice::Ignore;
     }
 }
 
