@@ -2,7 +2,7 @@
 
 #include "core/cp1252.h"
 #include "core/phone.h"
-#include "platform/message_box.h"
+#include "core/text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +22,18 @@ constexpr int kSpareSlots = 20;
 QString& folder_setting() {
     static QString folder;
     return folder;
+}
+
+ContactsProblemHandler& problem_handler() {
+    static ContactsProblemHandler handler;
+    return handler;
+}
+
+void tell_problem(const QString& title, const QString& text) {
+    if (problem_handler())
+        problem_handler()(title, text);
+    else
+        qWarning("%s: %s", qPrintable(title), qPrintable(text));
 }
 
 // Calls `take` with every line of the file's text.  A line ends at CR LF or
@@ -58,15 +70,18 @@ void read_line(QStringView line) {
 }
 
 void tell_not_saved(const QString& path, const QString& reason) {
-    platform::message_box(QStringLiteral("Address book not saved"),
-                          platform::crlf_lines({QStringLiteral("Zemble could not save the address "
-                                                               "book to the file"),
-                                                QDir::toNativeSeparators(path), reason,
-                                                QStringLiteral("The file was left as it was.")}),
-                          platform::Icon::Exclamation);
+    tell_problem(QStringLiteral("Address book not saved"),
+                 crlf_lines({QStringLiteral("Zemble could not save the address "
+                                            "book to the file"),
+                             QDir::toNativeSeparators(path), reason,
+                             QStringLiteral("The file was left as it was.")}));
 }
 
 } // namespace
+
+void set_contacts_problem_handler(ContactsProblemHandler handler) {
+    problem_handler() = std::move(handler);
+}
 
 ContactStore& contacts() {
     static ContactStore store;
@@ -106,12 +121,10 @@ void load_contacts() {
         return;
     if (!file.open(QIODevice::ReadOnly)) {
         // The store stays as it is; the user learns why the book is empty.
-        platform::message_box(
-            QStringLiteral("Address book not read"),
-            platform::crlf_lines({QStringLiteral("Zemble could not read the "
-                                                 "address book from the file"),
-                                  QDir::toNativeSeparators(file.fileName()), file.errorString()}),
-            platform::Icon::Exclamation);
+        tell_problem(QStringLiteral("Address book not read"),
+                     crlf_lines({QStringLiteral("Zemble could not read the "
+                                                "address book from the file"),
+                                 QDir::toNativeSeparators(file.fileName()), file.errorString()}));
         return;
     }
     const QString text = from_cp1252(file.readAll());

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QIODevice;
 
 namespace zemble {
@@ -30,6 +32,12 @@ QString contacts_folder();
 // The folder the program uses: its executable's folder when that can be
 // written, else the per-user data folder.
 QString default_contacts_folder();
+
+// Who is told when the address book file cannot be read or saved: the
+// windowed program shows a message box with the warning icon, zemble-send
+// prints a line.  Without one the text goes to the program's warnings.
+using ContactsProblemHandler = std::function<void(const QString& title, const QString& text)>;
+void set_contacts_problem_handler(ContactsProblemHandler handler);
 
 void load_contacts();
 // Writes the main file (or the backup) atomically.  A failure is told to the
