@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstring>
 
 namespace zemble {
@@ -33,21 +34,37 @@ QUrl request_url(const QString& address) {
     return QUrl(QLatin1String("http://") + address.mid(scheme_end + 3));
 }
 
-// The system's authorities plus those of the "extracafile" setting, read
-// at the moment of the request.
-QSslConfiguration tls_configuration() {
-    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    // Reading the system's store takes long; it is read once per run.
-    static const QList<QSslCertificate> system_authorities =
-        QSslConfiguration::systemCaCertificates();
-    QList<QSslCertificate> authorities = system_authorities;
+// The authorities of the "extracafile" setting, read at the moment of the
+// request.
+QList<QSslCertificate> extra_authorities() {
     const QString extra = get_setting(QString::fromLatin1(keys::extraCaFile), "");
-    if (!extra.isEmpty())
-        authorities += QSslCertificate::fromPath(extra, QSsl::Pem,
-                                                 QSslCertificate::PatternSyntax::FixedString);
-    config.setCaCertificates(authorities);
+    if (extra.isEmpty())
+        return {};
+    return QSslCertificate::fromPath(extra, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+}
+
+// Trusts the given authorities, or the system's when there are none.  The
+// system's are then looked up by the TLS library as a chain needs them: the
+// TLS layer can add authorities to the system's only after reading the whole
+// system store, which takes a quarter of a second or more.
+QSslConfiguration tls_configuration(const QList<QSslCertificate>& authorities) {
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    if (!authorities.isEmpty())
+        config.setCaCertificates(authorities);
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
     return config;
+}
+
+// The certificate chains to no authority that was trusted, and nothing else
+// is wrong with it.
+bool only_unknown_issuer(const QList<QSslError>& errors) {
+    static const QList<QSslError::SslError> unknown = {
+        QSslError::UnableToGetIssuerCertificate,   QSslError::UnableToGetLocalIssuerCertificate,
+        QSslError::UnableToVerifyFirstCertificate, QSslError::SelfSignedCertificate,
+        QSslError::SelfSignedCertificateInChain,   QSslError::CertificateUntrusted};
+    return !errors.isEmpty() && std::all_of(errors.begin(), errors.end(), [](const QSslError& e) {
+        return unknown.contains(e.error());
+    });
 }
 
 // Whether the certificate names `host` among its subject alternative names.
@@ -199,7 +216,13 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
     QUrl address = request_url(URL);
     const QString* form = post ? &args : nullptr;
     for (int redirects = 0;; ++redirects) {
-        Exchange answer = exchange(address, referer, form);
+        const QList<QSslCertificate> extra = extra_authorities();
+        Exchange answer = exchange(address, referer, form, tls_configuration(extra));
+        // The system's authorities and the extra ones are both trusted, one
+        // set at a time: a certificate that chains to none of the extra ones
+        // is tried against the system's.  Nothing has been sent yet.
+        if (!extra.isEmpty() && answer.unknown_issuer && !answer.sent && answer.status == 0)
+            answer = exchange(address, referer, form, tls_configuration({}));
         if (answer.cancelled) {
             Outcome outcome;
             outcome.cancelled = true;
@@ -259,7 +282,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
 }
 
 Transport::Exchange Transport::exchange(const QUrl& address, const QString& referer,
-                                        const QString* form) {
+                                        const QString* form, const QSslConfiguration& tls) {
     QNetworkRequest request(address);
     // The header block: the form type for a POST, the browser's name under
     // the header "HTTP_UserAgent", the referer when there is one.
@@ -281,7 +304,7 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
                          QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeout_ms_);
     // Also a plain address: a redirect may lead it to HTTPS.
-    request.setSslConfiguration(tls_configuration());
+    request.setSslConfiguration(tls);
 
     report(Connecting);
     QNetworkReply* reply = nullptr;
@@ -306,6 +329,9 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
             return;
         }
         report(Connected);
+    });
+    connect(reply, &QNetworkReply::sslErrors, this, [&](const QList<QSslError>& errors) {
+        answer.unknown_issuer = only_unknown_issuer(errors);
     });
     connect(reply, &QNetworkReply::requestSent, this, [&, this] {
         answer.sent = true;

@@ -9,6 +9,7 @@
 
 class QEventLoop;
 class QNetworkReply;
+class QSslConfiguration;
 class QUrl;
 
 namespace zemble {
@@ -114,6 +115,7 @@ private:
         QString location;
         QByteArray body;
         bool truncated = false;
+        bool unknown_issuer = false; // the certificate chains to no trusted authority
         int code = 0;
         QString failure; // a run-time failure: no page to judge
         void fail(int c, const QString& why) { code = c, failure = why; }
@@ -121,7 +123,8 @@ private:
 
     // The request, redirects followed, the page in session().page_text.
     Outcome perform(const QString& URL, const QString& referer, const QString& args, bool post);
-    Exchange exchange(const QUrl& address, const QString& referer, const QString* form);
+    Exchange exchange(const QUrl& address, const QString& referer, const QString* form,
+                      const QSslConfiguration& tls);
     void report(int code);
 
     QNetworkAccessManager manager_;
