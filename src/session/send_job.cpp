@@ -68,7 +68,9 @@ int SendJob::check_send_limits(const SendOrder& order) {
 
 SendJob::Result SendJob::run(const SendOrder& order) {
     SessionState& state = session();
-    record_ = SendRecord{order.to, order.message};
+    record_ = SendRecord();
+    record_.to = order.to;
+    record_.message = order.message;
     logged_on_ = false;
 
     if (!dont_logout(order))

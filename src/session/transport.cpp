@@ -5,7 +5,9 @@
 #include "core/settings.h"
 #include "session/transport_front.h"
 
+#include <QDateTime>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
@@ -34,13 +36,27 @@ QUrl request_url(const QString& address) {
     return QUrl(QLatin1String("http://") + address.mid(scheme_end + 3));
 }
 
-// The authorities of the "extracafile" setting, read at the moment of the
-// request.
+// The authorities of the "extracafile" setting, as the file holds them at
+// the moment of the request.  Decoding a certificate takes long, so the file
+// is decoded again only when it has changed.
 QList<QSslCertificate> extra_authorities() {
-    const QString extra = get_setting(QString::fromLatin1(keys::extraCaFile), "");
-    if (extra.isEmpty())
+    struct Decoded {
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+        QList<QSslCertificate> certificates;
+    };
+    static Decoded last;
+    const QString path = get_setting(QString::fromLatin1(keys::extraCaFile), "");
+    if (path.isEmpty())
         return {};
-    return QSslCertificate::fromPath(extra, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+    const QFileInfo file(path);
+    if (path != last.path || file.lastModified() != last.modified || file.size() != last.size) {
+        last = {path, file.lastModified(), file.size(),
+                QSslCertificate::fromPath(path, QSsl::Pem,
+                                          QSslCertificate::PatternSyntax::FixedString)};
+    }
+    return last.certificates;
 }
 
 // Trusts the given authorities, or the system's when there are none.  The
