@@ -232,13 +232,25 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
     QUrl address = request_url(URL);
     const QString* form = post ? &args : nullptr;
     for (int redirects = 0;; ++redirects) {
-        const QList<QSslCertificate> extra = extra_authorities();
-        Exchange answer = exchange(address, referer, form, tls_configuration(extra));
         // The system's authorities and the extra ones are both trusted, one
-        // set at a time: a certificate that chains to none of the extra ones
-        // is tried against the system's.  Nothing has been sent yet.
-        if (!extra.isEmpty() && answer.unknown_issuer && !answer.sent && answer.status == 0)
+        // set at a time: a site whose certificate chains to none of the extra
+        // ones is tried against the system's, before anything was sent, and
+        // from then on checked against the system's only.
+        const QList<QSslCertificate> extra = extra_authorities();
+        const QString origin =
+            address.host().toLower() + u':' + QString::number(address.port(default_port(address)));
+        const bool extraFirst = !extra.isEmpty() && !system_trusted_.contains(origin);
+        Exchange answer =
+            exchange(address, referer, form,
+                     tls_configuration(extraFirst ? extra : QList<QSslCertificate>()));
+        if (extraFirst && answer.unknown_issuer && !answer.sent && answer.status == 0) {
+            // A connection keeps the authorities it was first made with.
+            manager_.clearConnectionCache();
+            system_trusted_.insert(origin);
             answer = exchange(address, referer, form, tls_configuration({}));
+            if (answer.unknown_issuer)
+                system_trusted_.remove(origin);
+        }
         if (answer.cancelled) {
             Outcome outcome;
             outcome.cancelled = true;

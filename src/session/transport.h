@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -131,6 +132,9 @@ private:
     QPointer<QNetworkReply> reply_;
     QEventLoop* wait_ = nullptr;
     TransportFront* front_ = nullptr;
+    // "host:port" of the sites whose certificates chain to a system authority
+    // rather than to one of the "extracafile" setting.
+    QSet<QString> system_trusted_;
     std::function<void(const QString&)> listener_;
     int timeout_ms_ = kDefaultTimeoutMs;
     int deadline_ms_ = kDefaultDeadlineMs;

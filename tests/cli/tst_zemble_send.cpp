@@ -31,6 +31,7 @@ struct Run {
     QString printed = {};              // found on standard output
     QString logged = {};               // the To line of the sent-message log; "" no log
     std::optional<QString> paths = {}; // "path:count ..." of the requests; "" for none at all
+    QStringList wrap = {};             // runs the program under this command
 };
 
 // The program copied into a folder of its own, beside an address book, with
@@ -67,7 +68,8 @@ struct Fixture {
             env.insert("ZEMBLE_PASSWORD", r.password);
         QProcess process;
         process.setProcessEnvironment(env);
-        process.start(program, r.args);
+        const QStringList command = r.wrap + QStringList{program} + r.args;
+        process.start(command.first(), command.mid(1));
         process.write(r.input);
         process.closeWriteChannel();
         if (!process.waitForFinished(60000))
@@ -183,6 +185,37 @@ private slots:
         QFile log(f.log);
         QCOMPARE(log.open(QIODevice::ReadOnly) ? log.readLine() : QByteArray(),
                  r.logged.isEmpty() ? QByteArray() : "To: " + r.logged.toUtf8() + "\r\n");
+    }
+
+    // A site whose certificate chains to a system authority is trusted also while
+    // "extracafile" names other authorities.  The simulator's authority joins the
+    // system's in a mount namespace of the program's own, where one can be made.
+    void trustsSystemAuthoritiesBesideExtraOnes() {
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        QProcess hash;
+        hash.start("openssl", {"x509", "-hash", "-noout", "-in", OpSim::caFile()});
+        const bool hashed = hash.waitForFinished(10000) && hash.exitCode() == 0;
+        const QString certs = f.dir.filePath("certs");
+        QVERIFY(QDir().mkpath(certs));
+        const QString name = QString::fromLatin1(hash.readAllStandardOutput().trimmed()) + ".0";
+        QProcess probe;
+        probe.start("unshare", {"-m", "sh", "-c", "mount --bind \"$0\" /etc/ssl/certs", certs});
+        if (!hashed || !QFile::copy(OpSim::caFile(), certs + '/' + name) ||
+            !probe.waitForFinished(10000) || probe.exitCode() != 0)
+            QSKIP("no private mount namespace or no openssl here");
+        set_settings_file_path(f.dir.filePath("config/Zemble/Zemble.ini"));
+        save_setting(QString::fromLatin1(keys::extraCaFile), OpSim::certificate("untrusted.pem"));
+        set_settings_file_path({});
+        QByteArray out, err;
+        const Run quota{.args = {"--quota", "-u", "alice"},
+                        .wrap = {"unshare", "-m", "sh", "-c",
+                                 "mount --bind \"$0\" /etc/ssl/certs && exec \"$@\"", certs}};
+        QCOMPARE(f.run(quota, &out, &err), 0);
+        QCOMPARE(out, "20 free, 5 paid\n");
+        // Without it among the system's, no authority vouches for the site.
+        QCOMPARE(f.run({.args = quota.args}, &out, &err), 2);
+        QVERIFY2(err.contains("SSL handshake failed"), err.constData());
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.
