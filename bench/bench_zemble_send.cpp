@@ -8,6 +8,8 @@
 //
 // usage: bench_zemble_send [RUNS]   (default 20)
 
+#include "bench_site.h"
+#include "core/settings.h"
 #include "session/form_text.h"
 #include "session/operator_protocol.h"
 
@@ -23,20 +25,14 @@
 #include <algorithm>
 #include <cstdio>
 
-#ifndef ZEMBLE_OPSIM_PATH
-#define ZEMBLE_OPSIM_PATH ""
-#define ZEMBLE_OPSIM_DIR ""
-#endif
 #ifndef ZEMBLE_SEND_PATH
 #define ZEMBLE_SEND_PATH ""
 #endif
 
 namespace {
 
-const QString kUser = QStringLiteral("bench");
-const QString kPassword = QStringLiteral("b3nch pass");
-const QString kNumber = QStringLiteral("07700900123");
-const QString kText = QStringLiteral("Benchmark text: tea at 4?");
+using namespace zemble::bench;
+
 const QString kAgent =
     QStringLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)");
 const QString kForm = QStringLiteral("Content-Type: application/x-www-form-urlencoded");
@@ -74,10 +70,8 @@ double timed_run(const QString& program, const QStringList& arguments,
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
-    const QString caFile = QStringLiteral(ZEMBLE_OPSIM_DIR "/certs/ca.pem");
-    if (QString::fromUtf8(ZEMBLE_OPSIM_PATH).isEmpty() ||
-        QString::fromUtf8(ZEMBLE_SEND_PATH).isEmpty())
-        return fail("the simulator or zemble-send was not built");
+    if (QString::fromUtf8(ZEMBLE_SEND_PATH).isEmpty())
+        return fail("zemble-send was not built");
 
     // zemble-send runs from a folder of its own (its address book stays
     // apart) with settings of its own.
@@ -85,26 +79,15 @@ int main(int argc, char** argv) {
     const QString program = dir.filePath(QStringLiteral("zemble-send"));
     if (!QFile::copy(QStringLiteral(ZEMBLE_SEND_PATH), program))
         return fail("zemble-send could not be copied");
-
-    QProcess sim;
-    sim.start(QStringLiteral(ZEMBLE_OPSIM_PATH),
-              {QStringLiteral("--account"),
-               QStringLiteral("%1;%2;Bench;%3;0").arg(kUser, kPassword).arg(2 * runs + 10)});
-    if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000))
+    BenchSite sim;
+    if (!sim.start(2 * runs + 10))
         return fail("the simulator did not start");
-    const QJsonObject ready = QJsonDocument::fromJson(sim.readLine()).object();
-    const QString https = QStringLiteral("localhost:%1").arg(ready.value("https_port").toInt());
-    const QString http = QStringLiteral("localhost:%1").arg(ready.value("http_port").toInt());
+    zemble::set_settings_file_path(dir.filePath(QStringLiteral("config/Zemble/Zemble.ini")));
+    sim.applyToSettings();
+    const QString https = sim.httpsHost();
+    const QString http = sim.httpHost();
+    const QString caFile = kCaFile;
 
-    QDir(dir.path()).mkpath(QStringLiteral("config/Zemble"));
-    QFile ini(dir.filePath(QStringLiteral("config/Zemble/Zemble.ini")));
-    if (!ini.open(QIODevice::WriteOnly))
-        return fail("no settings file");
-    ini.write(QStringLiteral("[settings]\nportalhost=%1\nshophost=%1\nsmshost=%2\nwebhost=%2\n"
-                             "extracafile=%3\n")
-                  .arg(https, http, caFile)
-                  .toUtf8());
-    ini.close();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("ZEMBLE_PASSWORD"), kPassword);
@@ -195,8 +178,6 @@ int main(int argc, char** argv) {
     check.waitForFinished(10000);
     const int left =
         QJsonDocument::fromJson(check.readAllStandardOutput()).object().value("free").toInt(-1);
-    sim.terminate();
-    sim.waitForFinished(5000);
     if (left != 10)
         return fail("not every text reached the simulator");
 
