@@ -31,7 +31,8 @@ QString property(platform::ContactsSourceService& source, const char* name) {
 }
 
 // An overwrite starts from an empty address book; the slots keep their
-// capacity and hold empty strings, as after deleting every entry.
+// capacity and hold empty strings, as after deleting every entry.  Entries
+// kept past the limit go too: the backup holds them.
 void empty_address_book() {
     ContactStore& store = contacts();
     for (QString& name : store.names)
@@ -39,6 +40,7 @@ void empty_address_book() {
     for (QString& number : store.numbers)
         number.clear();
     store.count = 0;
+    store.kept_lines.clear();
 }
 
 void tell_unreachable_contacts() {

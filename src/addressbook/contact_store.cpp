@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <optional>
 
 namespace zemble {
 namespace {
@@ -25,36 +26,57 @@ QString& folder_setting() {
 }
 
 // Calls `take` with every line of the file's text.  A line ends at CR LF or
-// at a lone CR; a lone LF stays inside the line.  Text after the last line
-// end is a line of its own.
+// at a lone CR; a lone LF stays inside the line.  A file without any CR was
+// written with LF line ends, and there an LF ends a line.  Text after the
+// last line end is a line of its own.
 template <class Take> void for_each_line(QStringView text, Take take) {
+    const QChar end = text.contains(u'\r') ? u'\r' : u'\n';
     qsizetype start = 0;
     const qsizetype size = text.size();
     while (start < size) {
-        const qsizetype cr = text.indexOf(u'\r', start);
-        if (cr < 0) {
+        const qsizetype at = text.indexOf(end, start);
+        if (at < 0) {
             take(text.mid(start));
             return;
         }
-        take(text.mid(start, cr - start));
-        start = (cr + 1 < size && text[cr + 1] == u'\n') ? cr + 2 : cr + 1;
+        take(text.mid(start, at - start));
+        start = (end == u'\r' && at + 1 < size && text[at + 1] == u'\n') ? at + 2 : at + 1;
     }
 }
 
-void read_line(QStringView line) {
-    if (line.isEmpty())
-        return;
+struct Entry {
+    QStringView name;
+    QStringView number;
+};
+
+// The name and the number of a line, or nothing when the line holds no
+// entry: empty, without ";", or with an empty name or number.
+std::optional<Entry> entry_of(QStringView line) {
     const qsizetype first = line.indexOf(u';');
     if (first < 0)
-        return;
+        return std::nullopt;
     const QStringView name = line.left(first);
     QStringView number = line.mid(first + 1);
     const qsizetype second = number.indexOf(u';');
     if (second >= 0)
         number = number.left(second);
     if (name.isEmpty() || number.isEmpty())
-        return;
-    add_contact(name.toString(), number.toString(), false);
+        return std::nullopt;
+    return Entry{name, number};
+}
+
+void tell_too_many(int held) {
+    platform::message_box(
+        QStringLiteral("Address book too large"),
+        platform::crlf_lines(
+            {QStringLiteral("The address book holds %1 entries, but Zemble can show only the "
+                            "first %2.")
+                 .arg(held)
+                 .arg(kMaxContacts),
+             QStringLiteral("The other %1 stay in the file as they are and are kept on every "
+                            "save.")
+                 .arg(held - kMaxContacts)}),
+        platform::Icon::Exclamation);
 }
 
 void tell_not_saved(const QString& path, const QString& reason) {
@@ -114,8 +136,27 @@ void load_contacts() {
             platform::Icon::Exclamation);
         return;
     }
-    const QString text = from_cp1252(file.readAll());
-    for_each_line(text, read_line);
+    const int held = read_contacts(file.readAll());
+    if (held > kMaxContacts)
+        tell_too_many(held);
+}
+
+int read_contacts(const QByteArray& bytes) {
+    ContactStore& store = contacts();
+    int held = store.count;
+    for_each_line(from_cp1252(bytes), [&](QStringView line) {
+        const std::optional<Entry> entry = entry_of(line);
+        if (store.count >= kMaxContacts) {
+            // Past the limit every line is kept as it is, entry or not.
+            store.kept_lines.append(line.toString());
+            if (entry && !normalise_number(entry->number.toString()).isEmpty())
+                ++held;
+            return;
+        }
+        if (entry && add_contact(entry->name.toString(), entry->number.toString(), false))
+            ++held;
+    });
+    return held;
 }
 
 bool write_contacts(QIODevice& device) {
@@ -140,6 +181,12 @@ bool write_contacts(QIODevice& device) {
         chunk += name;
         chunk += u';';
         chunk += number;
+        chunk += QLatin1String("\r\n");
+        if (chunk.size() >= kChunk && !flush())
+            return false;
+    }
+    for (const QString& line : store.kept_lines) {
+        chunk += line;
         chunk += QLatin1String("\r\n");
         if (chunk.size() >= kChunk && !flush())
             return false;

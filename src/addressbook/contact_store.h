@@ -15,6 +15,10 @@ struct ContactStore {
     QStringList names;
     QStringList numbers;
     qint16 count = 0;
+    // The lines of the file that come after the entry that filled the store,
+    // as they were read.  Every save writes them back after the entries, so a
+    // book larger than the store loses nothing.
+    QStringList kept_lines;
 };
 
 // The program's address book.
@@ -31,7 +35,13 @@ QString contacts_folder();
 // written, else the per-user data folder.
 QString default_contacts_folder();
 
+// Reads the file into the store.  A book with more entries than the store
+// holds is told to the user once; the lines past the limit are kept.
 void load_contacts();
+// Adds the entries of the file's bytes to the store (the reading part of
+// load_contacts, without the message).  Returns the number of entries the
+// bytes hold, including those past the limit.
+int read_contacts(const QByteArray& bytes);
 // Writes the main file (or the backup) atomically.  A failure is told to the
 // user and leaves both the store and the old file whole; the result says
 // whether the file was written.
@@ -42,8 +52,8 @@ void delete_contact(qint16 index);
 QString lookup_contact(const QString& text);
 
 // Writes the store's entries in the file's form (Windows-1252, "name;number"
-// and CR LF per entry, entries with an empty name or number left out).
-// False when the device refused a write.
+// and CR LF per entry, entries with an empty name or number left out), then
+// the kept lines.  False when the device refused a write.
 bool write_contacts(QIODevice& device);
 
 // The path of the main file ("zemble_contacts.txt") or of the backup.

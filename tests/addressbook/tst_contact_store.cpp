@@ -50,26 +50,61 @@ private slots:
     void init() { fx.emplace(); }
     void cleanup() { fx.reset(); }
 
+    // What a file loads as, and the file the next save writes.
     void load_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QByteArray>("saved");
         row("skipping rules",
             QByteArray("A;071\r\n\r\nB\r\n;072\r\nC;\r\nD;abc\r\nE;+33 1\r\nF;+44 71;x\r\n"),
-            "A;071|F;071");
-        row("lone CR ends a line", QByteArray("A;071\rB;072"), "A;071|B;072");
-        row("lone LF does not", QByteArray("A;07\nB;072\r\n"), "A;07");
-        row("LF in a name", QByteArray("A\nB;071\r\n"), "A B;071");
-        row("same name twice", QByteArray("A;071\r\nA;072"), "A;071|A;072");
-        row("blanks kept", QByteArray(" A ; 07 1 \r\n"), " A ;071");
-        row("Windows-1252", QByteArray("Zo\xeb \x80;071\r\n"), "Zoë €;071");
+            "A;071|F;071", QByteArray("A;071\r\nF;071\r\n"));
+        row("lone CR ends a line", QByteArray("A;071\rB;072"), "A;071|B;072",
+            QByteArray("A;071\r\nB;072\r\n"));
+        row("lone LF does not", QByteArray("A;07\nB;072\r\n"), "A;07", QByteArray("A;07\r\n"));
+        row("LF in a name", QByteArray("A\nB;071\r\n"), "A B;071", QByteArray("A B;071\r\n"));
+        row("LF-only file", QByteArray("A;071\nB;072\n\nC;073"), "A;071|B;072|C;073",
+            QByteArray("A;071\r\nB;072\r\nC;073\r\n"));
+        row("same name twice", QByteArray("A;071\r\nA;072"), "A;071|A;072",
+            QByteArray("A;071\r\nA;072\r\n"));
+        row("blanks kept", QByteArray(" A ; 07 1 \r\n"), " A ;071", QByteArray(" A ;071\r\n"));
+        row("Windows-1252", QByteArray("Zo\xeb \x80;071\r\n"), "Zoë €;071",
+            QByteArray("Zo\xeb \x80;071\r\n"));
     }
     void load() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
+        QFETCH(QByteArray, saved);
         fx->write("zemble_contacts.txt", bytes);
         load_contacts();
         QCOMPARE(entries(), expected);
         QVERIFY(fx->messages.asked.isEmpty());
+        QVERIFY(save_contacts(false));
+        QCOMPARE(fx->read(), saved);
+    }
+
+    // A book larger than the store: told once, the lines past the limit kept as they were.
+    void more_entries_than_the_limit() {
+        QByteArray head, tail;
+        for (int i = 0; i < 40000; ++i) {
+            (i < kMaxContacts ? head : tail) +=
+                QByteArray::number(i) + ";07" + QByteArray::number(i) + "\r\n";
+            if (i == 39000)
+                tail += "\r\nno separator\r\n"; // kept too, though not entries
+        }
+        fx->write("zemble_contacts.txt", head + tail);
+        load_contacts();
+        QCOMPARE(contacts().count, kMaxContacts);
+        QCOMPARE(contacts().names.size(), 32760); // highest slot index 32759
+        QVERIFY(!add_contact(QStringLiteral("Extra"), QStringLiteral("071"), false));
+        QCOMPARE(fx->messages.titles(), QStringList{"Address book too large"});
+        QCOMPARE(fx->messages.asked[0].text,
+                 "The address book holds 40000 entries, but Zemble can show only the first "
+                 "32759.\r\nThe other 7241 stay in the file as they are and are kept on every "
+                 "save.");
+        QCOMPARE(fx->messages.asked[0].icon, platform::Icon::Exclamation);
+        delete_contact(0);
+        QCOMPARE(fx->read(), head.mid(head.indexOf('\n') + 1) + tail);
+        QCOMPARE(fx->read().count(";07"), 39999);
     }
 
     void save() {
@@ -84,7 +119,7 @@ private slots:
         QCOMPARE(fx->read(), QByteArray()); // the main file untouched
     }
 
-    void growth_and_limit() {
+    void growth() {
         contacts().names = QStringList(50, QStringLiteral("old")); // discarded by the first add
         add_numbered(20);
         QCOMPARE(contacts().names.size(), 21);
@@ -92,11 +127,6 @@ private slots:
         QCOMPARE(contacts().numbers.size(), 42);
         QCOMPARE(contacts().names.mid(19, 3), (QStringList{"N19", "N0", ""}));
         QCOMPARE(contacts().names.mid(21), QStringList(21));
-        while (contacts().count < kMaxContacts)
-            add_contact(QStringLiteral("N"), QStringLiteral("07"), false);
-        QVERIFY(!add_contact(QStringLiteral("Extra"), QStringLiteral("071"), false));
-        QCOMPARE(contacts().count, kMaxContacts);
-        QCOMPARE(contacts().names.size(), 32760); // highest slot index 32759
     }
 
     void delete_shifts() {
@@ -130,11 +160,12 @@ private slots:
         row("national", "07 1", "071");
         row("other country", "+1 202", "");
         row("other country, name too", "+1", "");
+        row("a name before the +44 rule", "+44 c", "0755");
     }
     void lookup() {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        add_entries({"John;0711", "Joan Smith;0722", "jo;0733", "+1 Club;0744"});
+        add_entries({"John;0711", "Joan Smith;0722", "jo;0733", "+1 Club;0744", "+44 Club;0755"});
         QCOMPARE(lookup_contact(text), expected);
     }
 
