@@ -105,7 +105,9 @@ private slots:
         row("empty", "", QStringList{}, "0 recipients", 0, "");
         row("one", "Ann", QStringList{"Ann"}, "1 recipient", 0, "Ann");
         row("case and duplicates kept", "bob ; Ann ; Bob ; Ann",
-            QStringList{"Ann", "Ann", "Bob", "bob"}, "4 recipients", 0, "Ann ; Ann ; Bob ; bob");
+            QStringList{"Ann", "Ann", "bob", "Bob"}, "4 recipients", 0, "Ann ; Ann ; bob ; Bob");
+        const QStringList many(65537, QStringLiteral("a")); // more than a 16-bit count holds
+        row("65537", many.join(" ; "), many, "65537 recipients", 0, many.join(" ; "));
         row("not trimmed", " x  ;  y", QStringList{" x ", " y"}, "2 recipients", 0, " x  ;  y");
         row("Cancel", "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 1, "Bob ; 077");
         row("frame", "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 2, "Bob ; 077");
@@ -133,30 +135,67 @@ private slots:
         QCOMPARE(texts(recepsList()), QStringList{"Bob"});
     }
 
+    // Names in the locale's alphabetical order, case ignored, accents second,
+    // ties as they came: the contacts, and the recipients from the To field.
+    void sortedAsPeopleRead_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("sorted");
+        row("accents second", "en_GB",
+            QStringList{"zed", "Øyvind", "emma", "Émile", "Emile", "Adam"},
+            QStringList{"Adam", "Emile", "Émile", "emma", "Øyvind", "zed"});
+        row("case ignored, ties kept", "en_GB", QStringList{"bob", "Ann", "Bob", "ann"},
+            QStringList{"Ann", "ann", "bob", "Bob"});
+        row("punctuation first", "en_GB", QStringList{"Smithers, Ann", "Smith, John", "_under"},
+            QStringList{"_under", "Smith, John", "Smithers, Ann"});
+        row("Swedish", "sv_SE", QStringList{"zed", "Øyvind", "Adam"},
+            QStringList{"Adam", "zed", "Øyvind"});
+    }
+    void sortedAsPeopleRead() {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, sorted);
+        const QLocale before;
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        QLocale::setDefault(QLocale(locale));
+        for (const QString& name : names)
+            add_contact(name, QStringLiteral("071"), false);
+        open(names.join(" ; "));
+        QCOMPARE(texts(contactsList()), sorted);
+        QCOMPARE(texts(recepsList()), sorted);
+    }
+
     void addAndRemove() {
-        add_entries({"Bob;071", "Zed;072", "Ann;073"});
-        open("BOB ; 079 ; c");
+        const QLocale before;
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        QLocale::setDefault(QLocale("en_GB"));
+        add_entries({"Bob;071", "Zed;072", "Émile;073"});
+        open("BOB ; 079 ; c ; emma");
         select_rows(recepsList(), {2});
         select_rows(contactsList(), {0, 1, 2});
         QCOMPARE(label("lblContacts"), QStringLiteral("3 contacts (3 selected)"));
         click("cmdAdd"); // Bob is listed already, as BOB
-        QCOMPARE(texts(recepsList()), (QStringList{"079", "Ann", "BOB", "c", "Zed"}));
-        QCOMPARE(label("lblNum"), QStringLiteral("5 recipients"));
+        QCOMPARE(texts(recepsList()), (QStringList{"079", "BOB", "c", "Émile", "emma", "Zed"}));
+        QCOMPARE(label("lblNum"), QStringLiteral("6 recipients"));
         QVERIFY(contactsList()->selectedItems().isEmpty() && !find("cmdAdd")->isEnabled());
         QCOMPARE(recepsList()->selectedItems().size(), 1); // still chosen: c
 
-        select_rows(recepsList(), {0, 1, 3});
+        select_rows(recepsList(), {0, 2, 3});
         QTest::keyClick(recepsList(), Qt::Key_Return); // Enter in a list acts as its button
-        QCOMPARE(texts(recepsList()), (QStringList{"BOB", "Zed"}));
+        QCOMPARE(texts(recepsList()), (QStringList{"BOB", "emma", "Zed"}));
         QVERIFY(!find("cmdRemove")->isEnabled());
+        click("cmdHelp");
+        QCOMPARE(e->fx.help.topics, QStringList{"contacts.html"});
     }
 
     void editSplitsTheNameAtCommas() {
         add_entries({"Smith, Jr., John;073", "Smith;+44 7700 900002"});
         open("");
-        select_rows(contactsList(), {1}); // Smith, Jr., John
+        select_rows(contactsList(), {1});                                // Smith, Jr., John
+        contactsList()->setCurrentRow(0, QItemSelectionModel::NoUpdate); // current, not selected
         click("cmdEdit");
         QVERIFY(details()->isVisible() && !w()->isEnabled());
+        QCOMPARE(details()->windowTitle(), QStringLiteral("Edit details"));
         QCOMPARE(details()->txtSurname()->text(), QStringLiteral("Smith"));
         QCOMPARE(details()->txtForename()->text(), QStringLiteral("Jr."));
         QTest::mouseClick(details()->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
@@ -177,11 +216,17 @@ private slots:
         add_entries({"Zed;071"});
         open("");
         click("cmdNew");
+        QCOMPARE(details()->windowTitle(), QStringLiteral("New details"));
         details()->txtSurname()->setText(QStringLiteral("   "));
+        details()->txtNumber()->setText(QStringLiteral("+44 7700 900001"));
+        details()->cmdOk_Click(); // no name
         details()->txtForename()->setText(QStringLiteral("  Ann "));
         details()->txtNumber()->setText(QStringLiteral("+33 1 23"));
         details()->cmdOk_Click(); // no UK mobile number
-        QCOMPARE(e->fx.messages.titles(), QStringList{"Missing data"});
+        QCOMPARE(e->fx.messages.titles(), QStringList(2, "Missing data"));
+        QCOMPARE(e->fx.messages.asked[0].text, "You need to enter a name for this entry");
+        QCOMPARE(e->fx.messages.asked[1].text, "You need to enter a valid UK mobile phonenumber");
+        QCOMPARE(e->fx.messages.asked[1].icon, platform::Icon::Information);
         QVERIFY(details()->isVisible() && !w()->isEnabled());
         QCOMPARE(e->fx.read(), QByteArray("<missing>"));
         details()->txtNumber()->setText(QStringLiteral("+44 7700 900001"));
@@ -196,7 +241,7 @@ private slots:
         details()->txtNumber()->setText(QStringLiteral("079"));
         details()->cmdOk_Click();
         QCOMPARE(entries(), QStringLiteral("Zed;071|Ann;07700900001"));
-        QCOMPARE(e->fx.messages.asked.size(), 1);
+        QCOMPARE(e->fx.messages.asked.size(), 2);
     }
 
     void deleteAsksFirst_data() {
@@ -212,6 +257,7 @@ private slots:
         click("cmdDelete");
         e->fx.messages.answers.enqueue(yes ? platform::Answer::Yes : platform::Answer::No);
         select_rows(contactsList(), {1});
+        contactsList()->setCurrentRow(2, QItemSelectionModel::NoUpdate); // current, not selected
         click("cmdDelete");
         QCOMPARE(e->fx.messages.titles(), (QStringList{"Edit contact", "Delete confirmation"}));
         QCOMPARE(e->fx.messages.asked.last().buttons, platform::Buttons::YesNo);
@@ -257,12 +303,6 @@ private slots:
         QCOMPARE(read, lines);
     }
 
-    void cleansFields() { // a field of one quote, of three, and one with a quote at one end
-        QCOMPARE(clean_csv_field(u"\""), QStringLiteral("\""));
-        QCOMPARE(clean_csv_field(u"\"\"\""), QStringLiteral("\""));
-        QCOMPARE(clean_csv_field(u"\"abc"), QStringLiteral("\"abc"));
-    }
-
     void csvAppendThenOverwrite() {
         add_entries({"smith, JOHN;071"});
         const QList<QByteArray> lines{csv_line("John", "Smith", "07700 900001"),
@@ -280,7 +320,10 @@ private slots:
         QCOMPARE(e->fx.read("zemble_contacts.bak"), QByteArray("smith, JOHN;071\r\n"));
         QCOMPARE(status(), progress(8, 2));
         QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
-        QVERIFY(e->fx.messages.asked.first().text.startsWith("Import complete.\r\n"));
+        QCOMPARE(e->fx.messages.asked.first().text,
+                 "Import complete.\r\n\r\nYour previous address book has been backed up to "
+                 "'zemble_contacts.bak'.\r\nIf you wish to go to the backup, close Zemble, rename "
+                 "this to 'zemble_contacts.txt'\r\nand then re-run Zemble.");
         QVERIFY(!importer()->isVisible() && !access()->isVisible());
         QVERIFY(w()->isEnabled() && contactsList()->count() == 3); // given back, refreshed
 
@@ -375,8 +418,12 @@ private slots:
         if (!file.isEmpty())
             QVERIFY(e->fx.messages.asked.first().text.contains(file));
         QCOMPARE(importer()->isVisible(), !told);
-        if (told)
+        if (told) {
+            QCOMPARE(e->fx.messages.asked.first().icon, platform::Icon::Information);
             return;
+        }
+        QTest::mouseClick(importer()->findChild<QPushButton*>("cmdHelp"), Qt::LeftButton);
+        QCOMPARE(e->fx.help.topics, QStringList{"import.html"});
         // A cancelled chooser keeps the options open, and the address book waits for them.
         QVERIFY(!w()->isEnabled());
         w()->close();
