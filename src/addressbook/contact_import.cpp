@@ -2,6 +2,8 @@
 
 #include "addressbook/contact_store.h"
 #include "addressbook/csv_import.h"
+#include "core/cp1252.h"
+#include "core/line_reader.h"
 #include "core/phone.h"
 #include "platform/contacts_source.h"
 #include "platform/file_dialog.h"
@@ -122,7 +124,9 @@ void walk_direct_items(platform::ContactsSourceService& source, bool append,
 }
 
 void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, ImportResult& result) {
-    CsvLineReader reader(file);
+    // The mail program's export ends its lines with CR LF; a lone LF is part
+    // of a field.
+    LineReader reader(file, LineEnds::CrLfOrCr);
     if (!reader.atEnd())
         reader.readLine(); // the header line names the columns; their places are fixed
     int sinceEvents = 0;
@@ -135,7 +139,7 @@ void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, Impo
     };
     CsvFields fields;
     while (!reader.atEnd()) {
-        const QString line = reader.readLine();
+        const QString line = from_cp1252(reader.readLine());
         if (!split_csv_line(line, fields, stop)) {
             result.cancelled = true;
             return;

@@ -1,14 +1,16 @@
 #include "addressbook/contact_store.h"
 
 #include "core/cp1252.h"
+#include "core/file_save.h"
+#include "core/line_reader.h"
 #include "core/phone.h"
 #include "platform/message_box.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -23,25 +25,6 @@ constexpr int kSpareSlots = 20;
 QString& folder_setting() {
     static QString folder;
     return folder;
-}
-
-// Calls `take` with every line of the file's text.  A line ends at CR LF or
-// at a lone CR; a lone LF stays inside the line.  A file without any CR was
-// written with LF line ends, and there an LF ends a line.  Text after the
-// last line end is a line of its own.
-template <class Take> void for_each_line(QStringView text, Take take) {
-    const QChar end = text.contains(u'\r') ? u'\r' : u'\n';
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        const qsizetype at = text.indexOf(end, start);
-        if (at < 0) {
-            take(text.mid(start));
-            return;
-        }
-        take(text.mid(start, at - start));
-        start = (end == u'\r' && at + 1 < size && text[at + 1] == u'\n') ? at + 2 : at + 1;
-    }
 }
 
 struct Entry {
@@ -144,81 +127,53 @@ void load_contacts() {
 int read_contacts(const QByteArray& bytes) {
     ContactStore& store = contacts();
     int held = store.count;
-    for_each_line(from_cp1252(bytes), [&](QStringView line) {
+    // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
+    // A file without any CR was written with LF line ends, and there an LF
+    // ends a line.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LineReader reader(buffer, bytes.contains('\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    while (!reader.atEnd()) {
+        const QString line = from_cp1252(reader.readLine());
         const std::optional<Entry> entry = entry_of(line);
         if (store.count >= kMaxContacts) {
             // Past the limit every line is kept as it is, entry or not.
-            store.kept_lines.append(line.toString());
+            store.kept_lines.append(line);
             if (entry && !normalise_number(entry->number.toString()).isEmpty())
                 ++held;
-            return;
+            continue;
         }
         if (entry && add_contact(entry->name.toString(), entry->number.toString(), false))
             ++held;
-    });
+    }
     return held;
 }
 
-bool write_contacts(QIODevice& device) {
+QByteArray contacts_file_bytes() {
     const ContactStore& store = contacts();
-    // Lines are gathered into chunks and converted and written a chunk at a
-    // time: few large writes instead of one per entry.
-    constexpr qsizetype kChunk = 32 * 1024;
-    QString chunk;
-    chunk.reserve(kChunk + 1024);
-    auto flush = [&]() {
-        if (chunk.isEmpty())
-            return true;
-        const QByteArray bytes = to_cp1252(chunk);
-        chunk.resize(0); // keeps its room for the next chunk
-        return device.write(bytes) == bytes.size();
-    };
+    QString text;
     for (int i = 0; i < store.count; ++i) {
         const QString& name = store.names.at(i);
         const QString& number = store.numbers.at(i);
         if (name.isEmpty() || number.isEmpty())
             continue;
-        chunk += name;
-        chunk += u';';
-        chunk += number;
-        chunk += QLatin1String("\r\n");
-        if (chunk.size() >= kChunk && !flush())
-            return false;
+        text += name;
+        text += u';';
+        text += number;
+        text += QLatin1String("\r\n");
     }
     for (const QString& line : store.kept_lines) {
-        chunk += line;
-        chunk += QLatin1String("\r\n");
-        if (chunk.size() >= kChunk && !flush())
-            return false;
+        text += line;
+        text += QLatin1String("\r\n");
     }
-    return flush();
+    return to_cp1252(text);
 }
 
 bool save_contacts(bool backup) {
     const QString path = contacts_file_path(backup);
-    // The new content goes to a file beside the old one and replaces it only
-    // when complete, so a failure never leaves a cut-off address book.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        tell_not_saved(path, file.errorString());
-        return false;
-    }
-    if (!write_contacts(file)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        tell_not_saved(path, reason);
-        return false;
-    }
-    // QSaveFile::commit() does not check the flush of its own write buffer,
-    // so a file cut short by a full disk would still replace the old one.
-    if (!file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        tell_not_saved(path, reason);
-        return false;
-    }
-    if (!file.commit()) {
-        tell_not_saved(path, file.errorString());
+    if (const std::optional<QString> failure = save_file(path, contacts_file_bytes())) {
+        tell_not_saved(path, *failure);
         return false;
     }
     return true;

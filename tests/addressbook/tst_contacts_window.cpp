@@ -7,7 +7,6 @@
 #include "support/contacts_source_double.h"
 #include "support/fake_compose_host.h"
 
-#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -94,30 +93,46 @@ private slots:
     void init() { e.emplace(); }
     void cleanup() { e.reset(); }
 
+    // The recipients from the To field in the locale's alphabetical order (case ignored,
+    // accents second, ties as they came), and back on OK.
     void sortedListsAndTheToField_data() {
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<QString>("count");
         QTest::addColumn<int>("close"); // 0: OK, 1: Cancel, 2: from the frame
         QTest::addColumn<QString>("written");
-        row("three", "Bob ; 077 ; Ann", QStringList{"077", "Ann", "Bob"}, "3 recipients", 0,
+        const QString c = "C", gb = "en_GB";
+        row("three", c, "Bob ; 077 ; Ann", QStringList{"077", "Ann", "Bob"}, "3 recipients", 0,
             "077 ; Ann ; Bob");
-        row("empty", "", QStringList{}, "0 recipients", 0, "");
-        row("one", "Ann", QStringList{"Ann"}, "1 recipient", 0, "Ann");
-        row("case and duplicates kept", "bob ; Ann ; Bob ; Ann",
+        row("empty", c, "", QStringList{}, "0 recipients", 0, "");
+        row("one", c, "Ann", QStringList{"Ann"}, "1 recipient", 0, "Ann");
+        row("case and duplicates kept", gb, "bob ; Ann ; Bob ; Ann",
             QStringList{"Ann", "Ann", "bob", "Bob"}, "4 recipients", 0, "Ann ; Ann ; bob ; Bob");
+        row("accents second", gb, "zed ; Øyvind ; emma ; Émile ; Emile ; Adam",
+            QStringList{"Adam", "Emile", "Émile", "emma", "Øyvind", "zed"}, "6 recipients", 0,
+            "Adam ; Emile ; Émile ; emma ; Øyvind ; zed");
+        row("punctuation first", gb, "Smithers, Ann ; Smith, John ; _u",
+            QStringList{"_u", "Smith, John", "Smithers, Ann"}, "3 recipients", 0,
+            "_u ; Smith, John ; Smithers, Ann");
+        row("Swedish", "sv_SE", "Øyvind ; zed", QStringList{"zed", "Øyvind"}, "2 recipients", 0,
+            "zed ; Øyvind");
         const QStringList many(65537, QStringLiteral("a")); // more than a 16-bit count holds
-        row("65537", many.join(" ; "), many, "65537 recipients", 0, many.join(" ; "));
-        row("not trimmed", " x  ;  y", QStringList{" x ", " y"}, "2 recipients", 0, " x  ;  y");
-        row("Cancel", "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 1, "Bob ; 077");
-        row("frame", "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 2, "Bob ; 077");
+        row("65537", c, many.join(" ; "), many, "65537 recipients", 0, many.join(" ; "));
+        row("not trimmed", c, " x  ;  y", QStringList{" x ", " y"}, "2 recipients", 0, " x  ;  y");
+        row("Cancel", c, "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 1, "Bob ; 077");
+        row("frame", c, "Bob ; 077", QStringList{"077", "Bob"}, "2 recipients", 2, "Bob ; 077");
     }
     void sortedListsAndTheToField() {
+        QFETCH(QString, locale);
         QFETCH(QString, to);
         QFETCH(QStringList, listed);
         QFETCH(QString, count);
         QFETCH(int, close);
         QFETCH(QString, written);
+        const QLocale before;
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        QLocale::setDefault(QLocale(locale));
         add_entries({"bob;071", "Ann;072", "Carl;073", "alice;074", "ann;075"});
         open(to);
         QVERIFY(w()->isVisible() && !e->host.enabled);
@@ -135,42 +150,13 @@ private slots:
         QCOMPARE(texts(recepsList()), QStringList{"Bob"});
     }
 
-    // Names in the locale's alphabetical order, case ignored, accents second,
-    // ties as they came: the contacts, and the recipients from the To field.
-    void sortedAsPeopleRead_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QStringList>("sorted");
-        row("accents second", "en_GB",
-            QStringList{"zed", "Øyvind", "emma", "Émile", "Emile", "Adam"},
-            QStringList{"Adam", "Emile", "Émile", "emma", "Øyvind", "zed"});
-        row("case ignored, ties kept", "en_GB", QStringList{"bob", "Ann", "Bob", "ann"},
-            QStringList{"Ann", "ann", "bob", "Bob"});
-        row("punctuation first", "en_GB", QStringList{"Smithers, Ann", "Smith, John", "_under"},
-            QStringList{"_under", "Smith, John", "Smithers, Ann"});
-        row("Swedish", "sv_SE", QStringList{"zed", "Øyvind", "Adam"},
-            QStringList{"Adam", "zed", "Øyvind"});
-    }
-    void sortedAsPeopleRead() {
-        QFETCH(QString, locale);
-        QFETCH(QStringList, names);
-        QFETCH(QStringList, sorted);
-        const QLocale before;
-        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
-        QLocale::setDefault(QLocale(locale));
-        for (const QString& name : names)
-            add_contact(name, QStringLiteral("071"), false);
-        open(names.join(" ; "));
-        QCOMPARE(texts(contactsList()), sorted);
-        QCOMPARE(texts(recepsList()), sorted);
-    }
-
     void addAndRemove() {
         const QLocale before;
         const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
         QLocale::setDefault(QLocale("en_GB"));
         add_entries({"Bob;071", "Zed;072", "Émile;073"});
         open("BOB ; 079 ; c ; emma");
+        QCOMPARE(texts(contactsList()), (QStringList{"Bob", "Émile", "Zed"}));
         select_rows(recepsList(), {2});
         select_rows(contactsList(), {0, 1, 2});
         QCOMPARE(label("lblContacts"), QStringLiteral("3 contacts (3 selected)"));
@@ -267,56 +253,40 @@ private slots:
         QCOMPARE(e->fx.read(), QByteArray(yes ? "Ann;071\r\nCy;073\r\n" : "<missing>"));
     }
 
-    // Lines read and split, each as its fields up to the last non-empty one, joined by "|".
-    void csvText_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("lines");
-        row("quoted comma", QByteArray("\"Smith, John\",x"), QStringList{"Smith, John|x"});
-        row("doubled quotes", QByteArray("\"say \"\"hi\"\"\",a\"\"b,x"),
-            QStringList{"say \"hi\"|a\"b|x"});
-        row("two quotes", QByteArray("\"\",x"), QStringList{"|x"});
-        row("quote inside", QByteArray("ab\"c,d\"e,f"), QStringList{"ab\"c,d\"e|f"});
-        row("last field as read", QByteArray("x,\"y\"\"\""), QStringList{"x|\"y\"\"\""});
-        row("CR LF", QByteArray("a,b\r\nc\r\n"), QStringList{"a|b", "c"});
-        row("lone CR", QByteArray("a\rb"), QStringList{"a", "b"});
-        row("lone LF stays", QByteArray("a\nb\r\nc"), QStringList{"a\nb", "c"});
-        row("CR, CR LF", QByteArray("a\r\r\nb"), QStringList{"a", "", "b"});
-        row("Windows-1252", QByteArray("\x80 caf\xe9"), QStringList{"\u20ac caf\u00e9"});
-        const QByteArray block(64 * 1024 - 1, 'a');
-        row("CR LF across blocks", block + "\r\nb", QStringList{QString::fromLatin1(block), "b"});
-        row("line over a block", QByteArray(200000, 'z'), QStringList{QString(200000, u'z')});
+    // A line split, as its fields up to the last non-empty one, joined by "|".
+    void csvSplit_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("fields");
+        row("quoted comma", "\"Smith, John\",x", "Smith, John|x");
+        row("doubled quotes", "\"say \"\"hi\"\"\",a\"\"b,x", "say \"hi\"|a\"b|x");
+        row("two quotes", "\"\",x", "|x");
+        row("quote inside", "ab\"c,d\"e,f", "ab\"c,d\"e|f");
+        row("last field as read", "x,\"y\"\"\"", "x|\"y\"\"\"");
     }
-    void csvText() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, lines);
-        QBuffer buffer(&bytes);
-        QVERIFY(buffer.open(QIODevice::ReadOnly));
-        CsvLineReader reader(buffer);
-        CsvFields fields; // reused, as by the import
-        QStringList read;
-        while (!reader.atEnd()) {
-            QVERIFY(split_csv_line(reader.readLine(), fields));
-            auto end =
-                std::find_if(fields.rbegin(), fields.rend(), [](auto& f) { return !f.isEmpty(); });
-            read << QStringList(fields.begin(), end.base()).join(u'|');
-        }
-        QCOMPARE(read, lines);
+    void csvSplit() {
+        QFETCH(QString, line);
+        QFETCH(QString, fields);
+        CsvFields split;
+        split.fill("stale"); // emptied first, as for each line of an import
+        QVERIFY(split_csv_line(line, split));
+        auto end = std::find_if(split.rbegin(), split.rend(), [](auto& f) { return !f.isEmpty(); });
+        QCOMPARE(QStringList(split.begin(), end.base()).join(u'|'), fields);
     }
 
     void csvAppendThenOverwrite() {
         add_entries({"smith, JOHN;071"});
         const QList<QByteArray> lines{csv_line("John", "Smith", "07700 900001"),
                                       csv_line("John", "\"Smith, Jr.\"", "\"+44 7700 900002\""),
-                                      csv_line(" Ann", "Lee ", "07700900005"),
-                                      csv_line("Ann", "", "07700900006"),     // no last name
+                                      csv_line(" Ann\nx", "Lee ", "07700900005"), // LF in a field
+                                      csv_line("Ann", "", "07700900006"),         // no last name
                                       csv_line("Ann", "\"\"", "07700900007"), // one of two quotes
                                       csv_line("Ann", "Lee", ""),
                                       csv_line("Ann", "Lee", "+33 1 23 45"),
                                       csv_line("JOHN", "SMITH", "074")};
         importCsv(lines, true);
-        QCOMPARE(
-            entries(),
-            QStringLiteral("smith, JOHN;071|Smith, Jr., John;07700900002|Lee ,  Ann;07700900005"));
+        QCOMPARE(entries(),
+                 QStringLiteral(
+                     "smith, JOHN;071|Smith, Jr., John;07700900002|Lee ,  Ann x;07700900005"));
         QCOMPARE(e->fx.read("zemble_contacts.bak"), QByteArray("smith, JOHN;071\r\n"));
         QCOMPARE(status(), progress(8, 2));
         QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
@@ -330,7 +300,7 @@ private slots:
         importCsv(lines, false);
         QCOMPARE(e->fx.read(),
                  QByteArray("Smith, John;07700900001\r\nSmith, Jr., John;07700900002\r\n"
-                            "Lee ,  Ann;07700900005\r\nSMITH, JOHN;074\r\n"));
+                            "Lee ,  Ann x;07700900005\r\nSMITH, JOHN;074\r\n"));
         QVERIFY(e->fx.read("zemble_contacts.bak").startsWith("smith, JOHN;071\r\nSmith, Jr."));
         QCOMPARE(status(), progress(8, 4));
     }

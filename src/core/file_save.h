@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+namespace zemble {
+
+// Writes a file whole or not at all: the content goes to a new file beside
+// the old one, is flushed, and only then takes the old one's place, so a
+// full disk or a crash never leaves a cut-off file.  Returns the system's
+// reason when the file could not be written (the old one is then as it
+// was), nothing when it was written.
+std::optional<QString> save_file(const QString& path, QByteArrayView content);
+
+} // namespace zemble

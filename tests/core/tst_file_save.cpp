@@ -1,0 +1,68 @@
+#include "core/file_save.h"
+#include "support/full_disk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace zemble;
+
+namespace {
+
+QByteArray read_all(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString reason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+class TestFileSave : public QObject {
+    Q_OBJECT
+private slots:
+    // A save replaces the file whole, or tells the system's reason and leaves it as it
+    // was, with nothing left beside it.
+    void savesWholeOrNotAtAll_data() {
+        QTest::addColumn<int>("room"); // bytes a file may grow to; -1: no limit
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("saved") << -1 << 300000 << QString();
+        QTest::newRow("room for a part") << 40000 << 300000 << reason(EFBIG);
+        QTest::newRow("room for a part of a few bytes") << 5 << 10 << reason(EFBIG);
+        QTest::newRow("no room") << 0 << 10 << reason(EFBIG);
+    }
+    void savesWholeOrNotAtAll() {
+        QFETCH(int, room);
+        QFETCH(int, size);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f.txt");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        const QByteArray content(size, 'x');
+        const auto save = [&] { return save_file(path, content); };
+        const std::optional<QString> failure =
+            room < 0 ? save() : test::with_file_size_limit(rlim_t(room), save);
+        QCOMPARE(failure.value_or(QString()), reason);
+        QCOMPARE(read_all(path), failure ? QByteArray("old") : content);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f.txt"});
+    }
+
+    void unwritablePlaces() {
+        QTemporaryDir dir;
+        QCOMPARE(save_file(dir.filePath("no/such/folder.txt"), "x"), reason(ENOENT));
+        QVERIFY(QDir(dir.path()).mkdir("taken"));
+        QVERIFY(save_file(dir.filePath("taken"), "x").has_value()); // a folder in its place
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileSave)
+#include "tst_file_save.moc"
