@@ -6,9 +6,16 @@ QString clean_csv_field(QStringView raw) {
     QStringView body = raw;
     if (body.size() > 1 && body.front() == u'"' && body.back() == u'"')
         body = body.mid(1, body.size() - 2);
-    QString out = body.toString();
-    if (body.contains(u"\"\""))
-        out.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    // One pass, left to right: each pair of double quotes gives one.  (A
+    // replace over the text moves its tail once per batch of pairs, which
+    // grows with the square of a field made of them.)
+    QString out;
+    out.reserve(body.size());
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        out.append(body[i]);
+        if (body[i] == u'"' && i + 1 < body.size() && body[i + 1] == u'"')
+            ++i;
+    }
     return out;
 }
 

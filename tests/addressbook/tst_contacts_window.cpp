@@ -262,6 +262,8 @@ private slots:
         row("two quotes", "\"\",x", "|x");
         row("quote inside", "ab\"c,d\"e,f", "ab\"c,d\"e|f");
         row("last field as read", "x,\"y\"\"\"", "x|\"y\"\"\"");
+        const QString quotes(200000, u'"'); // a large field of doubled quotes
+        row("doubled quotes, large", '"' + quotes + "\",x", quotes.left(100000) + "|x");
     }
     void csvSplit() {
         QFETCH(QString, line);
