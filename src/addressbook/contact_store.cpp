@@ -95,7 +95,7 @@ QString default_contacts_folder() {
     // An installed program sits in a folder its user cannot write; keep the
     // address book in the user's own data folder instead.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
+    make_private_folder(data);
     return data;
 }
 

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "platform/message_box.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -59,8 +60,8 @@ void log_sent_message(const QString& to, const QString& message, const QString& 
     if (const std::optional<QString> failure = save_file(path, to_cp1252(text))) {
         platform::message_box(
             QStringLiteral("Save error"),
-            platform::crlf_lines(
-                {QStringLiteral("Unable to save out your SMS to the log file."), *failure}),
+            platform::crlf_lines({QStringLiteral("Unable to save out your SMS to the log file."),
+                                  QDir::toNativeSeparators(path), *failure}),
             platform::Icon::Exclamation);
     }
 }

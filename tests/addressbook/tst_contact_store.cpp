@@ -1,7 +1,7 @@
 #include "addressbook_doubles.h"
 
 #include "core/cp1252.h"
-#include "support/full_disk.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <cerrno>
@@ -79,16 +79,22 @@ private slots:
         QCOMPARE(fx->read().count(";07"), 39999);
     }
 
+    // Both files are written in the file's form, and only for their owner (a new file and
+    // one that was there), though the umask would let everyone read and write them.
     void save() {
+        test::ScopedUmask open(0);
         load_contacts(); // no file: an empty book, nothing told
         QVERIFY(save_contacts(false));
         QCOMPARE(fx->read(), QByteArray());
         add_numbered(3);
         set_contact(0, QString::fromUtf8("Zoë;x\r\ny\nzŁ"), QStringLiteral("+44 7 9"));
         set_contact(1, QStringLiteral("No number"), QStringLiteral("none"));
+        const QString backup = fx->write("zemble_contacts.bak", "old");
         QVERIFY(save_contacts(true));
         QCOMPARE(fx->read("zemble_contacts.bak"), QByteArray("Zo\xeb,x y z?;079\r\nN2;072\r\n"));
         QCOMPARE(fx->read(), QByteArray()); // the main file untouched
+        QCOMPARE(test::mode_of(backup), 0600);
+        QCOMPARE(test::mode_of(contacts_file_path(false)), 0600);
     }
 
     void duplicates() {

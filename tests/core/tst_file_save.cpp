@@ -1,5 +1,5 @@
 #include "core/file_save.h"
-#include "support/full_disk.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +54,30 @@ private slots:
         QCOMPARE(failure.value_or(QString()), reason);
         QCOMPARE(read_all(path), failure ? QByteArray("old") : content);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f.txt"});
+    }
+
+    // Saved files are their owner's alone, new or replaced, and so are the folders made
+    // for them, whatever the umask; a folder that was there keeps its mode.
+    void ownerOnly_data() {
+        QTest::addColumn<int>("mask");
+        QTest::newRow("umask 000") << 0;
+        QTest::newRow("umask 022") << 022;
+    }
+    void ownerOnly() {
+        QFETCH(int, mask);
+        test::ScopedUmask scoped(mode_t(mask));
+        QTemporaryDir dir;
+        const QString old = dir.filePath("old.txt"), folder = dir.filePath("new/inner");
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(chmod(qPrintable(old), 0644) == 0 && chmod(qPrintable(dir.path()), 0755) == 0);
+        QVERIFY(!save_file(old, "x") && !save_file(dir.filePath("new.txt"), "x"));
+        QVERIFY(make_private_folder(folder) && make_private_folder(folder));
+        QCOMPARE(test::mode_of(old), 0600);
+        QCOMPARE(test::mode_of(dir.filePath("new.txt")), 0600);
+        QCOMPARE(test::mode_of(dir.filePath("new")), 0700);
+        QCOMPARE(test::mode_of(folder), 0700);
+        QCOMPARE(test::mode_of(dir.path()), 0755);
     }
 
     void unwritablePlaces() {

@@ -8,7 +8,7 @@
 
 #include "support/doubles.h"
 #include "support/fake_compose_host.h"
-#include "support/full_disk.h"
+#include "support/files.h"
 #include "support/temp_settings.h"
 
 #include <QLabel>
@@ -308,6 +308,7 @@ private slots:
         const bool full = !message.isEmpty() && expected == old; // a log that may not grow
         TempSettings settings;
         QuietPlatform quiet;
+        ScopedUmask open(0); // the log is still its owner's alone, new or rewritten
         const QString log = settings.dir.filePath("sent.log");
         save_setting("smsloglocation", message.isEmpty() ? QString() : log);
         QFile file(log);
@@ -323,8 +324,10 @@ private slots:
         QCOMPARE(quiet.messages.titles(), full ? QStringList{"Save error"} : QStringList{});
         QVERIFY(!full || (quiet.messages.asked[0].text ==
                               "Unable to save out your SMS to the log file.\r\n" +
+                                  QDir::toNativeSeparators(log) + "\r\n" +
                                   QString::fromLocal8Bit(strerror(EFBIG)) &&
                           quiet.messages.asked[0].icon == platform::Icon::Exclamation));
+        QVERIFY(full || message.isEmpty() || mode_of(log) == 0600);
     }
 };
 
