@@ -51,6 +51,7 @@ QString progress(int found, int added) {
 class TestContactsWindow : public QObject {
     Q_OBJECT
     struct Env {
+        Env() {} // clang uses a nested class's member initialisers only through one
         AddressBookFixture fx;
         FakeComposeHost host;
         AddressBook book{host};
