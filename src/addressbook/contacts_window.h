@@ -4,8 +4,6 @@
 #include <QPointer>
 #include <memory>
 
-class QListWidget;
-
 namespace Ui {
 class frmContacts;
 }
@@ -86,12 +84,5 @@ private:
     ComposeHost& host_;
     QPointer<ContactsWindow> window_;
 };
-
-// List helpers shared by the sorted lists: order ignoring letter case, and
-// a bulk fill that sorts once, and a merge that keeps the order.
-bool less_ignoring_case(const QString& a, const QString& b);
-void fill_sorted(QListWidget* list, QStringList texts);
-// Adds texts already in that order, keeping the list's selection.
-void merge_sorted(QListWidget* list, const QStringList& sortedTexts);
 
 } // namespace zemble

@@ -2,7 +2,7 @@
 
 #include "ui_frmMultiple.h"
 
-#include "addressbook/contacts_window.h"
+#include "addressbook/sorted_list.h"
 #include "core/compose_host.h"
 #include "platform/help.h"
 

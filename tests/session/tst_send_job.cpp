@@ -8,6 +8,7 @@
 
 #include "support/doubles.h"
 #include "support/fake_compose_host.h"
+#include "support/files.h"
 #include "support/temp_settings.h"
 
 #include <QLabel>
@@ -16,8 +17,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <cerrno>
+#include <cstring>
 
 using namespace zemble;
 using namespace zemble::test;
@@ -311,28 +312,26 @@ private slots:
         const bool full = !message.isEmpty() && expected == old; // a log that may not grow
         TempSettings settings;
         QuietPlatform quiet;
+        ScopedUmask open(0); // the log is still its owner's alone, new or rewritten
         const QString log = settings.dir.filePath("sent.log");
         save_setting("smsloglocation", message.isEmpty() ? QString() : log);
         QFile file(log);
         QVERIFY(old.isEmpty() ||
                 (file.open(QIODevice::WriteOnly) && file.write(old) && file.flush()));
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = full ? rlim_t(old.size() + 10) : saved.rlim_cur;
-        setrlimit(RLIMIT_FSIZE, &small);
-        log_sent_message("A ; 071", message, "Thursday 22 May 2003, 07:03:09 pm");
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
+        const auto log_one = [&] {
+            log_sent_message("A ; 071", message, "Thursday 22 May 2003, 07:03:09 pm");
+        };
+        full ? with_file_size_limit(rlim_t(old.size() + 10), log_one) : log_one();
 
         QCOMPARE(read_all(log), expected);
         QCOMPARE(QDir(settings.dir.path()).entryList({"sent*"}, QDir::Files), {"sent.log"});
         QCOMPARE(quiet.messages.titles(), full ? QStringList{"Save error"} : QStringList{});
-        const QString told = quiet.messages.asked.value(0).text; // the system's reason follows
-        QVERIFY(!full ||
-                (told.startsWith("Unable to save out your SMS to the log file.\r\n") &&
-                 told.size() > 47 && quiet.messages.asked[0].icon == platform::Icon::Exclamation));
+        QVERIFY(!full || (quiet.messages.asked[0].text ==
+                              "Unable to save out your SMS to the log file.\r\n" +
+                                  QDir::toNativeSeparators(log) + "\r\n" +
+                                  QString::fromLocal8Bit(strerror(EFBIG)) &&
+                          quiet.messages.asked[0].icon == platform::Icon::Exclamation));
+        QVERIFY(full || message.isEmpty() || mode_of(log) == 0600);
     }
 };
 

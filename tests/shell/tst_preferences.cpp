@@ -71,19 +71,24 @@ private slots:
     }
 
     // OK writes every key back as loaded (switches on only for "yes"), the
-    // password scrambled again, even after the store was emptied meanwhile.
+    // password scrambled again, even after the store was emptied meanwhile;
+    // or the "When quitting:" entry picked by its text.
     void okWritesWhatWasLoaded_data() {
         QTest::addColumn<QString>("quitconfirm");
         QTest::addColumn<QString>("switchValue");
         QTest::addColumn<QString>("saved"); // quit choice and switches as written back
-        QTest::newRow("end, yes") << "end" << QString("yes") << "end yes";
-        QTest::newRow("ask, Yes") << "ask" << QString("Yes") << "ask no";
-        QTest::newRow("ASK, empty") << "ASK" << QString() << "confirm no";
+        QTest::addColumn<QString>("picked");
+        QTest::newRow("end, yes") << "end" << QString("yes") << "end yes" << QString();
+        QTest::newRow("ask, Yes") << "ask" << QString("Yes") << "ask no" << QString();
+        QTest::newRow("ASK, empty") << "ASK" << QString() << "confirm no" << QString();
+        QTest::newRow("always ask picked") << "end" << QString() << "ask no"
+                                           << "Always ask for confirmation";
     }
     void okWritesWhatWasLoaded() {
         QFETCH(QString, quitconfirm);
         QFETCH(QString, switchValue);
         QFETCH(QString, saved);
+        QFETCH(QString, picked);
         Fixture f;
         QStringList expected = {
             "confnumber=071",  "signature=-Ann",     "smsloglocation=/l.txt",
@@ -97,6 +102,8 @@ private slots:
             expected << key + "=" + saved.section(u' ', 1);
         }
         f.open();
+        if (!picked.isEmpty())
+            f.get<QComboBox>("cmbConfirm")->setCurrentText(picked);
         QVERIFY(QFile::remove(f.settings.path()));
         f.click("cmdOkay");
         for (const QString& pair : expected)
