@@ -80,12 +80,14 @@ private:
     void cmdTo_Click();
     void txtTo_LostFocus();
     void limitMessageLength();
+    // Whether the field losing the caret is being left (see the filter).
+    bool caretMovesOn(const QWidget* field) const;
 
     std::unique_ptr<Ui::frmMain> ui_;
     ComposeWindows windows_;
     cTextBoxEdit edit_;
     RecipientsField recipients_;
-    // The field that had the caret when the window was disabled.
+    // The control that had the caret when the window was disabled.
     QPointer<QWidget> caretBeforeDisable_;
     bool closing_ = false;
 };

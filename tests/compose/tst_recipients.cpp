@@ -111,12 +111,10 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("expected");
         QTest::newRow("OK") << u"cmdOk"_s << u"Anne"_s;
-        QTest::newRow("Enter") << u"key Return"_s << u"Anne"_s;
         QTest::newRow("Space") << u"key Space"_s << u"Anne"_s;
         QTest::newRow("double-click") << u"double-click"_s << u"Anne"_s;
         QTest::newRow("Help, then waits") << u"cmdHelp"_s << u"anna"_s;
         QTest::newRow("Cancel") << u"cmdCancel"_s << u"ann"_s;
-        QTest::newRow("Escape") << u"key Esc"_s << u"ann"_s;
         QTest::newRow("frame close") << u"close"_s << u"ann"_s;
         QTest::newRow("nothing selected") << u"nothing selected"_s << u"ann"_s;
         QTest::newRow("second question") << u"second question"_s << u"Anne"_s;
