@@ -42,7 +42,7 @@ void Program::Main() {
     if (useSplash) {
         splash = std::make_unique<SplashWindow>();
         splash->show();
-        splash->repaint();
+        platform::paint_now(splash.get());
         platform::pause_blocking(kSplashPause);
     }
 
@@ -59,10 +59,11 @@ void Program::Main() {
     compose_->setWindowTitle(window_title());
 
     if (splash) {
+        // The compose window is drawn first, then the splash in front of it.
+        platform::paint_now(compose_.get());
         splash->show();
         splash->raise();
-        splash->repaint();
-        compose_->repaint();
+        platform::paint_now(splash.get());
         platform::pause_blocking(kSplashPause);
         splash->close();
     }

@@ -68,20 +68,39 @@ private slots:
         Fixture f;
         if (!hidesplashscreen.isNull())
             save_setting(u"hidesplashscreen"_s, hidesplashscreen);
-        QStringList seen; // each pause, with the splash's lines and the compose window's title
+        // The windows painted so far.
+        struct PaintLog : QObject {
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Paint && watched->isWidgetType())
+                    painted.insert(static_cast<QWidget*>(watched)->window()->objectName());
+                return false;
+            }
+            QSet<QString> painted;
+        } log;
+        qApp->installEventFilter(&log);
+        // Each pause, with the splash's lines, whether it is on screen in the middle of it,
+        // and the compose window's title once it is on screen and painted.
+        QStringList seen;
         f.quiet.pauses.onPause = [&](int, int milliseconds) {
             QWidget* splashWindow = shownWindow(u"frmSplash"_s);
             QWidget* compose = shownWindow(u"frmMain"_s);
-            seen.append(u"%1|%2|%3|%4"_s.arg(milliseconds)
-                            .arg(labelText(splashWindow, "lblVersion"),
-                                 labelText(splashWindow, "lblRelease"),
-                                 compose ? compose->windowTitle() : u"-"_s));
+            const auto onScreen = [&](QWidget* w) {
+                return w->windowHandle()->isExposed() && log.painted.contains(w->objectName());
+            };
+            const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+            seen.append(
+                u"%1|%2|%3|%4|%5"_s.arg(milliseconds)
+                    .arg(labelText(splashWindow, "lblVersion"),
+                         labelText(splashWindow, "lblRelease"))
+                    .arg((splashWindow->geometry().center() - middle).manhattanLength() < 2 &&
+                         onScreen(splashWindow))
+                    .arg(compose && onScreen(compose) ? compose->windowTitle() : u"-"_s));
         };
         const QString title = u"Zemble v0.4.16 (beta)"_s;
         QCOMPARE(f.start()->windowTitle(), title);
         QVERIFY(f.program->composeWindow()->isVisible());
         QCOMPARE(shownWindow(u"frmSplash"_s), nullptr);
-        const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|"_s;
+        const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|1|"_s;
         QCOMPARE(seen, splash ? QStringList({lines + "-", lines + title}) : QStringList());
         QVERIFY(f.quiet.pauses.afterEvents.isEmpty());
         // The store is empty: both quota figures are unknown.
