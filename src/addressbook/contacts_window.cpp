@@ -380,7 +380,8 @@ bool ContactsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ContactsWindow::reject() {
-    // Esc is not a shortcut of this window.
+    // Escape backs out as Cancel does.
+    cmdCancel_Click();
 }
 
 void ContactsWindow::closeEvent(QCloseEvent* event) {

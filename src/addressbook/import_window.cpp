@@ -69,7 +69,8 @@ bool ImportWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ImportWindow::reject() {
-    // Esc is not a shortcut of this window.
+    // Escape backs out as Cancel does.
+    cmdCancel_Click();
 }
 
 void ImportWindow::closeEvent(QCloseEvent* event) {

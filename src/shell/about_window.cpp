@@ -9,6 +9,7 @@
 #include "platform/web_browser.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -114,6 +115,14 @@ bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
 void AboutWindow::mouseMoveEvent(QMouseEvent* event) {
     setLinkColour(kLinkColour);
     QDialog::mouseMoveEvent(event);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void AboutWindow::lblUrl_Click() {

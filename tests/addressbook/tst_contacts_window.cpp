@@ -6,6 +6,7 @@
 #include "addressbook_doubles.h"
 #include "support/contacts_source_double.h"
 #include "support/fake_compose_host.h"
+#include "support/keys.h"
 
 #include <QBuffer>
 #include <QLabel>
@@ -384,6 +385,43 @@ private slots:
         importer()->close(); // from the frame: the window is discarded
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!importer() && w()->isEnabled());
+    }
+
+    // Keys pressed as a person would, the caret first on `control` of the address book, or of
+    // the window its button `opener` opens: the windows then shown, what the compose window
+    // was asked, the help asked for, and whether the address book file was written.
+    void keysInEachWindow_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("after");
+        const QString backOnly = "frmContacts";
+        row("address book, Escape", "", "lstContacts", "Esc", "enable raise update_status_bar");
+        row("import options, Escape", "cmdUpdate", "lstImport", "Esc", backOnly);
+    }
+    void keysInEachWindow() {
+        QFETCH(QString, opener);
+        QFETCH(QString, control);
+        QFETCH(QString, keys);
+        QFETCH(QString, after);
+        add_entries({"Ann;071", "Bob;072"});
+        open("Bob ; 077");
+        if (!opener.isEmpty())
+            click(qPrintable(opener));
+        QWidget* window = QApplication::activeModalWidget();
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            window = shown->isVisible() && shown->isEnabled() ? shown : window;
+        focus_and_wait(window->findChild<QWidget*>(control));
+        press(keys);
+        QStringList state;
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            if (shown->isVisible() && shown->objectName().startsWith("frm"))
+                state << shown->objectName();
+        state.sort();
+        state << e->host.calls << e->fx.help.topics;
+        if (e->fx.read() != "<missing>")
+            state << "saved";
+        QCOMPARE(state.join(' '), after);
     }
 };
 

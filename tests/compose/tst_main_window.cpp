@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "platform/tray.h"
 #include "support/doubles.h"
+#include "support/keys.h"
 #include "support/temp_settings.h"
 
 #include <QtTest>
@@ -60,22 +61,6 @@ struct Fixture {
     QLineEdit* to() const { return find<QLineEdit>("txtTo"); }
     void click(const char* button) const { find<QPushButton>(button)->click(); }
 };
-
-void focusAndWait(QWidget* widget) {
-    widget->window()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(widget->window()));
-    widget->setFocus(Qt::TabFocusReason);
-    QTRY_VERIFY(widget->hasFocus());
-}
-
-// Keys as a person presses them ("Alt+E D Esc"), each to the open menu or
-// else to the control with the caret.
-void press(const QString& keys) {
-    for (const QString& key : keys.split(u' ', Qt::SkipEmptyParts)) {
-        QWidget* popup = QApplication::activePopupWidget();
-        QTest::keySequence(popup ? popup : QApplication::focusWidget(), QKeySequence(key));
-    }
-}
 
 } // namespace
 
@@ -143,11 +128,10 @@ private slots:
         QFETCH(QColor, colour);
         Fixture f;
         const int width = f.load().width();
-        session() = {.last_sent_key = u"0771"_s,
-                     .last_sent_time = u"Wednesday 30 September "
-                                       "2026, 12:59:59 pm"_s};
-        session().quota_free = qint16(free);
-        session().quota_paid = qint16(paid);
+        session() = {.quota_free = qint16(free),
+                     .quota_paid = qint16(paid),
+                     .last_sent_key = u"0771"_s,
+                     .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
         f.to()->setText(u"0771"_s);
         f.window->update_status_bar();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -255,7 +239,7 @@ private slots:
         QApplication::clipboard()->clear();
         f.message()->setPlainText(c[1]);
         f.message()->moveCursor(QTextCursor::End);
-        focusAndWait(f.find<QWidget>(qPrintable(c[0])));
+        test::focus_and_wait(f.find<QWidget>(qPrintable(c[0])));
         QPushButton* pressed = nullptr;
         QString answered;
         QTimer::singleShot(0, &chooser, [&] {
@@ -264,11 +248,11 @@ private slots:
             if (pressed)
                 QTest::mouseRelease(pressed, Qt::LeftButton);
             QVERIFY(QTest::qWaitForWindowActive(&chooser));
-            press(answered = c[3]);
+            test::press(answered = c[3]);
         });
         for (const QString& step : c[2].split(u' ')) {
             if (!step.startsWith(u"press:"_s)) {
-                press(step);
+                test::press(step);
                 continue;
             }
             pressed = f.find<QPushButton>(qPrintable(step.mid(6)));
@@ -286,7 +270,7 @@ private slots:
             return out.join(u' ');
         };
         QTRY_COMPARE(describe(), c[6]);
-        press(QApplication::activePopupWidget() ? u"Esc Esc"_s : QString());
+        test::press(QApplication::activePopupWidget() ? u"Esc Esc"_s : QString());
         QCOMPARE(answered, c[3]);
         QCOMPARE(f.to()->text(), c[4]);
         QCOMPARE(f.message()->toPlainText(), c[5] == u"="_s ? c[1] : c[5]);
@@ -306,8 +290,7 @@ private slots:
             u"This SMS has not been sent yet.\r\nAre you sure you want to quit?"_s;
         const QString always = u"Are you sure you want to quit?"_s, none;
         QTest::newRow("default untouched") << none << false << none << none << false << 0;
-        QTest::newRow("default edited") << none << true << unsent << none << false << 0;
-        QTest::newRow("confirm edited") << u"confirm"_s << true << unsent << none << false << 0;
+        QTest::newRow("confirm (default) edited") << none << true << unsent << none << false << 0;
         QTest::newRow("ask untouched") << u"ask"_s << false << always << none << false << 0;
         QTest::newRow("end edited") << u"end"_s << true << none << none << false << 0;
         QTest::newRow("kept session") << u"end"_s << false << none << u"yes"_s << true << 1;
