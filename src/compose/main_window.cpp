@@ -443,6 +443,17 @@ void MainWindow::changeEvent(QEvent* event) {
         Qt::QueuedConnection);
 }
 
+void MainWindow::showFromAnotherStart() {
+    if (platform::use<platform::TrayService>().iconShown()) {
+        restoreFromTray();
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void MainWindow::restoreFromTray() {
     // The icon is up only because the window hid behind it, so it always
     // brings the window back, even when the tray switch was turned off since.

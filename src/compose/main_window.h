@@ -28,6 +28,9 @@ public:
 
     // Fills the window from the settings and shows it.
     void Form_Load();
+    // Another start of the program for the same profile asks for this window:
+    // it comes back from the notification area or the task bar, in front.
+    void showFromAnotherStart();
 
     // The windows of other folders; a command whose window is missing is
     // disabled.  May be set again after load.

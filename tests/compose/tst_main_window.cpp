@@ -366,6 +366,9 @@ private slots:
             QCOMPARE(f.tray.shown, !restores);
             QCOMPARE(f.window->isMinimized(), !restores);
         }
+        // Another start of the program brings the window back from wherever it is.
+        f.window->showFromAnotherStart();
+        QVERIFY(f.window->isVisible() && !f.window->isMinimized() && !f.tray.shown);
     }
 };
 
