@@ -8,6 +8,7 @@
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/help.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/service.h"
 #include "platform/tray.h"
@@ -138,6 +139,8 @@ void MainWindow::connectControls() {
             connect(a, &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
     ui_->txtMessage->installEventFilter(this);
     ui_->txtTo->installEventFilter(this);
+    for (QMenu* menu : {ui_->mnuFileTop, ui_->mnuEditTop, ui_->mnuHelpTop})
+        platform::skip_disabled_mnemonics(menu);
 }
 
 QAction* MainWindow::fileItem(int index) const {
@@ -418,6 +421,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
+        // Brought forward (Alt+Tab, the task bar) while another window works
+        // for it: the caret goes on to that window.
+        if (QWidget* working = platform::window_above(this)) {
+            working->raise();
+            working->activateWindow();
+        }
+        return;
+    }
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
     if (!setting_is_yes(QStringLiteral("systemtray")))

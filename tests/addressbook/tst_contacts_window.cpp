@@ -388,29 +388,42 @@ private slots:
     }
 
     // Keys pressed as a person would, the caret first on `control` of the address book, or of
-    // the window its button `opener` opens: the windows then shown, what the compose window
-    // was asked, the help asked for, and whether the address book file was written.
+    // the window its button `opener` opens.  Then the windows shown, what the compose window
+    // was asked, the help and messages shown, whether the address book file was written,
+    // and the recipients when they changed.  Enter on a button presses that button.
     void keysInEachWindow_data() {
         QTest::addColumn<QString>("opener");
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("after");
-        const QString backOnly = "frmContacts";
-        row("address book, Escape", "", "lstContacts", "Esc", "enable raise update_status_bar");
-        row("import options, Escape", "cmdUpdate", "lstImport", "Esc", backOnly);
+        const QString back = "enable raise update_status_bar";
+        row("Escape", "", "lstContacts", "Esc", back);
+        row("Enter on Cancel", "", "cmdCancel", "Return", back);
+        row("Enter on Help", "", "cmdHelp", "Return", "frmContacts contacts.html");
+        row("Enter on New", "", "cmdNew", "Return", "frmContactInfo frmContacts");
+        row("Enter on Import..", "", "cmdUpdate", "Return", "frmContacts frmImport");
+        row("Tab in, Ctrl+Space adds to the selection", "", "cmdHelp",
+            "Tab Ctrl+Down Ctrl+Down Ctrl+Space Return", "frmContacts 077 Ann Bob Cy");
+        row("details, Enter on Cancel", "cmdNew", "cmdCancel", "Return", "frmContacts");
+        row("import options, Escape", "cmdUpdate", "lstImport", "Esc", "frmContacts");
+        row("import options, Enter on Cancel", "cmdUpdate", "cmdCancel", "Return", "frmContacts");
+        row("import options, Enter on Help", "cmdUpdate", "cmdHelp", "Return",
+            "frmContacts frmImport import.html");
+        row("Tab into the sources, Space", "cmdUpdate", "cmdHelp", "Tab Space",
+            "frmContacts Contacts error");
     }
     void keysInEachWindow() {
         QFETCH(QString, opener);
         QFETCH(QString, control);
         QFETCH(QString, keys);
         QFETCH(QString, after);
-        add_entries({"Ann;071", "Bob;072"});
+        add_entries({"Ann;071", "Bob;072", "Cy;073"});
         open("Bob ; 077");
         if (!opener.isEmpty())
             click(qPrintable(opener));
-        QWidget* window = QApplication::activeModalWidget();
-        for (QWidget* shown : QApplication::topLevelWidgets())
-            window = shown->isVisible() && shown->isEnabled() ? shown : window;
+        QWidget* window = opener.isEmpty()     ? static_cast<QWidget*>(w())
+                          : opener == "cmdNew" ? static_cast<QWidget*>(details())
+                                               : importer();
         focus_and_wait(window->findChild<QWidget*>(control));
         press(keys);
         QStringList state;
@@ -418,9 +431,11 @@ private slots:
             if (shown->isVisible() && shown->objectName().startsWith("frm"))
                 state << shown->objectName();
         state.sort();
-        state << e->host.calls << e->fx.help.topics;
+        state << e->host.calls << e->fx.help.topics << e->fx.messages.titles();
         if (e->fx.read() != "<missing>")
             state << "saved";
+        if (texts(recepsList()) != QStringList{"077", "Bob"})
+            state << texts(recepsList());
         QCOMPARE(state.join(' '), after);
     }
 };

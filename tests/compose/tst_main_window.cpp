@@ -220,6 +220,10 @@ private slots:
         row("click Send, chooser Cancel",
             "txtTo#hello#a n n press:cmdSend#Esc#ann#=#send caret cmdSend");
         row("click Quit", "txtTo#hello#a n n press:cmdQuit#Return#Anna#=#end");
+        row("a mnemonic is leaving", "txtTo#hello#a n n Alt+M#Return#Anna#=#caret txtMessage");
+        row("Alt+E P with Paste disabled",
+            "txtMessage#[x]#Alt+E P###=#preferences caret txtMessage");
+        row("Enter on the focused Help", "cmdHelp#hello#Return###=#main.html caret cmdHelp");
     }
     void leavingAField() {
         QFETCH(QString, row);
@@ -232,7 +236,10 @@ private slots:
             did << u"send"_s;
             f.window->setComposeEnabled(true); // as the login dialog's Cancel
         };
-        f.load({.showAddressBook = [] {}, .showLogin = login, .sendMessage = [] {}});
+        f.load({.showAddressBook = [] {},
+                .showPreferences = [&] { did << u"preferences"_s; },
+                .showLogin = login,
+                .sendMessage = [] {}});
         connect(f.window.get(), &MainWindow::programEndRequested, [&] { did << u"end"_s; });
         NameChooserWindow chooser(*f.window);
         f.window->recipientsField().setChooser(&chooser);
@@ -262,7 +269,7 @@ private slots:
             QStringList out;
             if (QWidget* menu = QApplication::activePopupWidget())
                 out << u"menu "_s + menu->objectName();
-            out << did;
+            out << did << f.quiet.help.topics;
             if (f.window->isVisible() && QApplication::focusWidget())
                 out << u"caret "_s + QApplication::focusWidget()->objectName();
             if (f.message()->document()->isUndoAvailable())

@@ -1,6 +1,8 @@
 #include "compose/main_window.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "platform/help_viewer.h"
+#include "session/browser_window.h"
 #include "shell/startup.h"
 #include "support/doubles.h"
 #include "support/opsim.h"
@@ -15,9 +17,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QWidget* shownWindow(const QString& name) {
+QWidget* shownWindow(const QString& name, bool hiddenToo = false) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible())
+        if (w->objectName() == name && (hiddenToo || w->isVisible()))
             return w;
     return nullptr;
 }
@@ -106,6 +108,67 @@ private slots:
         // The store is empty: both quota figures are unknown.
         QCOMPARE(session().quota_free, qint16(-1));
         QCOMPARE(session().quota_paid, qint16(-1));
+    }
+
+    // Every control of every window that takes the caret has a name a screen reader can
+    // say, none shared within its window; each secondary window stays above the one that
+    // opened it, which passes the caret on to it while disabled.  A row is "the controls
+    // used in turn (window:control)#the window#the window it stays above".
+    void everyWindowNamedAndAbove_data() {
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"#frmMain#", "frmMain:cmdTo#frmContacts#frmMain",
+              "frmMain:cmdTo frmContacts:cmdNew#frmContactInfo#frmContacts",
+              "frmMain:cmdTo frmContacts:cmdUpdate#frmImport#frmContacts",
+              "frmMain:cmdTo frmContacts:cmdUpdate#frmAccess#frmImport", "#frmMultiple#frmMain",
+              "frmMain:mnuEdit_7#frmPrefs#frmMain", "frmMain:cmdSend#frmLogin#frmMain",
+              "frmMain:mnuHelp_8#frmAbout#frmMain", "#frmSend#frmMain", "#frmBrowser#",
+              "#helpViewer#"})
+            QTest::newRow(row) << QString::fromLatin1(row);
+    }
+    void everyWindowNamedAndAbove() {
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
+        Fixture f;
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        MainWindow* compose = f.start();
+        compose->setToText(u"0771"_s);
+        child<QPlainTextEdit>(compose, "txtMessage")->setPlainText(u"hi"_s);
+        BrowserWindow errors;
+        platform::HelpViewer help;
+        for (const QString& step : c[0].split(u' ', Qt::SkipEmptyParts)) {
+            QObject* control =
+                shownWindow(step.section(u':', 0, 0))->findChild<QObject*>(step.section(u':', 1));
+            if (auto* action = qobject_cast<QAction*>(control))
+                action->trigger();
+            else
+                static_cast<QAbstractButton*>(control)->click();
+        }
+        QWidget* w = shownWindow(c[1], true);
+        QStringList said;
+        for (QWidget* control : w->findChildren<QWidget*>()) {
+            if (control->window() != w || control->focusPolicy() == Qt::NoFocus)
+                continue;
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+            QString name = spoken->text(QAccessible::Name);
+            // Qt on Linux names a drop-down list after its current item; what the list is
+            // comes from its label, or else the name set in the form.
+            const auto labels = spoken->relations(QAccessible::Label);
+            if (qobject_cast<QComboBox*>(control))
+                name = !labels.isEmpty() ? labels.first().first->text(QAccessible::Name)
+                                         : control->accessibleName();
+            QVERIFY2(!name.isEmpty() && !said.contains(name), qPrintable(control->objectName()));
+            said << name;
+        }
+        const QWindow* parent = w->windowHandle() ? w->windowHandle()->transientParent() : nullptr;
+        QWidget* opener = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            opener = parent && top->windowHandle() == parent ? top : opener;
+        QCOMPARE(opener ? opener->objectName() : QString(), c[2]);
+        if (w->isVisible() && !compose->isEnabled()) { // brought forward with Alt+Tab
+            compose->activateWindow();
+            QTRY_VERIFY(w->isActiveWindow());
+        }
     }
 
     // The real windows driven as a person would, against the simulator; the user name is
