@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QThread>
 
 namespace zemble {
@@ -83,8 +82,9 @@ bool SingleInstance::askRunningCopyToShow(int waitMs) {
 
 void SingleInstance::setShowHandler(std::function<void()> handler) {
     show_ = std::move(handler);
-    for (QLocalSocket* socket : std::exchange(waiting_, {}))
-        answer(socket);
+    for (const QPointer<QLocalSocket>& socket : std::exchange(waiting_, {}))
+        if (socket)
+            answer(socket);
 }
 
 void SingleInstance::accept() {

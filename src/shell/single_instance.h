@@ -3,6 +3,7 @@
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -50,7 +51,8 @@ private:
     QLockFile lock_;
     QLocalServer server_;
     std::function<void()> show_;
-    QList<QLocalSocket*> waiting_;
+    // Requests that came during start-up; a start that gave up waiting is gone.
+    QList<QPointer<QLocalSocket>> waiting_;
 };
 
 } // namespace zemble
