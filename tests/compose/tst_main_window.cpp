@@ -255,7 +255,9 @@ private slots:
             if (pressed)
                 QTest::mouseRelease(pressed, Qt::LeftButton);
             QVERIFY(QTest::qWaitForWindowActive(&chooser));
-            test::press(answered = c[3]);
+            // A question that should not have come is cancelled, and noted.
+            answered = c[3].isEmpty() ? u"asked"_s : c[3];
+            test::press(c[3].isEmpty() ? u"Esc"_s : c[3]);
         });
         for (const QString& step : c[2].split(u' ')) {
             if (!step.startsWith(u"press:"_s)) {
