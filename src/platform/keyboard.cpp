@@ -45,8 +45,10 @@ void select_current_on_tab(QAbstractItemView* list) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         auto* view = static_cast<QAbstractItemView*>(watched);
         QItemSelectionModel* selection = view->selectionModel();
-        if ((reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason) || !selection ||
-            selection->hasSelection() || view->model()->rowCount(view->rootIndex()) == 0)
+        const bool byKeys = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                            reason == Qt::ShortcutFocusReason;
+        if (!byKeys || !selection || selection->hasSelection() ||
+            view->model()->rowCount(view->rootIndex()) == 0)
             return false;
         QModelIndex current = view->currentIndex();
         if (!current.isValid())

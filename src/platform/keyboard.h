@@ -9,9 +9,10 @@ namespace zemble::platform {
 
 // Keyboard conventions of a desktop that Qt's widgets leave to the program.
 
-// Tabbing into the list selects its current item (the first one when there is
-// none) when nothing is selected, so that Space or Enter acts on it at once
-// and Down moves on from it instead of skipping it.
+// Tabbing into the list (or reaching it through its label's mnemonic) selects
+// its current item (the first one when there is none) when nothing is
+// selected, so that Space or Enter acts on it at once and Down moves on from
+// it instead of skipping it.
 void select_current_on_tab(QAbstractItemView* list);
 
 // A letter typed in the open menu that is the mnemonic of several items, only
