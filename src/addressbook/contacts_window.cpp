@@ -9,6 +9,7 @@
 #include "core/phone.h"
 #include "core/text.h"
 #include "platform/help.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "ui_frmContacts.h"
 
@@ -39,7 +40,11 @@ int find_contact(const QString& name) {
 bool is_activation_key(QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto* press = static_cast<QKeyEvent*>(event);
+    // Ctrl+Space is the list's own: it toggles the selection of the current item.
+    if (press->modifiers() & Qt::ControlModifier)
+        return false;
+    const int key = press->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
 }
 
@@ -69,6 +74,8 @@ ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
             &ContactsWindow::update_buttons);
     ui_->lstContacts->installEventFilter(this);
     ui_->lstReceps->installEventFilter(this);
+    platform::select_current_on_tab(ui_->lstContacts);
+    platform::select_current_on_tab(ui_->lstReceps);
     update_buttons();
 }
 
@@ -187,6 +194,7 @@ ContactInfoDialog& ContactsWindow::detailsDialog() {
             setEnabled(true);
         };
         info_ = new ContactInfoDialog(std::move(owner));
+        platform::stay_above(info_, this);
     }
     return *info_;
 }
@@ -256,6 +264,7 @@ void ContactsWindow::cmdUpdate_Click() {
             comeBack();
             Main(false);
         });
+        platform::stay_above(import_, this);
     }
     import_->show();
     import_->raise();
@@ -307,7 +316,8 @@ bool ContactsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ContactsWindow::reject() {
-    // Esc is not a shortcut of this window.
+    // Escape backs out as Cancel does.
+    cmdCancel_Click();
 }
 
 void ContactsWindow::closeEvent(QCloseEvent* event) {
@@ -325,15 +335,17 @@ void ContactsWindow::closeEvent(QCloseEvent* event) {
     deleteLater();
 }
 
-AddressBook::AddressBook(ComposeHost& host) : host_(host) {}
+AddressBook::AddressBook(ComposeHost& host, QWidget* opener) : host_(host), opener_(opener) {}
 
 AddressBook::~AddressBook() {
     delete window_.data();
 }
 
 void AddressBook::show() {
-    if (!window_)
+    if (!window_) {
         window_ = new ContactsWindow(host_);
+        platform::stay_above(window_, opener_);
+    }
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -67,11 +67,12 @@ private:
 };
 
 // What the compose window's To.. button opens: creates the address book
-// window when needed (again after it was closed from its frame), shows it,
-// disables the compose window and fills the window from the To field.
+// window when needed (again after it was closed from its frame), shows it
+// above `opener` (the compose window), disables the compose window and fills
+// the window from the To field.
 class AddressBook {
 public:
-    explicit AddressBook(ComposeHost& host);
+    explicit AddressBook(ComposeHost& host, QWidget* opener = nullptr);
     ~AddressBook();
     AddressBook(const AddressBook&) = delete;
     AddressBook& operator=(const AddressBook&) = delete;
@@ -82,6 +83,7 @@ public:
 
 private:
     ComposeHost& host_;
+    QWidget* opener_;
     QPointer<ContactsWindow> window_;
 };
 

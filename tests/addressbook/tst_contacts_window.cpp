@@ -6,6 +6,7 @@
 #include "addressbook_doubles.h"
 #include "support/contacts_source_double.h"
 #include "support/fake_compose_host.h"
+#include "support/keys.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -395,6 +396,58 @@ private slots:
         importer()->close(); // from the frame: the window is discarded
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!importer() && w()->isEnabled());
+    }
+
+    // Keys pressed as a person would, the caret first on `control` of the address book, or of
+    // the window its button `opener` opens.  Then the windows shown, what the compose window
+    // was asked, the help and messages shown, whether the address book file was written,
+    // and the recipients when they changed.  Enter on a button presses that button.
+    void keysInEachWindow_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("after");
+        const QString back = "enable raise update_status_bar";
+        row("Escape", "", "lstContacts", "Esc", back);
+        row("Enter on Cancel", "", "cmdCancel", "Return", back);
+        row("Enter on Help", "", "cmdHelp", "Return", "frmContacts contacts.html");
+        row("Enter on New", "", "cmdNew", "Return", "frmContactInfo frmContacts");
+        row("Enter on Import..", "", "cmdUpdate", "Return", "frmContacts frmImport");
+        row("Tab in, Ctrl+Space adds to the selection", "", "cmdHelp",
+            "Tab Ctrl+Down Ctrl+Down Ctrl+Space Return", "frmContacts 077 Ann Bob Cy");
+        row("details, Enter on Cancel", "cmdNew", "cmdCancel", "Return", "frmContacts");
+        row("import options, Escape", "cmdUpdate", "lstImport", "Esc", "frmContacts");
+        row("import options, Enter on Cancel", "cmdUpdate", "cmdCancel", "Return", "frmContacts");
+        row("import options, Enter on Help", "cmdUpdate", "cmdHelp", "Return",
+            "frmContacts frmImport import.html");
+        row("Tab into the sources, Space", "cmdUpdate", "cmdHelp", "Tab Space",
+            "frmContacts Contacts error");
+    }
+    void keysInEachWindow() {
+        QFETCH(QString, opener);
+        QFETCH(QString, control);
+        QFETCH(QString, keys);
+        QFETCH(QString, after);
+        add_entries({"Ann;071", "Bob;072", "Cy;073"});
+        open("Bob ; 077");
+        if (!opener.isEmpty())
+            click(qPrintable(opener));
+        QWidget* window = opener.isEmpty()     ? static_cast<QWidget*>(w())
+                          : opener == "cmdNew" ? static_cast<QWidget*>(details())
+                                               : importer();
+        focus_and_wait(window->findChild<QWidget*>(control));
+        press(keys);
+        QStringList state;
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            if (shown->isVisible() && shown->objectName().startsWith("frm"))
+                state << shown->objectName();
+        state.sort();
+        state << e->host.calls << e->fx.help.topics << e->fx.messages.titles();
+        if (e->fx.read() != "<missing>")
+            state << "saved";
+        if (texts(recepsList()) != QStringList{"077", "Bob"})
+            state << texts(recepsList());
+        QCOMPARE(state.join(' '), after);
     }
 };
 
