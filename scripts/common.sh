@@ -3,6 +3,8 @@
 
 ZEMBLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZEMBLE_BUILD=${ZEMBLE_BUILD:-$ZEMBLE_ROOT/build}
+# The checked build: clang, the sanitizers and the fuzz targets.
+ZEMBLE_CHECKED_BUILD=${ZEMBLE_CHECKED_BUILD:-$ZEMBLE_ROOT/build-sanitize}
 
 # Debian 12 packages the build and the tests need (see README, Dependencies).
 ZEMBLE_PACKAGES=(cmake g++ make qt6-base-dev curl)
@@ -33,4 +35,12 @@ zemble_install_missing() {
 zemble_build() {
     cmake -S "$ZEMBLE_ROOT" -B "$ZEMBLE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build "$ZEMBLE_BUILD" --parallel "$(nproc)"
+}
+
+# Light optimisation and line tables only: quick to build, and the reports
+# still name the lines.
+zemble_configure_checked() {
+    cmake -S "$ZEMBLE_ROOT" -B "$ZEMBLE_CHECKED_BUILD" -DCMAKE_BUILD_TYPE= \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" \
+        -DZEMBLE_SANITIZE=ON -DZEMBLE_FUZZ=ON -DZEMBLE_BUILD_BENCH=OFF
 }

@@ -1,6 +1,13 @@
+#include "compose/main_window.h"
+#include "core/settings.h"
+#include "shell/single_instance.h"
 #include "shell/startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -8,7 +15,19 @@ int main(int argc, char* argv[]) {
     // The compose window decides when the program ends (after its quit
     // question and final log-off), not the last window to close.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // One copy per profile: a second start brings the first one forward.
+    zemble::SingleInstance only(QFileInfo(zemble::settings_file_path()).absolutePath(),
+                                QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (!only.claim()) {
+        if (only.askRunningCopyToShow())
+            return 0;
+        std::fputs("Zemble is already running with this profile but does not answer.\n", stderr);
+        return 1;
+    }
+
     zemble::Program program;
     program.Main();
+    only.setShowHandler([&program] { program.composeWindow()->showFromAnotherStart(); });
     return app.exec();
 }

@@ -2,6 +2,8 @@
 
 #include "addressbook/contact_store.h"
 #include "addressbook/csv_import.h"
+#include "core/cp1252.h"
+#include "core/line_reader.h"
 #include "core/phone.h"
 #include "platform/contacts_source.h"
 #include "platform/file_dialog.h"
@@ -31,7 +33,8 @@ QString property(platform::ContactsSourceService& source, const char* name) {
 }
 
 // An overwrite starts from an empty address book; the slots keep their
-// capacity and hold empty strings, as after deleting every entry.
+// capacity and hold empty strings, as after deleting every entry.  Entries
+// kept past the limit go too: the backup holds them.
 void empty_address_book() {
     ContactStore& store = contacts();
     for (QString& name : store.names)
@@ -39,6 +42,7 @@ void empty_address_book() {
     for (QString& number : store.numbers)
         number.clear();
     store.count = 0;
+    store.kept_lines.clear();
 }
 
 void tell_unreachable_contacts() {
@@ -120,7 +124,9 @@ void walk_direct_items(platform::ContactsSourceService& source, bool append,
 }
 
 void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, ImportResult& result) {
-    CsvLineReader reader(file);
+    // The mail program's export ends its lines with CR LF; a lone LF is part
+    // of a field.
+    LineReader reader(file, LineEnds::CrLfOrCr);
     if (!reader.atEnd())
         reader.readLine(); // the header line names the columns; their places are fixed
     int sinceEvents = 0;
@@ -133,7 +139,7 @@ void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, Impo
     };
     CsvFields fields;
     while (!reader.atEnd()) {
-        const QString line = reader.readLine();
+        const QString line = from_cp1252(reader.readLine());
         if (!split_csv_line(line, fields, stop)) {
             result.cancelled = true;
             return;

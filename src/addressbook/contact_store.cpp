@@ -1,17 +1,20 @@
 #include "addressbook/contact_store.h"
 
 #include "core/cp1252.h"
+#include "core/file_save.h"
+#include "core/line_reader.h"
 #include "core/phone.h"
 #include "core/text.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <optional>
 
 namespace zemble {
 namespace {
@@ -36,37 +39,38 @@ void tell_problem(const QString& title, const QString& text) {
         qWarning("%s: %s", qPrintable(title), qPrintable(text));
 }
 
-// Calls `take` with every line of the file's text.  A line ends at CR LF or
-// at a lone CR; a lone LF stays inside the line.  Text after the last line
-// end is a line of its own.
-template <class Take> void for_each_line(QStringView text, Take take) {
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        const qsizetype cr = text.indexOf(u'\r', start);
-        if (cr < 0) {
-            take(text.mid(start));
-            return;
-        }
-        take(text.mid(start, cr - start));
-        start = (cr + 1 < size && text[cr + 1] == u'\n') ? cr + 2 : cr + 1;
-    }
-}
+struct Entry {
+    QStringView name;
+    QStringView number;
+};
 
-void read_line(QStringView line) {
-    if (line.isEmpty())
-        return;
+// The name and the number of a line, or nothing when the line holds no
+// entry: empty, without ";", or with an empty name or number.
+std::optional<Entry> entry_of(QStringView line) {
     const qsizetype first = line.indexOf(u';');
     if (first < 0)
-        return;
+        return std::nullopt;
     const QStringView name = line.left(first);
     QStringView number = line.mid(first + 1);
     const qsizetype second = number.indexOf(u';');
     if (second >= 0)
         number = number.left(second);
     if (name.isEmpty() || number.isEmpty())
-        return;
-    add_contact(name.toString(), number.toString(), false);
+        return std::nullopt;
+    return Entry{name, number};
+}
+
+void tell_too_many(int held) {
+    tell_problem(
+        QStringLiteral("Address book too large"),
+        crlf_lines(
+            {QStringLiteral("The address book holds %1 entries, but Zemble can show only the "
+                            "first %2.")
+                 .arg(held)
+                 .arg(kMaxContacts),
+             QStringLiteral("The other %1 stay in the file as they are and are kept on every "
+                            "save.")
+                 .arg(held - kMaxContacts)}));
 }
 
 void tell_not_saved(const QString& path, const QString& reason) {
@@ -105,7 +109,7 @@ QString default_contacts_folder() {
     // An installed program sits in a folder its user cannot write; keep the
     // address book in the user's own data folder instead.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
+    make_private_folder(data);
     return data;
 }
 
@@ -121,70 +125,68 @@ void load_contacts() {
         return;
     if (!file.open(QIODevice::ReadOnly)) {
         // The store stays as it is; the user learns why the book is empty.
-        tell_problem(QStringLiteral("Address book not read"),
-                     crlf_lines({QStringLiteral("Zemble could not read the "
-                                                "address book from the file"),
-                                 QDir::toNativeSeparators(file.fileName()), file.errorString()}));
+        tell_problem(
+            QStringLiteral("Address book not read"),
+            crlf_lines({QStringLiteral("Zemble could not read the "
+                                       "address book from the file"),
+                        QDir::toNativeSeparators(file.fileName()), file.errorString()}));
         return;
     }
-    const QString text = from_cp1252(file.readAll());
-    for_each_line(text, read_line);
+    const int held = read_contacts(file.readAll());
+    if (held > kMaxContacts)
+        tell_too_many(held);
 }
 
-bool write_contacts(QIODevice& device) {
+int read_contacts(const QByteArray& bytes) {
+    ContactStore& store = contacts();
+    int held = store.count;
+    // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
+    // A file without any CR was written with LF line ends, and there an LF
+    // ends a line.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LineReader reader(buffer, bytes.contains('\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    while (!reader.atEnd()) {
+        const QString line = from_cp1252(reader.readLine());
+        const std::optional<Entry> entry = entry_of(line);
+        if (store.count >= kMaxContacts) {
+            // Past the limit every line is kept as it is, entry or not.
+            store.kept_lines.append(line);
+            if (entry && !normalise_number(entry->number.toString()).isEmpty())
+                ++held;
+            continue;
+        }
+        if (entry && add_contact(entry->name.toString(), entry->number.toString(), false))
+            ++held;
+    }
+    return held;
+}
+
+QByteArray contacts_file_bytes() {
     const ContactStore& store = contacts();
-    // Lines are gathered into chunks and converted and written a chunk at a
-    // time: few large writes instead of one per entry.
-    constexpr qsizetype kChunk = 32 * 1024;
-    QString chunk;
-    chunk.reserve(kChunk + 1024);
-    auto flush = [&]() {
-        if (chunk.isEmpty())
-            return true;
-        const QByteArray bytes = to_cp1252(chunk);
-        chunk.resize(0); // keeps its room for the next chunk
-        return device.write(bytes) == bytes.size();
-    };
+    QString text;
     for (int i = 0; i < store.count; ++i) {
         const QString& name = store.names.at(i);
         const QString& number = store.numbers.at(i);
         if (name.isEmpty() || number.isEmpty())
             continue;
-        chunk += name;
-        chunk += u';';
-        chunk += number;
-        chunk += QLatin1String("\r\n");
-        if (chunk.size() >= kChunk && !flush())
-            return false;
+        text += name;
+        text += u';';
+        text += number;
+        text += QLatin1String("\r\n");
     }
-    return flush();
+    for (const QString& line : store.kept_lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return to_cp1252(text);
 }
 
 bool save_contacts(bool backup) {
     const QString path = contacts_file_path(backup);
-    // The new content goes to a file beside the old one and replaces it only
-    // when complete, so a failure never leaves a cut-off address book.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        tell_not_saved(path, file.errorString());
-        return false;
-    }
-    if (!write_contacts(file)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        tell_not_saved(path, reason);
-        return false;
-    }
-    // QSaveFile::commit() does not check the flush of its own write buffer,
-    // so a file cut short by a full disk would still replace the old one.
-    if (!file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        tell_not_saved(path, reason);
-        return false;
-    }
-    if (!file.commit()) {
-        tell_not_saved(path, file.errorString());
+    if (const std::optional<QString> failure = save_file(path, contacts_file_bytes())) {
+        tell_not_saved(path, *failure);
         return false;
     }
     return true;

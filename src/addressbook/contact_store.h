@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-
-class QIODevice;
 
 namespace zemble {
 
@@ -17,6 +16,10 @@ struct ContactStore {
     QStringList names;
     QStringList numbers;
     qint16 count = 0;
+    // The lines of the file that come after the entry that filled the store,
+    // as they were read.  Every save writes them back after the entries, so a
+    // book larger than the store loses nothing.
+    QStringList kept_lines;
 };
 
 // The program's address book.
@@ -33,26 +36,33 @@ QString contacts_folder();
 // written, else the per-user data folder.
 QString default_contacts_folder();
 
-// Who is told when the address book file cannot be read or saved: the
-// windowed program shows a message box with the warning icon, zemble-send
-// prints a line.  Without one the text goes to the program's warnings.
+// Who is told when the address book file cannot be read or saved, or holds
+// more than the store: the windowed program shows a message box with the
+// warning icon, zemble-send prints a line.  Without one the text goes to the
+// program's warnings.
 using ContactsProblemHandler = std::function<void(const QString& title, const QString& text)>;
 void set_contacts_problem_handler(ContactsProblemHandler handler);
 
+// Reads the file into the store.  A book with more entries than the store
+// holds is told to the user once; the lines past the limit are kept.
 void load_contacts();
-// Writes the main file (or the backup) atomically.  A failure is told to the
-// user and leaves both the store and the old file whole; the result says
-// whether the file was written.
+// Adds the entries of the file's bytes to the store (the reading part of
+// load_contacts, without the message).  Returns the number of entries the
+// bytes hold, including those past the limit.
+int read_contacts(const QByteArray& bytes);
+// Writes the main file (or the backup) whole or not at all.  A failure is
+// told to the user with the file and the system's reason, and leaves both the
+// store and the old file whole; the result says whether the file was written.
 bool save_contacts(bool backup);
 bool add_contact(const QString& name, const QString& number, bool check_duplicates);
 void set_contact(qint16 index, const QString& name, const QString& number);
 void delete_contact(qint16 index);
 QString lookup_contact(const QString& text);
 
-// Writes the store's entries in the file's form (Windows-1252, "name;number"
-// and CR LF per entry, entries with an empty name or number left out).
-// False when the device refused a write.
-bool write_contacts(QIODevice& device);
+// The file's content for the store: its entries in the file's form
+// (Windows-1252, "name;number" and CR LF per entry, entries with an empty
+// name or number left out), then the kept lines.
+QByteArray contacts_file_bytes();
 
 // The path of the main file ("zemble_contacts.txt") or of the backup.
 QString contacts_file_path(bool backup);

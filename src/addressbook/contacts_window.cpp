@@ -3,22 +3,20 @@
 #include "addressbook/contact_info_dialog.h"
 #include "addressbook/contact_store.h"
 #include "addressbook/import_window.h"
+#include "addressbook/sorted_list.h"
 #include "core/compose_host.h"
 #include "core/message_parts.h"
 #include "core/phone.h"
 #include "core/text.h"
 #include "platform/help.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "ui_frmContacts.h"
 
 #include <QCloseEvent>
-#include <QItemSelection>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSet>
-#include <algorithm>
-#include <iterator>
-#include <vector>
 
 namespace zemble {
 namespace {
@@ -42,82 +40,15 @@ int find_contact(const QString& name) {
 bool is_activation_key(QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto* press = static_cast<QKeyEvent*>(event);
+    // Ctrl+Space is the list's own: it toggles the selection of the current item.
+    if (press->modifiers() & Qt::ControlModifier)
+        return false;
+    const int key = press->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
 }
 
 } // namespace
-
-bool less_ignoring_case(const QString& a, const QString& b) {
-    const int order = QString::compare(a, b, Qt::CaseInsensitive);
-    if (order != 0)
-        return order < 0;
-    // Names equal but for letter case keep one fixed order.
-    return QString::compare(a, b, Qt::CaseSensitive) < 0;
-}
-
-void fill_sorted(QListWidget* list, QStringList texts) {
-    // Folding the case once per text makes each comparison a plain one; the
-    // order is the same as less_ignoring_case gives.
-    struct Keyed {
-        QString folded;
-        QString text;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(texts.size()));
-    for (QString& text : texts)
-        keyed.push_back({text.toCaseFolded(), std::move(text)});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        const int order = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
-        return order != 0 ? order < 0 : QString::compare(a.text, b.text, Qt::CaseSensitive) < 0;
-    });
-    QStringList sorted;
-    sorted.reserve(qsizetype(keyed.size()));
-    for (Keyed& k : keyed)
-        sorted.append(std::move(k.text));
-    list->clear();
-    list->addItems(sorted);
-}
-
-void merge_sorted(QListWidget* list, const QStringList& sortedTexts) {
-    struct Entry {
-        QString text;
-        bool selected = false;
-        bool current = false;
-    };
-    std::vector<Entry> old;
-    old.reserve(size_t(list->count()));
-    for (int i = 0; i < list->count(); ++i) {
-        const QListWidgetItem* item = list->item(i);
-        old.push_back({item->text(), item->isSelected(), item == list->currentItem()});
-    }
-    std::vector<Entry> fresh;
-    fresh.reserve(size_t(sortedTexts.size()));
-    for (const QString& text : sortedTexts)
-        fresh.push_back({text});
-    std::vector<Entry> merged;
-    merged.reserve(old.size() + fresh.size());
-    // Equal names keep the listed one first, as a one-by-one insertion would.
-    std::merge(old.begin(), old.end(), fresh.begin(), fresh.end(), std::back_inserter(merged),
-               [](const Entry& a, const Entry& b) { return less_ignoring_case(a.text, b.text); });
-    QStringList texts;
-    texts.reserve(qsizetype(merged.size()));
-    for (const Entry& entry : merged)
-        texts.append(entry.text);
-    list->clear();
-    list->addItems(texts);
-    QItemSelection selection;
-    for (int row = 0; row < int(merged.size()); ++row) {
-        if (merged[size_t(row)].current)
-            list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-        if (merged[size_t(row)].selected) {
-            const QModelIndex index = list->model()->index(row, 0);
-            selection.select(index, index);
-        }
-    }
-    if (!selection.isEmpty())
-        list->selectionModel()->select(selection, QItemSelectionModel::Select);
-}
 
 ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
     : QDialog(parent), ui_(new Ui::frmContacts), host_(host) {
@@ -143,6 +74,8 @@ ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
             &ContactsWindow::update_buttons);
     ui_->lstContacts->installEventFilter(this);
     ui_->lstReceps->installEventFilter(this);
+    platform::select_current_on_tab(ui_->lstContacts);
+    platform::select_current_on_tab(ui_->lstReceps);
     update_buttons();
 }
 
@@ -188,7 +121,7 @@ void ContactsWindow::update_buttons() {
 }
 
 void ContactsWindow::update_contacts_label() {
-    const auto selected = qint16(ui_->lstContacts->selectedItems().size());
+    const qsizetype selected = ui_->lstContacts->selectedItems().size();
     const qint16 count = contacts().count;
     ui_->lblContacts->setText(
         QStringLiteral("%1 contact%2 (%3 selected)").arg(count).arg(plural_s(count)).arg(selected));
@@ -197,7 +130,8 @@ void ContactsWindow::update_contacts_label() {
 }
 
 void ContactsWindow::setRecipientCount() {
-    const auto count = qint16(ui_->lstReceps->count());
+    // The To field may name more recipients than a 16-bit count holds.
+    const int count = ui_->lstReceps->count();
     ui_->lblNum->setText(QStringLiteral("%1 recipient%2").arg(count).arg(plural_s(count)));
 }
 
@@ -260,6 +194,7 @@ ContactInfoDialog& ContactsWindow::detailsDialog() {
             setEnabled(true);
         };
         info_ = new ContactInfoDialog(std::move(owner));
+        platform::stay_above(info_, this);
     }
     return *info_;
 }
@@ -329,6 +264,7 @@ void ContactsWindow::cmdUpdate_Click() {
             comeBack();
             Main(false);
         });
+        platform::stay_above(import_, this);
     }
     import_->show();
     import_->raise();
@@ -380,7 +316,8 @@ bool ContactsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ContactsWindow::reject() {
-    // Esc is not a shortcut of this window.
+    // Escape backs out as Cancel does.
+    cmdCancel_Click();
 }
 
 void ContactsWindow::closeEvent(QCloseEvent* event) {
@@ -398,15 +335,17 @@ void ContactsWindow::closeEvent(QCloseEvent* event) {
     deleteLater();
 }
 
-AddressBook::AddressBook(ComposeHost& host) : host_(host) {}
+AddressBook::AddressBook(ComposeHost& host, QWidget* opener) : host_(host), opener_(opener) {}
 
 AddressBook::~AddressBook() {
     delete window_.data();
 }
 
 void AddressBook::show() {
-    if (!window_)
+    if (!window_) {
         window_ = new ContactsWindow(host_);
+        platform::stay_above(window_, opener_);
+    }
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -4,8 +4,6 @@
 #include <QPointer>
 #include <memory>
 
-class QListWidget;
-
 namespace Ui {
 class frmContacts;
 }
@@ -69,11 +67,12 @@ private:
 };
 
 // What the compose window's To.. button opens: creates the address book
-// window when needed (again after it was closed from its frame), shows it,
-// disables the compose window and fills the window from the To field.
+// window when needed (again after it was closed from its frame), shows it
+// above `opener` (the compose window), disables the compose window and fills
+// the window from the To field.
 class AddressBook {
 public:
-    explicit AddressBook(ComposeHost& host);
+    explicit AddressBook(ComposeHost& host, QWidget* opener = nullptr);
     ~AddressBook();
     AddressBook(const AddressBook&) = delete;
     AddressBook& operator=(const AddressBook&) = delete;
@@ -84,14 +83,8 @@ public:
 
 private:
     ComposeHost& host_;
+    QWidget* opener_;
     QPointer<ContactsWindow> window_;
 };
-
-// List helpers shared by the sorted lists: order ignoring letter case, and
-// a bulk fill that sorts once, and a merge that keeps the order.
-bool less_ignoring_case(const QString& a, const QString& b);
-void fill_sorted(QListWidget* list, QStringList texts);
-// Adds texts already in that order, keeping the list's selection.
-void merge_sorted(QListWidget* list, const QStringList& sortedTexts);
 
 } // namespace zemble

@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <array>
 #include <functional>
-
-class QIODevice;
 
 namespace zemble {
 
@@ -18,25 +15,6 @@ inline constexpr int kCsvLastName = 3;
 inline constexpr int kCsvMobile = 40;
 
 using CsvFields = std::array<QString, kCsvFieldCount>;
-
-// Reads Windows-1252 text a line at a time.  A line ends at CR LF or at a
-// lone CR; a lone LF is part of the line.  Reads in blocks, so a file of
-// any size or a line of any length is read without harm.
-class CsvLineReader {
-public:
-    explicit CsvLineReader(QIODevice& device);
-
-    bool atEnd();
-    QString readLine();
-
-private:
-    bool fill();
-
-    QIODevice& device_;
-    QByteArray buffer_;
-    qsizetype position_ = 0;
-    bool ended_ = false;
-};
 
 // Called before every character of a line; true stops the split.
 using CsvStopCheck = std::function<bool()>;

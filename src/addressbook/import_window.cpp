@@ -2,6 +2,7 @@
 
 #include "addressbook/access_window.h"
 #include "platform/help.h"
+#include "platform/keyboard.h"
 #include "ui_frmImport.h"
 
 #include <QCloseEvent>
@@ -18,6 +19,8 @@ ImportWindow::ImportWindow(std::function<void()> closed, QWidget* parent)
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &ImportWindow::cmdHelp_Click);
     connect(ui_->lstImport, &QListWidget::itemDoubleClicked, this, &ImportWindow::cmdOk_Click);
     ui_->lstImport->installEventFilter(this);
+    platform::select_current_on_tab(ui_->lstImport);
+    platform::stay_above(access_.get(), this);
 }
 
 ImportWindow::~ImportWindow() = default;
@@ -69,7 +72,8 @@ bool ImportWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ImportWindow::reject() {
-    // Esc is not a shortcut of this window.
+    // Escape backs out as Cancel does.
+    cmdCancel_Click();
 }
 
 void ImportWindow::closeEvent(QCloseEvent* event) {

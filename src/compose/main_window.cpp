@@ -8,13 +8,18 @@
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/help.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/service.h"
 #include "platform/tray.h"
 #include "platform/web_browser.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QTextCursor>
 
@@ -33,6 +38,51 @@ void caret_to_start(QPlainTextEdit* box) {
     start.movePosition(QTextCursor::Start);
     box->setTextCursor(start);
 }
+
+// A click whose press took the caret out of a field.  Leaving the field may
+// ask a question (the name chooser) while the button is still held: the
+// release then reaches a disabled window and is lost, and the press reaches
+// the button only once the question is answered.  While the field is being
+// left this watches for that release; afterwards, once the press has been
+// delivered, it finishes the click the user made.
+class ClickCompletion final : public QObject {
+public:
+    ClickCompletion(const QWidget* window, QAbstractButton* button)
+        : window_(window), button_(button) {
+        if (button_)
+            qApp->installEventFilter(this);
+    }
+    ~ClickCompletion() override {
+        if (!released_ || !button_)
+            return;
+        QPointer<QAbstractButton> button = button_;
+        QMetaObject::invokeMethod(
+            button,
+            [button] {
+                if (button && button->isDown() && button->isEnabled()) {
+                    button->setDown(false);
+                    button->click();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget && widget->window() == window_)
+                released_ = true;
+        }
+        return false;
+    }
+
+private:
+    const QWidget* window_;
+    QPointer<QAbstractButton> button_;
+    bool released_ = false;
+};
 } // namespace
 
 MainWindow::MainWindow(ComposeWindows windows, QWidget* parent)
@@ -89,6 +139,8 @@ void MainWindow::connectControls() {
             connect(a, &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
     ui_->txtMessage->installEventFilter(this);
     ui_->txtTo->installEventFilter(this);
+    for (QMenu* menu : {ui_->mnuFileTop, ui_->mnuEditTop, ui_->mnuHelpTop})
+        platform::skip_disabled_mnemonics(menu);
 }
 
 QAction* MainWindow::fileItem(int index) const {
@@ -141,17 +193,30 @@ void MainWindow::txtMessage_Change() {
 }
 
 void MainWindow::limitMessageLength() {
-    auto* box = ui_->txtMessage;
-    const qsizetype excess = box->toPlainText().size() - kMaxMessageLength;
+    // Counted as the statistics line counts: a line break is two characters.
+    qsizetype excess = messageText().size() - kMaxMessageLength;
     if (excess <= 0)
         return;
-    // Take back what was just typed or pasted: the characters before the caret.
+    auto* box = ui_->txtMessage;
+    const QString text = box->toPlainText();
+    // Take back the end of what was just typed or pasted (the characters
+    // before the caret), in the same undo step as the typing or pasting.
     QTextCursor cursor = box->textCursor();
-    const int end = cursor.position();
-    const int start = std::max(0, end - int(excess));
+    int end = cursor.position();
+    if (end == 0)
+        end = int(text.size());
+    int start = end;
+    while (excess > 0 && start > 0) {
+        --start;
+        excess -= text.at(start) == u'\n' ? 2 : 1;
+    }
+    if (start > 0 && text.at(start).isLowSurrogate())
+        --start;
+    cursor.joinPreviousEditBlock();
     cursor.setPosition(start);
-    cursor.setPosition(start + int(excess), QTextCursor::KeepAnchor);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    cursor.endEditBlock();
     box->setTextCursor(cursor);
 }
 
@@ -173,10 +238,13 @@ void MainWindow::update_status_bar() {
         message_not_sent(signature_setting(), state.last_sent_key, toText(), messageText());
     ui_->lblInformation->setText(information_text(notSent, state.last_sent_time));
     ui_->lblQuota->setText(accelerator_display(quota_caption(state.quota_free, state.quota_paid)));
+    // The colour of an enabled window; a disabled one greys the label out
+    // like the rest of its texts.
+    const QColor colour =
+        quota_is_red(state.quota_free, state.quota_paid) ? QColor(255, 0, 0) : QColor(0, 0, 0);
     QPalette palette = ui_->lblQuota->palette();
-    palette.setColor(QPalette::WindowText, quota_is_red(state.quota_free, state.quota_paid)
-                                               ? QColor(255, 0, 0)
-                                               : QColor(0, 0, 0));
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, colour);
     ui_->lblQuota->setPalette(palette);
 }
 
@@ -325,34 +393,46 @@ void MainWindow::txtTo_LostFocus() {
     recipients_.txtTo_LostFocus(*this);
 }
 
+bool MainWindow::caretMovesOn(const QWidget* field) const {
+    // Leaving a field is the caret moving on to another control of this
+    // window: Tab, Shift+Tab, a click or a mnemonic.  A menu opened from the
+    // keyboard or the mouse, a message box, another program, or the window
+    // being disabled while a secondary window works for it are not: the
+    // field keeps the caret, its text and its undo history.
+    const QWidget* next = QApplication::focusWidget();
+    return isEnabled() && next && next != field && isAncestorOf(next) &&
+           !qobject_cast<const QMenuBar*>(next);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    const bool focusOut = event->type() == QEvent::FocusOut;
-    // Leaving the whole window (another program, a menu, a message box) is
-    // not leaving the field.  Nor is the window being disabled while a
-    // secondary window works for it: the field keeps the caret until the
-    // window is enabled again (the name chooser would otherwise come up in
-    // the middle of a send, and give the window back while the send runs).
+    if (watched == ui_->txtMessage &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::KeyRelease))
+        update_edit_menu();
     const bool field = watched == ui_->txtMessage || watched == ui_->txtTo;
-    const bool disabledAway = field && focusOut && !static_cast<QWidget*>(watched)->isEnabled();
-    if (disabledAway)
-        caretBeforeDisable_ = static_cast<QWidget*>(watched);
-    const bool leftField =
-        focusOut && !disabledAway &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
-    if (watched == ui_->txtMessage) {
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::KeyRelease)
-            update_edit_menu();
-        else if (leftField)
+    if (field && event->type() == QEvent::FocusOut &&
+        caretMovesOn(static_cast<QWidget*>(watched))) {
+        const bool byMouse = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+        const ClickCompletion click(
+            this, byMouse ? qobject_cast<QAbstractButton*>(QApplication::focusWidget()) : nullptr);
+        if (watched == ui_->txtMessage)
             txtMessage_LostFocus();
-    } else if (watched == ui_->txtTo && leftField) {
-        txtTo_LostFocus();
+        else
+            txtTo_LostFocus();
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
+        // Brought forward (Alt+Tab, the task bar) while another window works
+        // for it: the caret goes on to that window.
+        if (QWidget* working = platform::window_above(this)) {
+            working->raise();
+            working->activateWindow();
+        }
+        return;
+    }
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
     if (!setting_is_yes(QStringLiteral("systemtray")))
@@ -376,6 +456,17 @@ void MainWindow::changeEvent(QEvent* event) {
                 hide();
         },
         Qt::QueuedConnection);
+}
+
+void MainWindow::showFromAnotherStart() {
+    if (platform::use<platform::TrayService>().iconShown()) {
+        restoreFromTray();
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void MainWindow::restoreFromTray() {
@@ -448,6 +539,10 @@ QString MainWindow::confNumberFieldText() {
     return get_setting(QStringLiteral("confnumber"), "");
 }
 void MainWindow::setComposeEnabled(bool enabled) {
+    // Where the caret is, or is going (a Tab out of To that asks which name
+    // was meant), when another window takes over; it goes back there.
+    if (!enabled && isEnabled() && !qobject_cast<QMenuBar*>(focusWidget()))
+        caretBeforeDisable_ = focusWidget();
     setEnabled(enabled);
     if (enabled && caretBeforeDisable_ && !focusWidget())
         caretBeforeDisable_->setFocus(Qt::OtherFocusReason);

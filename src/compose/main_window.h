@@ -28,6 +28,9 @@ public:
 
     // Fills the window from the settings and shows it.
     void Form_Load();
+    // Another start of the program for the same profile asks for this window:
+    // it comes back from the notification area or the task bar, in front.
+    void showFromAnotherStart();
 
     // The windows of other folders; a command whose window is missing is
     // disabled.  May be set again after load.
@@ -80,12 +83,14 @@ private:
     void cmdTo_Click();
     void txtTo_LostFocus();
     void limitMessageLength();
+    // Whether the field losing the caret is being left (see the filter).
+    bool caretMovesOn(const QWidget* field) const;
 
     std::unique_ptr<Ui::frmMain> ui_;
     ComposeWindows windows_;
     cTextBoxEdit edit_;
     RecipientsField recipients_;
-    // The field that had the caret when the window was disabled.
+    // The control that had the caret when the window was disabled.
     QPointer<QWidget> caretBeforeDisable_;
     bool closing_ = false;
 };

@@ -2,9 +2,10 @@
 
 #include "ui_frmMultiple.h"
 
-#include "addressbook/contacts_window.h"
+#include "addressbook/sorted_list.h"
 #include "core/compose_host.h"
 #include "platform/help.h"
+#include "platform/keyboard.h"
 
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@ NameChooserWindow::NameChooserWindow(ComposeHost& compose, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmMultiple>()), compose_(compose) {
     ui_->setupUi(this);
     ui_->lstContacts->installEventFilter(this);
+    platform::select_current_on_tab(ui_->lstContacts);
     connect(ui_->cmdOk, &QPushButton::clicked, this, &NameChooserWindow::cmdOk_Click);
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &NameChooserWindow::cmdCancel_Click);
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &NameChooserWindow::cmdHelp_Click);

@@ -49,7 +49,7 @@ qint16 count_message_parts(const QString& message, int send_method_index) {
     return count_parts(message, length, get_setting(QStringLiteral("textclipchar"), ""));
 }
 
-QString plural_s(qint16 count) {
+QString plural_s(qsizetype count) {
     return count == 1 ? QString() : QStringLiteral("s");
 }
 

@@ -37,7 +37,8 @@ qint16 count_parts(const QString& message, qint16 part_length, const QString& cl
 // session's part length for the method.
 qint16 count_message_parts(const QString& message, int send_method_index);
 
-// "" for 1, "s" for any other count.
-QString plural_s(qint16 count);
+// "" for 1, "s" for any other count (of any size: a list may hold more
+// than a 16-bit count can).
+QString plural_s(qsizetype count);
 
 } // namespace zemble

@@ -1,6 +1,7 @@
 #include "platform/help_viewer.h"
 
 #include "platform/help.h"
+#include "platform/keyboard.h"
 #include "platform/service.h"
 
 #include <QFile>
@@ -101,8 +102,12 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     contents_ = new QListWidget(this);
     contents_->setObjectName(QStringLiteral("lstTopics"));
+    contents_->setAccessibleName(QStringLiteral("Help topics"));
     browser_ = new PageBrowser(this);
     browser_->setObjectName(QStringLiteral("txtPage"));
+    browser_->setAccessibleName(QStringLiteral("Help page"));
+    for (QToolButton* button : {contentsButton, back_, forward_})
+        press_on_enter(button);
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({QStringLiteral(":/%1").arg(QLatin1String(kHelpFile))});
 

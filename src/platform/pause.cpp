@@ -3,10 +3,16 @@
 #include "platform/service.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
+#include <QWidget>
+#include <QWindow>
 
 namespace zemble::platform {
 namespace {
+
+// How long a window may take to reach the screen.
+constexpr int kExposeWaitMs = 1000;
 
 class ThreadPause final : public PauseService {
 public:
@@ -33,6 +39,23 @@ void pause_blocking(int milliseconds) {
 
 void pause_after_events(int milliseconds) {
     use<PauseService>().processEventsThenBlock(milliseconds);
+}
+
+void paint_now(QWidget* window) {
+    const auto exposed = [window] {
+        return window->windowHandle() && window->windowHandle()->isExposed();
+    };
+    QElapsedTimer waited;
+    waited.start();
+    constexpr auto flags = QEventLoop::ExcludeUserInputEvents;
+    while (window->isVisible() && !exposed() && waited.elapsed() < kExposeWaitMs) {
+        QCoreApplication::processEvents(flags);
+        if (!exposed())
+            QThread::msleep(5);
+    }
+    window->repaint();
+    // Hands the painted window to the window system now, not after the pause.
+    QCoreApplication::processEvents(flags);
 }
 
 } // namespace zemble::platform

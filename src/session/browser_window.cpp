@@ -4,6 +4,7 @@
 #include "ui_frmBrowser.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QStyle>
 
 namespace zemble {
@@ -17,6 +18,8 @@ BrowserWindow::BrowserWindow(QWidget* parent)
     connect(ui_->cmdIgnore, &QPushButton::clicked, this, [this] { choose(Ignore); });
     connect(ui_->cmdAbort, &QPushButton::clicked, this, [this] { choose(Abort); });
     connect(ui_->cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    // The window itself holds the caret until the user moves it to a button.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -32,6 +35,19 @@ void BrowserWindow::choose(Choice choice) {
 
 void BrowserWindow::cmdHelp_Click() {
     platform::show_help_topic(QString::fromLatin1(platform::topics::sendError));
+}
+
+void BrowserWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void BrowserWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void BrowserWindow::closeEvent(QCloseEvent* event) {

@@ -12,7 +12,9 @@ namespace zemble {
 
 // The error window shown when a request of the operator session went wrong:
 // the user chooses between Retry, Ignore Error and Abort All.  Closing it
-// from its frame counts as Abort All.
+// from its frame, or Escape, counts as Abort All.  Enter presses only a
+// button the user has moved the caret to: the window opens with the caret on
+// none, so a stray Enter never sends a text again.
 class BrowserWindow : public QWidget {
     Q_OBJECT
 public:
@@ -34,6 +36,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void choose(Choice choice);

@@ -16,6 +16,7 @@ namespace zemble {
 namespace {
 const QString kCancelCaption = QStringLiteral("Cancel");
 const QString kEndCaption = QStringLiteral("End");
+const QString kWindowTitle = QStringLiteral("Send messages");
 } // namespace
 
 SendWindow::SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent)
@@ -42,7 +43,7 @@ SendWindow::~SendWindow() {
 }
 
 void SendWindow::load_form() {
-    setWindowTitle(QStringLiteral("Send messages"));
+    setWindowTitle(kWindowTitle);
     ui_->lblMessage->setText(QStringLiteral("Please wait ..."));
     ui_->lblDone->setText(QStringLiteral("0% completed"));
     ui_->lblStatus->setText(QStringLiteral("Status: "));
@@ -179,7 +180,11 @@ void SendWindow::exit_log_off() {
     ui_->pbMessage->setMaximum(1);
     ui_->pbMessage->setValue(0);
     ui_->lblDone->setText(percentage_text(0, 1));
+    // The window's own caption, not the percentage of the last send, in front.
+    setWindowTitle(kWindowTitle);
     show();
+    raise();
+    activateWindow();
     site.log_off();
     if (!alive)
         return;

@@ -1,11 +1,13 @@
 #include "session/sent_log.h"
 
 #include "core/cp1252.h"
+#include "core/file_save.h"
+#include "core/line_reader.h"
 #include "core/settings.h"
 #include "core/text.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace zemble {
@@ -13,25 +15,15 @@ namespace {
 
 // The lines of the old log.  The log is written with CR LF, but a file that
 // another program touched may end its lines with a lone CR or a lone LF; each
-// of the three ends one line.  Text after the last line end is a line too.
+// of the three ends one line.
 QStringList read_lines(const QString& path) {
     QStringList lines;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return lines; // no log yet, or unreadable: counts as empty
-    const QString text = from_cp1252(file.readAll());
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.mid(start));
+    LineReader reader(file, LineEnds::CrLfCrOrLf);
+    while (!reader.atEnd())
+        lines.append(from_cp1252(reader.readLine()));
     return lines;
 }
 
@@ -63,30 +55,12 @@ QString log_sent_message(const QString& to, const QString& message, const QStrin
         text += QLatin1String("\r\n");
     }
 
-    // The new log is written beside the old one and takes its place only when
-    // complete, so a failed write never costs the records already there.
-    QSaveFile file(path);
-    bool failed = false;
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        failed = true;
-        reason = file.errorString();
-    } else {
-        const QByteArray bytes = to_cp1252(text);
-        // commit() does not check the flush of the write buffer itself, so
-        // a short write is caught here before the old log is replaced.
-        if (file.write(bytes) != bytes.size() || !file.flush()) {
-            failed = true;
-            reason = file.errorString();
-            file.cancelWriting();
-        } else if (!file.commit()) {
-            failed = true;
-            reason = file.errorString();
-        }
-    }
-    if (!failed)
-        return {};
-    return crlf_lines({QStringLiteral("Unable to save out your SMS to the log file."), reason});
+    // The new log replaces the old one only when complete, so a failed write
+    // never costs the records already there.
+    if (const std::optional<QString> failure = save_file(path, to_cp1252(text)))
+        return crlf_lines({QStringLiteral("Unable to save out your SMS to the log file."),
+                           QDir::toNativeSeparators(path), *failure});
+    return {};
 }
 
 } // namespace zemble

@@ -4,11 +4,13 @@
 
 #include "core/settings.h"
 #include "core/version.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
 #include "platform/web_browser.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -97,6 +99,20 @@ bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Leave:
             setLinkColour(kLinkColour);
             break;
+        case QEvent::FocusIn:
+            // The link with the caret shows as the link under the mouse does.
+            setLinkColour(kLinkHoverColour);
+            break;
+        case QEvent::FocusOut:
+            setLinkColour(kLinkColour);
+            break;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+                break;
+            lblUrl_Click();
+            return true;
+        }
         case QEvent::MouseButtonRelease: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton &&
@@ -116,6 +132,14 @@ void AboutWindow::mouseMoveEvent(QMouseEvent* event) {
     QDialog::mouseMoveEvent(event);
 }
 
+void AboutWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void AboutWindow::lblUrl_Click() {
     // A failure to open the page is not reported.
     platform::open_web_address(homePage_);
@@ -127,10 +151,12 @@ void AboutWindow::StartSysInfo() {
                               platform::Icon::None, platform::Buttons::Ok);
 }
 
-AboutWindow* AboutWindow::showAbout() {
+AboutWindow* AboutWindow::showAbout(QWidget* opener) {
     QPointer<AboutWindow>& window = open_about_window();
-    if (!window)
+    if (!window) {
         window = new AboutWindow;
+        platform::stay_above(window, opener);
+    }
     window->show();
     window->raise();
     window->activateWindow();

@@ -25,9 +25,10 @@ public:
     explicit AboutWindow(QWidget* parent = nullptr);
     ~AboutWindow() override;
 
-    // Help > About Zemble...: shows the About window, not modal, creating it
-    // when none is open and bringing the open one to the front otherwise.
-    static AboutWindow* showAbout();
+    // Help > About Zemble...: shows the About window, not modal, above
+    // `opener`, creating it when none is open and bringing the open one to
+    // the front otherwise.
+    static AboutWindow* showAbout(QWidget* opener = nullptr);
 
     // The home page address that the link shows and opens.
     QString homePage() const { return homePage_; }
@@ -37,6 +38,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape closes and discards the window, as OK does.
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:

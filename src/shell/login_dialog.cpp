@@ -14,7 +14,7 @@
 namespace zemble {
 
 LoginDialog::LoginDialog(ComposeHost& compose, std::function<void()> startSend, QWidget* parent)
-    : QWidget(parent, Qt::Dialog), ui_(std::make_unique<Ui::frmLogin>()), compose_(compose),
+    : QDialog(parent), ui_(std::make_unique<Ui::frmLogin>()), compose_(compose),
       startSend_(std::move(startSend)) {
     ui_->setupUi(this);
     connect(ui_->cmdLogin, &QPushButton::clicked, this, &LoginDialog::cmdLogin_Click);
@@ -93,6 +93,11 @@ void LoginDialog::cmdHelp_Click() {
 
 void LoginDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
+    if (isVisible())
+        cmdCancel_Click();
+}
+
+void LoginDialog::reject() {
     if (isVisible())
         cmdCancel_Click();
 }

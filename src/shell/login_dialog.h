@@ -3,7 +3,7 @@
 #include "compose/compose_windows.h"
 #include "session/send_window.h"
 
-#include <QWidget>
+#include <QDialog>
 
 #include <functional>
 #include <memory>
@@ -19,7 +19,8 @@ class ComposeHost;
 // "Wisp Login": asks for the portal account when the Send command does not
 // know it, keeps it in the session for the rest of the run and starts the
 // send.  Created once and only ever hidden, so the boxes keep what was typed.
-class LoginDialog : public QWidget {
+// Enter is Login, Escape is Cancel.
+class LoginDialog : public QDialog {
     Q_OBJECT
 public:
     // `startSend` shows the send-progress window and runs the whole send job;
@@ -37,8 +38,9 @@ public:
     void cmdHelp_Click();
 
 protected:
-    // A close from the window frame acts as Cancel; the dialog is kept.
+    // A close from the window frame, and Escape, act as Cancel; the dialog is kept.
     void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 
 private:
     std::unique_ptr<Ui::frmLogin> ui_;

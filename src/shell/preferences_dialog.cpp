@@ -6,6 +6,7 @@
 #include "core/phone.h"
 #include "platform/file_dialog.h"
 #include "platform/help.h"
+#include "platform/keyboard.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -216,13 +217,16 @@ QString PreferencesDialog::confNumberText() const {
     return ui_->txtConfNumber->text();
 }
 
-PreferencesWindow::PreferencesWindow(ComposeHost* host) : host_(host) {}
+PreferencesWindow::PreferencesWindow(ComposeHost* host, QWidget* opener)
+    : host_(host), opener_(opener) {}
 
 PreferencesWindow::~PreferencesWindow() = default;
 
 PreferencesDialog& PreferencesWindow::ensure() {
-    if (!dialog_)
+    if (!dialog_) {
         dialog_ = std::make_unique<PreferencesDialog>(host_);
+        platform::stay_above(dialog_.get(), opener_);
+    }
     return *dialog_;
 }
 

@@ -70,7 +70,8 @@ private:
 // job asking for the confirmation number.
 class PreferencesWindow {
 public:
-    explicit PreferencesWindow(ComposeHost* host = nullptr);
+    // The dialog stays above `opener` (the compose window).
+    explicit PreferencesWindow(ComposeHost* host = nullptr, QWidget* opener = nullptr);
     ~PreferencesWindow();
     PreferencesWindow(const PreferencesWindow&) = delete;
     PreferencesWindow& operator=(const PreferencesWindow&) = delete;
@@ -90,6 +91,7 @@ private:
     PreferencesDialog& ensure();
 
     ComposeHost* host_;
+    QWidget* opener_;
     std::unique_ptr<PreferencesDialog> dialog_;
 };
 

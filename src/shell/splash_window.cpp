@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 namespace zemble {
 
@@ -48,6 +49,10 @@ SplashWindow::SplashWindow(QWidget* parent)
     ui_->setupUi(this);
     ui_->imgPicture->setPixmap(zemble_picture(128));
     Form_Load();
+    // In the middle of the screen, whatever the window manager would choose.
+    adjustSize();
+    if (const QScreen* shown = screen())
+        move(shown->availableGeometry().center() - rect().center());
 }
 
 SplashWindow::~SplashWindow() = default;

@@ -7,6 +7,7 @@
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "core/version.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
 #include "session/operator_protocol.h"
@@ -43,7 +44,7 @@ void Program::Main() {
     if (useSplash) {
         splash = std::make_unique<SplashWindow>();
         splash->show();
-        splash->repaint();
+        platform::paint_now(splash.get());
         platform::pause_blocking(kSplashPause);
     }
 
@@ -63,10 +64,11 @@ void Program::Main() {
     compose_->setWindowTitle(window_title());
 
     if (splash) {
+        // The compose window is drawn first, then the splash in front of it.
+        platform::paint_now(compose_.get());
         splash->show();
         splash->raise();
-        splash->repaint();
-        compose_->repaint();
+        platform::paint_now(splash.get());
         platform::pause_blocking(kSplashPause);
         splash->close();
     }
@@ -79,13 +81,16 @@ void Program::makeWindows() {
     send_ = std::make_unique<SendWindow>(*site_, *compose_);
     chooser_ = std::make_unique<NameChooserWindow>(*compose_);
     compose_->recipientsField().setChooser(chooser_.get());
-    addressBook_ = std::make_unique<AddressBook>(*compose_);
-    preferences_ = std::make_unique<PreferencesWindow>(compose_.get());
+    addressBook_ = std::make_unique<AddressBook>(*compose_, compose_.get());
+    preferences_ = std::make_unique<PreferencesWindow>(compose_.get(), compose_.get());
+    // The windows that work for the compose window stay above it.
+    platform::stay_above(send_.get(), compose_.get());
+    platform::stay_above(chooser_.get(), compose_.get());
 
     ComposeWindows windows;
     windows.showAddressBook = [this] { addressBook_->show(); };
     windows.showPreferences = [this] { preferences_->show(); };
-    windows.showAbout = [] { AboutWindow::showAbout(); };
+    windows.showAbout = [this] { AboutWindow::showAbout(compose_.get()); };
     windows.showLogin = [this](LoginFocus focus) { login().showForSend(focus); };
     windows.confNumberFieldText = [this] { return preferences_->confNumberFieldText(); };
     windows.sendMessage = send_job_starter(*send_);
@@ -100,8 +105,10 @@ void Program::makeWindows() {
 }
 
 LoginDialog& Program::login() {
-    if (!login_)
+    if (!login_) {
         login_ = std::make_unique<LoginDialog>(*compose_, send_job_starter(*send_));
+        platform::stay_above(login_.get(), compose_.get());
+    }
     return *login_;
 }
 

@@ -1,8 +1,11 @@
+#include "addressbook/contact_store.h"
 #include "compose/main_window.h"
+#include "compose/name_chooser.h"
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/tray.h"
 #include "support/doubles.h"
+#include "support/keys.h"
 #include "support/temp_settings.h"
 
 #include <QtTest>
@@ -41,7 +44,10 @@ struct Fixture {
     std::unique_ptr<MainWindow> window;
     QList<platform::MessageBoxRequest>& asked = quiet.messages.asked;
 
-    Fixture() { session() = SessionState{}; }
+    Fixture() {
+        session() = SessionState{};
+        contacts() = ContactStore{};
+    }
     MainWindow& load(ComposeWindows windows = {}) {
         window = std::make_unique<MainWindow>(std::move(windows));
         window->Form_Load();
@@ -56,43 +62,39 @@ struct Fixture {
     void click(const char* button) const { find<QPushButton>(button)->click(); }
 };
 
-void focusAndWait(QWidget* widget) {
-    widget->window()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(widget->window()));
-    widget->setFocus(Qt::TabFocusReason);
-    QTRY_VERIFY(widget->hasFocus());
-}
-
-void moveCaret(QPlainTextEdit* edit, int anchor, int position) {
-    QTextCursor cursor = edit->textCursor();
-    cursor.setPosition(anchor);
-    cursor.setPosition(position, QTextCursor::KeepAnchor);
-    edit->setTextCursor(cursor);
-}
-
 } // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    // The send method chosen survives a restart and sets the part count.
+    // The send method chosen survives a restart and sets the part count; `keys` are typed
+    // at the end of `text`, with "12", a line break and "34" on the clipboard.  A line
+    // break counts two; typing stops at the limit and a paste is cut there, in one undo step.
     void statisticsAfterRestart_data() {
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("stats");
-        QTest::newRow("empty") << 0 << u""_s << u"0 characters used (split over 0 messages)"_s;
-        QTest::newRow("one") << 0 << u"a"_s << u"1 character used (split over 1 message)"_s;
+        const QString none, limit = u"32767 characters used (split over 285 messages)"_s;
+        QTest::newRow("empty") << 0 << none << none
+                               << u"0 characters used (split over 0 messages)"_s;
+        QTest::newRow("one") << 0 << u"a"_s << none << u"1 character used (split over 1 message)"_s;
         QTest::newRow("free split")
-            << 0 << QString(116, 'x') << u"116 characters used (split over 2 messages)"_s;
+            << 0 << QString(116, 'x') << none << u"116 characters used (split over 2 messages)"_s;
         QTest::newRow("paid whole")
-            << 1 << QString(130, 'x') << u"130 characters used (split over 1 message)"_s;
-        // A line break is a carriage return and a line feed: two characters.
-        QTest::newRow("line break counts two") << 0 << QString(57, 'x') + "\n" + QString(57, 'y')
-                                               << u"116 characters used (split over 2 messages)"_s;
+            << 1 << QString(130, 'x') << none << u"130 characters used (split over 1 message)"_s;
+        QTest::newRow("line break counts two")
+            << 0 << QString(57, 'x') + "\n" + QString(57, 'y') << none
+            << u"116 characters used (split over 2 messages)"_s;
+        QTest::newRow("typing stops") << 0 << QString(32764, 'x') << u"a Return b"_s << limit;
+        QTest::newRow("paste cut") << 0 << QString(32763, 'x') << u"Ctrl+V"_s << limit;
+        QTest::newRow("paste undone") << 0 << QString(32763, 'x') << u"Ctrl+V Ctrl+Z"_s
+                                      << u"32763 characters used (split over 285 messages)"_s;
     }
     void statisticsAfterRestart() {
         QFETCH(int, method);
         QFETCH(QString, text);
+        QFETCH(QString, keys);
         QFETCH(QString, stats);
         Fixture f;
         f.load();
@@ -101,21 +103,11 @@ private slots:
         QCOMPARE(f.window->sendMethodIndex(), method);
         f.message()->setPlainText(u"x"_s);
         f.message()->setPlainText(text);
+        f.message()->moveCursor(QTextCursor::End);
+        QApplication::clipboard()->setText(u"12\n34"_s);
+        for (const QString& key : keys.split(u' ', Qt::SkipEmptyParts))
+            QTest::keySequence(f.message(), QKeySequence(key));
         QCOMPARE(f.label("lblStats"), stats);
-    }
-
-    void cleanUpOnLeavingMessage() {
-        Fixture f;
-        f.load();
-        focusAndWait(f.message());
-        f.message()->setPlainText(u"two\r\nwords [x] ~{|}\u00a3 caf\u00e9\u007f\tz\u4e2d!"_s);
-        const QString typed = f.message()->toPlainText();
-        f.window->setComposeEnabled(false); // a secondary window opens: not leaving
-        f.window->setComposeEnabled(true);
-        QVERIFY(f.message()->hasFocus() && f.message()->toPlainText() == typed);
-        f.to()->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(f.to()->hasFocus());
-        QCOMPARE(f.message()->toPlainText(), u"two words x {|}\u00a3 cafz!"_s);
     }
 
     void quotaDisplay_data() {
@@ -127,18 +119,31 @@ private slots:
         QTest::newRow("both zero") << 0 << 0 << "0 free & 0 paid" << QColor(Qt::red);
         QTest::newRow("unknown free") << -1 << 0 << "Unknown free & 0 paid" << QColor(Qt::black);
     }
+    // Shown after a send with a long date: the window keeps its width, the send
+    // state wraps whole and stops short of "Quota:"; disabled, the quota greys out.
     void quotaDisplay() {
         QFETCH(int, free);
         QFETCH(int, paid);
         QFETCH(QString, shown);
         QFETCH(QColor, colour);
         Fixture f;
-        f.load();
-        session().quota_free = qint16(free);
-        session().quota_paid = qint16(paid);
+        const int width = f.load().width();
+        session() = {.quota_free = qint16(free),
+                     .quota_paid = qint16(paid),
+                     .last_sent_key = u"0771"_s,
+                     .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
+        f.to()->setText(u"0771"_s);
         f.window->update_status_bar();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(f.window->width(), width);
+        QLabel* information = f.find("lblInformation");
+        QVERIFY(information->height() >= information->heightForWidth(information->width()));
+        QVERIFY(f.find("Label2")->x() - information->geometry().right() >= 8);
         QCOMPARE(f.label("lblQuota"), shown);
         QCOMPARE(f.find("lblQuota")->palette().color(QPalette::WindowText), colour);
+        f.window->setComposeEnabled(false);
+        QCOMPARE(f.find("lblQuota")->palette().color(QPalette::Disabled, QPalette::WindowText),
+                 f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
     }
 
     void newMessageQuestion() {
@@ -189,38 +194,97 @@ private slots:
         QVERIFY(!f.window->composeEnabled()); // until the send ends
     }
 
-    // The caret sits in the To field; the Edit menu still works on the message.
-    void editCommands() {
+    // What a person does, one step after another, with the caret first in a field: keys
+    // ("Alt+E", "a"), each to the open menu or the control with the caret, or a mouse press
+    // ("press:cmdSend") whose release comes while the name chooser asks.  The chooser, if it
+    // asks, gets `answer`.  Then the menu left open, the commands run, where the caret is and
+    // whether the message can be undone.  A menu is not leaving a field; the Edit menu acts
+    // on the message wherever the caret is.  Each row is "field#message#steps#answer#To
+    // after#message after#what after", "=" for a message left alone.
+    void leavingAField_data() {
+        QTest::addColumn<QString>("row");
+        const auto row = [](const char* name, const char* fields) {
+            QTest::newRow(name) << QString::fromUtf8(fields);
+        };
+        row("Alt+E, Esc in the message",
+            "txtMessage#hello#Return d e f Alt+E Esc Esc###hello\ndef#caret txtMessage undo");
+        row("Alt+F in To", "txtTo#hello#a n n Alt+F##ann#=#menu mnuFileTop caret menubar");
+        row("Edit menu from To", "txtMessage#hello world#Ctrl+Shift+Left Shift+Tab Shift+Tab "
+                                 "Alt+E C Alt+E D###hello #caret txtTo undo");
+        row("Tab cleans the message",
+            "txtMessage#two\r\nwords [x] ~{|}\u00a3 caf\u00e9\u007f\tz\u4e2d!#Tab###two words x "
+            "{|}\u00a3 cafz!#caret cmbSendMethod");
+        row("Tab through the chooser", "txtTo#hello#a n n Tab#Return#Anna#=#caret cmdTo");
+        row("click Send, chooser OK",
+            "txtTo#hello#a n n press:cmdSend#Return#Anna#=#send caret cmdSend");
+        row("click Send, chooser Cancel",
+            "txtTo#hello#a n n press:cmdSend#Esc#ann#=#send caret cmdSend");
+        row("click Quit", "txtTo#hello#a n n press:cmdQuit#Return#Anna#=#end");
+        row("a mnemonic is leaving", "txtTo#hello#a n n Alt+M#Return#Anna#=#caret txtMessage");
+        row("Alt+E P with Paste disabled",
+            "txtMessage#[x]#Alt+E P###=#preferences caret txtMessage");
+        row("Enter on the focused Help", "cmdHelp#hello#Return###=#main.html caret cmdHelp");
+    }
+    void leavingAField() {
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
         Fixture f;
-        MainWindow& w = f.load();
+        contacts() = ContactStore{{u"Anna"_s, u"Anne"_s}, {u"071"_s, u"072"_s}, 2};
+        save_setting(u"quitconfirm"_s, u"end"_s);
+        QStringList did;
+        const auto login = [&](LoginFocus) {
+            did << u"send"_s;
+            f.window->setComposeEnabled(true); // as the login dialog's Cancel
+        };
+        f.load({.showAddressBook = [] {},
+                .showPreferences = [&] { did << u"preferences"_s; },
+                .showLogin = login,
+                .sendMessage = [] {}});
+        connect(f.window.get(), &MainWindow::programEndRequested, [&] { did << u"end"_s; });
+        NameChooserWindow chooser(*f.window);
+        f.window->recipientsField().setChooser(&chooser);
         QApplication::clipboard()->clear();
-        f.message()->setPlainText(u"hello world"_s);
-        w.update_edit_menu();
-        for (int item : {0, 2, 3, 4, 5})
-            QVERIFY2(!w.editItem(item)->isEnabled(), qPrintable(QString::number(item)));
-        focusAndWait(f.to());
-        moveCaret(f.message(), 5, 11);
-        f.find<QMenu>("mnuEditTop")->popup(QPoint(0, 0));
-        for (int item : {2, 3, 5})
-            QVERIFY2(w.editItem(item)->isEnabled(), qPrintable(QString::number(item)));
-        f.find<QMenu>("mnuEditTop")->hide();
-        w.editItem(3)->trigger(); // copy
-        QCOMPARE(QApplication::clipboard()->text(), u" world"_s);
-        w.editItem(5)->trigger(); // delete
-        QCOMPARE(f.message()->toPlainText(), u"hello"_s);
-        QCOMPARE(f.to()->text(), QString());
-        w.update_edit_menu();
-        QVERIFY(w.editItem(0)->isEnabled() && w.editItem(4)->isEnabled());
-        w.editItem(0)->trigger(); // undo
-        QCOMPARE(f.message()->toPlainText(), u"hello world"_s);
-        moveCaret(f.message(), 11, 11);
-        w.editItem(4)->trigger(); // paste
-        QCOMPARE(f.message()->toPlainText(), u"hello world world"_s);
-        moveCaret(f.message(), 0, 6);
-        w.update_edit_menu();
-        w.editItem(2)->trigger(); // cut
-        QCOMPARE(f.message()->toPlainText(), u"world world"_s);
-        QCOMPARE(QApplication::clipboard()->text(), u"hello "_s);
+        f.message()->setPlainText(c[1]);
+        f.message()->moveCursor(QTextCursor::End);
+        test::focus_and_wait(f.find<QWidget>(qPrintable(c[0])));
+        QPushButton* pressed = nullptr;
+        QString answered;
+        QTimer::singleShot(0, &chooser, [&] {
+            if (!chooser.isVisible())
+                return;
+            if (pressed)
+                QTest::mouseRelease(pressed, Qt::LeftButton);
+            QVERIFY(QTest::qWaitForWindowActive(&chooser));
+            // A question that should not have come is cancelled, and noted.
+            answered = c[3].isEmpty() ? u"asked"_s : c[3];
+            test::press(c[3].isEmpty() ? u"Esc"_s : c[3]);
+        });
+        for (const QString& step : c[2].split(u' ')) {
+            if (!step.startsWith(u"press:"_s)) {
+                test::press(step);
+                continue;
+            }
+            pressed = f.find<QPushButton>(qPrintable(step.mid(6)));
+            QTest::mousePress(pressed, Qt::LeftButton);
+        }
+        const auto describe = [&] {
+            QStringList out;
+            if (QWidget* menu = QApplication::activePopupWidget())
+                out << u"menu "_s + menu->objectName();
+            out << did << f.quiet.help.topics;
+            if (f.window->isVisible() && QApplication::focusWidget())
+                out << u"caret "_s + QApplication::focusWidget()->objectName();
+            if (f.message()->document()->isUndoAvailable())
+                out << u"undo"_s;
+            return out.join(u' ');
+        };
+        QTRY_COMPARE(describe(), c[6]);
+        test::press(QApplication::activePopupWidget() ? u"Esc Esc"_s : QString());
+        QCOMPARE(answered, c[3]);
+        QCOMPARE(f.to()->text(), c[4]);
+        QCOMPARE(f.message()->toPlainText(), c[5] == u"="_s ? c[1] : c[5]);
+        QCOMPARE(QApplication::clipboard()->text(), c[2].contains(u" C "_s) ? u"world"_s : u""_s);
+        QVERIFY(!pressed || !pressed->isDown());
     }
 
     // Each "quitconfirm" value, and the log-off of a kept session on the way out.
@@ -235,8 +299,7 @@ private slots:
             u"This SMS has not been sent yet.\r\nAre you sure you want to quit?"_s;
         const QString always = u"Are you sure you want to quit?"_s, none;
         QTest::newRow("default untouched") << none << false << none << none << false << 0;
-        QTest::newRow("default edited") << none << true << unsent << none << false << 0;
-        QTest::newRow("confirm edited") << u"confirm"_s << true << unsent << none << false << 0;
+        QTest::newRow("confirm (default) edited") << none << true << unsent << none << false << 0;
         QTest::newRow("ask untouched") << u"ask"_s << false << always << none << false << 0;
         QTest::newRow("end edited") << u"end"_s << true << none << none << false << 0;
         QTest::newRow("kept session") << u"end"_s << false << none << u"yes"_s << true << 1;
@@ -312,6 +375,9 @@ private slots:
             QCOMPARE(f.tray.shown, !restores);
             QCOMPARE(f.window->isMinimized(), !restores);
         }
+        // Another start of the program brings the window back from wherever it is.
+        f.window->showFromAnotherStart();
+        QVERIFY(f.window->isVisible() && !f.window->isMinimized() && !f.tray.shown);
     }
 };
 

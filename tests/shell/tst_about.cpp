@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "support/doubles.h"
+#include "support/keys.h"
 #include "support/temp_settings.h"
 
 #include <QLabel>
@@ -43,7 +44,8 @@ private slots:
         }
     }
 
-    // Red under the mouse, dark blue elsewhere; a left click opens the page.
+    // Red under the mouse, dark blue elsewhere; a left click opens the page.  From OK, Tab
+    // twice reaches it, red with the caret; Enter and Space open it.  The text has the room.
     void linkToTheConfiguredPage() {
         Fixture f(keys::productHomePage, "http://127.0.0.1/z/");
         f.window->show();
@@ -58,17 +60,24 @@ private slots:
         QVERIFY(f.quiet.browser.opened.isEmpty());
         QTest::mouseClick(url, Qt::LeftButton);
         QCOMPARE(f.quiet.browser.opened, QStringList{"http://127.0.0.1/z/"});
+        test::focus_and_wait(f.window->findChild<QPushButton*>("cmdOK"));
+        test::press("Tab Tab Return Space");
+        QCOMPARE(f.linkColour(), QColor(255, 0, 0));
+        QCOMPARE(f.quiet.browser.opened, QStringList(3, "http://127.0.0.1/z/"));
+        QVERIFY(f.window->isVisible() && f.label("picIcon")->width() < f.window->width() / 5);
     }
 
+    // OK (Enter) and Escape close and discard the window; About makes a new one.
     void okDiscardsTheWindowAndAboutReopensOne() {
         test::QuietPlatform quiet;
         QPointer<AboutWindow> first = AboutWindow::showAbout();
         QCOMPARE(AboutWindow::showAbout(), first.data());
-        QTest::mouseClick(first->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QTest::keyClick(first, Qt::Key_Return); // OK
         QTRY_VERIFY(first.isNull());
         QPointer<AboutWindow> second = AboutWindow::showAbout();
         QVERIFY(second && second->isVisible());
-        delete second;
+        QTest::keyClick(second, Qt::Key_Escape);
+        QTRY_VERIFY(second.isNull());
     }
 
     // The real launcher over a PATH holding nothing, then stand-in tools: the

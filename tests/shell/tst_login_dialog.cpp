@@ -38,7 +38,7 @@ struct Fixture {
 class TestLoginDialog : public QObject {
     Q_OBJECT
 private slots:
-    // Boxes of spaces are refused and emptied; Login sends with the trimmed
+    // Boxes of spaces are refused and emptied; Login (Enter) sends with the trimmed
     // account; a later opening shows the boxes as they were left, even when the
     // settings have changed since.
     void login_checks_trims_and_keeps_the_boxes() {
@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(f.boxes(), "bob/");
         QVERIFY(f.dialog.isVisible() && f.sends.isEmpty() && !f.host.enabled);
         f.type("  bob\t ", " pass word  ");
-        f.click("cmdLogin");
+        QTest::keyClick(f.box("txtPassword"), Qt::Key_Return); // Enter is Login
         QCOMPARE(f.quiet.messages.asked.size(), 2);
         QCOMPARE(f.sends, QStringList{"bob\t/pass word"});
         QCOMPARE(f.host.calls, QStringList{"disable"}); // the send job gives it back
@@ -67,9 +67,9 @@ private slots:
     }
 
     // The first showing takes the session's account before the stored one and
-    // puts the focus where asked; Help, then Cancel or the frame's close.
+    // puts the focus where asked; Help, then Cancel, the frame's close or Escape.
     void first_showing_help_and_cancel() {
-        for (bool fromFrame : {false, true}) {
+        for (const QString how : {"cmdCancel", "frame", "Esc"}) {
             Fixture f;
             session().session_username = "kept";
             save_setting("wispusername", "ann");
@@ -80,10 +80,10 @@ private slots:
             f.type("changed", "pw2");
             f.click("cmdHelp"); // help changes nothing
             QCOMPARE(f.quiet.help.topics, QStringList{"login.html"});
-            if (fromFrame)
+            if (how == "frame")
                 f.dialog.close();
             else
-                f.click("cmdCancel");
+                how == "Esc" ? QTest::keyClick(&f.dialog, Qt::Key_Escape) : f.click("cmdCancel");
             QVERIFY(!f.dialog.isVisible() && f.sends.isEmpty());
             QCOMPARE(f.host.calls,
                      QStringList({"disable", "enable", "repaint", "raise", "update_status_bar"}));

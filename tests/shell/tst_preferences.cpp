@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "support/doubles.h"
 #include "support/fake_compose_host.h"
+#include "support/keys.h"
 #include "support/temp_settings.h"
 
 #include <QCheckBox>
@@ -66,24 +67,31 @@ private slots:
             QVERIFY2(!f.get(name)->isEnabled(), name);
         QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
         QCOMPARE(f.edit("txtPassword")->echoMode(), QLineEdit::Password);
-        f.click("cmdHelp");
+        test::focus_and_wait(f.get("cmdHelp"));
+        test::press("Return"); // Enter on Help is Help, not OK
         QCOMPARE(f.quiet.help.topics, QStringList{"prefs.html"});
+        QVERIFY(hidden->isVisible());
     }
 
     // OK writes every key back as loaded (switches on only for "yes"), the
-    // password scrambled again, even after the store was emptied meanwhile.
+    // password scrambled again, even after the store was emptied meanwhile;
+    // or the "When quitting:" entry picked by its text.
     void okWritesWhatWasLoaded_data() {
         QTest::addColumn<QString>("quitconfirm");
         QTest::addColumn<QString>("switchValue");
         QTest::addColumn<QString>("saved"); // quit choice and switches as written back
-        QTest::newRow("end, yes") << "end" << QString("yes") << "end yes";
-        QTest::newRow("ask, Yes") << "ask" << QString("Yes") << "ask no";
-        QTest::newRow("ASK, empty") << "ASK" << QString() << "confirm no";
+        QTest::addColumn<QString>("picked");
+        QTest::newRow("end, yes") << "end" << QString("yes") << "end yes" << QString();
+        QTest::newRow("ask, Yes") << "ask" << QString("Yes") << "ask no" << QString();
+        QTest::newRow("ASK, empty") << "ASK" << QString() << "confirm no" << QString();
+        QTest::newRow("always ask picked") << "end" << QString() << "ask no"
+                                           << "Always ask for confirmation";
     }
     void okWritesWhatWasLoaded() {
         QFETCH(QString, quitconfirm);
         QFETCH(QString, switchValue);
         QFETCH(QString, saved);
+        QFETCH(QString, picked);
         Fixture f;
         QStringList expected = {
             "confnumber=071",  "signature=-Ann",     "smsloglocation=/l.txt",
@@ -97,6 +105,8 @@ private slots:
             expected << key + "=" + saved.section(u' ', 1);
         }
         f.open();
+        if (!picked.isEmpty())
+            f.get<QComboBox>("cmbConfirm")->setCurrentText(picked);
         QVERIFY(QFile::remove(f.settings.path()));
         f.click("cmdOkay");
         for (const QString& pair : expected)
@@ -149,26 +159,29 @@ private slots:
     }
 
     // Clearing a tick keeps the text under it: the indicator's key is deleted,
-    // the signature is kept.
+    // the signature is kept.  A long signature does not widen the dialog.
     void untickingKeepsTheTexts() {
         Fixture f;
         save_setting("textclipchar", "+");
         save_setting("appendsignature", "yes");
         save_setting("signature", "-Cy");
-        f.open();
-        QTest::keyClicks(f.edit("txtSignature"), "!");
-        QCOMPARE(f.label("lblSigSample"), kSigFixed + "-Cy!");
+        const int width = f.open()->width();
+        QTest::keyClicks(f.edit("txtSignature"), "!" + QString(36, u'w'));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(f.window.dialog()->width(), width);
+        QCOMPARE(f.label("lblSigSample"), kSigFixed + "-Cy!" + QString(36, u'w'));
         f.click("chkTextClip");
         f.click("chkSignature");
         QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
         f.click("cmdOkay");
         QCOMPARE(f.stored("textclipchar") + "|" + f.edit("txtClip")->text(), "<absent>|+");
-        QCOMPARE(f.stored("appendsignature") + "|" + f.stored("signature"), "no|-Cy!");
+        QCOMPARE(f.stored("appendsignature") + "|" + f.stored("signature"),
+                 "no|-Cy!" + QString(36, u'w'));
     }
 
-    // Cancel, a close from the window frame and Escape.
+    // Cancel, a close from the window frame, Escape and Enter on Cancel.
     void cancelSavesNothingButKeepsEdits() {
-        for (int how : {0, 1, 2}) {
+        for (int how : {0, 1, 2, 3}) {
             Fixture f;
             PreferencesDialog* first = f.open();
             QTest::keyClicks(f.edit("txtUsername"), "dee");
@@ -177,8 +190,12 @@ private slots:
                 f.click("cmdCancel");
             else if (how == 1)
                 first->close();
-            else
+            else if (how == 2)
                 QTest::keyClick(first, Qt::Key_Escape);
+            else {
+                test::focus_and_wait(f.get("cmdCancel"));
+                test::press("Return");
+            }
             QVERIFY(!first->isVisible());
             QCOMPARE(f.host.calls,
                      QStringList({"disable", "enable", "raise", "update_status_bar", "repaint"}));
@@ -198,7 +215,9 @@ private slots:
         f.quiet.files.answers << QString() << "/home/u/sent log.txt"; // cancelled, then picked
         f.click("cmdBrowserSMSLogPath");
         QCOMPARE(f.edit("txtSMSLog")->text(), "/old.txt");
-        f.click("cmdBrowserSMSLogPath");
+        test::focus_and_wait(f.get("cmdBrowserSMSLogPath"));
+        test::press("Return"); // the chooser, not OK
+        QVERIFY(f.window.dialog()->isVisible());
         QCOMPARE(f.edit("txtSMSLog")->text(), "/home/u/sent log.txt");
         QCOMPARE(f.quiet.files.kinds, QStringList({"save", "save"}));
         QCOMPARE(f.quiet.files.filterLists.first(),

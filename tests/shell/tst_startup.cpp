@@ -1,6 +1,8 @@
 #include "compose/main_window.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "platform/help_viewer.h"
+#include "session/browser_window.h"
 #include "shell/startup.h"
 #include "support/doubles.h"
 #include "support/opsim.h"
@@ -15,9 +17,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QWidget* shownWindow(const QString& name) {
+QWidget* shownWindow(const QString& name, bool hiddenToo = false) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible())
+        if (w->objectName() == name && (hiddenToo || w->isVisible()))
             return w;
     return nullptr;
 }
@@ -68,20 +70,39 @@ private slots:
         Fixture f;
         if (!hidesplashscreen.isNull())
             save_setting(u"hidesplashscreen"_s, hidesplashscreen);
-        QStringList seen; // each pause, with the splash's lines and the compose window's title
+        // The windows painted so far.
+        struct PaintLog : QObject {
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Paint && watched->isWidgetType())
+                    painted.insert(static_cast<QWidget*>(watched)->window()->objectName());
+                return false;
+            }
+            QSet<QString> painted;
+        } log;
+        qApp->installEventFilter(&log);
+        // Each pause, with the splash's lines, whether it is on screen in the middle of it,
+        // and the compose window's title once it is on screen and painted.
+        QStringList seen;
         f.quiet.pauses.onPause = [&](int, int milliseconds) {
             QWidget* splashWindow = shownWindow(u"frmSplash"_s);
             QWidget* compose = shownWindow(u"frmMain"_s);
-            seen.append(u"%1|%2|%3|%4"_s.arg(milliseconds)
-                            .arg(labelText(splashWindow, "lblVersion"),
-                                 labelText(splashWindow, "lblRelease"),
-                                 compose ? compose->windowTitle() : u"-"_s));
+            const auto onScreen = [&](QWidget* w) {
+                return w->windowHandle()->isExposed() && log.painted.contains(w->objectName());
+            };
+            const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+            seen.append(
+                u"%1|%2|%3|%4|%5"_s.arg(milliseconds)
+                    .arg(labelText(splashWindow, "lblVersion"),
+                         labelText(splashWindow, "lblRelease"))
+                    .arg((splashWindow->geometry().center() - middle).manhattanLength() < 2 &&
+                         onScreen(splashWindow))
+                    .arg(compose && onScreen(compose) ? compose->windowTitle() : u"-"_s));
         };
         const QString title = u"Zemble v0.4.16 (beta)"_s;
         QCOMPARE(f.start()->windowTitle(), title);
         QVERIFY(f.program->composeWindow()->isVisible());
         QCOMPARE(shownWindow(u"frmSplash"_s), nullptr);
-        const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|"_s;
+        const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|1|"_s;
         QCOMPARE(seen, splash ? QStringList({lines + "-", lines + title}) : QStringList());
         QVERIFY(f.quiet.pauses.afterEvents.isEmpty());
         // The store is empty: both quota figures are unknown.
@@ -89,29 +110,76 @@ private slots:
         QCOMPARE(session().quota_paid, qint16(-1));
     }
 
-    void sendWithoutPasswordAsksForIt() {
+    // Every control of every window that takes the caret has a name a screen reader can
+    // say, none shared within its window; each secondary window stays above the one that
+    // opened it, which passes the caret on to it while disabled.  A row is "the controls
+    // used in turn (window:control)#the window#the window it stays above".
+    void everyWindowNamedAndAbove_data() {
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"#frmMain#", "frmMain:cmdTo#frmContacts#frmMain",
+              "frmMain:cmdTo frmContacts:cmdNew#frmContactInfo#frmContacts",
+              "frmMain:cmdTo frmContacts:cmdUpdate#frmImport#frmContacts",
+              "frmMain:cmdTo frmContacts:cmdUpdate#frmAccess#frmImport", "#frmMultiple#frmMain",
+              "frmMain:mnuEdit_7#frmPrefs#frmMain", "frmMain:cmdSend#frmLogin#frmMain",
+              "frmMain:mnuHelp_8#frmAbout#frmMain", "#frmSend#frmMain", "#frmBrowser#",
+              "#helpViewer#"})
+            QTest::newRow(row) << QString::fromLatin1(row);
+    }
+    void everyWindowNamedAndAbove() {
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
         Fixture f;
         save_setting(u"hidesplashscreen"_s, u"yes"_s);
-        save_setting(u"wispusername"_s, u"alice"_s);
-        MainWindow* w = f.start();
-        w->setToText(u"07700900123"_s);
-        child<QPlainTextEdit>(w, "txtMessage")->setPlainText(u"hi"_s);
-        child<QPushButton>(w, "cmdSend")->click();
-        QWidget* login = shownWindow(u"frmLogin"_s);
-        QVERIFY(login);
-        QVERIFY(!w->isEnabled());
-        QCOMPARE(login->focusWidget(), child<QWidget>(login, "txtPassword"));
-        QCOMPARE(child<QLineEdit>(login, "txtUsername")->text(), u"alice"_s);
-        QVERIFY(f.quiet.messages.asked.isEmpty());
+        MainWindow* compose = f.start();
+        compose->setToText(u"0771"_s);
+        child<QPlainTextEdit>(compose, "txtMessage")->setPlainText(u"hi"_s);
+        BrowserWindow errors;
+        platform::HelpViewer help;
+        for (const QString& step : c[0].split(u' ', Qt::SkipEmptyParts)) {
+            QObject* control =
+                shownWindow(step.section(u':', 0, 0))->findChild<QObject*>(step.section(u':', 1));
+            if (auto* action = qobject_cast<QAction*>(control))
+                action->trigger();
+            else
+                static_cast<QAbstractButton*>(control)->click();
+        }
+        QWidget* w = shownWindow(c[1], true);
+        QStringList said;
+        for (QWidget* control : w->findChildren<QWidget*>()) {
+            if (control->window() != w || control->focusPolicy() == Qt::NoFocus)
+                continue;
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+            QString name = spoken->text(QAccessible::Name);
+            // Qt on Linux names a drop-down list after its current item; what the list is
+            // comes from its label, or else the name set in the form.
+            const auto labels = spoken->relations(QAccessible::Label);
+            if (qobject_cast<QComboBox*>(control))
+                name = !labels.isEmpty() ? labels.first().first->text(QAccessible::Name)
+                                         : control->accessibleName();
+            QVERIFY2(!name.isEmpty() && !said.contains(name), qPrintable(control->objectName()));
+            said << name;
+        }
+        const QWindow* parent = w->windowHandle() ? w->windowHandle()->transientParent() : nullptr;
+        QWidget* opener = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            opener = parent && top->windowHandle() == parent ? top : opener;
+        QCOMPARE(opener ? opener->objectName() : QString(), c[2]);
+        if (w->isVisible() && !compose->isEnabled()) { // brought forward with Alt+Tab
+            compose->activateWindow();
+            QTRY_VERIFY(w->isActiveWindow());
+        }
     }
 
-    // The real windows driven as a person would, against the simulator.
+    // The real windows driven as a person would, against the simulator; the user name is
+    // remembered, the password is not.
     void typedSendReachesTheSite() {
         Fixture f;
         test::OpSim sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
         sim.applyToSettings();
         save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        save_setting(u"wispusername"_s, u"alice"_s);
         QFile book(f.contactsDir.filePath(u"zemble_contacts.txt"_s));
         QVERIFY(book.open(QIODevice::WriteOnly));
         book.write("Bob;07700900456\r\n");
@@ -140,9 +208,9 @@ private slots:
 
         clickInto(child<QPushButton>(compose, "cmdSend"));
         QWidget* login = shownWindow(u"frmLogin"_s);
-        QVERIFY(login);
-        QVERIFY(!compose->isEnabled());
-        QTest::keyClicks(child<QLineEdit>(login, "txtUsername"), u"alice"_s);
+        QVERIFY(login && !compose->isEnabled());
+        QCOMPARE(login->focusWidget(), child<QWidget>(login, "txtPassword"));
+        QCOMPARE(child<QLineEdit>(login, "txtUsername")->text(), u"alice"_s);
         QTest::keyClicks(child<QLineEdit>(login, "txtPassword"), u"secret"_s);
         // Login runs the whole send job before it returns.
         clickInto(child<QPushButton>(login, "cmdLogin"));

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+
+class QIODevice;
+
+namespace zemble {
+
+// Which line ends a file is read with.  CR LF is always one line end.
+enum class LineEnds {
+    CrLfOrCr,   // CR LF or a lone CR; a lone LF is part of the line
+    CrLfCrOrLf, // CR LF, a lone CR or a lone LF
+};
+
+// Reads a device a line at a time, without the line ends.  Text after the
+// last line end is a line of its own.  Reads in blocks, so a file of any size
+// or a line of any length is read without harm.
+class LineReader {
+public:
+    LineReader(QIODevice& device, LineEnds ends);
+
+    bool atEnd();
+    QByteArray readLine();
+
+private:
+    bool fill();
+    qsizetype nextEnd() const;
+
+    QIODevice& device_;
+    const LineEnds ends_;
+    QByteArray buffer_;
+    qsizetype position_ = 0;
+    bool ended_ = false;
+};
+
+} // namespace zemble

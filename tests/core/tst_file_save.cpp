@@ -1,0 +1,92 @@
+#include "core/file_save.h"
+#include "support/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace zemble;
+
+namespace {
+
+QByteArray read_all(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString reason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+class TestFileSave : public QObject {
+    Q_OBJECT
+private slots:
+    // A save replaces the file whole, or tells the system's reason and leaves it as it
+    // was, with nothing left beside it.
+    void savesWholeOrNotAtAll_data() {
+        QTest::addColumn<int>("room"); // bytes a file may grow to; -1: no limit
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("saved") << -1 << 300000 << QString();
+        QTest::newRow("room for a part") << 40000 << 300000 << reason(EFBIG);
+        QTest::newRow("room for a part of a few bytes") << 5 << 10 << reason(EFBIG);
+        QTest::newRow("no room") << 0 << 10 << reason(EFBIG);
+    }
+    void savesWholeOrNotAtAll() {
+        QFETCH(int, room);
+        QFETCH(int, size);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f.txt");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        const QByteArray content(size, 'x');
+        const auto save = [&] { return save_file(path, content); };
+        const std::optional<QString> failure =
+            room < 0 ? save() : test::with_file_size_limit(rlim_t(room), save);
+        QCOMPARE(failure.value_or(QString()), reason);
+        QCOMPARE(read_all(path), failure ? QByteArray("old") : content);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f.txt"});
+    }
+
+    // Saved files are their owner's alone, new or replaced, and so are the folders made
+    // for them, whatever the umask; a folder that was there keeps its mode.
+    void ownerOnly_data() {
+        QTest::addColumn<int>("mask");
+        QTest::newRow("umask 000") << 0;
+        QTest::newRow("umask 022") << 022;
+    }
+    void ownerOnly() {
+        QFETCH(int, mask);
+        test::ScopedUmask scoped(mode_t(mask));
+        QTemporaryDir dir;
+        const QString old = dir.filePath("old.txt"), folder = dir.filePath("new/inner");
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(chmod(qPrintable(old), 0644) == 0 && chmod(qPrintable(dir.path()), 0755) == 0);
+        QVERIFY(!save_file(old, "x") && !save_file(dir.filePath("new.txt"), "x"));
+        QVERIFY(make_private_folder(folder) && make_private_folder(folder));
+        QCOMPARE(test::mode_of(old), 0600);
+        QCOMPARE(test::mode_of(dir.filePath("new.txt")), 0600);
+        QCOMPARE(test::mode_of(dir.filePath("new")), 0700);
+        QCOMPARE(test::mode_of(folder), 0700);
+        QCOMPARE(test::mode_of(dir.path()), 0755);
+    }
+
+    void unwritablePlaces() {
+        QTemporaryDir dir;
+        QCOMPARE(save_file(dir.filePath("no/such/folder.txt"), "x"), reason(ENOENT));
+        QVERIFY(QDir(dir.path()).mkdir("taken"));
+        QVERIFY(save_file(dir.filePath("taken"), "x").has_value()); // a folder in its place
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileSave)
+#include "tst_file_save.moc"

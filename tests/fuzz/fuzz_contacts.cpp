@@ -1,0 +1,31 @@
+// The contacts file loader: whatever a file holds, loading it, saving the
+// store and loading that again gives the same store, and the second save
+// writes the same bytes as the first.
+
+#include "addressbook/contact_store.h"
+#include "fuzz_support.h"
+
+using namespace zemble;
+using namespace zemble::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static SilentMessageBox silent;
+    static platform::ScopedService<platform::MessageBoxService> guard(&silent);
+
+    contacts() = ContactStore{};
+    read_contacts(bytes_of(data, size));
+    const ContactStore first = contacts();
+    const QByteArray saved = contacts_file_bytes();
+
+    contacts() = ContactStore{};
+    read_contacts(saved);
+    const ContactStore& second = contacts();
+    check(second.count == first.count, "as many entries after a save");
+    for (int i = 0; i < first.count; ++i) {
+        check(second.names.at(i) == first.names.at(i), "the same names");
+        check(second.numbers.at(i) == first.numbers.at(i), "the same numbers");
+    }
+    check(second.kept_lines == first.kept_lines, "the same lines past the limit");
+    check(contacts_file_bytes() == saved, "the same file on the next save");
+    return 0;
+}
