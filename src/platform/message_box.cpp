@@ -41,6 +41,16 @@ public:
             box.setEscapeButton(QMessageBox::No);
             return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
         }
+        if (request.buttons == Buttons::YesNoCancel) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Yes);
+            // Closing the box from its frame answers Cancel.
+            box.setEscapeButton(QMessageBox::Cancel);
+            const int answer = box.exec();
+            return answer == QMessageBox::Yes  ? Answer::Yes
+                   : answer == QMessageBox::No ? Answer::No
+                                               : Answer::Cancel;
+        }
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
         return Answer::Ok;

@@ -10,8 +10,8 @@ class QWidget;
 namespace zemble::platform {
 
 enum class Icon { None, Information, Exclamation, Question, Critical };
-enum class Buttons { Ok, YesNo };
-enum class Answer { Ok, Yes, No };
+enum class Buttons { Ok, YesNo, YesNoCancel };
+enum class Answer { Ok, Yes, No, Cancel };
 
 struct MessageBoxRequest {
     QString title;
