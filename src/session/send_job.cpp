@@ -34,6 +34,15 @@ void SendJob::up_percentage() {
     listener_.progress(value_, maximum_);
 }
 
+bool SendJob::already(const SendOrder& order, qsizetype i, qsizetype k) {
+    return order.done && i < order.done->parts.size() && k < order.done->parts.at(i).size() &&
+           order.done->parts.at(i).at(k) == PartState::Confirmed;
+}
+
+bool SendJob::confirmation_already(const SendOrder& order) {
+    return order.done && order.done->confirmation == PartState::Confirmed;
+}
+
 int SendJob::check_send_limits(const SendOrder& order) {
     // Every entry must name someone to send to: one that does not would
     // otherwise be passed over without a word.
@@ -43,16 +52,29 @@ int SendJob::check_send_limits(const SendOrder& order) {
         questions_.refuse({QStringLiteral("Recipient alert"), no_number_text(unknown), true});
         return 0;
     }
+    // The limits count what will really be sent: the texts an earlier job of
+    // this send delivered are left out.
+    const int parts = count_message_parts(order.message, order.method);
+    int recipients = 0;
+    int total = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        int left = 0;
+        for (int k = 0; k < parts; ++k)
+            left += already(order, i, k) ? 0 : 1;
+        recipients += left > 0 ? 1 : 0;
+        total += left;
+    }
     const bool limitOn = !setting_is_yes(QStringLiteral("nosendlimit"));
-    const int recipients = int(entries.size());
     if (limitOn && recipients > kMaxRecipients) {
         questions_.refuse({QStringLiteral("Spam warning"), too_many_recipients_text(), true});
         return 0;
     }
-    const int total = count_message_parts(order.message, order.method) * recipients;
+    const bool confirmation = !get_setting(QStringLiteral("confnumber"), "").isEmpty() &&
+                              order.confirmation && !confirmation_already(order);
     // Nothing would reach anyone: there is no message.  Going on would log on
-    // and record the send as done.
-    if (total == 0)
+    // and record the send as done.  (A send finished half way may have only
+    // its confirmation copy left.)
+    if (total == 0 && !(order.done && parts > 0 && confirmation))
         return 0;
     if (limitOn && total > kWarnMessages &&
         !questions_.go_on({QStringLiteral("Message warning"), message_warning_text(total)}))
@@ -61,8 +83,6 @@ int SendJob::check_send_limits(const SendOrder& order) {
         questions_.refuse({QStringLiteral("Spam warning"), too_many_messages_text(total)});
         return 0;
     }
-    const bool confirmation =
-        !get_setting(QStringLiteral("confnumber"), "").isEmpty() && order.confirmation;
     return progress_steps(total, confirmation, dont_logout(order), session().logged_in);
 }
 
@@ -93,10 +113,16 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     const QStringList parts = cut_parts(order.message, partLength, clip);
     const QString partCount = QString::number(parts.size());
     const QStringList entries = split_recipients(order.to);
-    for (const QString& entry : entries) {
-        record_.entries.append(trim_spaces(entry));
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        record_.entries.append(trim_spaces(entries.at(i)));
         record_.parts.append(QList<PartState>(parts.size(), PartState::NotSent));
+        for (qsizetype k = 0; k < parts.size(); ++k) {
+            if (already(order, i, k))
+                record_.parts[i][k] = PartState::Confirmed;
+        }
     }
+    if (confirmation_already(order))
+        record_.confirmation = PartState::Confirmed;
 
     const bool keptSession = state.logged_in;
     if (!state.logged_in) {
@@ -116,6 +142,8 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         const QString& shown = record_.entries.at(i);
         const QString number = lookup_contact(shown);
         for (qsizetype k = 0; k < parts.size(); ++k) {
+            if (already(order, i, k))
+                continue;
             listener_.step(SendStep::Part, QStringLiteral("Sending message part ") +
                                                QString::number(k + 1) + QStringLiteral(" of ") +
                                                partCount + QStringLiteral(" to ") + shown +
@@ -138,8 +166,8 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     }
 
     const QString confNumber = get_setting(QStringLiteral("confnumber"), "");
-    if (!confNumber.isEmpty() && order.confirmation) {
-        record_.confirmation_asked = true;
+    record_.confirmation_asked = !confNumber.isEmpty() && order.confirmation;
+    if (record_.confirmation_asked && !confirmation_already(order)) {
         listener_.step(SendStep::Confirmation, QStringLiteral("Sending confirmation SMS to ") +
                                                    order.confirmation_shown +
                                                    QStringLiteral(" ..."));

@@ -23,6 +23,9 @@ struct SendOrder {
     QString confirmation_shown; // the confirmation number as its step text names it
     // Log off at the end whatever "dontlogout" says, and keep no session.
     bool always_log_off = false;
+    // Of a send that stopped half way: its texts marked Confirmed are left
+    // out now (a confirmation copy that went is never sent again).
+    const SendRecord* done = nullptr;
 };
 
 // The steps of a job, in order.  `Begin` clears the step text.
@@ -85,6 +88,9 @@ public:
     bool left_logged_on() const { return logged_on_; }
 
 private:
+    // Part `k` of entry `i`, or the confirmation copy, went in an earlier job.
+    static bool already(const SendOrder& order, qsizetype i, qsizetype k);
+    static bool confirmation_already(const SendOrder& order);
     // Moves the progress on by one step; at the maximum nothing changes.
     void up_percentage();
     bool dont_logout(const SendOrder& order) const;

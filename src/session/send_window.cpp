@@ -65,6 +65,7 @@ SendOrder SendWindow::order() const {
     // preferences dialog.
     if (order.confirmation && !get_setting(QStringLiteral("confnumber"), "").isEmpty())
         order.confirmation_shown = compose_.confNumberFieldText();
+    order.done = compose_.sendAlreadyDone();
     return order;
 }
 
@@ -124,10 +125,12 @@ void SendWindow::send_message() {
     // The compose window stays disabled for the whole job, so its fields are
     // those of the send.
     SendJob job(site_, *this, *this);
-    job.run(order());
+    const SendJob::Result result = job.run(order());
     if (!alive)
         return;
     running_ = false;
+    // The compose window remembers a send that stopped half way.
+    compose_.sendJobEnded(job.record(), result == SendJob::Sent);
     end_job();
 }
 
