@@ -125,11 +125,10 @@ void load_contacts() {
         return;
     if (!file.open(QIODevice::ReadOnly)) {
         // The store stays as it is; the user learns why the book is empty.
-        tell_problem(
-            QStringLiteral("Address book not read"),
-            crlf_lines({QStringLiteral("Zemble could not read the "
-                                       "address book from the file"),
-                        QDir::toNativeSeparators(file.fileName()), file.errorString()}));
+        tell_problem(QStringLiteral("Address book not read"),
+                     crlf_lines({QStringLiteral("Zemble could not read the "
+                                                "address book from the file"),
+                                 QDir::toNativeSeparators(file.fileName()), file.errorString()}));
         return;
     }
     const int held = read_contacts(file.readAll());
