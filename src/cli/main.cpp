@@ -63,7 +63,7 @@ QString resolve_recipients(const QStringList& given) {
             QStringLiteral("'%1' is neither a contact's name nor a phone number").arg(entry));
         ok = false;
     }
-    for (const QString& entry : split_recipients(to)) {
+    for (const QString& entry : to.isEmpty() ? QStringList() : split_recipients(to)) {
         const QString number = lookup_contact(entry);
         if (chooser.ambiguous.contains(entry) || is_uk_mobile(number))
             continue;
