@@ -4,9 +4,9 @@
 //
 // usage: bench_session [RUNS]   (default 30)
 
+#include "bench_site.h"
 #include "core/session_state.h"
 #include "core/settings.h"
-#include "session/browser_window.h"
 #include "session/operator_protocol.h"
 
 #include <QApplication>
@@ -16,23 +16,14 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
 
-#ifndef ZEMBLE_OPSIM_PATH
-#define ZEMBLE_OPSIM_PATH ""
-#define ZEMBLE_OPSIM_DIR ""
-#endif
-
 namespace {
 
-const QString kUser = QStringLiteral("bench");
-const QString kPassword = QStringLiteral("b3nch pass");
-const QString kNumber = QStringLiteral("07700900123");
-const QString kText = QStringLiteral("Benchmark text: tea at 4?");
+using namespace zemble::bench;
 
 struct Figures {
     double median = 0;
@@ -60,57 +51,26 @@ int fail(const char* why) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 30;
-    const QString caFile = QStringLiteral(ZEMBLE_OPSIM_DIR "/certs/ca.pem");
-    if (QString::fromUtf8(ZEMBLE_OPSIM_PATH).isEmpty())
-        return fail("the simulator was not built");
-
     QTemporaryDir dir;
     zemble::set_settings_file_path(dir.filePath(QStringLiteral("Zemble.ini")));
 
     // The simulator, with quota for every run of both clients.
-    QProcess sim;
-    sim.start(QStringLiteral(ZEMBLE_OPSIM_PATH),
-              {QStringLiteral("--account"),
-               QStringLiteral("%1;%2;Bench;%3;0").arg(kUser, kPassword).arg(4 * runs + 10)});
-    if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000))
+    BenchSite sim;
+    if (!sim.start(4 * runs + 10))
         return fail("the simulator did not start");
-    const QJsonObject ready = QJsonDocument::fromJson(sim.readLine()).object();
-    const int https = ready.value(QStringLiteral("https_port")).toInt();
-    const int http = ready.value(QStringLiteral("http_port")).toInt();
-    if (https <= 0 || http <= 0)
-        return fail("no ports from the simulator");
-    const QString httpsHost = QStringLiteral("localhost:%1").arg(https);
-    const QString httpHost = QStringLiteral("localhost:%1").arg(http);
-    zemble::save_setting(QString::fromLatin1(zemble::keys::portalHost), httpsHost);
-    zemble::save_setting(QString::fromLatin1(zemble::keys::shopHost), httpsHost);
-    zemble::save_setting(QString::fromLatin1(zemble::keys::smsHost), httpHost);
-    zemble::save_setting(QString::fromLatin1(zemble::keys::webHost), httpHost);
-    zemble::save_setting(QString::fromLatin1(zemble::keys::extraCaFile), caFile);
+    sim.applyToSettings();
 
-    // A cycle that goes wrong must not wait on the error window.
+    // Without a front end a failed request is given up at once: no window waits.
     bool failed = false;
-    zemble::OperatorProtocol* current = nullptr;
-    QTimer watch;
-    watch.setInterval(20);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (current && current->transport().error_window().isVisible()) {
-            failed = true;
-            current->cancel();
-        }
-    });
-    watch.start();
-
     QList<double> program;
     for (int run = 0; run < runs && !failed; ++run) {
         // Each cycle starts without cookies or open connections, as curl does.
         zemble::OperatorProtocol site;
-        current = &site;
         QElapsedTimer clock;
         clock.start();
         const bool ok = site.log_on(kUser, kPassword) && site.send_part(kNumber, kText, false) &&
                         site.log_off();
         program.append(double(clock.nsecsElapsed()) / 1e6);
-        current = nullptr;
         if (!ok)
             failed = true;
     }
@@ -121,7 +81,7 @@ int main(int argc, char** argv) {
     const QString script =
         QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/curl_session.sh");
     curl.start(QStringLiteral("bash"),
-               {script, QString::number(https), QString::number(http), caFile,
+               {script, QString::number(sim.httpsPort), QString::number(sim.httpPort), kCaFile,
                 QString::number(runs), kUser, kPassword, kNumber, kText});
     if (!curl.waitForFinished(-1) || curl.exitCode() != 0) {
         std::fprintf(stderr, "%s", curl.readAllStandardError().constData());
@@ -132,9 +92,6 @@ int main(int argc, char** argv) {
         if (!line.trimmed().isEmpty())
             viaCurl.append(line.trimmed().toDouble());
     }
-
-    sim.terminate();
-    sim.waitForFinished(5000);
 
     const Figures p = figures(program);
     const Figures c = figures(viaCurl);

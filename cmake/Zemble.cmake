@@ -1,16 +1,47 @@
 # Helpers shared by the subsystem folders.
 
-# zemble_add_library(<folder> [QT <Qt components>] [DEPS <zemble libraries>])
+# zemble_add_library(<folder> [QT <Qt components>] [DEPS <zemble libraries>]
+#                    [LOGIC <files> LOGIC_QT <Qt components> LOGIC_DEPS <zemble libraries>])
 # Builds the static library zemble_<folder> from every source, header and
 # Designer form in src/<folder>; resources (*.qrc) are compiled in too.
+# With LOGIC, the files named there (relative to the folder) are built apart
+# as zemble_<folder>_logic, which links only LOGIC_QT and LOGIC_DEPS and never
+# QtWidgets, so a program without windows can use them; zemble_<folder> then
+# holds the rest of the folder (the windows) and links zemble_<folder>_logic.
+# DEPS and LOGIC_DEPS name libraries without the "zemble_" prefix
+# ("addressbook", "session_logic").
 function(zemble_add_library folder)
-    cmake_parse_arguments(ARG "" "" "QT;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "QT;DEPS;LOGIC;LOGIC_QT;LOGIC_DEPS" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h
         ${CMAKE_CURRENT_SOURCE_DIR}/*.ui
         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-    set(target zemble_${folder})
+    set(deps ${ARG_DEPS})
+    if(ARG_LOGIC)
+        set(logic)
+        foreach(file IN LISTS ARG_LOGIC)
+            list(APPEND logic ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+        endforeach()
+        list(REMOVE_ITEM sources ${logic})
+        # The logic stands on core and other logic only: no Gui, no Widgets.
+        foreach(dep IN LISTS ARG_LOGIC_DEPS)
+            if(NOT dep STREQUAL "core" AND NOT dep MATCHES "_logic$")
+                message(FATAL_ERROR "zemble_${folder}_logic may not link zemble_${dep}")
+            endif()
+        endforeach()
+        if("Gui" IN_LIST ARG_LOGIC_QT OR "Widgets" IN_LIST ARG_LOGIC_QT)
+            message(FATAL_ERROR "zemble_${folder}_logic may not link Qt Gui or Widgets")
+        endif()
+        zemble_static_library(zemble_${folder}_logic "${logic}" "${ARG_LOGIC_QT}" "${ARG_LOGIC_DEPS}")
+        list(APPEND deps ${folder}_logic)
+    endif()
+    zemble_static_library(zemble_${folder} "${sources}" "${ARG_QT}" "${deps}")
+endfunction()
+
+# One static library (or an interface library when nothing is compiled) with
+# the given files, Qt components and zemble libraries.
+function(zemble_static_library target sources components deps)
     set(compiled ${sources})
     list(FILTER compiled INCLUDE REGEX "\\.cpp$")
     if(compiled)
@@ -24,10 +55,10 @@ function(zemble_add_library folder)
         add_library(${target} INTERFACE)
     endif()
     target_include_directories(${target} ${scope} ${PROJECT_SOURCE_DIR}/src)
-    foreach(component IN LISTS ARG_QT)
+    foreach(component IN LISTS components)
         target_link_libraries(${target} ${scope} Qt6::${component})
     endforeach()
-    foreach(dep IN LISTS ARG_DEPS)
+    foreach(dep IN LISTS deps)
         target_link_libraries(${target} ${scope} zemble_${dep})
     endforeach()
 endfunction()

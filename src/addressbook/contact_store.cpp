@@ -4,7 +4,7 @@
 #include "core/file_save.h"
 #include "core/line_reader.h"
 #include "core/phone.h"
-#include "platform/message_box.h"
+#include "core/text.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -25,6 +25,18 @@ constexpr int kSpareSlots = 20;
 QString& folder_setting() {
     static QString folder;
     return folder;
+}
+
+ContactsProblemHandler& problem_handler() {
+    static ContactsProblemHandler handler;
+    return handler;
+}
+
+void tell_problem(const QString& title, const QString& text) {
+    if (problem_handler())
+        problem_handler()(title, text);
+    else
+        qWarning("%s: %s", qPrintable(title), qPrintable(text));
 }
 
 struct Entry {
@@ -49,29 +61,31 @@ std::optional<Entry> entry_of(QStringView line) {
 }
 
 void tell_too_many(int held) {
-    platform::message_box(
+    tell_problem(
         QStringLiteral("Address book too large"),
-        platform::crlf_lines(
+        crlf_lines(
             {QStringLiteral("The address book holds %1 entries, but Zemble can show only the "
                             "first %2.")
                  .arg(held)
                  .arg(kMaxContacts),
              QStringLiteral("The other %1 stay in the file as they are and are kept on every "
                             "save.")
-                 .arg(held - kMaxContacts)}),
-        platform::Icon::Exclamation);
+                 .arg(held - kMaxContacts)}));
 }
 
 void tell_not_saved(const QString& path, const QString& reason) {
-    platform::message_box(QStringLiteral("Address book not saved"),
-                          platform::crlf_lines({QStringLiteral("Zemble could not save the address "
-                                                               "book to the file"),
-                                                QDir::toNativeSeparators(path), reason,
-                                                QStringLiteral("The file was left as it was.")}),
-                          platform::Icon::Exclamation);
+    tell_problem(QStringLiteral("Address book not saved"),
+                 crlf_lines({QStringLiteral("Zemble could not save the address "
+                                            "book to the file"),
+                             QDir::toNativeSeparators(path), reason,
+                             QStringLiteral("The file was left as it was.")}));
 }
 
 } // namespace
+
+void set_contacts_problem_handler(ContactsProblemHandler handler) {
+    problem_handler() = std::move(handler);
+}
 
 ContactStore& contacts() {
     static ContactStore store;
@@ -111,12 +125,10 @@ void load_contacts() {
         return;
     if (!file.open(QIODevice::ReadOnly)) {
         // The store stays as it is; the user learns why the book is empty.
-        platform::message_box(
-            QStringLiteral("Address book not read"),
-            platform::crlf_lines({QStringLiteral("Zemble could not read the "
-                                                 "address book from the file"),
-                                  QDir::toNativeSeparators(file.fileName()), file.errorString()}),
-            platform::Icon::Exclamation);
+        tell_problem(QStringLiteral("Address book not read"),
+                     crlf_lines({QStringLiteral("Zemble could not read the "
+                                                "address book from the file"),
+                                 QDir::toNativeSeparators(file.fileName()), file.errorString()}));
         return;
     }
     const int held = read_contacts(file.readAll());

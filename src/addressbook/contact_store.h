@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace zemble {
 
 // The one address book in memory: parallel lists of names and numbers
@@ -33,6 +35,13 @@ QString contacts_folder();
 // The folder the program uses: its executable's folder when that can be
 // written, else the per-user data folder.
 QString default_contacts_folder();
+
+// Who is told when the address book file cannot be read or saved, or holds
+// more than the store: the windowed program shows a message box with the
+// warning icon, zemble-send prints a line.  Without one the text goes to the
+// program's warnings.
+using ContactsProblemHandler = std::function<void(const QString& title, const QString& text)>;
+void set_contacts_problem_handler(ContactsProblemHandler handler);
 
 // Reads the file into the store.  A book with more entries than the store
 // holds is told to the user once; the lines past the limit are kept.

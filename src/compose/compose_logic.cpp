@@ -2,7 +2,7 @@
 
 #include "core/cp1252.h"
 #include "core/settings.h"
-#include "platform/message_box.h"
+#include "core/text.h"
 
 #include <QStringList>
 
@@ -98,16 +98,16 @@ QString send_refusal_text(const QString& reasons) {
 }
 
 QString new_message_question() {
-    return platform::crlf_lines({QStringLiteral("Are you sure you want to create a new SMS?"),
-                                 QStringLiteral("Anything currently written will be erased.")});
+    return crlf_lines({QStringLiteral("Are you sure you want to create a new SMS?"),
+                       QStringLiteral("Anything currently written will be erased.")});
 }
 
 QString quit_question(const QString& quitConfirm, bool differsFromLastSend) {
     if (quitConfirm == QLatin1String("confirm")) {
         if (!differsFromLastSend)
             return {};
-        return platform::crlf_lines({QStringLiteral("This SMS has not been sent yet."),
-                                     QStringLiteral("Are you sure you want to quit?")});
+        return crlf_lines({QStringLiteral("This SMS has not been sent yet."),
+                           QStringLiteral("Are you sure you want to quit?")});
     }
     if (quitConfirm == QLatin1String("ask"))
         return QStringLiteral("Are you sure you want to quit?");

@@ -117,8 +117,11 @@ void MainWindow::applyWindows() {
 void MainWindow::connectControls() {
     connect(ui_->txtMessage, &QPlainTextEdit::textChanged, this, [this] {
         limitMessageLength();
+        unfinished_.forget_unless(toText(), messageText());
         txtMessage_Change();
     });
+    connect(ui_->txtTo, &QLineEdit::textChanged, this,
+            [this] { unfinished_.forget_unless(toText(), messageText()); });
     connect(ui_->cmbSendMethod, &QComboBox::currentIndexChanged, this,
             [this] { cmbSendMethod_Click(); });
     connect(ui_->cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
@@ -236,7 +239,9 @@ void MainWindow::update_status_bar() {
     const SessionState& state = session();
     const bool notSent =
         message_not_sent(signature_setting(), state.last_sent_key, toText(), messageText());
-    ui_->lblInformation->setText(information_text(notSent, state.last_sent_time));
+    const SendRecord* unfinished = unfinished_.matching(toText(), messageText());
+    ui_->lblInformation->setText(unfinished ? unfinished_information_text(*unfinished)
+                                            : information_text(notSent, state.last_sent_time));
     ui_->lblQuota->setText(accelerator_display(quota_caption(state.quota_free, state.quota_paid)));
     // The colour of an enabled window; a disabled one greys the label out
     // like the rest of its texts.
@@ -272,6 +277,8 @@ void MainWindow::cmdSend_Click() {
                               platform::Icon::Information);
         return;
     }
+    if (!askAboutUnfinishedSend())
+        return;
     setComposeEnabled(false);
 
     SessionState& state = session();
@@ -297,6 +304,32 @@ void MainWindow::cmdSend_Click() {
         windows_.showLogin(focus);
     else
         setComposeEnabled(true);
+}
+
+bool MainWindow::askAboutUnfinishedSend() {
+    leaveOut_.reset();
+    const SendRecord* unfinished = unfinished_.matching(toText(), messageText());
+    if (!unfinished)
+        return true;
+    const platform::Answer answer = platform::message_box(
+        QLatin1String(kUnfinishedTitle), unfinished_question_text(*unfinished),
+        platform::Icon::Question, platform::Buttons::YesNoCancel);
+    if (answer == platform::Answer::Cancel)
+        return false;
+    leaveOut_ = texts_to_leave_out(*unfinished, answer == platform::Answer::Yes);
+    return true;
+}
+
+const SendRecord* MainWindow::sendAlreadyDone() const {
+    return leaveOut_ ? &*leaveOut_ : nullptr;
+}
+
+void MainWindow::sendJobEnded(const SendRecord& record, bool sent) {
+    leaveOut_.reset();
+    unfinished_.job_ended(record, sent);
+    // Cancel gave the window back before the job had ended.
+    if (!sent)
+        update_status_bar();
 }
 
 void MainWindow::update_edit_menu() {

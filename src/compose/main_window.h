@@ -3,12 +3,14 @@
 #include "compose/compose_windows.h"
 #include "compose/recipients.h"
 #include "compose/text_box_edit.h"
+#include "compose/unfinished_send.h"
 #include "core/compose_host.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 
@@ -66,6 +68,8 @@ public:
     void bringComposeToFront() override;
     void repaintCompose() override;
     void updateStatusBar() override { update_status_bar(); }
+    const SendRecord* sendAlreadyDone() const override;
+    void sendJobEnded(const SendRecord& record, bool sent) override;
 
 signals:
     // The window has closed for good: the program ends.
@@ -85,6 +89,9 @@ private:
     void limitMessageLength();
     // Whether the field losing the caret is being left (see the filter).
     bool caretMovesOn(const QWidget* field) const;
+    // Asks about a send of these texts that stopped half way, if there is
+    // one; false when the user cancels.
+    bool askAboutUnfinishedSend();
 
     std::unique_ptr<Ui::frmMain> ui_;
     ComposeWindows windows_;
@@ -93,6 +100,10 @@ private:
     // The control that had the caret when the window was disabled.
     QPointer<QWidget> caretBeforeDisable_;
     bool closing_ = false;
+    // A send of the texts that stopped half way, for this run only, and what
+    // the coming job leaves out of it.
+    UnfinishedSend unfinished_;
+    std::optional<SendRecord> leaveOut_;
 };
 
 } // namespace zemble

@@ -20,7 +20,8 @@ void RecipientsField::txtTo_LostFocus(ComposeHost& compose) {
     compose.updateStatusBar();
 }
 
-std::optional<QString> RecipientsField::normalise_recipient_text(const QString& text) {
+std::optional<QString> RecipientsField::normalise_recipient_text(const QString& text,
+                                                                 QStringList* dropped) {
     // While the chooser waits for an answer, window events run; a second
     // normalisation started from one of them would rebuild the list under
     // the first one's feet.
@@ -35,9 +36,12 @@ std::optional<QString> RecipientsField::normalise_recipient_text(const QString& 
     recipients_ = QStringList(pieces.size(), QString());
     int last = -1;
     for (const QString& piece : pieces) {
-        const QString result = resolve_recipient(trim_spaces(piece), max);
+        const QString entry = trim_spaces(piece);
+        const QString result = resolve_recipient(entry, max);
         if (!result.isEmpty() && !is_in_list(result, max))
             recipients_[++last] = result;
+        else if (result.isEmpty() && !entry.isEmpty() && dropped)
+            dropped->append(entry);
     }
 
     busy_ = false;

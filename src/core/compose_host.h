@@ -4,6 +4,8 @@
 
 namespace zemble {
 
+struct SendRecord;
+
 // Entries of a recipient list (the To field) are joined by this separator.
 inline constexpr auto kRecipientSeparator = " ; ";
 
@@ -36,6 +38,16 @@ public:
     virtual void repaintCompose() = 0;
     // Refreshes the status line (send state and quota).
     virtual void updateStatusBar() = 0;
+
+    // A send that stopped half way: the texts the next job leaves out as
+    // already sent (as the user chose when asked), or null to send them all.
+    virtual const SendRecord* sendAlreadyDone() const { return nullptr; }
+    // A job has ended: what the site confirmed, text by text; `sent` when
+    // every text went and the send was recorded.
+    virtual void sendJobEnded(const SendRecord& record, bool sent) {
+        (void)record;
+        (void)sent;
+    }
 };
 
 } // namespace zemble

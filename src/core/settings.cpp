@@ -78,6 +78,13 @@ void save_setting(const QString& key, const QString& value) {
     write([&](QSettings& s) { s.setValue(kSection + key, value); });
 }
 
+void save_settings(const QList<std::pair<QString, QString>>& values) {
+    write([&](QSettings& s) {
+        for (const auto& [key, value] : values)
+            s.setValue(kSection + key, value);
+    });
+}
+
 void delete_setting(const QString& key) {
     if (!open_store()->contains(kSection + key))
         return;

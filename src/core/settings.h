@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 namespace zemble {
 
@@ -12,6 +15,8 @@ QString get_setting(const QString& key, const QString& fallback);
 QString get_setting(const QString& key, const char* fallback);
 QString get_setting(const QString& key, int fallback);
 void save_setting(const QString& key, const QString& value);
+// Saves several keys in one write of the file.
+void save_settings(const QList<std::pair<QString, QString>>& values);
 void delete_setting(const QString& key);
 
 // Switches are on only for the exact text "yes"; an absent switch is "no".

@@ -12,4 +12,8 @@ QString trim_spaces(const QString& text) {
     return text.mid(start, end - start);
 }
 
+QString crlf_lines(const QStringList& lines) {
+    return lines.join(QLatin1String("\r\n"));
+}
+
 } // namespace zemble

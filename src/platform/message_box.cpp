@@ -41,6 +41,16 @@ public:
             box.setEscapeButton(QMessageBox::No);
             return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
         }
+        if (request.buttons == Buttons::YesNoCancel) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Yes);
+            // Closing the box from its frame answers Cancel.
+            box.setEscapeButton(QMessageBox::Cancel);
+            const int answer = box.exec();
+            return answer == QMessageBox::Yes  ? Answer::Yes
+                   : answer == QMessageBox::No ? Answer::No
+                                               : Answer::Cancel;
+        }
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
         return Answer::Ok;
@@ -52,10 +62,6 @@ public:
 MessageBoxService& MessageBoxService::real() {
     static DesktopMessageBox service;
     return service;
-}
-
-QString crlf_lines(const QStringList& lines) {
-    return lines.join(QLatin1String("\r\n"));
 }
 
 Answer message_box(const QString& title, const QString& text, Icon icon, Buttons buttons) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,8 +10,8 @@ class QWidget;
 namespace zemble::platform {
 
 enum class Icon { None, Information, Exclamation, Question, Critical };
-enum class Buttons { Ok, YesNo };
-enum class Answer { Ok, Yes, No };
+enum class Buttons { Ok, YesNo, YesNoCancel };
+enum class Answer { Ok, Yes, No, Cancel };
 
 struct MessageBoxRequest {
     QString title;
@@ -27,7 +29,7 @@ public:
 };
 
 // Joins lines with CR LF, the line break of every message text.
-QString crlf_lines(const QStringList& lines);
+using zemble::crlf_lines;
 
 Answer message_box(const QString& title, const QString& text, Icon icon,
                    Buttons buttons = Buttons::Ok);

@@ -106,9 +106,9 @@ bool OperatorProtocol::check_quota() {
         return ok;
     SessionState& state = session();
     state.quota_free = free_quota_of(state.page_text);
-    save_setting(QStringLiteral("quotaleft"), QString::number(state.quota_free));
     state.quota_paid = paid_quota_of(state.page_text);
-    save_setting(QStringLiteral("paidquotaleft"), QString::number(state.quota_paid));
+    save_settings({{QStringLiteral("quotaleft"), QString::number(state.quota_free)},
+                   {QStringLiteral("paidquotaleft"), QString::number(state.quota_paid)}});
     return ok;
 }
 

@@ -21,6 +21,8 @@ public:
     bool log_off() override;
 
     void unloadIE() override { transport_.unloadIE(); }
+    void set_front(TransportFront* front) override { transport_.set_front(front); }
+    bool may_have_arrived() const override { return transport_.may_have_arrived(); }
     void cancel() override { transport_.cancel(); }
     bool cancelled() const override { return transport_.cancelled(); }
     void reset_cancel() override { transport_.reset_cancel(); }

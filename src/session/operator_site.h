@@ -6,6 +6,8 @@
 
 namespace zemble {
 
+class TransportFront;
+
 // The operator's web SMS site as the send job uses it: four operations, each
 // returning whether it succeeded (or the user chose to ignore an error).
 class OperatorSite {
@@ -20,6 +22,13 @@ public:
 
     // Closes the page display window if it is open.
     virtual void unloadIE() = 0;
+
+    // The front end that shows the pages and decides on failed requests
+    // (null: a failed request is given up).  Not owned.
+    virtual void set_front(TransportFront* front) = 0;
+    // The last send_part got no answer after its request had left: the text
+    // may have arrived although the site never confirmed it.
+    virtual bool may_have_arrived() const = 0;
 
     // Cancel from the progress window: ends the request in flight and any
     // wait (the error window's too) at once; every later request fails

@@ -2,12 +2,219 @@
 
 #include "addressbook/contact_store.h"
 #include "core/compose_host.h"
+#include "core/message_parts.h"
+#include "core/session_state.h"
+#include "core/settings.h"
 #include "core/text.h"
-#include "platform/message_box.h"
+#include "session/operator_site.h"
+#include "session/sent_log.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 namespace zemble {
+
+SendJob::SendJob(OperatorSite& site, SendJobListener& listener, SendJobQuestions& questions)
+    : site_(site), listener_(listener), questions_(questions) {}
+
+bool SendJob::dont_logout(const SendOrder& order) const {
+    return !order.always_log_off && setting_is_yes(QStringLiteral("dontlogout"));
+}
+
+// After every request: go on only while Cancel has not been pressed and the
+// request succeeded.
+bool SendJob::go_on(bool ok) const {
+    return !site_.cancelled() && ok;
+}
+
+void SendJob::up_percentage() {
+    if (value_ == maximum_)
+        return;
+    ++value_;
+    listener_.progress(value_, maximum_);
+}
+
+bool SendJob::already(const SendOrder& order, qsizetype i, qsizetype k) {
+    return order.done && i < order.done->parts.size() && k < order.done->parts.at(i).size() &&
+           order.done->parts.at(i).at(k) == PartState::Confirmed;
+}
+
+bool SendJob::confirmation_already(const SendOrder& order) {
+    return order.done && order.done->confirmation == PartState::Confirmed;
+}
+
+int SendJob::check_send_limits(const SendOrder& order) {
+    // Every entry must name someone to send to: one that does not would
+    // otherwise be passed over without a word.
+    const QStringList entries = split_recipients(order.to);
+    const QStringList unknown = entries_without_number(entries);
+    if (!unknown.isEmpty()) {
+        questions_.refuse({QStringLiteral("Recipient alert"), no_number_text(unknown), true});
+        return 0;
+    }
+    // The limits count what will really be sent: the texts an earlier job of
+    // this send delivered are left out.
+    const int parts = count_message_parts(order.message, order.method);
+    int recipients = 0;
+    int total = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        int left = 0;
+        for (int k = 0; k < parts; ++k)
+            left += already(order, i, k) ? 0 : 1;
+        recipients += left > 0 ? 1 : 0;
+        total += left;
+    }
+    const bool limitOn = !setting_is_yes(QStringLiteral("nosendlimit"));
+    if (limitOn && recipients > kMaxRecipients) {
+        questions_.refuse({QStringLiteral("Spam warning"), too_many_recipients_text(), true});
+        return 0;
+    }
+    const bool confirmation = !get_setting(QStringLiteral("confnumber"), "").isEmpty() &&
+                              order.confirmation && !confirmation_already(order);
+    // Nothing would reach anyone: there is no message.  Going on would log on
+    // and record the send as done.  (A send finished half way may have only
+    // its confirmation copy left.)
+    if (total == 0 && !(order.done && parts > 0 && confirmation))
+        return 0;
+    if (limitOn && total > kWarnMessages &&
+        !questions_.go_on({QStringLiteral("Message warning"), message_warning_text(total)}))
+        return 0;
+    if (limitOn && total > kMaxMessages) {
+        questions_.refuse({QStringLiteral("Spam warning"), too_many_messages_text(total)});
+        return 0;
+    }
+    return progress_steps(total, confirmation, dont_logout(order), session().logged_in);
+}
+
+SendJob::Result SendJob::run(const SendOrder& order) {
+    SessionState& state = session();
+    record_ = SendRecord();
+    record_.to = order.to;
+    record_.message = order.message;
+    logged_on_ = false;
+
+    if (!dont_logout(order))
+        state.logged_in = false;
+    const QString clip = get_setting(QStringLiteral("textclipchar"), "");
+
+    listener_.step(SendStep::Begin, QString());
+    value_ = maximum_ = 0;
+    listener_.progress(0, 0);
+
+    const int steps = check_send_limits(order);
+    if (steps == 0)
+        return Refused;
+    maximum_ = steps;
+    listener_.progress(0, steps);
+
+    const bool paid = order.method != 0;
+    const qint16 partLength = part_length_for(order.method);
+    state.part_length = partLength;
+    const QStringList parts = cut_parts(order.message, partLength, clip);
+    const QString partCount = QString::number(parts.size());
+    const QStringList entries = split_recipients(order.to);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        record_.entries.append(trim_spaces(entries.at(i)));
+        record_.parts.append(QList<PartState>(parts.size(), PartState::NotSent));
+        for (qsizetype k = 0; k < parts.size(); ++k) {
+            if (already(order, i, k))
+                record_.parts[i][k] = PartState::Confirmed;
+        }
+    }
+    if (confirmation_already(order))
+        record_.confirmation = PartState::Confirmed;
+
+    const bool keptSession = state.logged_in;
+    if (!state.logged_in) {
+        listener_.step(SendStep::LogOn, QStringLiteral("Logging onto O2 as '") +
+                                            state.session_username + QStringLiteral("' ..."));
+        const bool ok = site_.log_on(state.session_username, state.session_password);
+        if (!go_on(ok))
+            return Stopped;
+        logged_on_ = true;
+        up_percentage();
+        if (dont_logout(order))
+            state.logged_in = true;
+    }
+
+    bool nothingSent = true;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QString& shown = record_.entries.at(i);
+        const QString number = lookup_contact(shown);
+        for (qsizetype k = 0; k < parts.size(); ++k) {
+            if (already(order, i, k))
+                continue;
+            listener_.step(SendStep::Part, QStringLiteral("Sending message part ") +
+                                               QString::number(k + 1) + QStringLiteral(" of ") +
+                                               partCount + QStringLiteral(" to ") + shown +
+                                               QStringLiteral(" ..."));
+            const bool ok = site_.send_part(number, parts.at(k), paid);
+            if (!go_on(ok)) {
+                if (site_.may_have_arrived())
+                    record_.parts[i][k] = PartState::MayHaveArrived;
+                // A kept session that refuses the very first part has most
+                // likely expired: the next job logs on afresh instead of
+                // failing the same way for the rest of the run.
+                if (!site_.cancelled() && keptSession && nothingSent)
+                    state.logged_in = false;
+                return Stopped;
+            }
+            record_.parts[i][k] = PartState::Confirmed;
+            nothingSent = false;
+            up_percentage();
+        }
+    }
+
+    const QString confNumber = get_setting(QStringLiteral("confnumber"), "");
+    record_.confirmation_asked = !confNumber.isEmpty() && order.confirmation;
+    if (record_.confirmation_asked && !confirmation_already(order)) {
+        listener_.step(SendStep::Confirmation, QStringLiteral("Sending confirmation SMS to ") +
+                                                   order.confirmation_shown +
+                                                   QStringLiteral(" ..."));
+        const QString text = confirmation_text(entries.size(), order.message, partLength);
+        const bool ok = site_.send_part(confNumber, text, paid);
+        if (!go_on(ok)) {
+            if (site_.may_have_arrived())
+                record_.confirmation = PartState::MayHaveArrived;
+            return Stopped;
+        }
+        record_.confirmation = PartState::Confirmed;
+        up_percentage();
+    }
+
+    // The site has confirmed every text: the send is remembered and logged
+    // now, so that a Cancel during the quota check or the log-off, or a close
+    // of the window, cannot leave a delivered send unrecorded.
+    state.last_sent_key = order.to + order.message;
+    state.last_sent_time = sent_time_text(QDateTime::currentDateTime());
+    if (setting_is_yes(QStringLiteral("logsent"))) {
+        const QString failure = log_sent_message(order.to, order.message, state.last_sent_time);
+        if (!failure.isEmpty())
+            questions_.log_not_saved({QStringLiteral("Save error"), failure, true});
+    }
+
+    listener_.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
+    site_.check_quota(); // the job goes on whatever the quota page said
+    if (!go_on(true))
+        return Sent;
+    up_percentage();
+
+    if (!dont_logout(order)) {
+        listener_.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
+        site_.log_off();
+        logged_on_ = false;
+        if (!go_on(true))
+            return Sent;
+        up_percentage();
+    }
+
+    listener_.step(SendStep::Finished, QStringLiteral("Finished."));
+    QCoreApplication::processEvents();
+    if (site_.cancelled())
+        return Sent;
+    questions_.finished_pause();
+    return Sent;
+}
 
 QStringList split_recipients(const QString& to) {
     return to.split(QLatin1StringView(kRecipientSeparator));
@@ -35,7 +242,7 @@ QString no_number_text(const QStringList& entries) {
                      (entry.isEmpty() ? QStringLiteral("(a blank entry)") : entry));
     lines << QString()
           << QStringLiteral("Nothing has been sent. Please check the To field and try again");
-    return platform::crlf_lines(lines);
+    return crlf_lines(lines);
 }
 
 QString too_many_recipients_text() {
@@ -48,7 +255,7 @@ static QString requested_line(int total) {
 }
 
 QString message_warning_text(int total) {
-    return platform::crlf_lines({
+    return crlf_lines({
         requested_line(total),
         QString(),
         QStringLiteral(
@@ -64,7 +271,7 @@ QString message_warning_text(int total) {
 }
 
 QString too_many_messages_text(int total) {
-    return platform::crlf_lines({
+    return crlf_lines({
         requested_line(total),
         QString(),
         QStringLiteral("This number exceeds the maximum allowed and, as such, you will not be "

@@ -1,13 +1,112 @@
 #pragma once
 
+#include "core/send_record.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 namespace zemble {
 
-// The pieces of a send job that do not need a window: how the To text is
-// read, how progress is counted and shown, and the texts the job builds.
+class OperatorSite;
+
+// One whole send, whatever front end runs it: the send window (step texts,
+// progress bar, questions in message boxes, the error window) or zemble-send
+// (lines on standard error, answers from its options).
+
+// What one job sends: the compose window's fields as they stood at Send.
+struct SendOrder {
+    QString to; // the recipient list, entries joined by " ; "
+    QString message;
+    int method = 0;             // send-method list index: 0 free texts, any other paid
+    bool confirmation = false;  // "Send confirmation text message." ticked
+    QString confirmation_shown; // the confirmation number as its step text names it
+    // Log off at the end whatever "dontlogout" says, and keep no session.
+    bool always_log_off = false;
+    // Of a send that stopped half way: its texts marked Confirmed are left
+    // out now (a confirmation copy that went is never sent again).
+    const SendRecord* done = nullptr;
+};
+
+// The steps of a job, in order.  `Begin` clears the step text.
+enum class SendStep { Begin, LogOn, Part, Confirmation, Quota, LogOff, Finished };
+
+// Hears how a job goes: each step as it starts, with the text the send
+// window shows for it, and the progress whenever it moves.
+class SendJobListener {
+public:
+    virtual ~SendJobListener() = default;
+    virtual void step(SendStep step, const QString& text) = 0;
+    // `value` of `maximum` steps done; a maximum of 0 is not known yet.
+    virtual void progress(int value, int maximum) = 0;
+};
+
+// One message of a job to its user: a title and a text whose lines are
+// joined by CR LF; a warning, or else for information.
+struct JobMessage {
+    QString title;
+    QString text;
+    bool warning = false;
+};
+
+// What a job asks of, and tells, the person or script it runs for.
+class SendJobQuestions {
+public:
+    virtual ~SendJobQuestions() = default;
+    // Why the job cannot go on; nothing has been sent.
+    virtual void refuse(const JobMessage& message) = 0;
+    // The "Message warning" question: true goes on.
+    virtual bool go_on(const JobMessage& message) = 0;
+    // The sent-message log could not be written ("Save error").
+    virtual void log_not_saved(const JobMessage& message) = 0;
+    // Every step is done: the send window keeps "Finished." in view a moment.
+    virtual void finished_pause() = 0;
+};
+
+class SendJob {
+public:
+    enum Result {
+        Refused, // the limits or a recipient without a number: nothing sent
+        Stopped, // a request failed or was cancelled before every text went
+        Sent,    // every text confirmed and the send recorded
+    };
+
+    SendJob(OperatorSite& site, SendJobListener& listener, SendJobQuestions& questions);
+
+    // Asks the limit questions for the order; the progress steps of the job,
+    // 0 when it must not go on.
+    int check_send_limits(const SendOrder& order);
+    // Runs the whole job: the limits, log on unless a session is kept, every
+    // part to every recipient, the confirmation copy, the send recorded and
+    // logged, the quota, log off.  A request that fails or is cancelled ends
+    // it at once.
+    Result run(const SendOrder& order);
+
+    // What the site confirmed, text by text, in the last run.
+    const SendRecord& record() const { return record_; }
+    // The last run logged on and did not log off again.
+    bool left_logged_on() const { return logged_on_; }
+
+private:
+    // Part `k` of entry `i`, or the confirmation copy, went in an earlier job.
+    static bool already(const SendOrder& order, qsizetype i, qsizetype k);
+    static bool confirmation_already(const SendOrder& order);
+    // Moves the progress on by one step; at the maximum nothing changes.
+    void up_percentage();
+    bool dont_logout(const SendOrder& order) const;
+    bool go_on(bool ok) const;
+
+    OperatorSite& site_;
+    SendJobListener& listener_;
+    SendJobQuestions& questions_;
+    SendRecord record_;
+    int value_ = 0;
+    int maximum_ = 0;
+    bool logged_on_ = false;
+};
+
+// The pieces of a send job that stand on their own: how the To text is read,
+// how progress is counted and shown, and the texts the job builds.
 
 // Entries of a recipient list, split at " ; " exactly as the To field holds
 // them (empty entries kept).

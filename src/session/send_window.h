@@ -1,5 +1,8 @@
 #pragma once
 
+#include "session/send_job.h"
+#include "session/transport_windows.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -13,8 +16,10 @@ namespace zemble {
 class ComposeHost;
 class OperatorSite;
 
-// The send-progress window and the send job that runs in it.
-class SendWindow : public QWidget {
+// The send-progress window: the send job's front end in the windowed
+// program.  It shows each step and the progress, asks the job's questions in
+// message boxes, and gives the site its error window.
+class SendWindow : public QWidget, private SendJobListener, private SendJobQuestions {
     Q_OBJECT
 public:
     SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent = nullptr);
@@ -45,15 +50,25 @@ private:
     // The texts the window has when it is first shown.
     void load_form();
     void set_step_text(const QString& text);
-    // Runs the job proper; false when it ended early.
-    bool run_job();
+    // The compose window's fields as the job takes them.
+    SendOrder order() const;
     // What every job does last: close the page display and give the compose
     // window back, unless Cancel has already given it back.
     void end_job();
 
+    // SendJobListener
+    void step(SendStep step, const QString& text) override;
+    void progress(int value, int maximum) override;
+    // SendJobQuestions
+    void refuse(const JobMessage& message) override;
+    bool go_on(const JobMessage& message) override;
+    void log_not_saved(const JobMessage& message) override;
+    void finished_pause() override;
+
     std::unique_ptr<Ui::frmSend> ui_;
     OperatorSite& site_;
     ComposeHost& compose_;
+    TransportWindows transportWindows_;
     bool running_ = false;
     bool end_requested_ = false;
 };

@@ -4,7 +4,7 @@
 #include "core/file_save.h"
 #include "core/line_reader.h"
 #include "core/settings.h"
-#include "platform/message_box.h"
+#include "core/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,10 +38,10 @@ QString with_crlf_breaks(QString text) {
 
 } // namespace
 
-void log_sent_message(const QString& to, const QString& message, const QString& when) {
+QString log_sent_message(const QString& to, const QString& message, const QString& when) {
     const QString path = get_setting(QStringLiteral("smsloglocation"), "");
     if (path.isEmpty())
-        return;
+        return {};
 
     QStringList lines = read_lines(path);
     if (lines.size() > kSentLogKeptLines)
@@ -57,13 +57,10 @@ void log_sent_message(const QString& to, const QString& message, const QString& 
 
     // The new log replaces the old one only when complete, so a failed write
     // never costs the records already there.
-    if (const std::optional<QString> failure = save_file(path, to_cp1252(text))) {
-        platform::message_box(
-            QStringLiteral("Save error"),
-            platform::crlf_lines({QStringLiteral("Unable to save out your SMS to the log file."),
-                                  QDir::toNativeSeparators(path), *failure}),
-            platform::Icon::Exclamation);
-    }
+    if (const std::optional<QString> failure = save_file(path, to_cp1252(text)))
+        return crlf_lines({QStringLiteral("Unable to save out your SMS to the log file."),
+                           QDir::toNativeSeparators(path), *failure});
+    return {};
 }
 
 } // namespace zemble

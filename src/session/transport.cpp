@@ -3,12 +3,11 @@
 #include "core/cp1252.h"
 #include "core/session_state.h"
 #include "core/settings.h"
-#include "platform/message_box.h"
-#include "platform/page_display.h"
-#include "platform/service.h"
-#include "session/browser_window.h"
+#include "session/transport_front.h"
 
+#include <QDateTime>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
@@ -19,14 +18,11 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstring>
 
 namespace zemble {
 namespace {
-
-platform::PageDisplayService& display() {
-    return platform::use<platform::PageDisplayService>();
-}
 
 // The address as the request takes it: "https://" (any letter case) selects
 // HTTPS, everything else HTTP, also an address without a scheme.
@@ -40,21 +36,51 @@ QUrl request_url(const QString& address) {
     return QUrl(QLatin1String("http://") + address.mid(scheme_end + 3));
 }
 
-// The system's authorities plus those of the "extracafile" setting, read
-// at the moment of the request.
-QSslConfiguration tls_configuration() {
+// The authorities of the "extracafile" setting, as the file holds them at
+// the moment of the request.  Decoding a certificate takes long, so the file
+// is decoded again only when it has changed.
+QList<QSslCertificate> extra_authorities() {
+    struct Decoded {
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+        QList<QSslCertificate> certificates;
+    };
+    static Decoded last;
+    const QString path = get_setting(QString::fromLatin1(keys::extraCaFile), "");
+    if (path.isEmpty())
+        return {};
+    const QFileInfo file(path);
+    if (path != last.path || file.lastModified() != last.modified || file.size() != last.size) {
+        last = {path, file.lastModified(), file.size(),
+                QSslCertificate::fromPath(path, QSsl::Pem,
+                                          QSslCertificate::PatternSyntax::FixedString)};
+    }
+    return last.certificates;
+}
+
+// Trusts the given authorities, or the system's when there are none.  The
+// system's are then looked up by the TLS library as a chain needs them: the
+// TLS layer can add authorities to the system's only after reading the whole
+// system store, which takes a quarter of a second or more.
+QSslConfiguration tls_configuration(const QList<QSslCertificate>& authorities) {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    // Reading the system's store takes long; it is read once per run.
-    static const QList<QSslCertificate> system_authorities =
-        QSslConfiguration::systemCaCertificates();
-    QList<QSslCertificate> authorities = system_authorities;
-    const QString extra = get_setting(QString::fromLatin1(keys::extraCaFile), "");
-    if (!extra.isEmpty())
-        authorities += QSslCertificate::fromPath(extra, QSsl::Pem,
-                                                 QSslCertificate::PatternSyntax::FixedString);
-    config.setCaCertificates(authorities);
+    if (!authorities.isEmpty())
+        config.setCaCertificates(authorities);
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
     return config;
+}
+
+// The certificate chains to no authority that was trusted, and nothing else
+// is wrong with it.
+bool only_unknown_issuer(const QList<QSslError>& errors) {
+    static const QList<QSslError::SslError> unknown = {
+        QSslError::UnableToGetIssuerCertificate,   QSslError::UnableToGetLocalIssuerCertificate,
+        QSslError::UnableToVerifyFirstCertificate, QSslError::SelfSignedCertificate,
+        QSslError::SelfSignedCertificateInChain,   QSslError::CertificateUntrusted};
+    return !errors.isEmpty() && std::all_of(errors.begin(), errors.end(), [](const QSslError& e) {
+        return unknown.contains(e.error());
+    });
 }
 
 // Whether the certificate names `host` among its subject alternative names.
@@ -143,12 +169,6 @@ void Transport::set_status_listener(std::function<void(const QString&)> listener
     listener_ = std::move(listener);
 }
 
-BrowserWindow& Transport::error_window() {
-    if (!window_)
-        window_ = std::make_unique<BrowserWindow>();
-    return *window_;
-}
-
 QString Transport::status_text(int code) {
     static const char* const names[] = {"",
                                         "Resolving host",
@@ -173,15 +193,16 @@ void Transport::report(int code) {
 }
 
 void Transport::unloadIE() {
-    display().close();
+    if (front_)
+        front_->close_pages();
 }
 
 void Transport::cancel() {
     cancelled_ = true;
     if (reply_)
         reply_->abort();
-    if (window_)
-        window_->hide();
+    if (front_)
+        front_->cancel();
     if (wait_)
         wait_->quit();
 }
@@ -211,10 +232,29 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
     QUrl address = request_url(URL);
     const QString* form = post ? &args : nullptr;
     for (int redirects = 0;; ++redirects) {
-        Exchange answer = exchange(address, referer, form);
+        // The system's authorities and the extra ones are both trusted, one
+        // set at a time: a site whose certificate chains to none of the extra
+        // ones is tried against the system's, before anything was sent, and
+        // from then on checked against the system's only.
+        const QList<QSslCertificate> extra = extra_authorities();
+        const QString origin =
+            address.host().toLower() + u':' + QString::number(address.port(default_port(address)));
+        const bool extraFirst = !extra.isEmpty() && !system_trusted_.contains(origin);
+        Exchange answer =
+            exchange(address, referer, form,
+                     tls_configuration(extraFirst ? extra : QList<QSslCertificate>()));
+        if (extraFirst && answer.unknown_issuer && !answer.sent && answer.status == 0) {
+            // A connection keeps the authorities it was first made with.
+            manager_.clearConnectionCache();
+            system_trusted_.insert(origin);
+            answer = exchange(address, referer, form, tls_configuration({}));
+            if (answer.unknown_issuer)
+                system_trusted_.remove(origin);
+        }
         if (answer.cancelled) {
             Outcome outcome;
             outcome.cancelled = true;
+            outcome.sent = answer.sent && answer.status == 0;
             return outcome;
         }
         // Redirects are followed as a browser follows them, up to a bound;
@@ -260,6 +300,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         } else {
             report(CommunicationError);
             outcome.failed = true;
+            outcome.sent = answer.sent;
             outcome.code = answer.code;
             outcome.description = answer.failure;
         }
@@ -269,7 +310,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
 }
 
 Transport::Exchange Transport::exchange(const QUrl& address, const QString& referer,
-                                        const QString* form) {
+                                        const QString* form, const QSslConfiguration& tls) {
     QNetworkRequest request(address);
     // The header block: the form type for a POST, the browser's name under
     // the header "HTTP_UserAgent", the referer when there is one.
@@ -291,7 +332,7 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
                          QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeout_ms_);
     // Also a plain address: a redirect may lead it to HTTPS.
-    request.setSslConfiguration(tls_configuration());
+    request.setSslConfiguration(tls);
 
     report(Connecting);
     QNetworkReply* reply = nullptr;
@@ -317,7 +358,13 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
         }
         report(Connected);
     });
-    connect(reply, &QNetworkReply::requestSent, this, [this] { report(RequestSent); });
+    connect(reply, &QNetworkReply::sslErrors, this, [&](const QList<QSslError>& errors) {
+        answer.unknown_issuer = only_unknown_issuer(errors);
+    });
+    connect(reply, &QNetworkReply::requestSent, this, [&, this] {
+        answer.sent = true;
+        report(RequestSent);
+    });
     connect(reply, &QNetworkReply::readyRead, this, [&, reply] {
         if (!receiving) {
             receiving = true;
@@ -383,75 +430,43 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     return answer;
 }
 
-bool Transport::wait_for_choice() {
-    BrowserWindow& window = error_window();
-    window.reset_choice();
-    window.show();
-    window.raise();
-    window.activateWindow();
-    session().session_password.clear();
-
-    QEventLoop loop;
-    const auto connection = connect(&window, &BrowserWindow::choiceMade, &loop, &QEventLoop::quit);
-    QEventLoop* outer = wait_;
-    wait_ = &loop;
-    if (!cancelled_ && window.error_choice() == BrowserWindow::None)
-        loop.exec();
-    wait_ = outer;
-    disconnect(connection);
-    window.hide();
-    return !cancelled_;
-}
-
 bool Transport::go_site(const QString& URL, const QString& referer, const QString& args,
                         const QString& method, const QString& resp, bool sends_text) {
+    may_have_arrived_ = false;
     if (cancelled_)
         return false;
-    if (setting_is_yes(QStringLiteral("showiewindow")) && !display().isOpen())
-        display().open();
+    if (front_)
+        front_->request_starting();
     const bool post = method.compare(QLatin1String("post"), Qt::CaseInsensitive) == 0;
 
     for (;;) {
         const Outcome outcome = perform(URL, referer, args, post);
+        // A text whose request left and got no answer may have been taken.
+        may_have_arrived_ = sends_text && outcome.sent;
         if (outcome.cancelled || cancelled_)
             return false;
         const QString& page = session().page_text;
-        if (display().isOpen())
-            display().showPage(page);
+        if (front_)
+            front_->page_received(page);
         if (!outcome.failed && !page.isEmpty() && page.contains(resp, Qt::CaseInsensitive))
             return true;
+        if (!front_)
+            return false;
 
-        // Error path: let the user see the page and decide.
-        if (!display().isOpen()) {
-            display().open();
-            display().showPage(page);
-        }
-        if (outcome.failed) {
-            platform::message_box(
-                QStringLiteral("Internal Error"),
-                platform::crlf_lines(
-                    {QStringLiteral("The following internal error occurred:"), QString(),
-                     QStringLiteral("%1 - %2").arg(outcome.code).arg(outcome.description),
-                     QString(),
-                     QStringLiteral("It may be possible to continue normally. However it is "
-                                    "recommended that you restart Zemble.")}),
-                platform::Icon::Critical);
-        }
-        // Without an answer nobody knows whether the site took the text.
-        error_window().show_delivery_warning(sends_text && outcome.failed);
-        if (cancelled_ || !wait_for_choice())
+        RequestFailure failure;
+        failure.address = URL;
+        failure.expected = resp;
+        failure.page = page;
+        failure.failed = outcome.failed;
+        failure.code = outcome.code;
+        failure.description = outcome.description;
+        failure.sends_text = sends_text;
+        const FailureChoice choice = front_->request_failed(failure);
+        if (cancelled_)
             return false;
-        switch (error_window().error_choice()) {
-        case BrowserWindow::Retry:
-            display().hide();
+        if (choice == FailureChoice::Retry)
             continue;
-        case BrowserWindow::Ignore:
-            display().hide();
-            return true;
-        default:
-            unloadIE();
-            return false;
-        }
+        return choice == FailureChoice::Ignore;
     }
 }
 

@@ -3,28 +3,30 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <functional>
-#include <memory>
 
 class QEventLoop;
 class QNetworkReply;
+class QSslConfiguration;
 class QUrl;
 
 namespace zemble {
 
-class BrowserWindow;
+class TransportFront;
 
-// One HTTP or HTTPS request at a time for the operator session, with the
-// error window that lets the user retry, ignore or give up when the answer is
-// not the page that was expected.  Cookies live as long as the transport
+// One HTTP or HTTPS request at a time for the operator session; when the
+// answer is not the page that was expected, its front end decides whether
+// the request goes again, counts as done or is given up (the windowed
+// program asks the user in its error window).  Cookies live as long as the transport
 // (the program keeps one for its whole run); redirects are followed, also from
 // HTTPS to HTTP, but a form is never sent on to a less safe address or to
 // another host; certificates are always verified against the system's
 // authorities plus the PEM file named by the "extracafile" setting, and must
 // name their host in subjectAltName.  A form is never sent twice by the
-// transport itself: a lost answer goes to the error window.
+// transport itself: a lost answer goes to the front end.
 class Transport : public QObject {
     Q_OBJECT
 public:
@@ -34,19 +36,28 @@ public:
     // Requests `URL` ("post" in any letter case sends `args` as a form body,
     // anything else is a GET without body) and checks the page, now in
     // session().page_text, for `resp` ignoring case ("" accepts any page that
-    // is not empty).  On a mismatch or a failed request the error window asks
-    // the user: Retry repeats the request, Ignore Error returns true, Abort
-    // All returns false.  Returns false at once after cancel().
-    // `sends_text`: the request hands the site a text message to deliver, so
-    // when no answer comes back the error window says it may have gone.
+    // is not empty).  On a mismatch or a failed request the front end
+    // decides: Retry repeats the request, Ignore returns true, Abort returns
+    // false (so does a mismatch without a front end).  Returns false at once
+    // after cancel().  `sends_text`: the request hands the site a text
+    // message to deliver, so when no answer comes back it may have gone.
     bool go_site(const QString& URL, const QString& referer, const QString& args,
                  const QString& method, const QString& resp, bool sends_text = false);
+
+    // Shows the pages and decides on failed requests; null for none.  Not
+    // owned: it must outlive its use here.
+    void set_front(TransportFront* front) { front_ = front; }
 
     // Closes the page display window if one is open.
     void unloadIE();
 
-    // Ends the request in flight and any wait at once (the error window is
-    // hidden without a choice); go_site then returns false, and every later
+    // The last go_site handed the site a text message and got no answer after
+    // the request had left (it failed or was cancelled): the text may have
+    // arrived although the site never said so.
+    bool may_have_arrived() const { return may_have_arrived_; }
+
+    // Ends the request in flight and any wait at once (the front end's too);
+    // go_site then returns false, and every later
     // go_site returns false without sending until reset_cancel().
     void cancel();
     bool cancelled() const { return cancelled_; }
@@ -60,9 +71,6 @@ public:
     // it fails even while the page is still arriving (120 seconds).
     void set_request_timeout(int milliseconds) { timeout_ms_ = milliseconds; }
     void set_request_deadline(int milliseconds) { deadline_ms_ = milliseconds; }
-
-    // The error window (created on first use; kept for the next error).
-    BrowserWindow& error_window();
 
     // The status line text of a transfer state code: 3 gives
     // "Status: Connecting.", an unknown code "Status: .".
@@ -94,6 +102,7 @@ public:
 private:
     struct Outcome {
         bool cancelled = false;
+        bool sent = false;   // the request left before it was cancelled or failed
         bool failed = false; // a run-time failure: no page was received
         int code = 0;
         QString description;
@@ -102,10 +111,12 @@ private:
     // One request and its answer, no redirect followed.
     struct Exchange {
         bool cancelled = false;
+        bool sent = false;
         int status = 0; // the HTTP status, 0 without an answer
         QString location;
         QByteArray body;
         bool truncated = false;
+        bool unknown_issuer = false; // the certificate chains to no trusted authority
         int code = 0;
         QString failure; // a run-time failure: no page to judge
         void fail(int c, const QString& why) { code = c, failure = why; }
@@ -113,19 +124,23 @@ private:
 
     // The request, redirects followed, the page in session().page_text.
     Outcome perform(const QString& URL, const QString& referer, const QString& args, bool post);
-    Exchange exchange(const QUrl& address, const QString& referer, const QString* form);
+    Exchange exchange(const QUrl& address, const QString& referer, const QString* form,
+                      const QSslConfiguration& tls);
     void report(int code);
-    bool wait_for_choice();
 
     QNetworkAccessManager manager_;
     QPointer<QNetworkReply> reply_;
     QEventLoop* wait_ = nullptr;
-    std::unique_ptr<BrowserWindow> window_;
+    TransportFront* front_ = nullptr;
+    // "host:port" of the sites whose certificates chain to a system authority
+    // rather than to one of the "extracafile" setting.
+    QSet<QString> system_trusted_;
     std::function<void(const QString&)> listener_;
     int timeout_ms_ = kDefaultTimeoutMs;
     int deadline_ms_ = kDefaultDeadlineMs;
     bool cancelled_ = false;
     bool overdue_ = false; // the request in flight passed its deadline
+    bool may_have_arrived_ = false;
 };
 
 } // namespace zemble

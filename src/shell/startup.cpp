@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "core/version.h"
 #include "platform/keyboard.h"
+#include "platform/message_box.h"
 #include "platform/pause.h"
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
@@ -48,6 +49,9 @@ void Program::Main() {
     }
 
     set_contacts_folder(contactsFolder_.isEmpty() ? default_contacts_folder() : contactsFolder_);
+    set_contacts_problem_handler([](const QString& title, const QString& text) {
+        platform::message_box(title, text, platform::Icon::Exclamation);
+    });
     load_contacts();
 
     SessionState& state = session();

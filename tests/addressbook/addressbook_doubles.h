@@ -17,6 +17,12 @@ struct AddressBookFixture : QuietPlatform {
     static void reset(const QString& folder) {
         contacts() = ContactStore{};
         set_contacts_folder(folder);
+        // The store's problems are told in message boxes, as the program tells them.
+        set_contacts_problem_handler(
+            folder.isEmpty() ? ContactsProblemHandler{}
+                             : [](const QString& title, const QString& text) {
+                                   platform::message_box(title, text, platform::Icon::Exclamation);
+                               });
     }
     // The file's bytes, or "<missing>".
     QByteArray read(const char* name = "zemble_contacts.txt") const {

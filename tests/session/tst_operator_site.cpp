@@ -5,6 +5,7 @@
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 #include "session/transport.h"
+#include "session/transport_windows.h"
 
 #include "support/doubles.h"
 #include "support/error_window_driver.h"
@@ -139,6 +140,8 @@ private slots:
                     ? untrusted.start()
                     : sim.setFault(kLogin, e.fault, e.faults, 3000 * (e.fault == "slow")));
         Transport transport;
+        TransportWindows windows;
+        transport.set_front(&windows);
         transport.set_request_timeout(e.timeoutMs);
         bool windowUpAtMessage = false;
         f->quiet.messages.onAsk = [&](auto&) { windowUpAtMessage = ErrorWindowDriver::shown(); };
@@ -168,6 +171,8 @@ private slots:
         const QString text = "Tea & cake: \u00A3"
                              "3\r\n50%?";
         OperatorProtocol site;
+        TransportWindows windows;
+        site.set_front(&windows);
         {
             ErrorWindowDriver driver;
             QVERIFY(site.log_on("alice", kPassword));

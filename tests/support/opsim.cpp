@@ -187,13 +187,14 @@ int OpSim::control(const QString& pathAndQuery, QByteArray* body) const {
     return answer.mid(9, 3).toInt();
 }
 
-bool OpSim::setFault(const QString& path, const QString& kind, int count, int delayMs) {
+bool OpSim::setFault(const QString& path, const QString& kind, int count, int delayMs, int skip) {
     // Joined piece by piece: an encoded path holds "%2F", which arg() would take
     // for a placeholder.
     return control(QStringLiteral("/_opsim/fault?path=") + encoded(path) +
                    QStringLiteral("&kind=") + encoded(kind) + QStringLiteral("&count=") +
                    QString::number(count) + QStringLiteral("&delay_ms=") +
-                   QString::number(delayMs)) == 200;
+                   QString::number(delayMs) + QStringLiteral("&skip=") + QString::number(skip)) ==
+           200;
 }
 
 bool OpSim::reset() {

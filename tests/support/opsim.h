@@ -65,11 +65,13 @@ public:
     QString outboxPath() const;
     QString requestsPath() const;
 
-    // The next `count` requests of `path` (exact path, no query) misbehave:
-    // kind "slow" (answer after delayMs), "drop" (close without answer),
-    // "http500", "blank" (200, empty body) or "wrongpage" (200, a page
-    // lacking every expected text).
-    bool setFault(const QString& path, const QString& kind, int count = 1, int delayMs = 0);
+    // After `skip` requests of `path` (exact path, no query) that pass, the
+    // next `count` misbehave: kind "slow" (answer after delayMs), "drop"
+    // (close without answer), "lostanswer" (handled by the site, then closed
+    // without answer), "http500", "blank" (200, empty body) or "wrongpage"
+    // (200, a page lacking every expected text).
+    bool setFault(const QString& path, const QString& kind, int count = 1, int delayMs = 0,
+                  int skip = 0);
     // Clears every pending fault.
     bool reset();
     // {"free":N,"paid":M} of an account; empty when unknown or unreachable.

@@ -207,8 +207,9 @@ void TestOpSim::faultAppliesOnceThenClears() {
     Site site;
     QVERIFY2(site.sim.start(), qPrintable(site.sim.errorText()));
     QVERIFY(site.logOn("alice", "secret").contains(site.destAddress(), Qt::CaseInsensitive));
-    QVERIFY(site.sim.setFault(kHome, kind, 1, 400));
-    for (const bool faulty : {true, false}) {
+    // One request passes before the fault, one after it.
+    QVERIFY(site.sim.setFault(kHome, kind, 1, 400, 1));
+    for (const bool faulty : {false, true, false}) {
         const qint64 began = QDateTime::currentMSecsSinceEpoch();
         int got = 0;
         const QString page = site.fetch(site.http(kHome), nullptr, &got);

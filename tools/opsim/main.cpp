@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
         QStringLiteral("Serve HTTPS with a self-signed certificate no one trusts."));
     const QCommandLineOption faultOption(
         QStringLiteral("fault"),
-        QStringLiteral("Arm a fault: KIND:COUNT:DELAY_MS:PATH (kinds slow, drop, http500, "
-                       "blank, wrongpage)."),
+        QStringLiteral("Arm a fault: KIND:COUNT:DELAY_MS:PATH (kinds slow, drop, lostanswer, "
+                       "http500, blank, wrongpage)."),
         QStringLiteral("value"));
     cli.addOptions({httpsPortOption, httpPortOption, accountsOption, accountOption, outboxOption,
                     requestsOption, untrustedOption, faultOption});

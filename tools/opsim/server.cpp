@@ -42,8 +42,8 @@ Response jsonError(const QString& why, int status) {
 
 bool isFaultKind(const QString& kind) {
     return kind == QLatin1String("slow") || kind == QLatin1String("drop") ||
-           kind == QLatin1String("http500") || kind == QLatin1String("blank") ||
-           kind == QLatin1String("wrongpage");
+           kind == QLatin1String("lostanswer") || kind == QLatin1String("http500") ||
+           kind == QLatin1String("blank") || kind == QLatin1String("wrongpage");
 }
 
 void TlsListener::incomingConnection(qintptr descriptor) {
@@ -131,6 +131,10 @@ bool Server::takeFault(const QByteArray& path, Fault* out) {
     const auto it = faults.find(QString::fromLatin1(path));
     if (it == faults.end())
         return false;
+    if (it->skip > 0) {
+        --it->skip;
+        return false;
+    }
     *out = it.value();
     if (--it->count <= 0)
         faults.erase(it);
@@ -153,6 +157,10 @@ void Server::dispatch(Connection* connection, const Request& request) {
         connection->answerLater(simulated->handle(request, connection->secure()), close,
                                 fault.delayMs);
     } else if (fault.kind == QLatin1String("drop")) {
+        connection->drop();
+    } else if (fault.kind == QLatin1String("lostanswer")) {
+        // The site does its work (a text is taken); its answer never leaves.
+        simulated->handle(request, connection->secure());
         connection->drop();
     } else if (fault.kind == QLatin1String("http500")) {
         Response r;
@@ -185,15 +193,18 @@ Response Server::control(const Request& request) {
         const QString kind = value("kind");
         bool okCount = true;
         bool okDelay = true;
+        bool okSkip = true;
         const int count = number("count", 1, &okCount);
         const int delay = number("delay_ms", 0, &okDelay);
+        const int skip = number("skip", 0, &okSkip);
         if (!path.startsWith(QLatin1Char('/')))
             return jsonError(QStringLiteral("path must start with /"), 400);
         if (!isFaultKind(kind))
             return jsonError(QStringLiteral("unknown kind"), 400);
-        if (!okCount || !okDelay || count < 1 || delay < 0)
-            return jsonError(QStringLiteral("count must be 1 or more, delay_ms 0 or more"), 400);
-        setFault(path, {kind, count, delay});
+        if (!okCount || !okDelay || !okSkip || count < 1 || delay < 0 || skip < 0)
+            return jsonError(QStringLiteral("count must be 1 or more, delay_ms and skip 0 or more"),
+                             400);
+        setFault(path, {kind, count, delay, skip});
         return json({{QStringLiteral("ok"), true}});
     }
     if (what == "reset") {
@@ -205,7 +216,8 @@ Response Server::control(const Request& request) {
         for (auto it = faults.cbegin(); it != faults.cend(); ++it) {
             all.insert(it.key(), QJsonObject{{QStringLiteral("kind"), it->kind},
                                              {QStringLiteral("count"), it->count},
-                                             {QStringLiteral("delay_ms"), it->delayMs}});
+                                             {QStringLiteral("delay_ms"), it->delayMs},
+                                             {QStringLiteral("skip"), it->skip}});
         }
         return json(all);
     }

@@ -21,9 +21,10 @@ class QTcpSocket;
 namespace opsim {
 
 struct Fault {
-    QString kind; // slow, drop, http500, blank, wrongpage
+    QString kind; // slow, drop, lostanswer, http500, blank, wrongpage
     int count = 1;
     int delayMs = 0;
+    int skip = 0; // requests of the path that pass unharmed first
 };
 
 bool isFaultKind(const QString& kind);

@@ -1,0 +1,134 @@
+#include "cli/command_line.h"
+
+#include "compose/compose_logic.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+namespace zemble::cli {
+
+std::optional<Options> parse_command_line(const QStringList& arguments, QString* error) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption message(QStringList{"m", "message"}, QString(), "TEXT");
+    const QCommandLineOption file(QStringList{"f", "file"}, QString(), "FILE");
+    const QCommandLineOption paid("paid");
+    const QCommandLineOption free("free");
+    const QCommandLineOption confirm("confirm");
+    const QCommandLineOption yes(QStringList{"y", "yes"});
+    const QCommandLineOption user(QStringList{"u", "user"}, QString(), "NAME");
+    const QCommandLineOption retries("retries", QString(), "N");
+    const QCommandLineOption dryRun(QStringList{"n", "dry-run"});
+    const QCommandLineOption quiet(QStringList{"q", "quiet"});
+    const QCommandLineOption quota("quota");
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption version(QStringList{"V", "version"});
+    parser.addOptions({message, file, paid, free, confirm, yes, user, retries, dryRun, quiet, quota,
+                       help, version});
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return std::nullopt;
+    }
+
+    Options o;
+    o.recipients = parser.positionalArguments();
+    if (parser.isSet(message))
+        o.message = parser.value(message);
+    o.file = parser.value(file);
+    if (parser.isSet(paid) || parser.isSet(free))
+        o.paid = parser.isSet(paid);
+    o.confirm = parser.isSet(confirm);
+    o.yes = parser.isSet(yes);
+    o.user = parser.value(user);
+    o.dryRun = parser.isSet(dryRun);
+    o.quiet = parser.isSet(quiet);
+    o.quota = parser.isSet(quota);
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    if (o.help || o.version)
+        return o;
+
+    bool number = true;
+    if (parser.isSet(retries))
+        o.retries = parser.value(retries).toInt(&number);
+    if (!number || o.retries < 0)
+        *error = QStringLiteral("--retries takes a whole number of 0 or more");
+    else if (parser.isSet(paid) && parser.isSet(free))
+        *error = QStringLiteral("--paid and --free cannot go together");
+    else if (o.message && parser.isSet(file))
+        *error = QStringLiteral("-m and -f cannot go together");
+    else if (parser.isSet(user) && o.user.isEmpty())
+        *error = QStringLiteral("--user needs a name");
+    else if (o.quota && !o.recipients.isEmpty())
+        *error = QStringLiteral("--quota sends nothing: give it no recipients");
+    else if (!o.quota && o.recipients.isEmpty())
+        *error = QStringLiteral("no recipient given");
+    return error->isEmpty() ? std::optional<Options>(o) : std::nullopt;
+}
+
+QString usage_text() {
+    return QStringLiteral(
+        "Usage: zemble-send [options] RECIPIENT...\n"
+        "       zemble-send --quota [--user NAME] [--retries N] [-q]\n"
+        "\n"
+        "Sends a text message through the O2 web SMS site, as Zemble does, to every\n"
+        "RECIPIENT: a UK mobile number, or a name from Zemble's address book (the\n"
+        "first letters are enough when they fit one contact only).  Uses Zemble's\n"
+        "settings: its account, hosts, continuation text and sent-message log.\n"
+        "\n"
+        "  -m, --message TEXT  the message; without -m or -f it is read from\n"
+        "                      standard input\n"
+        "  -f, --file FILE     read the message from FILE\n"
+        "      --paid          send paid texts (the default is Zemble's choice, free\n"
+        "                      texts unless you chose paid ones)\n"
+        "      --free          send free texts\n"
+        "      --confirm       also send the confirmation copy to your own number\n"
+        "  -y, --yes           go on past the \"Message warning\" (more than 10 texts)\n"
+        "  -u, --user NAME     log on as NAME; the password comes from the\n"
+        "                      environment variable ZEMBLE_PASSWORD, or is asked for\n"
+        "                      when standard input is a terminal.  Without --user,\n"
+        "                      the account remembered in Zemble's preferences\n"
+        "      --retries N     try a failed log-on or quota check N more times (a\n"
+        "                      text is never sent twice)\n"
+        "  -n, --dry-run       show the recipients with their numbers and the parts;\n"
+        "                      send nothing\n"
+        "  -q, --quiet         no progress lines on standard error\n"
+        "      --quota         log on, print the free and paid texts left, log off\n"
+        "  -h, --help          show this help\n"
+        "  -V, --version       show the version\n"
+        "\n"
+        "Exit status:\n"
+        "  0  every text was delivered\n"
+        "  1  usage or input error; nothing was sent\n"
+        "  2  nothing was sent (log-on refused, network down, a sending limit)\n"
+        "  3  the message reached some recipients only, or a text may have arrived\n"
+        "     without the site confirming it; standard error says who got it\n");
+}
+
+QString prepare_message(QString text, bool fromInput, QString* error) {
+    if (fromInput) {
+        while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+            text.chop(1);
+    }
+    const QString cleaned = clean_message_text(text);
+    if (cleaned.isEmpty()) {
+        *error = text.isEmpty() ? QStringLiteral("the message is empty")
+                                : QStringLiteral("the message is empty once the characters the "
+                                                 "site cannot take are left out");
+        return {};
+    }
+    if (cleaned.size() > kMaxMessageLength) {
+        *error = QStringLiteral("the message is %1 characters long; at most %2 can be sent")
+                     .arg(cleaned.size())
+                     .arg(kMaxMessageLength);
+        return {};
+    }
+    return cleaned;
+}
+
+bool is_uk_mobile(const QString& number) {
+    static const QRegularExpression mobile(QStringLiteral("^07[0-9]{9}$"));
+    return mobile.match(number).hasMatch();
+}
+
+} // namespace zemble::cli

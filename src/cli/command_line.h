@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace zemble::cli {
+
+// What zemble-send was asked to do, as its command line says it.
+struct Options {
+    QStringList recipients;
+    std::optional<QString> message; // -m TEXT
+    QString file;                   // -f FILE; "" reads standard input
+    std::optional<bool> paid;       // --paid or --free; else the "sendtype" setting
+    bool confirm = false;
+    bool yes = false;
+    QString user; // --user NAME; "" is the account remembered in the settings
+    int retries = 0;
+    bool dryRun = false;
+    bool quiet = false;
+    bool quota = false;
+    bool help = false;
+    bool version = false;
+};
+
+// The options of `arguments` (the program's name first), or nothing with
+// `error` saying what is wrong in one line.
+std::optional<Options> parse_command_line(const QStringList& arguments, QString* error);
+
+// The text of --help.
+QString usage_text();
+
+// Exit statuses.
+inline constexpr int kExitSent = 0;    // every text delivered
+inline constexpr int kExitUsage = 1;   // usage or input error: nothing sent
+inline constexpr int kExitNothing = 2; // nothing sent: log-on refused, network down, limit refused
+inline constexpr int kExitPartly = 3;  // some recipients only, or a text unconfirmed
+
+// A message as zemble-send sends it: a file or standard input loses the line
+// breaks at its end, then the text is cleaned as the compose window cleans
+// it.  "" with `error` set when nothing sendable is left or the text is
+// longer than the compose window holds.
+QString prepare_message(QString text, bool fromInput, QString* error);
+
+// A number the site can deliver to: 07 and nine more digits.
+bool is_uk_mobile(const QString& number);
+
+} // namespace zemble::cli

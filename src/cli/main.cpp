@@ -1,0 +1,327 @@
+// zemble-send: sends a text message from the command line, through the same
+// send job, transport and settings as the windowed program.  Qt Core and
+// Network only: it runs without a display.
+
+#include "addressbook/contact_store.h"
+#include "cli/command_line.h"
+#include "cli/terminal_front.h"
+#include "compose/recipients.h"
+#include "core/message_parts.h"
+#include "core/session_state.h"
+#include "core/settings.h"
+#include "core/text.h"
+#include "core/version.h"
+#include "session/operator_protocol.h"
+#include "session/send_job.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace zemble;
+using namespace zemble::cli;
+
+namespace {
+
+void print_out(const QString& text) {
+    std::fputs(qPrintable(text + u'\n'), stdout);
+}
+
+// Declines every choice between contacts and tells the candidates, so that
+// an ambiguous name is an error instead of a question.
+class TellingChooser final : public NameChooser {
+public:
+    QString Main(const QString& names, int num, const QString& original) override {
+        QStringList candidates = names.split(u';').mid(0, num);
+        std::sort(candidates.begin(), candidates.end(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        TerminalFront::tell(QStringLiteral("'%1' fits several contacts: %2")
+                                .arg(original, candidates.join(QStringLiteral(", "))));
+        ambiguous.append(original);
+        return original;
+    }
+    QStringList ambiguous;
+};
+
+// The recipients as the To field resolves them, or "" after telling what is
+// wrong with them.
+QString resolve_recipients(const QStringList& given) {
+    TellingChooser chooser;
+    RecipientsField field(contacts(), &chooser);
+    QStringList dropped;
+    const QString to =
+        field.normalise_recipient_text(given.join(QLatin1StringView(kRecipientSeparator)), &dropped)
+            .value_or(QString());
+    bool ok = chooser.ambiguous.isEmpty();
+    for (const QString& entry : std::as_const(dropped)) {
+        TerminalFront::tell(
+            QStringLiteral("'%1' is neither a contact's name nor a phone number").arg(entry));
+        ok = false;
+    }
+    for (const QString& entry : to.isEmpty() ? QStringList() : split_recipients(to)) {
+        const QString number = lookup_contact(entry);
+        if (chooser.ambiguous.contains(entry) || is_uk_mobile(number))
+            continue;
+        TerminalFront::tell(
+            QStringLiteral("'%1' is not a UK mobile number (07 and nine more digits)")
+                .arg(entry == number ? entry : entry + QStringLiteral("', number '") + number));
+        ok = false;
+    }
+    if (ok && to.isEmpty()) {
+        TerminalFront::tell(QStringLiteral("no recipient given"));
+        ok = false;
+    }
+    return ok ? to : QString();
+}
+
+// Reads a whole file, or standard input for "".
+bool read_input(const QString& path, QByteArray* bytes, QString* error) {
+    QFile file;
+    const bool opened = path.isEmpty() ? file.open(stdin, QIODevice::ReadOnly)
+                                       : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    if (opened) {
+        *bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return true;
+    }
+    *error = QStringLiteral("cannot read the message from %1: %2")
+                 .arg(path.isEmpty() ? QStringLiteral("standard input") : path, file.errorString());
+    return false;
+}
+
+// A password typed on the terminal without echo; "" when there is none.
+QString ask_password(const QString& user) {
+    if (!isatty(STDIN_FILENO))
+        return {};
+    std::fprintf(stderr, "Password for %s: ", qPrintable(user));
+    std::fflush(stderr);
+    termios saved{};
+    const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (quiet) {
+        termios silent = saved;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+    }
+    char line[1024] = {};
+    const bool read = std::fgets(line, sizeof line, stdin) != nullptr;
+    if (quiet)
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fputc('\n', stderr);
+    QString password = read ? QString::fromUtf8(line) : QString();
+    while (password.endsWith(u'\n') || password.endsWith(u'\r'))
+        password.chop(1);
+    return password;
+}
+
+// The portal account of the run, into the session; false after telling why
+// there is none.
+bool take_account(const Options& options) {
+    QString user = options.user;
+    QString password = qEnvironmentVariable("ZEMBLE_PASSWORD");
+    if (user.isEmpty()) {
+        user = get_setting(QStringLiteral("wispusername"), "");
+        if (password.isEmpty())
+            password = unscramble_password(get_setting(QStringLiteral("wisppassword"), ""));
+    }
+    if (user.isEmpty()) {
+        TerminalFront::tell(QStringLiteral("no account: give --user NAME, or remember an account "
+                                           "in Zemble's preferences"));
+        return false;
+    }
+    if (password.isEmpty())
+        password = ask_password(user);
+    if (password.isEmpty()) {
+        TerminalFront::tell(QStringLiteral("no password for '%1': set ZEMBLE_PASSWORD").arg(user));
+        return false;
+    }
+    session().session_username = user;
+    session().session_password = password;
+    return true;
+}
+
+QString figure(qint16 quota) {
+    return quota < 0 ? QStringLiteral("unknown") : QString::number(quota);
+}
+
+int show_quota(OperatorProtocol& site, TerminalFront& front) {
+    SessionState& state = session();
+    front.step(SendStep::LogOn, QStringLiteral("Logging onto O2 as '") + state.session_username +
+                                    QStringLiteral("' ..."));
+    if (!site.log_on(state.session_username, state.session_password) || front.failed())
+        return kExitNothing;
+    front.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
+    const bool ok = site.check_quota() && !front.failed();
+    site.reset_cancel();
+    front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
+    site.log_off();
+    if (!ok)
+        return kExitNothing;
+    print_out(
+        QStringLiteral("%1 free, %2 paid").arg(figure(state.quota_free), figure(state.quota_paid)));
+    return kExitSent;
+}
+
+void show_dry_run(const SendOrder& order) {
+    const QStringList entries = split_recipients(order.to);
+    print_out(QStringLiteral("%1 recipient%2:")
+                  .arg(entries.size())
+                  .arg(plural_s(qint16(entries.size()))));
+    for (const QString& entry : entries) {
+        const QString number = lookup_contact(entry);
+        print_out(QStringLiteral("  ") +
+                  (entry == number ? number : entry + QStringLiteral(" ") + number));
+    }
+    const QStringList parts = cut_parts(order.message, part_length_for(order.method),
+                                        get_setting(QStringLiteral("textclipchar"), ""));
+    print_out(QStringLiteral("%1 part%2, sent as %3 texts:")
+                  .arg(parts.size())
+                  .arg(plural_s(qint16(parts.size())))
+                  .arg(order.method ? QStringLiteral("paid") : QStringLiteral("free")));
+    for (qsizetype k = 0; k < parts.size(); ++k)
+        print_out(QStringLiteral("  %1 of %2: %3").arg(k + 1).arg(parts.size()).arg(parts.at(k)));
+    if (order.confirmation)
+        print_out(QStringLiteral("and a confirmation copy to ") + order.confirmation_shown);
+}
+
+// Who got the message and who did not, after a send that stopped half way.
+void tell_outcome(const SendRecord& record) {
+    for (qsizetype i = 0; i < record.entries.size(); ++i) {
+        const QString& entry = record.entries.at(i);
+        const QString number = lookup_contact(entry);
+        const QString who = entry == number ? entry : entry + QStringLiteral(" (") + number + u')';
+        if (record.reached(i)) {
+            TerminalFront::tell(QStringLiteral("sent to ") + who);
+            continue;
+        }
+        const QList<PartState>& parts = record.parts.at(i);
+        QStringList arrived;
+        QString line = QStringLiteral("not sent to ") + who;
+        for (qsizetype k = 0; k < parts.size(); ++k) {
+            if (parts.at(k) == PartState::Confirmed)
+                arrived.append(QString::number(k + 1));
+            else if (parts.at(k) == PartState::MayHaveArrived)
+                line += QStringLiteral("; part %1 of %2 may have arrived, the site did not answer")
+                            .arg(k + 1)
+                            .arg(parts.size());
+        }
+        if (!arrived.isEmpty())
+            line += QStringLiteral("; only part%1 %2 of %3 arrived")
+                        .arg(arrived.size() == 1 ? "" : "s", arrived.join(QStringLiteral(", ")))
+                        .arg(parts.size());
+        TerminalFront::tell(line);
+    }
+    if (record.confirmation_asked && record.confirmation != PartState::Confirmed)
+        TerminalFront::tell(record.confirmation == PartState::MayHaveArrived
+                                ? QStringLiteral("the confirmation copy may have arrived, the "
+                                                 "site did not answer")
+                                : QStringLiteral("the confirmation copy was not sent"));
+}
+
+int send(const Options& options, const QString& to) {
+    SendOrder order;
+    order.to = to;
+    order.method = options.paid ? int(*options.paid)
+                                : send_type_index(get_setting(QStringLiteral("sendtype"), 0));
+    order.confirmation = options.confirm;
+    order.confirmation_shown = get_setting(QStringLiteral("confnumber"), "");
+    order.always_log_off = true;
+    if (options.confirm && order.confirmation_shown.isEmpty()) {
+        TerminalFront::tell(QStringLiteral("--confirm: no confirmation number is set in Zemble's "
+                                           "preferences"));
+        return kExitUsage;
+    }
+
+    // A password asked on the terminal comes before a message typed there.
+    const bool fromInput = !options.message && options.file.isEmpty();
+    if (fromInput && !options.dryRun && !take_account(options))
+        return kExitUsage;
+    QString error;
+    QString text = options.message.value_or(QString());
+    if (!options.message) {
+        QByteArray bytes;
+        if (!read_input(options.file, &bytes, &error)) {
+            TerminalFront::tell(error);
+            return kExitUsage;
+        }
+        text = QString::fromUtf8(bytes);
+    }
+    order.message = prepare_message(text, !options.message, &error);
+    if (order.message.isEmpty()) {
+        TerminalFront::tell(error);
+        return kExitUsage;
+    }
+    if (options.dryRun) {
+        show_dry_run(order);
+        return kExitSent;
+    }
+    if (!fromInput && !take_account(options))
+        return kExitUsage;
+
+    OperatorProtocol site;
+    TerminalFront front(site, options.quiet, options.yes, options.retries);
+    site.set_front(&front);
+    SendJob job(site, front, front);
+    const SendJob::Result result = job.run(order);
+    if (job.left_logged_on()) {
+        // The run always ends logged off, also after a failure.
+        site.reset_cancel();
+        front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
+        site.log_off();
+    }
+    if (result == SendJob::Sent)
+        return kExitSent;
+    if (!job.record().anything_sent())
+        return kExitNothing;
+    tell_outcome(job.record());
+    return kExitPartly;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    // The same settings file and address book as the windowed program.
+    QCoreApplication::setApplicationName(QLatin1String(kAppTitle));
+
+    QString error;
+    const std::optional<Options> options = parse_command_line(app.arguments(), &error);
+    if (!options) {
+        TerminalFront::tell(error);
+        std::fputs("Try 'zemble-send --help'.\n", stderr);
+        return kExitUsage;
+    }
+    if (options->help) {
+        print_out(usage_text());
+        return kExitSent;
+    }
+    if (options->version) {
+        print_out(QStringLiteral("zemble-send ") + version_number() + QStringLiteral(" (beta)"));
+        return kExitSent;
+    }
+
+    set_contacts_problem_handler([](const QString& title, const QString& text) {
+        TerminalFront::tell(title + QStringLiteral(": ") +
+                            QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    });
+    set_contacts_folder(default_contacts_folder());
+    session().logged_in = false;
+
+    if (options->quota) {
+        if (!take_account(*options))
+            return kExitUsage;
+        OperatorProtocol site;
+        TerminalFront front(site, options->quiet, options->yes, options->retries);
+        site.set_front(&front);
+        return show_quota(site, front);
+    }
+    load_contacts();
+    const QString to = resolve_recipients(options->recipients);
+    if (to.isEmpty())
+        return kExitUsage;
+    return send(*options, to);
+}

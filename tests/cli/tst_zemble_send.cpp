@@ -1,0 +1,234 @@
+// The real zemble-send process against the simulator: what reaches the site,
+// what the program says and its exit status.
+
+#include "core/settings.h"
+
+#include "support/opsim.h"
+
+#include <QDir>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zemble;
+using namespace zemble::test;
+
+namespace {
+
+const QString kSend = "/webOriginate/action/sendMessage";
+
+// One run of the program and what it must leave behind.
+struct Run {
+    QStringList args;
+    QByteArray input = {};             // standard input
+    QString password = "secret";       // ZEMBLE_PASSWORD; "" leaves it unset
+    QString fault = {};                // "kind path skip": armed before the run
+    int exit = 0;                      // the exit status
+    QStringList outbox = {};           // "number|text" of every text the site took
+    QStringList told = {};             // lines found on standard error
+    QString printed = {};              // found on standard output
+    QString logged = {};               // the To line of the sent-message log; "" no log
+    std::optional<QString> paths = {}; // "path:count ..." of the requests; "" for none at all
+    QStringList wrap = {};             // runs the program under this command
+};
+
+// The program copied into a folder of its own, beside an address book, with
+// settings of its own pointing at the simulator.
+struct Fixture {
+    QTemporaryDir dir;
+    OpSim sim{{{"alice", "secret", "Alice", 20, 5}}};
+    QString program = dir.filePath("zemble-send");
+    QString log = dir.filePath("sent.log");
+    bool prepare() {
+        if (!sim.start() || !QFile::copy(ZEMBLE_SEND_PATH, program))
+            return false;
+        QFile book(dir.filePath("zemble_contacts.txt"));
+        if (!book.open(QIODevice::WriteOnly) ||
+            !book.write("Anna;07700900001\r\nAnne;07700900003\r\nBob;07700900456\r\n"))
+            return false;
+        book.close();
+        set_settings_file_path(dir.filePath("config/Zemble/Zemble.ini"));
+        sim.applyToSettings();
+        save_setting("logsent", "yes");
+        save_setting("smsloglocation", log);
+        set_settings_file_path({});
+        return true;
+    }
+    // Runs the program as a script would, without a display.
+    int run(const Run& r, QByteArray* out, QByteArray* err) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZEMBLE_PASSWORD"})
+            env.remove(name);
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        if (!r.password.isEmpty())
+            env.insert("ZEMBLE_PASSWORD", r.password);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        const QStringList command = r.wrap + QStringList{program} + r.args;
+        process.start(command.first(), command.mid(1));
+        process.write(r.input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(60000))
+            return -1;
+        *out = process.readAllStandardOutput();
+        *err = process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+};
+
+QStringList numbers(int n) {
+    QStringList out;
+    for (int i = 1; i <= n; ++i)
+        out.append(QString("077009%1").arg(100 + i, 5, 10, QChar(u'0')));
+    return out;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Run)
+
+class TestZembleSend : public QObject {
+    Q_OBJECT
+private slots:
+    void runs_data() {
+        QTest::addColumn<Run>("r");
+        const auto row = [](const char* name, const Run& r) { QTest::newRow(name) << r; };
+        const QString m = QString(110, u'x') + "0123456789", a = "07700900001|",
+                      bob = "07700900456|", n2 = "07700900002|";
+        const QString logOn = "/login/mblogin:1 /login/bglogin:1 ";
+        const QStringList user{"-u", "alice"};
+        // clang-format off
+        row("two parts to a name and a number", {.args = user + QStringList{"-m", m, "Bob", "07700900002"},
+            .outbox = {bob + m.left(115), bob + m.mid(115), n2 + m.left(115), n2 + m.mid(115)},
+            .told = {"Logging onto O2 as 'alice' ...", "Sending message part 2 of 2 to Bob ...",
+                     "Checking text message quota ...", "Logging out of O2 ..."},
+            .logged = "Bob ; 07700900002", .paths = logOn + kSend + ":4 /logout.html:1"});
+        row("message from standard input", {.args = user + QStringList{"anna"},
+            .input = "Tea at 4?\nBring cake\n", .outbox = {a + "Tea at 4? Bring cake"},
+            .logged = "Anna"});
+        row("quota", {.args = {"--quota", "-u", "alice"}, .printed = "20 free, 5 paid\n",
+            .paths = logOn + kSend + ":0 /logout.html:1"});
+        row("wrong password", {.args = user + QStringList{"-m", "hi", "Anna"}, .password = "wrong",
+            .exit = 2, .told = {"the username or password you entered is not correct"},
+            .paths = "/login/mblogin:1 /login/bglogin:0 " + kSend + ":0"});
+        row("ambiguous name", {.args = user + QStringList{"-m", "hi", "ann", "Bob"}, .exit = 1,
+            .told = {"zemble-send: 'ann' fits several contacts: Anna, Anne"}, .paths = ""});
+        // A part is never sent again, whatever --retries says; the run still logs off.
+        row("connection dropped after the first recipient",
+            {.args = user + QStringList{"--retries", "2", "-m", "hi", "Anna", "Bob"},
+             .fault = "drop " + kSend + " 1", .exit = 3, .outbox = {a + "hi"},
+             .told = {"zemble-send: sent to Anna (07700900001)",
+                      "zemble-send: not sent to Bob (07700900456); part 1 of 1 may have arrived"},
+             .paths = kSend + ":2 /logout.html:1"});
+        row("log-on retried", {.args = user + QStringList{"--retries", "1", "-q", "-m", "hi", "Anna"},
+            .fault = "wrongpage /login/mblogin 0", .outbox = {a + "hi"},
+            .told = {"/login/mblogin: This service is not available at the moment. Please come "
+                     "back later.; trying again"}, .logged = "Anna",
+            .paths = "/login/mblogin:2"});
+        row("dry run", {.args = {"-n", "-m", "hi", "Anna", "07700900002"}, .password = "",
+            .printed = "2 recipients:\n  Anna 07700900001\n  07700900002\n1 part, sent as free "
+                       "texts:\n  1 of 1: hi\n", .paths = ""});
+        row("message warning", {.args = user + QStringList{"-m", "hi"} + numbers(11), .exit = 2,
+            .told = {"zemble-send: Message warning: You have requested that Zemble send 11 text "
+                     "messages via O2."}, .paths = ""});
+        row("message warning answered by --yes",
+            {.args = user + QStringList{"--yes", "-q", "-m", "hi"} + numbers(11),
+             .outbox = numbers(11).replaceInStrings(QRegularExpression("$"), "|hi"),
+             .logged = numbers(11).join(" ; ")});
+        row("unknown option", {.args = {"--bogus", "Anna"}, .exit = 1,
+            .told = {"zemble-send: Unknown option 'bogus'."}, .paths = ""});
+        row("unreadable message file", {.args = user + QStringList{"-f", "/nonexistent/message", "Anna"},
+            .exit = 1, .told = {"cannot read the message from /nonexistent/message"},
+            .paths = ""});
+        row("message that cleans to nothing", {.args = user + QStringList{"-m", "[~]", "Anna"}, .exit = 1,
+            .told = {"the message is empty once the characters the site cannot take"},
+            .paths = ""});
+        row("unknown name and invalid number", {.args = user + QStringList{"-m", "hi", "Zed", "12345"},
+            .exit = 1, .told = {"'Zed' is neither a contact's name nor a phone number",
+                                "'12345' is not a UK mobile number"}, .paths = ""});
+        row("no account", {.args = {"-m", "hi", "Anna"}, .password = "", .exit = 1,
+            .told = {"zemble-send: no account: give --user NAME"}, .paths = ""});
+        // clang-format on
+    }
+    void runs() {
+        QFETCH(Run, r);
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        if (!r.fault.isEmpty()) {
+            const QStringList fault = r.fault.split(' ');
+            QVERIFY(f.sim.setFault(fault[1], fault[0], 1, 0, fault[2].toInt()));
+        }
+        QByteArray out, err;
+        QCOMPARE(f.run(r, &out, &err), r.exit);
+        const QString told = QString::fromUtf8(err);
+        for (const QString& line : r.told)
+            QVERIFY2(told.contains(line), qPrintable(told));
+        if (!r.printed.isEmpty())
+            QCOMPARE(QString::fromUtf8(out), r.printed);
+
+        QStringList outbox;
+        for (const QJsonObject& o : f.sim.outbox())
+            outbox.append(o["number"].toString() + '|' + o["text"].toString());
+        QCOMPARE(outbox, r.outbox);
+        QStringList paths;
+        for (const QJsonObject& request : f.sim.requests())
+            paths.append(request["path"].toString());
+        if (r.paths)
+            QVERIFY2(r.paths->isEmpty() == paths.isEmpty(), qPrintable(paths.join(' ')));
+        for (const QString& counted : r.paths.value_or(QString()).split(' ', Qt::SkipEmptyParts))
+            QCOMPARE(paths.count(counted.section(':', 0, 0)), counted.section(':', 1).toInt());
+        // A delivered send is in the sent-message log, as the To field would hold it.
+        QFile log(f.log);
+        QCOMPARE(log.open(QIODevice::ReadOnly) ? log.readLine() : QByteArray(),
+                 r.logged.isEmpty() ? QByteArray() : "To: " + r.logged.toUtf8() + "\r\n");
+    }
+
+    // A site whose certificate chains to a system authority is trusted also while
+    // "extracafile" names other authorities.  The simulator's authority joins the
+    // system's in a mount namespace of the program's own, where one can be made.
+    void trustsSystemAuthoritiesBesideExtraOnes() {
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        QProcess hash;
+        hash.start("openssl", {"x509", "-hash", "-noout", "-in", OpSim::caFile()});
+        const bool hashed = hash.waitForFinished(10000) && hash.exitCode() == 0;
+        const QString certs = f.dir.filePath("certs");
+        QVERIFY(QDir().mkpath(certs));
+        const QString name = QString::fromLatin1(hash.readAllStandardOutput().trimmed()) + ".0";
+        QProcess probe;
+        probe.start("unshare", {"-m", "sh", "-c", "mount --bind \"$0\" /etc/ssl/certs", certs});
+        if (!hashed || !QFile::copy(OpSim::caFile(), certs + '/' + name) ||
+            !probe.waitForFinished(10000) || probe.exitCode() != 0)
+            QSKIP("no private mount namespace or no openssl here");
+        set_settings_file_path(f.dir.filePath("config/Zemble/Zemble.ini"));
+        save_setting(QString::fromLatin1(keys::extraCaFile), OpSim::certificate("untrusted.pem"));
+        set_settings_file_path({});
+        QByteArray out, err;
+        const Run quota{.args = {"--quota", "-u", "alice"},
+                        .wrap = {"unshare", "-m", "sh", "-c",
+                                 "mount --bind \"$0\" /etc/ssl/certs && exec \"$@\"", certs}};
+        QCOMPARE(f.run(quota, &out, &err), 0);
+        QCOMPARE(out, "20 free, 5 paid\n");
+        // Without it among the system's, no authority vouches for the site.
+        QCOMPARE(f.run({.args = quota.args}, &out, &err), 2);
+        QVERIFY2(err.contains("SSL handshake failed"), err.constData());
+    }
+
+    // Qt Core and Network only: no widgets, no graphical interface.
+    void linksNoWindowLibraries() {
+        QProcess ldd;
+        ldd.start("ldd", {ZEMBLE_SEND_PATH});
+        QVERIFY(ldd.waitForFinished(10000));
+        const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+        QVERIFY2(libraries.contains("libQt6Network") && libraries.contains("libQt6Core"),
+                 qPrintable(libraries));
+        QVERIFY(!libraries.contains("Qt6Widgets") && !libraries.contains("Qt6Gui"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZembleSend)
+#include "tst_zemble_send.moc"
