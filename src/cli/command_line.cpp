@@ -102,7 +102,10 @@ QString usage_text() {
         "  1  usage or input error; nothing was sent\n"
         "  2  nothing was sent (log-on refused, network down, a sending limit)\n"
         "  3  the message reached some recipients only, or a text may have arrived\n"
-        "     without the site confirming it; standard error says who got it\n");
+        "     without the site confirming it; standard error says who got it\n"
+        "\n"
+        "Ctrl+C (or SIGTERM) during a send lets the text under way be answered,\n"
+        "sends no other and logs off; a second one stops at once.\n");
 }
 
 QString prepare_message(QString text, bool fromInput, QString* error) {

@@ -4,6 +4,7 @@
 
 #include "addressbook/contact_store.h"
 #include "cli/command_line.h"
+#include "cli/interrupt_watch.h"
 #include "cli/terminal_front.h"
 #include "compose/recipients.h"
 #include "core/message_parts.h"
@@ -19,7 +20,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <termios.h>
 #include <unistd.h>
 
 using namespace zemble;
@@ -100,17 +100,12 @@ QString ask_password(const QString& user) {
         return {};
     std::fprintf(stderr, "Password for %s: ", qPrintable(user));
     std::fflush(stderr);
-    termios saved{};
-    const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (quiet) {
-        termios silent = saved;
-        silent.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
-    }
     char line[1024] = {};
-    const bool read = std::fgets(line, sizeof line, stdin) != nullptr;
-    if (quiet)
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    bool read = false;
+    {
+        const EchoOff echoOff;
+        read = std::fgets(line, sizeof line, stdin) != nullptr;
+    }
     std::fputc('\n', stderr);
     QString password = read ? QString::fromUtf8(line) : QString();
     while (password.endsWith(u'\n') || password.endsWith(u'\r'))
@@ -222,6 +217,21 @@ void tell_outcome(const SendRecord& record) {
                                 : QStringLiteral("the confirmation copy was not sent"));
 }
 
+// Ctrl+C or SIGTERM during a run: the first lets the request under way be
+// answered, so that whether its text arrived is known, and sends nothing more
+// but the log-off; the second ends everything at once.
+void interrupted(int count, OperatorSite& site, TerminalFront& front) {
+    if (count == 1) {
+        TerminalFront::tell(QStringLiteral("interrupted: stopping once the request under way is "
+                                           "answered (interrupt again to stop at once)"));
+        front.stop_before_next_request();
+        return;
+    }
+    if (count == 2)
+        TerminalFront::tell(QStringLiteral("interrupted again: stopping now"));
+    site.cancel();
+}
+
 int send(const Options& options, const QString& to) {
     SendOrder order;
     order.to = to;
@@ -265,18 +275,23 @@ int send(const Options& options, const QString& to) {
     OperatorProtocol site;
     TerminalFront front(site, options.quiet, options.yes, options.retries);
     site.set_front(&front);
+    const InterruptWatch interrupts([&](int count) { interrupted(count, site, front); });
     SendJob job(site, front, front);
     const SendJob::Result result = job.run(order);
-    if (job.left_logged_on()) {
-        // The run always ends logged off, also after a failure.
+    if (job.left_logged_on() && interrupts.count() < 2) {
+        // The run always ends logged off, also after a failure or a first
+        // interrupt.
         site.reset_cancel();
         front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
         site.log_off();
     }
     if (result == SendJob::Sent)
         return kExitSent;
-    if (!job.record().anything_sent())
+    if (!job.record().anything_sent()) {
+        if (interrupts.count() > 0)
+            TerminalFront::tell(QStringLiteral("interrupted: nothing was sent"));
         return kExitNothing;
+    }
     tell_outcome(job.record());
     return kExitPartly;
 }
@@ -317,6 +332,7 @@ int main(int argc, char* argv[]) {
         OperatorProtocol site;
         TerminalFront front(site, options->quiet, options->yes, options->retries);
         site.set_front(&front);
+        const InterruptWatch interrupts([&](int count) { interrupted(count, site, front); });
         return show_quota(site, front);
     }
     load_contacts();

@@ -36,6 +36,8 @@ void TerminalFront::tell(const QString& text) {
 void TerminalFront::step(SendStep step, const QString& text) {
     step_ = step;
     retriesLeft_ = retries_;
+    if (stopping_ && step != SendStep::LogOff)
+        site_.cancel();
     if (!quiet_ && !text.isEmpty())
         print_line(text);
 }

@@ -37,6 +37,10 @@ public:
     // A request failed and was given up.
     bool failed() const { return failed_; }
 
+    // The request under way is answered, but no further one but the log-off
+    // is sent.
+    void stop_before_next_request() { stopping_ = true; }
+
 private:
     OperatorSite& site_;
     bool quiet_;
@@ -45,6 +49,7 @@ private:
     int retriesLeft_ = 0;
     SendStep step_ = SendStep::Begin;
     bool failed_ = false;
+    bool stopping_ = false;
 };
 
 // The text a person reads in a page: no tags, scripts or styles, blanks

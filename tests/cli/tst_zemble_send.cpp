@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 using namespace zemble;
 using namespace zemble::test;
 
@@ -57,7 +59,7 @@ struct Fixture {
         return true;
     }
     // Runs the program as a script would, without a display.
-    int run(const Run& r, QByteArray* out, QByteArray* err) {
+    void start(QProcess& process, const Run& r) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name :
              {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZEMBLE_PASSWORD"})
@@ -66,12 +68,15 @@ struct Fixture {
         env.insert("XDG_DATA_HOME", dir.filePath("data"));
         if (!r.password.isEmpty())
             env.insert("ZEMBLE_PASSWORD", r.password);
-        QProcess process;
         process.setProcessEnvironment(env);
         const QStringList command = r.wrap + QStringList{program} + r.args;
         process.start(command.first(), command.mid(1));
         process.write(r.input);
         process.closeWriteChannel();
+    }
+    int run(const Run& r, QByteArray* out, QByteArray* err) {
+        QProcess process;
+        start(process, r);
         if (!process.waitForFinished(60000))
             return -1;
         *out = process.readAllStandardOutput();
@@ -216,6 +221,52 @@ private slots:
         // Without it among the system's, no authority vouches for the site.
         QCOMPARE(f.run({.args = quota.args}, &out, &err), 2);
         QVERIFY2(err.contains("SSL handshake failed"), err.constData());
+    }
+
+    // Ctrl+C or SIGTERM while the second of three texts is under way: the
+    // first lets its answer come and sends no other text; a second ends the
+    // request at once.  Either way the run says who got the message.
+    void interrupted_data() {
+        QTest::addColumn<QList<int>>("interrupts");
+        QTest::addColumn<QString>("bob");
+        QTest::addColumn<int>("logOffs");
+        QTest::newRow("once") << QList<int>{SIGINT} << "sent to Bob (07700900456)" << 1;
+        QTest::newRow("twice")
+            << QList<int>{SIGTERM, SIGINT}
+            << "not sent to Bob (07700900456); part 1 of 1 may have arrived, the site did not "
+               "answer"
+            << 0;
+    }
+    void interrupted() {
+        QFETCH(QList<int>, interrupts);
+        QFETCH(QString, bob);
+        QFETCH(int, logOffs);
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        QVERIFY(f.sim.setFault(kSend, "slow", 1, 3000, 1));
+        QProcess process;
+        f.start(process, {.args = {"-u", "alice", "-m", "hi", "Anna", "Bob", "07700900002"}});
+        const auto sends = [&] {
+            int n = 0;
+            for (const QJsonObject& request : f.sim.requests())
+                n += request["path"].toString() == kSend;
+            return n;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(sends(), 2, 20000);
+        for (int signal : interrupts)
+            QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 3);
+        const QString told = QString::fromUtf8(process.readAllStandardError());
+        for (const QString& line :
+             QStringList{"sent to Anna (07700900001)", bob, "not sent to 07700900002"})
+            QVERIFY2(told.contains("zemble-send: " + line + '\n'), qPrintable(told));
+        QCOMPARE(sends(), 2);
+        int loggedOff = 0;
+        for (const QJsonObject& request : f.sim.requests())
+            loggedOff += request["path"].toString() == "/logout.html";
+        QCOMPARE(loggedOff, logOffs);
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.
