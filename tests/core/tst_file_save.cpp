@@ -65,7 +65,7 @@ private slots:
     }
     void ownerOnly() {
         QFETCH(int, mask);
-        test::ScopedUmask scoped(mode_t(mask));
+        const test::ScopedUmask scoped{mode_t(mask)};
         QTemporaryDir dir;
         const QString old = dir.filePath("old.txt"), folder = dir.filePath("new/inner");
         QFile file(old);
