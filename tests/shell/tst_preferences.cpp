@@ -85,40 +85,34 @@ private slots:
                  "Text documents (*.txt)|*.txt|All files (*.*)|*.*");
     }
 
-    // OK writes every key back as loaded (switches on only for "yes"), the
-    // password scrambled again, even after the store was emptied meanwhile;
-    // or the "When quitting:" entry picked by its text.
+    // OK writes every key back as loaded (switches on only for "yes"), the password
+    // scrambled again, even after the store was emptied meanwhile; or the "When quitting:"
+    // entry picked by its text.  A row is "quitconfirm#switches#quit choice and switches
+    // as written back#entry picked".
     void okWritesWhatWasLoaded_data() {
-        QTest::addColumn<QString>("quitconfirm");
-        QTest::addColumn<QString>("switchValue");
-        QTest::addColumn<QString>("saved"); // quit choice and switches as written back
-        QTest::addColumn<QString>("picked");
-        QTest::newRow("end, yes") << "end" << QString("yes") << "end yes" << QString();
-        QTest::newRow("ask, Yes") << "ask" << QString("Yes") << "ask no" << QString();
-        QTest::newRow("ASK, empty") << "ASK" << QString() << "confirm no" << QString();
-        QTest::newRow("always ask picked") << "end" << QString() << "ask no"
-                                           << "Always ask for confirmation";
+        QTest::addColumn<QString>("row");
+        for (const char* row : {"end#yes#end yes#", "ask#Yes#ask no#", "ASK##confirm no#",
+                                "end##ask no#Always ask for confirmation"})
+            QTest::newRow(row) << QString(row);
     }
     void okWritesWhatWasLoaded() {
-        QFETCH(QString, quitconfirm);
-        QFETCH(QString, switchValue);
-        QFETCH(QString, saved);
-        QFETCH(QString, picked);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
         Fixture f;
         QStringList expected = {
             "confnumber=071",  "signature=-Ann",     "smsloglocation=/l.txt",
             "textclipchar=..", "wispusername= ann ", "wisppassword=" + scramble_password("p ~x")};
         for (const QString& pair : expected)
             save_setting(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-        save_setting("quitconfirm", quitconfirm);
-        expected << "quitconfirm=" + saved.section(u' ', 0, 0);
+        save_setting("quitconfirm", c[0]);
+        expected << "quitconfirm=" + c[2].section(u' ', 0, 0);
         for (const QString& key : kSwitches) {
-            save_setting(key, switchValue);
-            expected << key + "=" + saved.section(u' ', 1);
+            save_setting(key, c[1]);
+            expected << key + "=" + c[2].section(u' ', 1);
         }
         f.open();
-        if (!picked.isEmpty())
-            f.get<QComboBox>("cmbConfirm")->setCurrentText(picked);
+        if (!c[3].isEmpty())
+            f.get<QComboBox>("cmbConfirm")->setCurrentText(c[3]);
         QVERIFY(QFile::remove(f.settings.path()));
         f.click("cmdOkay");
         for (const QString& pair : expected)
@@ -192,16 +186,12 @@ private slots:
             PreferencesDialog* first = f.open();
             QTest::keyClicks(f.edit("txtUsername"), "dee");
             f.click("chkSystemTray");
-            if (how == 0)
-                f.click("cmdCancel");
-            else if (how == 1)
-                first->close();
-            else if (how == 2)
-                QTest::keyClick(first, Qt::Key_Escape);
-            else {
+            if (how == 3)
                 test::focus_and_wait(f.get("cmdCancel"));
-                test::press("Return");
-            }
+            how == 0   ? f.click("cmdCancel")
+            : how == 1 ? void(first->close())
+            : how == 2 ? QTest::keyClick(first, Qt::Key_Escape)
+                       : test::press("Return");
             QVERIFY(!first->isVisible());
             QCOMPARE(f.host.calls,
                      QStringList({"disable", "enable", "raise", "update_status_bar", "repaint"}));
