@@ -1,4 +1,5 @@
 #include "core/settings.h"
+#include "support/files.h"
 #include "support/temp_settings.h"
 
 #include <QFile>
@@ -10,35 +11,23 @@ using namespace zemble;
 class TestSettings : public QObject {
     Q_OBJECT
 private slots:
-    void emptyStoreReadsDefaults() {
+    // Reading never creates the file; only the exact "yes" is on; the file is its owner's
+    // alone, and the password is kept in it scrambled, for the next run.
+    void storeSwitchesAndPassword() {
         test::TempSettings store;
-        QCOMPARE(get_setting("sendtype", 0), QStringLiteral("0"));
         QCOMPARE(get_setting("quotaleft", -1), QStringLiteral("-1"));
-        QCOMPARE(get_setting("quitconfirm", "confirm"), QStringLiteral("confirm"));
-        QCOMPARE(get_setting(keys::portalHost, kDefaultPortalHost),
-                 QLatin1String(kDefaultPortalHost));
         QVERIFY(!setting_is_yes("hidesplashscreen"));
-        QVERIFY(!QFile::exists(store.path())); // reading never creates the file
-    }
-
-    void saveDeleteAndSwitches() {
-        test::TempSettings store;
+        QVERIFY(!QFile::exists(store.path()));
         save_setting("textclipchar", "...");
         QCOMPARE(get_setting("textclipchar", ""), QStringLiteral("..."));
         delete_setting("textclipchar");
-        QCOMPARE(get_setting("textclipchar", ""), QString());
         delete_setting("textclipchar"); // already absent: ignored
+        QCOMPARE(get_setting("textclipchar", "none"), QStringLiteral("none"));
         save_setting("logsent", "Yes");
-        QVERIFY(!setting_is_yes("logsent")); // only the exact "yes" is on
+        QVERIFY(!setting_is_yes("logsent"));
         save_setting("logsent", "yes");
         QVERIFY(setting_is_yes("logsent"));
-        // The file holds the remembered password: its owner alone may read it.
-        const auto perms = QFile::permissions(store.path());
-        QVERIFY(!(perms & (QFile::ReadGroup | QFile::ReadOther)));
-    }
-
-    void passwordSurvivesRestart() {
-        test::TempSettings store;
+        QCOMPARE(test::mode_of(store.path()), 0600);
         const QString password = QStringLiteral(" ~pass word}");
         save_setting("wisppassword", scramble_password(password));
         QSettings raw(store.path(), QSettings::IniFormat);
@@ -48,22 +37,19 @@ private slots:
 
     void scramble_data() {
         QTest::addColumn<QString>("plain");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("shifts 2,1,5,2") << "aaaa"
-                                        << "cbfc";
-        QTest::newRow("wraps at the top") << "~~~"
-                                          << "! $";
+        QTest::addColumn<QString>("stored"); // null: only the round trip is checked
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("shifts 2,1,5,2") << QString("aaaa") << QString("cbfc");
+        QTest::newRow("wraps at the top") << QString("~~~") << QString("! $");
         // Outside 32..126 a character is kept, and the shift still advances.
         QTest::newRow("kept characters")
             << QString::fromUtf8("a\u00a3b\tc\u20acd") << QString::fromUtf8("c\u00a3g\td\u20acf");
         QString printable;
         for (int c = 32; c <= 126; ++c)
             printable.append(QChar(c));
-        QTest::newRow("every printable") << printable << QString();
-        QTest::newRow("every printable, shifted") << "a" + printable << QString();
-        QTest::newRow("every printable, shifted twice") << "aa" + printable << QString();
+        for (const QString shift : {"", "a", "aa"}) // every printable under each shift
+            QTest::newRow(qPrintable("every printable after '" + shift + "'"))
+                << shift + printable << QString();
     }
     void scramble() {
         QFETCH(QString, plain);
@@ -75,30 +61,28 @@ private slots:
         QCOMPARE(unscramble_password(scrambled), plain);
     }
 
+    // A stored number's value, and the send method it selects (beyond the list: paid).
     void leadingNumber_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
-        QTest::newRow("empty reads 0") << "" << 0;
-        QTest::newRow("minus one") << "-1" << -1;
-        QTest::newRow("trailing words") << "12 more" << 12;
-        QTest::newRow("blanks inside") << " 1 2" << 12;
-        QTest::newRow("markup first") << "<b>12" << 0;
-        QTest::newRow("half to even down") << "2.5" << 2;
-        QTest::newRow("half to even up") << "3.5" << 4;
-        QTest::newRow("too large held") << "99999" << 32767;
-        QTest::newRow("too small held") << "-99999" << -32768;
+        QTest::addColumn<int>("sendType");
+        QTest::newRow("empty reads 0") << "" << 0 << 0;
+        QTest::newRow("minus one") << "-1" << -1 << 0;
+        QTest::newRow("one") << "1" << 1 << 1;
+        QTest::newRow("trailing words") << "12 more" << 12 << 1;
+        QTest::newRow("blanks inside") << " 1 2" << 12 << 1;
+        QTest::newRow("markup first") << "<b>12" << 0 << 0;
+        QTest::newRow("half to even down") << "2.5" << 2 << 1;
+        QTest::newRow("half to even up") << "3.5" << 4 << 1;
+        QTest::newRow("too large held") << "99999" << 32767 << 1;
+        QTest::newRow("too small held") << "-99999" << -32768 << 0;
     }
     void leadingNumber() {
         QFETCH(QString, text);
         QFETCH(int, value);
+        QFETCH(int, sendType);
         QCOMPARE(int(leading_number_int16(text)), value);
-    }
-
-    void sendTypeIndex() {
-        QCOMPARE(send_type_index("1"), 1);
-        QCOMPARE(send_type_index("5"), 1); // beyond the list: paid
-        QCOMPARE(send_type_index("-3"), 0);
-        QCOMPARE(send_type_index("paid"), 0);
+        QCOMPARE(send_type_index(text), sendType);
     }
 };
 

@@ -9,9 +9,6 @@ using namespace zemble;
 using namespace zemble::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentMessageBox silent;
-    static platform::ScopedService<platform::MessageBoxService> guard(&silent);
-
     contacts() = ContactStore{};
     read_contacts(bytes_of(data, size));
     const ContactStore first = contacts();

@@ -17,20 +17,9 @@ using namespace zemble::fuzz;
 namespace {
 
 QList<QByteArray> reference_lines(const QByteArray& bytes) {
-    QList<QByteArray> lines;
-    QByteArray line;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') {
-            line += bytes[i];
-            continue;
-        }
-        lines.append(line);
-        line.clear();
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-    }
-    if (!line.isEmpty())
-        lines.append(line);
+    QList<QByteArray> lines = QByteArray(bytes).replace("\r\n", "\r").split('\r');
+    if (lines.last().isEmpty()) // nothing after the last line end
+        lines.removeLast();
     return lines;
 }
 

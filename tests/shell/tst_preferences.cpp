@@ -70,69 +70,69 @@ private slots:
         test::focus_and_wait(f.get("cmdHelp"));
         test::press("Return"); // Enter on Help is Help, not OK
         QCOMPARE(f.quiet.help.topics, QStringList{"prefs.html"});
+        // The log file's chooser, cancelled, then picked with Enter on its button.
+        f.click("chkLogSent");
+        f.edit("txtSMSLog")->setText("/old.txt");
+        f.quiet.files.answers << QString() << "/home/u/sent log.txt";
+        f.click("cmdBrowserSMSLogPath");
+        QCOMPARE(f.edit("txtSMSLog")->text(), "/old.txt");
+        test::focus_and_wait(f.get("cmdBrowserSMSLogPath"));
+        test::press("Return");
         QVERIFY(hidden->isVisible());
+        QCOMPARE(f.edit("txtSMSLog")->text(), "/home/u/sent log.txt");
+        QCOMPARE(f.quiet.files.kinds, QStringList({"save", "save"}));
+        QCOMPARE(f.quiet.files.filterLists.first(),
+                 "Text documents (*.txt)|*.txt|All files (*.*)|*.*");
     }
 
-    // OK writes every key back as loaded (switches on only for "yes"), the
-    // password scrambled again, even after the store was emptied meanwhile;
-    // or the "When quitting:" entry picked by its text.
+    // OK writes every key back as loaded (switches on only for "yes"), the password
+    // scrambled again, even after the store was emptied meanwhile; or the "When quitting:"
+    // entry picked by its text.  A row is "quitconfirm#switches#quit choice and switches
+    // as written back#entry picked".
     void okWritesWhatWasLoaded_data() {
-        QTest::addColumn<QString>("quitconfirm");
-        QTest::addColumn<QString>("switchValue");
-        QTest::addColumn<QString>("saved"); // quit choice and switches as written back
-        QTest::addColumn<QString>("picked");
-        QTest::newRow("end, yes") << "end" << QString("yes") << "end yes" << QString();
-        QTest::newRow("ask, Yes") << "ask" << QString("Yes") << "ask no" << QString();
-        QTest::newRow("ASK, empty") << "ASK" << QString() << "confirm no" << QString();
-        QTest::newRow("always ask picked") << "end" << QString() << "ask no"
-                                           << "Always ask for confirmation";
+        QTest::addColumn<QString>("row");
+        for (const char* row : {"end#yes#end yes#", "ask#Yes#ask no#", "ASK##confirm no#",
+                                "end##ask no#Always ask for confirmation"})
+            QTest::newRow(row) << QString(row);
     }
     void okWritesWhatWasLoaded() {
-        QFETCH(QString, quitconfirm);
-        QFETCH(QString, switchValue);
-        QFETCH(QString, saved);
-        QFETCH(QString, picked);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
         Fixture f;
         QStringList expected = {
             "confnumber=071",  "signature=-Ann",     "smsloglocation=/l.txt",
             "textclipchar=..", "wispusername= ann ", "wisppassword=" + scramble_password("p ~x")};
         for (const QString& pair : expected)
             save_setting(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-        save_setting("quitconfirm", quitconfirm);
-        expected << "quitconfirm=" + saved.section(u' ', 0, 0);
+        save_setting("quitconfirm", c[0]);
+        expected << "quitconfirm=" + c[2].section(u' ', 0, 0);
         for (const QString& key : kSwitches) {
-            save_setting(key, switchValue);
-            expected << key + "=" + saved.section(u' ', 1);
+            save_setting(key, c[1]);
+            expected << key + "=" + c[2].section(u' ', 1);
         }
         f.open();
-        if (!picked.isEmpty())
-            f.get<QComboBox>("cmbConfirm")->setCurrentText(picked);
+        if (!c[3].isEmpty())
+            f.get<QComboBox>("cmbConfirm")->setCurrentText(c[3]);
         QVERIFY(QFile::remove(f.settings.path()));
         f.click("cmdOkay");
         for (const QString& pair : expected)
             QCOMPARE(pair.section(u'=', 0, 0) + "=" + f.stored(pair.section(u'=', 0, 0)), pair);
     }
 
-    // The compose window's tick follows the number at once, even past Cancel; the
-    // sample follows the indicator; OK from the Enter key cleans the field too.
+    // The compose window's tick follows the number at once, even past Cancel; the sample
+    // follows the indicator; OK from the Enter key cleans the field too.  A row is
+    // "field#typed#cleaned#how the field is left (Enter, else moving on, then Cancel)".
     void fieldCleaned_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("cleaned");
-        QTest::addColumn<bool>("enter");
-        QTest::newRow("international UK") << "number" << QString("+44 7 1") << "071" << false;
-        QTest::newRow("number cleared") << "number" << QString() << "" << false;
-        QTest::newRow("number, Enter") << "number" << QString("+44 7 9") << "079" << true;
-        QTest::newRow("clip, removed") << "clip" << QString("[]_|~`\\^\u00e9\t") << "" << false;
-        QTest::newRow("clip, kept") << "clip" << QString("(.+-)\na 9") << "(.+-) a 9" << false;
-        QTest::newRow("clip, Enter") << "clip" << QString("x[]") << "x" << true;
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"number#+44 7 1#071#", "number###", "number#+44 7 9#079#Enter",
+              "clip#[]_|~`\\^\u00e9\t##", "clip#(.+-)\na 9#(.+-) a 9#", "clip#x[]#x#Enter"})
+            QTest::newRow(row) << QString::fromUtf8(row);
     }
     void fieldCleaned() {
-        QFETCH(QString, field);
-        QFETCH(QString, typed);
-        QFETCH(QString, cleaned);
-        QFETCH(bool, enter);
-        const bool number = field == "number";
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
+        const bool number = c[0] == "number", enter = c[3] == "Enter";
         Fixture f;
         save_setting("confnumber", "070");
         f.open();
@@ -141,21 +141,21 @@ private slots:
         QLineEdit* box = f.edit(number ? "txtConfNumber" : "txtClip");
         box->setFocus();
         box->selectAll();
-        box->insert(typed); // as typed or pasted
+        box->insert(c[1]); // as typed or pasted
         if (enter)
             QTest::keyClick(box, Qt::Key_Return);
         else
             leave(box);
-        QCOMPARE(box->text(), cleaned);
-        const char* tick = cleaned.isEmpty() ? "confirmation_disabled" : "confirmation_enabled";
+        QCOMPARE(box->text(), c[2]);
+        const char* tick = c[2].isEmpty() ? "confirmation_disabled" : "confirmation_enabled";
         QCOMPARE(f.host.calls.filter("confirmation").value(0), number ? tick : "");
         if (!number)
-            QCOMPARE(f.label("lblClipSample"), kClipFixed + cleaned);
+            QCOMPARE(f.label("lblClipSample"), kClipFixed + c[2]);
         if (!enter)
             f.click("cmdCancel");
-        QCOMPARE(f.host.confirmationEnabled, !number || !cleaned.isEmpty());
+        QCOMPARE(f.host.confirmationEnabled, !number || !c[2].isEmpty());
         QCOMPARE(f.stored(number ? "confnumber" : "textclipchar"),
-                 enter ? cleaned : QString(number ? "070" : "<absent>"));
+                 enter ? c[2] : QString(number ? "070" : "<absent>"));
     }
 
     // Clearing a tick keeps the text under it: the indicator's key is deleted,
@@ -186,16 +186,12 @@ private slots:
             PreferencesDialog* first = f.open();
             QTest::keyClicks(f.edit("txtUsername"), "dee");
             f.click("chkSystemTray");
-            if (how == 0)
-                f.click("cmdCancel");
-            else if (how == 1)
-                first->close();
-            else if (how == 2)
-                QTest::keyClick(first, Qt::Key_Escape);
-            else {
+            if (how == 3)
                 test::focus_and_wait(f.get("cmdCancel"));
-                test::press("Return");
-            }
+            how == 0   ? f.click("cmdCancel")
+            : how == 1 ? void(first->close())
+            : how == 2 ? QTest::keyClick(first, Qt::Key_Escape)
+                       : test::press("Return");
             QVERIFY(!first->isVisible());
             QCOMPARE(f.host.calls,
                      QStringList({"disable", "enable", "raise", "update_status_bar", "repaint"}));
@@ -205,23 +201,6 @@ private slots:
             f.click("cmdOkay");
             QCOMPARE(f.stored("wispusername") + "|" + f.stored("systemtray"), "dee|yes");
         }
-    }
-
-    void logFileChooser() {
-        Fixture f;
-        save_setting("logsent", "yes");
-        save_setting("smsloglocation", "/old.txt");
-        f.open();
-        f.quiet.files.answers << QString() << "/home/u/sent log.txt"; // cancelled, then picked
-        f.click("cmdBrowserSMSLogPath");
-        QCOMPARE(f.edit("txtSMSLog")->text(), "/old.txt");
-        test::focus_and_wait(f.get("cmdBrowserSMSLogPath"));
-        test::press("Return"); // the chooser, not OK
-        QVERIFY(f.window.dialog()->isVisible());
-        QCOMPARE(f.edit("txtSMSLog")->text(), "/home/u/sent log.txt");
-        QCOMPARE(f.quiet.files.kinds, QStringList({"save", "save"}));
-        QCOMPARE(f.quiet.files.filterLists.first(),
-                 "Text documents (*.txt)|*.txt|All files (*.*)|*.*");
     }
 };
 

@@ -40,8 +40,8 @@ struct Profile {
         QString out;
         for (const char* name : {"config/Zemble/Zemble.ini", "bin/zemble_contacts.txt"}) {
             QFile file(path(name));
-            file.open(QIODevice::ReadOnly);
-            out += file.readAll() + QFileInfo(file).lastModified().toString(Qt::ISODateWithMs);
+            out += (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()) +
+                   QFileInfo(file).lastModified().toString(Qt::ISODateWithMs);
         }
         return out;
     }

@@ -1,3 +1,4 @@
+#include "addressbook/contact_store.h"
 #include "compose/main_window.h"
 #include "core/session_state.h"
 #include "core/settings.h"
@@ -5,6 +6,7 @@
 #include "session/browser_window.h"
 #include "shell/startup.h"
 #include "support/doubles.h"
+#include "support/keys.h"
 #include "support/opsim.h"
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
@@ -44,7 +46,14 @@ struct Fixture {
     platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
     QTemporaryDir contactsDir;
     std::unique_ptr<Program> program;
-    Fixture() { session() = SessionState{}; }
+    Fixture() {
+        session() = SessionState{};
+        contacts() = ContactStore{};
+    }
+    void writeBook(const QByteArray& bytes) {
+        QFile book(contactsDir.filePath(u"zemble_contacts.txt"_s));
+        QVERIFY(book.open(QIODevice::WriteOnly) && book.write(bytes) == bytes.size());
+    }
     MainWindow* start() {
         program = std::make_unique<Program>(contactsDir.path());
         program->Main();
@@ -57,19 +66,28 @@ struct Fixture {
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
+    // Each row: the "hidesplashscreen" value (null: none), whether the splash shows, and the
+    // quota figures stored as "quotaleft paidquotaleft" (empty: none, so both unknown).
     void splash_data() {
         QTest::addColumn<QString>("hidesplashscreen");
         QTest::addColumn<bool>("splash");
-        QTest::newRow("default") << QString() << true;
-        QTest::newRow("not exactly yes") << u"YES"_s << true;
-        QTest::newRow("hidden") << u"yes"_s << false;
+        QTest::addColumn<QString>("quota");
+        QTest::newRow("default") << QString() << true << QString();
+        QTest::newRow("not exactly yes") << u"YES"_s << true << u"5 7"_s;
+        QTest::newRow("hidden") << u"yes"_s << false << u"0 12"_s;
     }
     void splash() {
         QFETCH(QString, hidesplashscreen);
         QFETCH(bool, splash);
+        QFETCH(QString, quota);
         Fixture f;
         if (!hidesplashscreen.isNull())
             save_setting(u"hidesplashscreen"_s, hidesplashscreen);
+        if (!quota.isEmpty()) {
+            save_setting(u"quotaleft"_s, quota.section(u' ', 0, 0));
+            save_setting(u"paidquotaleft"_s, quota.section(u' ', 1));
+        }
+        f.writeBook("Bob;07700900456\r\n");
         // The windows painted so far.
         struct PaintLog : QObject {
             bool eventFilter(QObject* watched, QEvent* event) override {
@@ -81,7 +99,8 @@ private slots:
         } log;
         qApp->installEventFilter(&log);
         // Each pause, with the splash's lines, whether it is on screen in the middle of it,
-        // and the compose window's title once it is on screen and painted.
+        // the compose window's title once it is on screen and painted, and the contacts
+        // loaded so far.
         QStringList seen;
         f.quiet.pauses.onPause = [&](int, int milliseconds) {
             QWidget* splashWindow = shownWindow(u"frmSplash"_s);
@@ -91,23 +110,24 @@ private slots:
             };
             const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
             seen.append(
-                u"%1|%2|%3|%4|%5"_s.arg(milliseconds)
+                u"%1|%2|%3|%4|%5|%6"_s.arg(milliseconds)
                     .arg(labelText(splashWindow, "lblVersion"),
                          labelText(splashWindow, "lblRelease"))
                     .arg((splashWindow->geometry().center() - middle).manhattanLength() < 2 &&
                          onScreen(splashWindow))
-                    .arg(compose && onScreen(compose) ? compose->windowTitle() : u"-"_s));
+                    .arg(compose && onScreen(compose) ? compose->windowTitle() : u"-"_s)
+                    .arg(contacts().count));
         };
         const QString title = u"Zemble v0.4.16 (beta)"_s;
         QCOMPARE(f.start()->windowTitle(), title);
         QVERIFY(f.program->composeWindow()->isVisible());
         QCOMPARE(shownWindow(u"frmSplash"_s), nullptr);
         const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|1|"_s;
-        QCOMPARE(seen, splash ? QStringList({lines + "-", lines + title}) : QStringList());
+        QCOMPARE(seen, splash ? QStringList({lines + "-|0", lines + title + "|1"}) : QStringList());
         QVERIFY(f.quiet.pauses.afterEvents.isEmpty());
-        // The store is empty: both quota figures are unknown.
-        QCOMPARE(session().quota_free, qint16(-1));
-        QCOMPARE(session().quota_paid, qint16(-1));
+        QCOMPARE(contacts().count, 1);
+        QCOMPARE(u"%1 %2"_s.arg(session().quota_free).arg(session().quota_paid),
+                 quota.isEmpty() ? u"-1 -1"_s : quota);
     }
 
     // Every control of every window that takes the caret has a name a screen reader can
@@ -171,98 +191,37 @@ private slots:
         }
     }
 
-    // The real windows driven as a person would, against the simulator; the user name is
-    // remembered, the password is not.
-    void typedSendReachesTheSite() {
-        Fixture f;
-        test::OpSim sim;
-        QVERIFY2(sim.start(), qPrintable(sim.errorText()));
-        sim.applyToSettings();
-        save_setting(u"hidesplashscreen"_s, u"yes"_s);
-        save_setting(u"wispusername"_s, u"alice"_s);
-        QFile book(f.contactsDir.filePath(u"zemble_contacts.txt"_s));
-        QVERIFY(book.open(QIODevice::WriteOnly));
-        book.write("Bob;07700900456\r\n");
-        book.close();
-
-        MainWindow* compose = f.start();
-        compose->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(compose));
-
-        auto* to = child<QLineEdit>(compose, "txtTo");
-        auto* message = child<QPlainTextEdit>(compose, "txtMessage");
-        clickInto(to);
-        QTRY_VERIFY(to->hasFocus());
-        QTest::keyClicks(to, u"+447700900123; bo"_s);
-        clickInto(message->viewport());
-        QTRY_VERIFY(message->hasFocus());
-        QCOMPARE(to->text(), u"07700900123 ; Bob"_s);
-
+    // The real windows driven as a person would, against the simulator: recipients and text
+    // typed (one key event a character, as a keyboard or an input method sends them), then
+    // Send clicked from the message box, or Ctrl+S with the caret still in the field last
+    // typed into, which cleans the message up and resolves every recipient all the same.
+    // The account is remembered whole, or in part with the login dialog asking the rest
+    // (its caret in the box that is missing), and the next Send of the run uses it again.
+    void sendThroughTheWindows_data() {
+        QTest::addColumn<QString>("remembered"); // wispusername, wisppassword or both
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("caretInTo"); // Ctrl+S from To; else Send from the message
+        QTest::addColumn<QString>("told");   // "To field after leaving|stats line", or the box
         // 130 characters: two free texts for each of the two recipients.
         const QString text = (u"Meet at the station at six. "_s.repeated(4) +
                               u"Bring the map, the tickets and a warm coat ok"_s)
                                  .left(130);
-        QTest::keyClicks(message, text);
-        QCOMPARE(child(compose, "lblStats")->text(),
-                 u"130 characters used (split over 2 messages)"_s);
-
-        clickInto(child<QPushButton>(compose, "cmdSend"));
-        QWidget* login = shownWindow(u"frmLogin"_s);
-        QVERIFY(login && !compose->isEnabled());
-        QCOMPARE(login->focusWidget(), child<QWidget>(login, "txtPassword"));
-        QCOMPARE(child<QLineEdit>(login, "txtUsername")->text(), u"alice"_s);
-        QTest::keyClicks(child<QLineEdit>(login, "txtPassword"), u"secret"_s);
-        // Login runs the whole send job before it returns.
-        clickInto(child<QPushButton>(login, "cmdLogin"));
-        QTRY_VERIFY(compose->isEnabled());
-
-        QVERIFY2(f.quiet.messages.asked.isEmpty(),
-                 qPrintable(f.quiet.messages.asked.value(0).text));
-        const QList<QJsonObject> outbox = sim.outbox();
-        QCOMPARE(outbox.size(), 4);
-        const QStringList numbers = {"07700900123", "07700900123", "07700900456", "07700900456"};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(outbox.at(i).value("account").toString(), u"alice"_s);
-            QCOMPARE(outbox.at(i).value("number").toString(), numbers.at(i));
-            QCOMPARE(outbox.at(i).value("type").toString(), u"free"_s);
-        }
-        for (int i : {0, 2}) // each recipient's two parts make up the whole text
-            QCOMPARE(outbox.at(i).value("text").toString() +
-                         outbox.at(i + 1).value("text").toString(),
-                     text);
-
-        const QString information = child(compose, "lblInformation")->text();
-        QVERIFY2(information.startsWith(u"       You sent this text message on "_s),
-                 qPrintable(information));
-        const QJsonObject quota = sim.quota(u"alice"_s);
-        QCOMPARE(quota.value("free").toInt(), 6);
-        QCOMPARE(child(compose, "lblQuota")->text(),
-                 u"%1 free & %2 paid"_s.arg(quota.value("free").toInt())
-                     .arg(quota.value("paid").toInt()));
-        QVERIFY(f.quiet.pauses.blocked.contains(2000));
-        QVERIFY(!session().logged_in);
-
-        // Nothing changed since: closing asks nothing under the default setting.
-        compose->close();
-        QVERIFY(f.quiet.messages.asked.isEmpty());
+        const QString stats = u"|130 characters used (split over 2 messages)"_s;
+        QTest::newRow("user name remembered") << u"wispusername"_s << u"+447700900123; bo"_s << text
+                                              << false << u"07700900123 ; Bob"_s + stats;
+        QTest::newRow("password remembered after a cancelled login")
+            << u"wisppassword"_s << u"+447700900123; bo"_s << text << false
+            << u"07700900123 ; Bob"_s + stats;
+        QTest::newRow("emoji, Ctrl+S in the message box")
+            << u"both"_s << u"07700900123 ; 07700900456"_s
+            << QString(114, u'x') + u"\U0001F600"_s + QString(20, u'y') << false
+            << u"07700900123 ; Bob|134 characters used (split over 2 messages)"_s;
+        QTest::newRow("unknown entry, Ctrl+S in To")
+            << u"both"_s << u"Nobody ; 07700900123"_s << u"hi"_s << true << u"Recipient alert"_s;
     }
-
-    // Ctrl+S with the caret still in the field last typed into: the message is cleaned up and
-    // every recipient resolved all the same, so what is counted is what is sent, and an entry
-    // without a number stops the send before any request.
-    void sendByKeyboard_data() {
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("caretInTo");
-        QTest::addColumn<QString>("told"); // the box shown instead of sending
-        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
-        QTest::newRow("emoji, caret in the message box")
-            << u"07700900123 ; 07700900456"_s << QString(114, u'x') + emoji + QString(20, u'y')
-            << false << QString();
-        QTest::newRow("unknown entry, caret in To")
-            << u"Nobody ; 07700900123"_s << u"hi"_s << true << u"Recipient alert"_s;
-    }
-    void sendByKeyboard() {
+    void sendThroughTheWindows() {
+        QFETCH(QString, remembered);
         QFETCH(QString, to);
         QFETCH(QString, text);
         QFETCH(bool, caretInTo);
@@ -272,44 +231,113 @@ private slots:
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
         sim.applyToSettings();
         save_setting(u"hidesplashscreen"_s, u"yes"_s);
-        save_setting(u"wispusername"_s, u"alice"_s);
-        save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+        if (remembered != u"wisppassword"_s)
+            save_setting(u"wispusername"_s, u"alice"_s);
+        if (remembered == u"both"_s)
+            save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+        f.writeBook("Bob;07700900456\r\n");
         MainWindow* compose = f.start();
         compose->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(compose));
         auto* toField = child<QLineEdit>(compose, "txtTo");
         auto* message = child<QPlainTextEdit>(compose, "txtMessage");
-        // One key event a character, as a keyboard or an input method sends it.
-        const auto type = [](QWidget* field, const QString& typed) {
-            for (qsizetype i = 0; i < typed.size(); i += typed[i].isHighSurrogate() ? 2 : 1)
-                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
-                                    typed.mid(i, typed[i].isHighSurrogate() ? 2 : 1), {});
-        };
         for (QWidget* field :
              caretInTo ? QList<QWidget*>{message, toField} : QList<QWidget*>{toField, message}) {
             clickInto(field == message ? message->viewport() : field);
             QTRY_VERIFY(field->hasFocus());
-            type(field, field == message ? text : to);
+            const QString typed = field == message ? text : to;
+            for (qsizetype i = 0; i < typed.size(); i += typed[i].isHighSurrogate() ? 2 : 1)
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
+                                    typed.mid(i, typed[i].isHighSurrogate() ? 2 : 1), {});
         }
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
-        QTRY_VERIFY(compose->isEnabled());
-
-        QCOMPARE(f.quiet.messages.titles(), told.isEmpty() ? QStringList{} : QStringList{told});
-        if (!told.isEmpty()) {
+        if (caretInTo) {
+            QTest::keyClick(toField, Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(f.quiet.messages.titles(), QStringList{told});
             QCOMPARE(sim.requests().size(), 0);
             QCOMPARE(toField->text(), to);
+            QVERIFY(compose->isEnabled());
             return;
         }
-        // Each recipient got the parts the statistics line counted, and nothing lost in them.
-        static const QRegularExpression counted(u"split over (\\d+) message"_s);
-        const int parts = counted.match(child(compose, "lblStats")->text()).captured(1).toInt();
+        auto* send = child<QPushButton>(compose, "cmdSend");
+        const auto login = [&] { return shownWindow(u"frmLogin"_s); };
+        const auto boxes = [&](const QString& caret) {
+            QVERIFY(login() && !compose->isEnabled());
+            QCOMPARE(login()->focusWidget()->objectName(), caret);
+            QCOMPARE(child<QLineEdit>(login(), "txtUsername")->text() + u'/' +
+                         child<QLineEdit>(login(), "txtPassword")->text(),
+                     remembered == u"wisppassword"_s ? u" alice /secret"_s : u"alice/"_s);
+        };
+        if (remembered == u"both"_s) {
+            QTest::keyClick(message, Qt::Key_S, Qt::ControlModifier);
+        } else if (remembered == u"wisppassword"_s) {
+            // Nothing remembered at first: the dialog's own first box; the account typed, then
+            // Escape is Cancel.  The password remembered since, the boxes are as left (not
+            // refilled), the caret in the name box; Enter is Login, the name trimmed.
+            clickInto(send);
+            QTRY_VERIFY(login()->focusWidget());
+            QCOMPARE(login()->focusWidget()->objectName(), u"txtUsername"_s);
+            QCOMPARE(child<QLineEdit>(login(), "txtPassword")->echoMode(), QLineEdit::Password);
+            QTest::keyClicks(login()->focusWidget(), u" alice "_s);
+            test::press(u"Tab"_s);
+            QTest::keyClicks(login()->focusWidget(), u"secret"_s);
+            test::press(u"Esc"_s);
+            QVERIFY(!login() && compose->isEnabled());
+            save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+            clickInto(send);
+            boxes(u"txtUsername"_s);
+            test::press(u"Return"_s); // runs the whole send job
+        } else {
+            // The caret in the password box; a close from the frame is Cancel; Help opens its
+            // page; Login with a password of spaces is refused, the box emptied.
+            clickInto(send);
+            login()->close();
+            QVERIFY(!login() && compose->isEnabled());
+            clickInto(send);
+            boxes(u"txtPassword"_s);
+            QTest::keyClicks(child<QLineEdit>(login(), "txtPassword"), u"   "_s);
+            clickInto(child<QPushButton>(login(), "cmdHelp"));
+            clickInto(child<QPushButton>(login(), "cmdLogin"));
+            QCOMPARE(f.quiet.help.topics, QStringList{u"login.html"_s});
+            const platform::MessageBoxRequest box = f.quiet.messages.asked.takeFirst();
+            QCOMPARE(box.title + u'|' + box.text,
+                     u"Login error|Please enter a valid username and password"_s);
+            QCOMPARE(box.icon, platform::Icon::Information);
+            boxes(u"cmdLogin"_s);
+            QTest::keyClicks(child<QLineEdit>(login(), "txtPassword"), u"secret"_s);
+            clickInto(child<QPushButton>(login(), "cmdLogin")); // runs the whole send job
+        }
+        QTRY_VERIFY(compose->isEnabled());
+        // The second Send of the run uses the same account without asking.
+        clickInto(send);
+        QVERIFY(!login());
+        QTRY_VERIFY(compose->isEnabled());
+
+        QVERIFY2(f.quiet.messages.asked.isEmpty(),
+                 qPrintable(f.quiet.messages.asked.value(0).text));
+        QCOMPARE(toField->text() + u'|' + child(compose, "lblStats")->text(), told);
+        // Each recipient got the two parts, which make up the whole text, twice.
         const QList<QJsonObject> outbox = sim.outbox();
-        QCOMPARE(outbox.size(), 2 * parts);
-        QString first;
-        for (int i = 0; i < parts; ++i)
-            first += outbox.at(i).value("text").toString();
-        QCOMPARE(first, message->toPlainText());
-        QVERIFY(!first.contains(u'?') && parts == 2);
+        QCOMPARE(outbox.size(), 8);
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(outbox.at(i).value("account").toString(), u"alice"_s);
+            QCOMPARE(outbox.at(i).value("number").toString(),
+                     i / 2 % 2 ? u"07700900456"_s : u"07700900123"_s);
+            QCOMPARE(outbox.at(i).value("type").toString(), u"free"_s);
+            if (i % 2)
+                QCOMPARE(outbox.at(i - 1).value("text").toString() +
+                             outbox.at(i).value("text").toString(),
+                         message->toPlainText());
+        }
+        const QString information = child(compose, "lblInformation")->text();
+        QVERIFY2(information.startsWith(u"       You sent this text message on "_s),
+                 qPrintable(information));
+        QCOMPARE(child(compose, "lblQuota")->text(), u"2 free & 5 paid"_s);
+        QCOMPARE(sim.quota(u"alice"_s).value("free").toInt(), 2);
+        QVERIFY(f.quiet.pauses.blocked.contains(2000));
+        QVERIFY(!session().logged_in);
+        // Nothing changed since: closing asks nothing under the default setting.
+        compose->close();
+        QVERIFY(f.quiet.messages.asked.isEmpty());
     }
 };
 
