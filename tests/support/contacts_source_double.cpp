@@ -3,7 +3,6 @@
 namespace zemble::test {
 
 bool FakeContactsSource::connect() {
-    ++connects;
     position_ = -1;
     connected_ = reachable;
     return reachable;
@@ -13,7 +12,6 @@ bool FakeContactsSource::nextItem() {
     if (!connected_ || position_ + 1 >= items.size())
         return false;
     ++position_;
-    ++itemsVisited;
     if (onItem)
         onItem(position_);
     return true;

@@ -29,9 +29,7 @@ public:
     // Runs when the walk moves to item i (before its properties are read).
     std::function<void(int)> onItem;
 
-    int connects = 0;
     int releases = 0;
-    int itemsVisited = 0;
     QStringList propertiesRead;
 
 private:
