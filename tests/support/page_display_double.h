@@ -2,9 +2,9 @@
 
 #include "platform/page_display.h"
 
+#include <QApplication>
 #include <QStringList>
-
-class QTextBrowser;
+#include <QTextBrowser>
 
 namespace zemble::test {
 
@@ -29,6 +29,11 @@ private:
 };
 
 // The program's own page display window while it exists, else null.
-QTextBrowser* real_page_window();
+inline QTextBrowser* real_page_window() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("pageDisplay"))
+            return qobject_cast<QTextBrowser*>(w);
+    return nullptr;
+}
 
 } // namespace zemble::test
