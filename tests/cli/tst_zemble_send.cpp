@@ -54,6 +54,7 @@ struct Fixture {
         set_settings_file_path(dir.filePath("config/Zemble/Zemble.ini"));
         sim.applyToSettings();
         save_setting("logsent", "yes");
+        save_setting("confnumber", "07700900999");
         save_setting("smsloglocation", log);
         set_settings_file_path({});
         return true;
@@ -112,9 +113,10 @@ private slots:
             .told = {"Logging onto O2 as 'alice' ...", "Sending message part 2 of 2 to Bob ...",
                      "Checking text message quota ...", "Logging out of O2 ..."},
             .logged = "Bob ; 07700900002", .paths = logOn + kSend + ":4 /logout.html:1"});
-        row("message from standard input", {.args = user + QStringList{"anna"},
-            .input = "Tea at 4?\nBring cake\n", .outbox = {a + "Tea at 4? Bring cake"},
-            .logged = "Anna"});
+        row("message from standard input, copy to the user's phone",
+            {.args = user + QStringList{"--confirm", "anna"}, .input = "Tea at 4?\nBring cake\n",
+             .outbox = {a + "Tea at 4? Bring cake", "07700900999|The following message was sent to "
+                        "1 recipient: Tea at 4? Bring cake"}, .logged = "Anna"});
         row("quota", {.args = {"--quota", "-u", "alice"}, .printed = "20 free, 5 paid\n",
             .paths = logOn + kSend + ":0 /logout.html:1"});
         row("wrong password", {.args = user + QStringList{"-m", "hi", "Anna"}, .password = "wrong",

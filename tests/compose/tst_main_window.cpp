@@ -130,10 +130,18 @@ private slots:
         const int width = f.load().width();
         session() = {.quota_free = qint16(free),
                      .quota_paid = qint16(paid),
-                     .last_sent_key = u"0771"_s,
+                     .last_sent_key = u"0771hi"_s,
                      .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
         f.to()->setText(u"0771"_s);
-        f.window->update_status_bar();
+        // Edited, then edited back, the message reads sent again.
+        QStringList informed;
+        for (const QString& text : {u"hi!"_s, u"hi"_s}) {
+            f.message()->setPlainText(text);
+            informed << f.label("lblInformation");
+        }
+        QCOMPARE(informed, QStringList({u"       You have not sent this text message yet"_s,
+                                        u"       You sent this text message on Wednesday 30 "
+                                        "September 2026, 12:59:59 pm"_s}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QCOMPARE(f.window->width(), width);
         QLabel* information = f.find("lblInformation");
@@ -157,6 +165,8 @@ private slots:
         f.window->new_message();
         QCOMPARE(f.asked.size(), 1);
         QCOMPARE(f.asked.first().title, u"New Message"_s);
+        QCOMPARE(f.asked.first().icon, platform::Icon::Question);
+        QCOMPARE(f.asked.first().buttons, platform::Buttons::YesNo);
         QCOMPARE(f.asked.first().text, u"Are you sure you want to create a new SMS?\r\nAnything "
                                        "currently written will be erased."_s);
         QCOMPARE(f.message()->toPlainText(), u"xsig"_s);
@@ -166,6 +176,61 @@ private slots:
         QCOMPARE(f.to()->text(), QString());
         QCOMPARE(f.message()->toPlainText(), u"sig"_s);
         QCOMPARE(f.message()->textCursor().position(), 0);
+        // File > Clear recipients, then Clear message: each empties its field alone, unasked.
+        f.to()->setText(u"0771"_s);
+        f.message()->setPlainText(u"xsig"_s);
+        f.find<QMenu>("mnuFileTop")->actions().at(1)->trigger();
+        QCOMPARE(f.to()->text() + '|' + f.message()->toPlainText(), u"|xsig"_s);
+        f.message()->moveCursor(QTextCursor::End);
+        f.find<QMenu>("mnuFileTop")->actions().at(2)->trigger();
+        QCOMPARE(f.message()->toPlainText(), u"sig"_s);
+        QCOMPARE(f.message()->textCursor().position(), 0);
+        QCOMPARE(f.asked.size(), 2);
+    }
+
+    // The menus as a person reads them ("caption|shortcut", "-" a line), what each Help
+    // item opens, the To.. tip and the order Tab visits the controls in.
+    void menusAndTabOrder() {
+        Fixture f;
+        save_setting(QLatin1String(keys::operatorHomePage), u"o2"_s);
+        save_setting(QLatin1String(keys::productHomePage), u"zemble"_s);
+        save_setting(QLatin1String(keys::messageBoardPage), u"board"_s);
+        save_setting(QLatin1String(keys::guestbookPage), u"guestbook"_s);
+        save_setting(u"confnumber"_s, u"0771"_s);
+        int about = 0;
+        f.load({.showAddressBook = [] {},
+                .showPreferences = [] {},
+                .showAbout = [&] { ++about; },
+                .sendMessage = [] {}});
+        QStringList menus;
+        for (const char* name : {"mnuFileTop", "mnuEditTop", "mnuHelpTop"}) {
+            QStringList items;
+            for (const QAction* a : f.find<QMenu>(name)->actions())
+                items << (a->isSeparator()
+                              ? u"-"_s
+                              : a->text() + (a->shortcut().isEmpty() ? u""_s : u"|"_s) +
+                                    a->shortcut().toString());
+            menus << f.find<QMenu>(name)->title() + u": "_s + items.join(u", "_s);
+        }
+        QCOMPARE(menus, QStringList({u"&File: &New message|Ctrl+N, &Clear recipients, C&lear "
+                                     "message, -, &Send...|Ctrl+S, -, E&xit"_s,
+                                     u"&Edit: &Undo|Ctrl+Z, -, Cu&t|Ctrl+X, &Copy|Ctrl+C, "
+                                     "&Paste|Ctrl+V, &Delete|Del, -, &Preferences..."_s,
+                                     u"&Help: &Contents...|F1, -, &O2 website..., -, Zemble "
+                                     "website..., Zemble message board..., Zemble guestbook..., -, "
+                                     "&About Zemble..."_s}));
+        for (QAction* a : f.find<QMenu>("mnuHelpTop")->actions())
+            a->trigger();
+        QCOMPARE(f.quiet.help.topics, QStringList{u"(contents)"_s});
+        QCOMPARE(f.quiet.browser.opened, QStringList({u"o2"_s, "zemble", "board", "guestbook"}));
+        QCOMPARE(about, 1);
+        QCOMPARE(f.find<QPushButton>("cmdTo")->toolTip(), u"Select from contacts list"_s);
+        test::focus_and_wait(f.to());
+        QStringList visited;
+        for (int i = 0; i < 9; ++i, test::press(u"Tab"_s))
+            visited << QApplication::focusWidget()->objectName();
+        QCOMPARE(visited.join(u' '), u"txtTo cmdTo txtMessage cmbSendMethod chkSendConfirmation "
+                                     "cmdSend cmdNewMessage cmdHelp cmdQuit"_s);
     }
 
     // Empty: both reasons listed.  Filled in, a remembered account sends without login.
@@ -180,6 +245,8 @@ private slots:
         f.click("cmdSend");
         QCOMPARE(f.asked.size(), 1);
         QCOMPARE(f.asked.first().title, u"Message alert"_s);
+        QCOMPARE(f.asked.first().icon, platform::Icon::Information);
+        QCOMPARE(f.asked.first().buttons, platform::Buttons::Ok);
         QCOMPARE(f.asked.first().text,
                  u"Zemble is going to be unable to send your text message because of the "
                  "following reason(s):\r\n\r\n   \u2022  No phone number has been entered.\r\n"
@@ -332,6 +399,8 @@ private slots:
         QCOMPARE(f.asked.size(), question.isEmpty() ? 0 : 1);
         if (!question.isEmpty()) {
             QCOMPARE(f.asked.first().title, u"Quit confirmation"_s);
+            QCOMPARE(f.asked.first().icon, platform::Icon::Exclamation);
+            QCOMPARE(f.asked.first().buttons, platform::Buttons::YesNo);
             QCOMPARE(f.asked.first().text, question);
             QVERIFY(ended.isEmpty() && f.window->isVisible()); // No keeps the window
             f.window->fileItem(6)->trigger();

@@ -11,54 +11,43 @@ using namespace Qt::StringLiterals;
 class TestPageDisplay : public QObject {
     Q_OBJECT
 private slots:
-    void realWindow();
-    void shownText_data();
-    void shownText();
+    // What a person reads of a page: its text, references resolved, the markup's
+    // own content (scripts, styles) left out.
+    void shownText_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("markup") << "<p>Hello <b>there</b></p>"
+                                << "Hello there";
+        QTest::newRow("references")
+            << "&pound;5 &amp; &#163;6 &#xA3;7 & AT&T; a < b" << u"£5 & £6 £7 & AT&T; a < b"_s;
+        QTest::newRow("hidden content")
+            << "<html><head><title>T</title><style>p{}</style><script>if (a<b) x()</script>"
+               "</head><body><!-- c --><p>Hi</p></body></html>"
+            << "Hi";
+        QTest::newRow("cells side by side")
+            << "<table><tr><td>a<td>b<tr><td>c</table>" << u"a   b\nc"_s;
+    }
+    // The window at its place and size; closed by the program or from its frame.
+    void shownText() {
+        QFETCH(QString, page);
+        QFETCH(QString, text);
+        PageDisplayService& display = PageDisplayService::real();
+        QVERIFY(!display.isOpen());
+        display.open();
+        QTextBrowser* view = real_page_window();
+        QVERIFY(display.isOpen() && view && view->isVisible());
+        QCOMPARE(view->frameGeometry().x(), 100);
+        QCOMPARE(view->size(), QSize(360, 360));
+        display.showPage(page);
+        QCOMPARE(view->toPlainText(), text);
+        display.close();
+        QVERIFY(!display.isOpen());
+        QTRY_VERIFY(!real_page_window());
+        display.open();
+        real_page_window()->close();
+        QTRY_VERIFY(!display.isOpen());
+    }
 };
-
-void TestPageDisplay::realWindow() {
-    PageDisplayService& display = PageDisplayService::real();
-    QVERIFY(!display.isOpen());
-    display.open();
-    QTextBrowser* view = real_page_window();
-    QVERIFY(display.isOpen() && view && view->isVisible());
-    QCOMPARE(view->frameGeometry().x(), 100);
-    QCOMPARE(view->size(), QSize(360, 360));
-    display.showPage("<p>Hello <b>there</b></p>");
-    QCOMPARE(view->toPlainText(), QString("Hello there"));
-    display.close();
-    QVERIFY(!display.isOpen());
-    QTRY_VERIFY(!real_page_window());
-    display.open(); // closed by the user from its frame: closed too
-    QVERIFY(display.isOpen() && real_page_window());
-    real_page_window()->close();
-    QTRY_VERIFY(!display.isOpen());
-}
-
-// What a person reads of a page: its text, references resolved, the markup's
-// own content (scripts, styles) left out.
-void TestPageDisplay::shownText_data() {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("references") << "&pound;5 &amp; &#163;6 &#xA3;7 & AT&T; a < b"
-                                << u"£5 & £6 £7 & AT&T; a < b"_s;
-    QTest::newRow("hidden content")
-        << "<html><head><title>T</title><style>p{}</style><script>if (a<b) x()</script></head>"
-           "<body><!-- c --><p>Hi</p></body></html>"
-        << "Hi";
-    QTest::newRow("cells side by side")
-        << "<table><tr><td>a<td>b<tr><td>c</table>" << u"a   b\nc"_s;
-}
-
-void TestPageDisplay::shownText() {
-    QFETCH(QString, page);
-    QFETCH(QString, text);
-    PageDisplayService& display = PageDisplayService::real();
-    display.open();
-    display.showPage(page);
-    QCOMPARE(real_page_window()->toPlainText(), text);
-    display.close();
-}
 
 QTEST_MAIN(TestPageDisplay)
 #include "tst_page_display.moc"

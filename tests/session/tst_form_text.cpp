@@ -1,6 +1,7 @@
 #include "session/form_text.h"
 #include "session/operator_protocol.h"
 #include "session/send_job.h"
+#include "session/transport.h"
 
 #include <QTest>
 
@@ -75,6 +76,17 @@ private slots:
         QFETCH(QString, paid);
         QCOMPARE(QString::number(OperatorProtocol::free_quota_of(page)), free);
         QCOMPARE(QString::number(OperatorProtocol::paid_quota_of(page)), paid);
+    }
+
+    // The transfer states as the send window's status line shows them; 13 is no state.
+    void statusTexts() {
+        const QStringList names =
+            QString("|Resolving host|Resolved|Connecting|Connected|Requesting|"
+                    "Request sent|Receiving response|Response received|"
+                    "Disconnecting|Disconnected|Communication error|Completed|")
+                .split('|');
+        for (int code = 0; code < names.size(); ++code)
+            QCOMPARE(Transport::status_text(code), "Status: " + names[code] + '.');
     }
 
     // The sent-message time: a 12-hour clock, whatever the machine's language.

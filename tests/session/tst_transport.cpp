@@ -219,6 +219,12 @@ private slots:
                  c.told.isEmpty() ? QStringList{} : QStringList{"Internal Error"});
         const QString told = quiet.messages.asked.value(0).text;
         QVERIFY2(told.contains(servers.fill(c.told), Qt::CaseInsensitive), qPrintable(told));
+        QVERIFY2(c.told.isEmpty() ||
+                     (told.startsWith("The following internal error occurred:\r\n\r\n") &&
+                      told.endsWith("\r\n\r\nIt may be possible to continue normally. However it "
+                                    "is recommended that you restart Zemble.") &&
+                      quiet.messages.asked[0].icon == platform::Icon::Critical),
+                 qPrintable(told));
     }
 };
 

@@ -18,7 +18,14 @@ namespace zemble::test {
 
 class RecordingMessageBox final : public platform::MessageBoxService {
 public:
-    platform::Answer ask(const platform::MessageBoxRequest& request) override;
+    platform::Answer ask(const platform::MessageBoxRequest& request) override {
+        asked.append(request);
+        if (onAsk)
+            onAsk(request);
+        if (!answers.isEmpty())
+            return answers.dequeue();
+        return request.buttons == platform::Buttons::Ok ? platform::Answer::Ok : yesNoFallback;
+    }
 
     QList<platform::MessageBoxRequest> asked;
     QQueue<platform::Answer> answers;
@@ -27,7 +34,12 @@ public:
     // Runs while the box would be showing (after recording), e.g. to check state.
     std::function<void(const platform::MessageBoxRequest&)> onAsk;
 
-    QStringList titles() const;
+    QStringList titles() const {
+        QStringList out;
+        for (const auto& r : asked)
+            out.append(r.title);
+        return out;
+    }
 };
 
 class RecordingPause final : public platform::PauseService {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QStringList>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
-
-class QWidget;
 
 namespace zemble::test {
 
@@ -13,9 +13,17 @@ namespace zemble::test {
 // button names, "close" closing it from its frame; past the script, Abort All.
 class ErrorWindowDriver {
 public:
-    explicit ErrorWindowDriver(QStringList script = {});
+    explicit ErrorWindowDriver(QStringList script = {}) : script(std::move(script)) {
+        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
+        timer.start(10);
+    }
     // The error window while it is shown, else null.
-    static QWidget* shown();
+    static QWidget* shown() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("frmBrowser") && w->isVisible())
+                return w;
+        return nullptr;
+    }
 
     QStringList script;
     int visits = 0;
@@ -23,7 +31,19 @@ public:
     std::function<void()> onShown;
 
 private:
-    void poll();
+    void poll() {
+        QWidget* window = shown();
+        if (!window)
+            return;
+        ++visits;
+        if (onShown)
+            onShown();
+        const QString action = script.isEmpty() ? QStringLiteral("cmdAbort") : script.takeFirst();
+        if (action == QLatin1String("close"))
+            window->close();
+        else
+            QTest::mouseClick(window->findChild<QPushButton*>(action), Qt::LeftButton);
+    }
     QTimer timer;
 };
 

@@ -7,28 +7,32 @@
 #include "core/compose_host.h"
 
 #include <QStringList>
-#include <functional>
 
 namespace zemble::test {
 
 class FakeComposeHost final : public ComposeHost {
 public:
     QString toText() const override { return to; }
-    void setToText(const QString& text) override;
+    void setToText(const QString& text) override { to = text, calls.append("set_to"); }
     QString messageText() const override { return message; }
     bool sendConfirmationChecked() const override { return confirmation; }
-    void setSendConfirmationEnabled(bool enabled) override;
+    void setSendConfirmationEnabled(bool on) override {
+        confirmationEnabled = on;
+        calls.append(on ? "confirmation_enabled" : "confirmation_disabled");
+    }
     int sendMethodIndex() const override { return method; }
     QString confNumberFieldText() override { return confNumberField; }
 
-    void setComposeEnabled(bool on) override;
+    void setComposeEnabled(bool on) override {
+        enabled = on, calls.append(on ? "enable" : "disable");
+    }
     bool composeEnabled() const override { return enabled; }
-    void bringComposeToFront() override;
-    void repaintCompose() override;
-    void updateStatusBar() override;
+    void bringComposeToFront() override { calls.append("raise"); }
+    void repaintCompose() override { calls.append("repaint"); }
+    void updateStatusBar() override { calls.append("update_status_bar"); }
 
     // How often a call was recorded.
-    int count(const QString& call) const { return static_cast<int>(calls.count(call)); }
+    int count(const QString& call) const { return int(calls.count(call)); }
 
     // Fields the tests fill in.
     QString to;
@@ -43,11 +47,6 @@ public:
     // "update_status_bar", "set_to", "confirmation_enabled",
     // "confirmation_disabled".
     QStringList calls;
-    // Runs after each recorded call.
-    std::function<void(const QString&)> onCall;
-
-private:
-    void record(const QString& call);
 };
 
 } // namespace zemble::test

@@ -2,36 +2,38 @@
 
 #include "platform/page_display.h"
 
-#include <QString>
+#include <QApplication>
 #include <QStringList>
-
-class QTextBrowser;
+#include <QTextBrowser>
 
 namespace zemble::test {
 
-// Records what the page display was told; "visible" follows open/hide/close.
+// Records what the page display was told: how often it was opened, and each
+// page shown while it was open.
 class RecordingPageDisplay final : public platform::PageDisplayService {
 public:
-    void open() override;
-    void showPage(const QString& html) override;
-    void hide() override;
-    void close() override;
+    void open() override { opens += open_ ? 0 : 1, open_ = true; }
+    void showPage(const QString& html) override {
+        if (open_)
+            pages.append(html);
+    }
+    void hide() override {}
+    void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
 
-    bool visible() const { return visible_; }
     int opens = 0;
-    int hides = 0;
-    int closes = 0;
     QStringList pages;
-    // Every call in order: "open", "page", "hide", "close".
-    QStringList calls;
 
 private:
     bool open_ = false;
-    bool visible_ = false;
 };
 
 // The program's own page display window while it exists, else null.
-QTextBrowser* real_page_window();
+inline QTextBrowser* real_page_window() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("pageDisplay"))
+            return qobject_cast<QTextBrowser*>(w);
+    return nullptr;
+}
 
 } // namespace zemble::test
