@@ -1,7 +1,4 @@
-// The transport against whoever may answer in the site's place: redirects
-// that would carry a form elsewhere or lead nowhere, answers lost after the
-// request arrived, pages that trickle in, certificates and pages crafted
-// against the program.
+// The transport against whoever may answer in the site's place on the network path.
 
 #include "core/session_state.h"
 #include "core/settings.h"
@@ -16,7 +13,6 @@
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
-#include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -31,6 +27,7 @@ using namespace zemble::test;
 namespace {
 
 const QByteArray kForm = "username=alice&password=s3cret";
+const QColor kMagenta(255, 0, 255);
 
 // The hostile servers of one case: TLS with the simulator's own certificate,
 // TLS with one that names its host only in the common name, two plain ones.
@@ -40,31 +37,48 @@ struct Servers {
     HostileServer plain, other;
     QTemporaryDir dir;
     bool listen() { return tls.listen() && cnOnly.listen() && plain.listen() && other.listen(); }
+    const QList<std::pair<QString, HostileServer*>> all{
+        {"tls", &tls}, {"cnOnly", &cnOnly}, {"plain", &plain}, {"other", &other}};
     // "tls POST /start username=...": every request each one read, server by server.
     QStringList received() const {
         QStringList out;
-        for (auto [name, server] :
-             {std::pair{"tls", &tls}, {"cnOnly", &cnOnly}, {"plain", &plain}, {"other", &other}}) {
+        for (auto [name, server] : all)
             for (const auto& r : server->received)
                 out << QString("%1 %2 %3 %4").arg(name, r.method, r.path, r.body).trimmed();
-        }
         return out;
     }
-    // A text with "{plain}" and "{other}" standing for those servers' addresses.
+    HostileServer& named(const QString& name) const {
+        for (auto [n, server] : all)
+            if (n == name)
+                return *server;
+        return *all[2].second;
+    }
+    // A text with "{plain}", "{other}" and "{dir}" standing for those servers' addresses and
+    // a folder of local files a page can name (all magenta: an image and a style sheet).
     QString fill(QString text) const {
-        return text.replace("{plain}", plain.address("")).replace("{other}", other.address(""));
+        return text.replace("{plain}", plain.address(""))
+            .replace("{other}", other.address(""))
+            .replace("{dir}", dir.path());
+    }
+    bool plantMagenta() {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(kMagenta);
+        QFile style(dir.filePath("magenta.css"));
+        return image.save(dir.filePath("magenta.png")) && style.open(QIODevice::WriteOnly) &&
+               style.write("body { background-color: #ff00ff } p { color: #ff00ff }") > 0;
     }
 };
 
-// One request: the server that gets it and how the servers answer.
+// One request: the server that gets it, how it answers, what the transport makes of it.
 struct Case {
-    std::function<HostileServer&(Servers&)> arm; // arms the answers, names the first server
+    QString server = "plain";
+    HostileServer::Answer answer = {}; // of "/start"
     QString method = "post";
-    QString resp = "the page"; // the text looked for
-    bool result = false;       // true: the page is taken; else Abort All on the error window
-    QString told = {};         // in the "Internal Error" text; "" when none is shown
+    bool result = false; // true: the page ("the page") is taken; else Abort All
+    QString told = {};   // in the "Internal Error" text; "" when none is shown
     std::optional<QStringList> received = {}; // what reached the servers, when checked
     int deadlineMs = 20000;                   // of the whole request
+    QString ca = OpSim::caFile();             // the authority the program trusts
     bool realDisplay = false;                 // shown in the program's own page display window
     std::function<void()> check = {};         // runs while the error window is up
 };
@@ -72,21 +86,8 @@ struct Case {
 HostileServer::Answer redirect(int status, const QString& location) {
     return {HostileServer::redirect(status, location)};
 }
-
-const QColor kMagenta(255, 0, 255);
-
-// Local files a page can name: an image and a style sheet, both all magenta.
-QByteArray magenta_image(const QString& dir) {
-    QImage image(40, 40, QImage::Format_RGB32);
-    image.fill(kMagenta);
-    image.save(dir + "/magenta.png");
-    return (dir + "/magenta.png").toUtf8();
-}
-QByteArray magenta_style(const QString& dir) {
-    QFile file(dir + "/magenta.css");
-    file.open(QIODevice::WriteOnly);
-    file.write("body { background-color: #ff00ff } p { color: #ff00ff }");
-    return file.fileName().toUtf8();
+HostileServer::Answer page(const QByteArray& html) {
+    return {HostileServer::page(html)};
 }
 
 bool has_magenta(const QImage& image) {
@@ -110,80 +111,52 @@ private slots:
         const auto post = [](const char* server) {
             return QString("%1 POST /start %2").arg(server, kForm);
         };
+        const auto shows = [](const QString& text) {
+            QVERIFY(real_page_window()->toPlainText().contains(text));
+        };
         // clang-format off
         // A form is never sent again to a less safe address nor to another host.
-        row("307 from HTTPS to HTTP", {.arm = [](Servers& s) -> HostileServer& {
-                s.tls.on("/start", redirect(307, s.plain.address("/steal")));
-                return s.tls;
-            }, .told = "{plain}/steal", .received = QStringList{post("tls")}});
-        row("308 to another host", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", redirect(308, s.other.address("/steal")));
-                return s.plain;
-            }, .told = "{other}/steal", .received = QStringList{post("plain")}});
+        row("307 from HTTPS to HTTP", {.server = "tls", .answer = redirect(307, "{plain}/steal"),
+            .told = "{plain}/steal", .received = QStringList{post("tls")}});
+        row("308 to another host", {.answer = redirect(308, "{other}/steal"),
+            .told = "{other}/steal", .received = QStringList{post("plain")}});
         // The log-on's own redirect: the form's answer sends the browser on to an HTTP page.
-        row("302 from HTTPS to an HTTP page", {.arm = [](Servers& s) -> HostileServer& {
-                s.tls.on("/start", redirect(302, s.plain.address("/dest")));
-                s.plain.on("/dest", {HostileServer::page("<p>the page</p>")});
-                return s.tls;
-            }, .result = true, .received = QStringList{post("tls"), "plain GET /dest"}});
-        row("redirect to a local file", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", redirect(302, "file:///etc/passwd"));
-                return s.plain;
-            }, .told = "file:///etc/passwd"});
-        row("redirect to data", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", redirect(302, "data:text/html,the page"));
-                return s.plain;
-            }, .method = "get", .told = "data:text/html,the page"});
-        row("redirect loop", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", redirect(302, s.plain.address("/start")));
-                return s.plain;
-            }, .method = "get", .told = "too many redirects"});
+        row("302 from HTTPS to an HTTP page", {.server = "tls", .answer = redirect(302,
+            "{plain}/dest"), .result = true, .received = QStringList{post("tls"), "plain GET /dest"}});
+        row("redirect to a local file", {.answer = redirect(302, "file:///etc/passwd"),
+            .told = "file:///etc/passwd"});
+        row("redirect to data", {.answer = redirect(302, "data:text/html,the page"),
+            .method = "get", .told = "data:text/html,the page"});
+        row("redirect loop", {.answer = redirect(302, "{plain}/start"), .method = "get",
+            .told = "too many redirects"});
         // The request arrived; its answer did not.  Only the user may send it again.
-        row("answer lost after the form arrived", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", {.drop = true});
-                return s.plain;
-            }, .told = "2 - The connection closed before the site answered",
-               .received = QStringList{post("plain")}});
+        row("answer lost after the form arrived", {.answer = {.drop = true},
+            .told = "2 - The connection closed before the site answered",
+            .received = QStringList{post("plain")}});
         // One byte every 20 ms for 4 s: never silent for the 3 s the silence limit allows.
-        row("page still arriving at the deadline", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", {HostileServer::page(QByteArray(200, 'x')), 20});
-                return s.plain;
-            }, .told = "4 - The page was still arriving after 1.5 seconds", .deadlineMs = 1500});
-        row("endless page", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", {.bytes = "HTTP/1.1 200 OK\r\n\r\n<p>", .endless = true});
-                return s.plain;
-            }, .method = "get", .check = [] {
+        row("page still arriving at the deadline", {.answer = {HostileServer::page(
+            QByteArray(200, 'x')), 20}, .told = "4 - The page was still arriving after 1.5 seconds",
+            .deadlineMs = 1500});
+        row("endless page", {.answer = {.bytes = "HTTP/1.1 200 OK\r\n\r\n<p>", .endless = true},
+            .method = "get", .check = [] {
                 QCOMPARE(session().page_text.size(), qsizetype(Transport::kMaxPageBytes));
             }});
-        row("host only in the certificate's common name", {.arm = [](Servers& s) -> HostileServer& {
-                save_setting(QString::fromLatin1(keys::extraCaFile),
-                             OpSim::certificate("cn_only_ca.pem"));
-                return s.cnOnly;
-            }, .told = "6 - ", .received = QStringList{}});
-        // Crafted pages shown in the program's own display window.
-        row("page naming /dev/zero and local files", {.arm = [](Servers& s) -> HostileServer& {
-                const QString dir = s.dir.path();
-                s.plain.on("/start", {HostileServer::page(
-                    "<html><head><link rel=stylesheet href=\"" + magenta_style(dir) + "\"></head>"
-                    "<body background=\"" + magenta_image(dir) + "\"><p>Hello</p>"
-                    "<img src=\"/dev/zero\"><img src=\"" + magenta_image(dir) + "\">"
-                    "<img src=\"qrc:/zemble.chm/main.html\"></body></html>")});
-                return s.plain;
-            }, .method = "get", .realDisplay = true, .check = [] {
-                QVERIFY(real_page_window()->toPlainText().contains("Hello"));
+        row("host only in the certificate's common name", {.server = "cnOnly", .told = "6 - ",
+            .received = QStringList{}, .ca = OpSim::certificate("cn_only_ca.pem")});
+        // Crafted pages shown in the program's own display window: nothing they name is loaded.
+        row("page naming /dev/zero and local files", {.answer = page(
+            "<html><head><link rel=stylesheet href=\"{dir}/magenta.css\"></head><body background="
+            "\"{dir}/magenta.png\"><p>Hello</p><img src=\"/dev/zero\"><img src=\"{dir}/magenta.png\">"
+            "<img src=\"qrc:/zemble.chm/main.html\"></body></html>"), .method = "get",
+            .realDisplay = true, .check = [=] {
+                shows("Hello");
                 QVERIFY(!has_magenta(real_page_window()->grab().toImage()));
             }});
-        row("page of nested tables", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", {HostileServer::page(
-                    QByteArray("<table cellpadding=99999999><tr><td>").repeated(30) + "Hello")});
-                return s.plain;
-            }, .method = "get", .realDisplay = true, .check = [] {
-                QVERIFY(real_page_window()->toPlainText().contains("Hello"));
-            }});
-        row("page of one long word", {.arm = [](Servers& s) -> HostileServer& {
-                s.plain.on("/start", {HostileServer::page(QByteArray(256 * 1024, 'w'))});
-                return s.plain;
-            }, .method = "get", .realDisplay = true, .check = [] {
+        row("page of nested tables", {.answer = page(QByteArray("<table cellpadding=99999999><tr>"
+            "<td>").repeated(30) + "Hello"), .method = "get", .realDisplay = true,
+            .check = [=] { shows("Hello"); }});
+        row("page of one long word", {.answer = page(QByteArray(256 * 1024, 'w')), .method = "get",
+            .realDisplay = true, .check = [] {
                 const QString text = real_page_window()->toPlainText();
                 QVERIFY(text.size() < platform::kShownPageChars * 11 / 10);
                 static const QRegularExpression leftOut(
@@ -196,14 +169,16 @@ private slots:
         QFETCH(Case, c);
         TempSettings settings;
         QuietPlatform quiet;
-        save_setting(QString::fromLatin1(keys::extraCaFile), OpSim::caFile());
+        save_setting(QString::fromLatin1(keys::extraCaFile), c.ca);
         RecordingPageDisplay recording;
         std::optional<platform::ScopedService<platform::PageDisplayService>> displayGuard;
         if (!c.realDisplay)
             displayGuard.emplace(&recording);
         Servers servers;
-        QVERIFY(servers.listen());
-        const QString address = c.arm(servers).address("/start");
+        QVERIFY(servers.listen() && servers.plantMagenta());
+        c.answer.bytes = servers.fill(QString::fromLatin1(c.answer.bytes)).toLatin1();
+        servers.named(c.server).on("/start", c.answer);
+        servers.plain.on("/dest", page("<p>the page</p>"));
         Transport transport;
         TransportWindows windows;
         transport.set_front(&windows);
@@ -211,7 +186,8 @@ private slots:
         transport.set_request_deadline(c.deadlineMs);
         ErrorWindowDriver driver;
         driver.onShown = c.check;
-        QCOMPARE(transport.go_site(address, "", kForm, c.method, c.resp), c.result);
+        const QString address = servers.named(c.server).address("/start");
+        QCOMPARE(transport.go_site(address, "", kForm, c.method, "the page"), c.result);
         QCOMPARE(driver.visits, c.result ? 0 : 1);
         if (c.received)
             QCOMPARE(servers.received(), *c.received);

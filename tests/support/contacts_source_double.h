@@ -15,34 +15,27 @@ class FakeContactsSource final : public platform::ContactsSourceService {
 public:
     using Item = QMap<QString, QString>; // property name -> value; absent = lacking
 
-    bool connect() override {
-        position_ = -1;
-        return connected_ = reachable;
-    }
+    bool connect() override { return position_ = -1, connected_ = reachable; }
     bool nextItem() override {
         if (!connected_ || position_ + 1 >= items.size())
             return false;
+        ++position_;
         if (onItem)
-            onItem(++position_);
-        else
-            ++position_;
+            onItem(position_);
         return true;
     }
     QString itemProperty(const QString& name) override {
         propertiesRead.append(name);
-        return connected_ && position_ >= 0 && position_ < items.size()
-                   ? items[position_].value(name)
-                   : QString();
+        return connected_ && position_ >= 0 ? items.value(position_).value(name) : QString();
     }
     void release() override { ++releases, connected_ = false; }
 
-    // Adds an item with the three properties the import reads; pass a null
-    // QString to leave one out.
+    // An item with the three properties the import reads; a null QString leaves one out.
     void addContact(const QString& mobile, const QString& last, const QString& first) {
+        namespace p = platform::contact_properties;
         Item item;
-        for (const auto& [name, value] : {std::pair{platform::contact_properties::mobile, mobile},
-                                          {platform::contact_properties::lastName, last},
-                                          {platform::contact_properties::firstName, first}})
+        for (const auto& [name, value] :
+             {std::pair{p::mobile, mobile}, {p::lastName, last}, {p::firstName, first}})
             if (!value.isNull())
                 item.insert(QString::fromLatin1(name), value);
         items.append(item);
@@ -50,9 +43,7 @@ public:
 
     bool reachable = true;
     QList<Item> items;
-    // Runs when the walk moves to item i (before its properties are read).
-    std::function<void(int)> onItem;
-
+    std::function<void(int)> onItem; // on moving to item i, before its properties are read
     int releases = 0;
     QStringList propertiesRead;
 

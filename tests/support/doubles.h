@@ -26,41 +26,30 @@ public:
             return answers.dequeue();
         return request.buttons == platform::Buttons::Ok ? platform::Answer::Ok : yesNoFallback;
     }
-
-    QList<platform::MessageBoxRequest> asked;
-    QQueue<platform::Answer> answers;
-    // Answer given when the queue is empty: Ok for an OK box, this for Yes/No.
-    platform::Answer yesNoFallback = platform::Answer::No;
-    // Runs while the box would be showing (after recording), e.g. to check state.
-    std::function<void(const platform::MessageBoxRequest&)> onAsk;
-
     QStringList titles() const {
         QStringList out;
         for (const auto& r : asked)
             out.append(r.title);
         return out;
     }
+
+    QList<platform::MessageBoxRequest> asked;
+    QQueue<platform::Answer> answers;
+    platform::Answer yesNoFallback = platform::Answer::No;         // a Yes/No box past the queue
+    std::function<void(const platform::MessageBoxRequest&)> onAsk; // while the box is up
 };
 
 class RecordingPause final : public platform::PauseService {
 public:
-    void block(int milliseconds) override {
-        blocked.append(milliseconds);
-        notify(milliseconds);
-    }
-    void processEventsThenBlock(int milliseconds) override {
-        afterEvents.append(milliseconds);
-        notify(milliseconds);
-    }
-    QList<int> blocked;
-    QList<int> afterEvents;
-    // Runs at each pause with its index (both kinds counted) and length.
-    std::function<void(int, int)> onPause;
+    void block(int ms) override { blocked.append(ms), notify(ms); }
+    void processEventsThenBlock(int ms) override { afterEvents.append(ms), notify(ms); }
+    QList<int> blocked, afterEvents;
+    std::function<void(int, int)> onPause; // index (both kinds counted), length
 
 private:
-    void notify(int milliseconds) {
+    void notify(int ms) {
         if (onPause)
-            onPause(int(blocked.size() + afterEvents.size()) - 1, milliseconds);
+            onPause(int(blocked.size() + afterEvents.size()) - 1, ms);
     }
 };
 
@@ -74,22 +63,18 @@ public:
 // Answers each chooser from a queue; an empty queue or "" is a cancelled chooser.
 class ScriptedFileDialog final : public platform::FileDialogService {
 public:
-    QString openFile(const QString& title, const QString& filters) override {
-        return record(QStringLiteral("open"), title, filters);
+    QString openFile(const QString&, const QString& filters) override {
+        return record(QStringLiteral("open"), filters);
     }
-    QString saveFile(const QString& title, const QString& filters) override {
-        return record(QStringLiteral("save"), title, filters);
+    QString saveFile(const QString&, const QString& filters) override {
+        return record(QStringLiteral("save"), filters);
     }
     QQueue<QString> answers;
-    QStringList kinds;
-    QStringList titles;
-    QStringList filterLists;
+    QStringList kinds, filterLists;
 
 private:
-    QString record(const QString& kind, const QString& title, const QString& filters) {
-        kinds.append(kind);
-        titles.append(title);
-        filterLists.append(filters);
+    QString record(const QString& kind, const QString& filters) {
+        kinds.append(kind), filterLists.append(filters);
         return answers.isEmpty() ? QString() : answers.dequeue();
     }
 };

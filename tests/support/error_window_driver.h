@@ -27,8 +27,7 @@ public:
 
     QStringList script;
     int visits = 0;
-    // Runs each time the window is found up, before its button is pressed.
-    std::function<void()> onShown;
+    std::function<void()> onShown; // each time the window is found up, before a button is pressed
 
 private:
     void poll() {
@@ -39,10 +38,9 @@ private:
         if (onShown)
             onShown();
         const QString action = script.isEmpty() ? QStringLiteral("cmdAbort") : script.takeFirst();
-        if (action == QLatin1String("close"))
-            window->close();
-        else
-            QTest::mouseClick(window->findChild<QPushButton*>(action), Qt::LeftButton);
+        action == QLatin1String("close")
+            ? void(window->close())
+            : QTest::mouseClick(window->findChild<QPushButton*>(action), Qt::LeftButton);
     }
     QTimer timer;
 };

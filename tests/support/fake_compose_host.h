@@ -1,8 +1,7 @@
 #pragma once
 
 // A compose window for tests of the windows that work for it: tests set the
-// fields the secondary window reads and check what it asked of the compose
-// window (enable, raise, repaint, status refresh), in order.
+// fields the window reads and check what it asked of the compose window.
 
 #include "core/compose_host.h"
 
@@ -22,7 +21,6 @@ public:
     }
     int sendMethodIndex() const override { return method; }
     QString confNumberFieldText() override { return confNumberField; }
-
     void setComposeEnabled(bool on) override {
         enabled = on, calls.append(on ? "enable" : "disable");
     }
@@ -31,22 +29,12 @@ public:
     void repaintCompose() override { calls.append("repaint"); }
     void updateStatusBar() override { calls.append("update_status_bar"); }
 
-    // How often a call was recorded.
     int count(const QString& call) const { return int(calls.count(call)); }
 
-    // Fields the tests fill in.
-    QString to;
-    QString message;
-    bool confirmation = false;
-    bool confirmationEnabled = true;
+    QString to, message, confNumberField;
+    bool confirmation = false, confirmationEnabled = true, enabled = true;
     int method = 0;
-    QString confNumberField;
-    bool enabled = true;
-
-    // Calls in order: "enable", "disable", "raise", "repaint",
-    // "update_status_bar", "set_to", "confirmation_enabled",
-    // "confirmation_disabled".
-    QStringList calls;
+    QStringList calls; // "enable", "raise", "repaint", "update_status_bar", "set_to" ... in order
 };
 
 } // namespace zemble::test

@@ -25,23 +25,15 @@ QString encoded(const QString& value) {
 
 } // namespace
 
-OpSim::OpSim(QList<OpSimAccount> accounts, QStringList extraArgs)
-    : accounts(std::move(accounts)), extraArgs(std::move(extraArgs)) {}
-
-OpSim::~OpSim() {
-    stop();
-}
-
 bool OpSim::start() {
     stop();
     QStringList args{"--outbox", dir.filePath("outbox.jsonl"), "--requests",
                      dir.filePath("requests.jsonl")};
     for (const OpSimAccount& a : accounts)
         args << "--account"
-             << QString("%1;%2;%3;%4;%5")
-                    .arg(a.user, a.password, a.firstName)
-                    .arg(a.free)
-                    .arg(a.paid);
+             << QStringList{a.user, a.password, a.firstName, QString::number(a.free),
+                            QString::number(a.paid)}
+                    .join(';');
     process.setWorkingDirectory(dir.path());
     process.start(QString::fromUtf8(kProgram), args + extraArgs);
     QDeadlineTimer deadline(10000);
@@ -69,13 +61,6 @@ void OpSim::stop() {
     https = http = 0;
 }
 
-QString OpSim::portalHost() const {
-    return QString("localhost:%1").arg(https);
-}
-QString OpSim::smsHost() const {
-    return QString("localhost:%1").arg(http);
-}
-
 QString OpSim::certificate(const QString& name) {
     return QString::fromUtf8(kSourceDir) + "/certs/" + name;
 }
@@ -97,13 +82,6 @@ QList<QJsonObject> OpSim::readLines(const QString& name) const {
                 result.append(QJsonDocument::fromJson(line).object());
     }
     return result;
-}
-
-QList<QJsonObject> OpSim::outbox() const {
-    return readLines("outbox.jsonl");
-}
-QList<QJsonObject> OpSim::requests() const {
-    return readLines("requests.jsonl");
 }
 
 QByteArray OpSim::control(const QString& pathAndQuery) const {

@@ -14,44 +14,40 @@
 namespace zemble::test {
 
 struct OpSimAccount {
-    QString user;
-    QString password;
-    QString firstName;
-    int free = 10;
-    int paid = 5;
+    QString user, password, firstName;
+    int free = 10, paid = 5;
 };
 
 class OpSim {
 public:
     explicit OpSim(QList<OpSimAccount> accounts = {{"alice", "secret", "Alice", 10, 5}},
-                   QStringList extraArgs = {});
-    ~OpSim(); // stops the process (SIGTERM, then a kill)
+                   QStringList extraArgs = {})
+        : accounts(std::move(accounts)), extraArgs(std::move(extraArgs)) {}
+    ~OpSim() { stop(); }
     OpSim(const OpSim&) = delete;
     OpSim& operator=(const OpSim&) = delete;
 
-    // Launches the simulator and waits (at most 10 s) for its ready line.
-    // False when it could not start; errorText() then says why.
+    // Launches the simulator and waits (at most 10 s) for its ready line;
+    // false when it could not start, errorText() then says why.
     bool start();
     QString errorText() const { return error; }
 
     // Host names as the program's settings hold them: "localhost:<port>".
-    QString portalHost() const; // HTTPS: the portal and shop hosts
-    QString smsHost() const;    // HTTP: the SMS and main web hosts
-    // A file of the simulator's test certificates ("certs/<name>").
+    QString portalHost() const { return QString("localhost:%1").arg(https); } // HTTPS
+    QString smsHost() const { return QString("localhost:%1").arg(http); }     // HTTP
+    // A file of the simulator's test certificates ("certs/<name>"); ca.pem signed the trusted one.
     static QString certificate(const QString& name);
-    // The authority that signed the simulator's trusted certificate.
     static QString caFile() { return certificate(QStringLiteral("ca.pem")); }
-
     // Saves the four host keys and "extracafile" in the current settings store.
     void applyToSettings() const;
 
     // Every accepted message part, oldest first:
     // {"account":..., "number":..., "type":"free"|"paid", "text":...}.
-    QList<QJsonObject> outbox() const;
+    QList<QJsonObject> outbox() const { return readLines("outbox.jsonl"); }
     // Every request received (control calls excluded), oldest first:
     // {"scheme":"http"|"https", "method":..., "path":..., "query":...,
     //  "headers":[["Name","Value"],...], "body":...}.
-    QList<QJsonObject> requests() const;
+    QList<QJsonObject> requests() const { return readLines("requests.jsonl"); }
 
     // After `skip` requests of `path` (exact path, no query) that pass, the
     // next `count` misbehave: kind "slow" (answer after delayMs), "drop"
@@ -64,8 +60,7 @@ public:
     QJsonObject quota(const QString& user) const;
 
 private:
-    // One control request (GET on the HTTP listener): the answer's body, or a
-    // null array when the status was not 200.
+    // One control request (GET on the HTTP listener): the answer's body, null unless 200.
     QByteArray control(const QString& pathAndQuery) const;
     QList<QJsonObject> readLines(const QString& name) const;
     void stop();
@@ -75,8 +70,7 @@ private:
     QTemporaryDir dir;
     QProcess process;
     QString error;
-    int https = 0;
-    int http = 0;
+    int https = 0, http = 0;
 };
 
 } // namespace zemble::test

@@ -1,6 +1,5 @@
-// The simulator as a browser meets it: a session opened by the two-step
-// log-on, texts taken only inside it, a fault that applies once.  The
-// program's own requests against it are checked in the session tests.
+// The simulator as a browser meets it: a two-step log-on, texts taken only inside the
+// session, a fault that applies once.
 
 #include "support/opsim.h"
 
@@ -101,14 +100,11 @@ private slots:
 
         b.post(b.http("/logout.html"), {});
         QVERIFY(!b.send("07123456789", "freetxt", "After").contains(kSuccess));
-        QCOMPARE(b.sim.outbox(), (QList<QJsonObject>{{{"account", "zoe"},
-                                                      {"number", "07123456789"},
-                                                      {"type", "free"},
-                                                      {"text", "Hi \u00A35 & more"}},
-                                                     {{"account", "zoe"},
-                                                      {"number", "07987654321"},
-                                                      {"type", "paid"},
-                                                      {"text", "Paid one"}}}));
+        // clang-format off
+        QCOMPARE(b.sim.outbox(), (QList<QJsonObject>{
+            {{"account", "zoe"}, {"number", "07123456789"}, {"type", "free"}, {"text", "Hi \u00A35 & more"}},
+            {{"account", "zoe"}, {"number", "07987654321"}, {"type", "paid"}, {"text", "Paid one"}}}));
+        // clang-format on
     }
 };
 
