@@ -1,5 +1,5 @@
-// The real zemble-send process against the simulator: what reaches the site,
-// what the program says and its exit status.
+// The real zemble-send process against the simulator: what reaches the site, what it says, its
+// status.
 
 #include "core/settings.h"
 
@@ -26,7 +26,7 @@ struct Run {
     QStringList args;
     QByteArray input = {};             // standard input
     QString password = "secret";       // ZEMBLE_PASSWORD; "" leaves it unset
-    QString fault = {};                // "kind path skip": armed before the run
+    QString fault = {};                // "kind path skip [delay]": armed before the run
     int exit = 0;                      // the exit status
     QStringList outbox = {};           // "number|text" of every text the site took
     QStringList told = {};             // lines found on standard error
@@ -34,10 +34,10 @@ struct Run {
     QString logged = {};               // the To line of the sent-message log; "" no log
     std::optional<QString> paths = {}; // "path:count ..." of the requests; "" for none at all
     QStringList wrap = {};             // runs the program under this command
+    QList<int> interrupts = {};        // signals sent once two texts were asked for
 };
 
-// The program copied into a folder of its own, beside an address book, with
-// settings of its own pointing at the simulator.
+// The program copied beside an address book, with settings of its own pointing at the simulator.
 struct Fixture {
     QTemporaryDir dir;
     OpSim sim{{{"alice", "secret", "Alice", 20, 5}}};
@@ -78,11 +78,22 @@ struct Fixture {
     int run(const Run& r, QByteArray* out, QByteArray* err) {
         QProcess process;
         start(process, r);
+        if (!r.interrupts.isEmpty() &&
+            !QTest::qWaitFor([&] { return paths().count(kSend) == 2; }, 20000))
+            return -2;
+        for (int signal : r.interrupts)
+            ::kill(pid_t(process.processId()), signal);
         if (!process.waitForFinished(60000))
             return -1;
         *out = process.readAllStandardOutput();
         *err = process.readAllStandardError();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    QStringList paths() const {
+        QStringList out;
+        for (const QJsonObject& request : sim.requests())
+            out.append(request["path"].toString());
+        return out;
     }
 };
 
@@ -122,8 +133,6 @@ private slots:
         row("wrong password", {.args = user + QStringList{"-m", "hi", "Anna"}, .password = "wrong",
             .exit = 2, .told = {"the username or password you entered is not correct"},
             .paths = "/login/mblogin:1 /login/bglogin:0 " + kSend + ":0"});
-        row("ambiguous name", {.args = user + QStringList{"-m", "hi", "ann", "Bob"}, .exit = 1,
-            .told = {"zemble-send: 'ann' fits several contacts: Anna, Anne"}, .paths = ""});
         // A part is never sent again, whatever --retries says; the run still logs off.
         row("connection dropped after the first recipient",
             {.args = user + QStringList{"--retries", "2", "-m", "hi", "Anna", "Bob"},
@@ -146,19 +155,32 @@ private slots:
             {.args = user + QStringList{"--yes", "-q", "-m", "hi"} + numbers(11),
              .outbox = numbers(11).replaceInStrings(QRegularExpression("$"), "|hi"),
              .logged = numbers(11).join(" ; ")});
-        row("unknown option", {.args = {"--bogus", "Anna"}, .exit = 1,
-            .told = {"zemble-send: Unknown option 'bogus'."}, .paths = ""});
-        row("unreadable message file", {.args = user + QStringList{"-f", "/nonexistent/message", "Anna"},
-            .exit = 1, .told = {"cannot read the message from /nonexistent/message"},
-            .paths = ""});
-        row("message that cleans to nothing", {.args = user + QStringList{"-m", "[~]", "Anna"}, .exit = 1,
-            .told = {"the message is empty once the characters the site cannot take"},
-            .paths = ""});
-        row("unknown name and invalid number", {.args = user + QStringList{"-m", "hi", "Zed", "12345"},
-            .exit = 1, .told = {"'Zed' is neither a contact's name nor a phone number",
-                                "'12345' is not a UK mobile number"}, .paths = ""});
-        row("no account", {.args = {"-m", "hi", "Anna"}, .password = "", .exit = 1,
-            .told = {"zemble-send: no account: give --user NAME"}, .paths = ""});
+        // Input errors: a one-line reason, status 1 and no request at all.
+        const auto bad = [&](const char* name, const QStringList& args, const QStringList& told) {
+            row(name, {.args = args, .exit = 1, .told = told, .paths = ""});
+        };
+        bad("ambiguous name", user + QStringList{"-m", "hi", "ann", "Bob"},
+            {"zemble-send: 'ann' fits several contacts: Anna, Anne"});
+        bad("unknown option", {"--bogus", "Anna"}, {"zemble-send: Unknown option 'bogus'."});
+        bad("unreadable message file", user + QStringList{"-f", "/nonexistent/message", "Anna"},
+            {"cannot read the message from /nonexistent/message"});
+        bad("message that cleans to nothing", user + QStringList{"-m", "[~]", "Anna"},
+            {"the message is empty once the characters the site cannot take"});
+        bad("unknown name and invalid number", user + QStringList{"-m", "hi", "Zed", "12345"},
+            {"'Zed' is neither a contact's name nor a phone number", "'12345' is not a UK mobile number"});
+        // A first Ctrl+C or SIGTERM during the second of three texts lets its answer come and
+        // sends no more; a second ends the request at once.  The run says who got it.
+        const QStringList three = user + QStringList{"-m", "hi", "Anna", "Bob", "07700900002"};
+        const QString slow = "slow " + kSend + " 1 3000", sentAnna =
+            "zemble-send: sent to Anna (07700900001)\n", notSent = "zemble-send: not sent to 07700900002\n";
+        row("interrupted once", {.args = three, .fault = slow, .exit = 3, .outbox = {a + "hi", bob + "hi"},
+            .told = {sentAnna, "zemble-send: sent to Bob (07700900456)\n", notSent},
+            .paths = kSend + ":2 /logout.html:1", .interrupts = {SIGINT}});
+        row("interrupted twice", {.args = three, .fault = slow, .exit = 3, .outbox = {a + "hi", bob + "hi"},
+            .told = {sentAnna, "zemble-send: not sent to Bob (07700900456); part 1 of 1 may have "
+                     "arrived, the site did not answer\n", notSent},
+            .paths = kSend + ":2 /logout.html:0", .interrupts = {SIGTERM, SIGINT}});
+        bad("no account", {"-m", "hi", "Anna"}, {"zemble-send: no account: give --user NAME"});
         // clang-format on
     }
     void runs() {
@@ -167,7 +189,8 @@ private slots:
         QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
         if (!r.fault.isEmpty()) {
             const QStringList fault = r.fault.split(' ');
-            QVERIFY(f.sim.setFault(fault[1], fault[0], 1, 0, fault[2].toInt()));
+            QVERIFY(
+                f.sim.setFault(fault[1], fault[0], 1, fault.value(3).toInt(), fault[2].toInt()));
         }
         QByteArray out, err;
         QCOMPARE(f.run(r, &out, &err), r.exit);
@@ -181,9 +204,7 @@ private slots:
         for (const QJsonObject& o : f.sim.outbox())
             outbox.append(o["number"].toString() + '|' + o["text"].toString());
         QCOMPARE(outbox, r.outbox);
-        QStringList paths;
-        for (const QJsonObject& request : f.sim.requests())
-            paths.append(request["path"].toString());
+        const QStringList paths = f.paths();
         if (r.paths)
             QVERIFY2(r.paths->isEmpty() == paths.isEmpty(), qPrintable(paths.join(' ')));
         for (const QString& counted : r.paths.value_or(QString()).split(' ', Qt::SkipEmptyParts))
@@ -194,9 +215,8 @@ private slots:
                  r.logged.isEmpty() ? QByteArray() : "To: " + r.logged.toUtf8() + "\r\n");
     }
 
-    // A site whose certificate chains to a system authority is trusted also while
-    // "extracafile" names other authorities.  The simulator's authority joins the
-    // system's in a mount namespace of the program's own, where one can be made.
+    // The system's authorities stay trusted beside "extracafile" (the simulator's joins
+    // them in a private mount namespace, where one can be made).
     void trustsSystemAuthoritiesBesideExtraOnes() {
         Fixture f;
         QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
@@ -223,52 +243,6 @@ private slots:
         // Without it among the system's, no authority vouches for the site.
         QCOMPARE(f.run({.args = quota.args}, &out, &err), 2);
         QVERIFY2(err.contains("SSL handshake failed"), err.constData());
-    }
-
-    // Ctrl+C or SIGTERM while the second of three texts is under way: the
-    // first lets its answer come and sends no other text; a second ends the
-    // request at once.  Either way the run says who got the message.
-    void interrupted_data() {
-        QTest::addColumn<QList<int>>("interrupts");
-        QTest::addColumn<QString>("bob");
-        QTest::addColumn<int>("logOffs");
-        QTest::newRow("once") << QList<int>{SIGINT} << "sent to Bob (07700900456)" << 1;
-        QTest::newRow("twice")
-            << QList<int>{SIGTERM, SIGINT}
-            << "not sent to Bob (07700900456); part 1 of 1 may have arrived, the site did not "
-               "answer"
-            << 0;
-    }
-    void interrupted() {
-        QFETCH(QList<int>, interrupts);
-        QFETCH(QString, bob);
-        QFETCH(int, logOffs);
-        Fixture f;
-        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
-        QVERIFY(f.sim.setFault(kSend, "slow", 1, 3000, 1));
-        QProcess process;
-        f.start(process, {.args = {"-u", "alice", "-m", "hi", "Anna", "Bob", "07700900002"}});
-        const auto sends = [&] {
-            int n = 0;
-            for (const QJsonObject& request : f.sim.requests())
-                n += request["path"].toString() == kSend;
-            return n;
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(sends(), 2, 20000);
-        for (int signal : interrupts)
-            QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
-        QVERIFY(process.waitForFinished(20000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 3);
-        const QString told = QString::fromUtf8(process.readAllStandardError());
-        for (const QString& line :
-             QStringList{"sent to Anna (07700900001)", bob, "not sent to 07700900002"})
-            QVERIFY2(told.contains("zemble-send: " + line + '\n'), qPrintable(told));
-        QCOMPARE(sends(), 2);
-        int loggedOff = 0;
-        for (const QJsonObject& request : f.sim.requests())
-            loggedOff += request["path"].toString() == "/logout.html";
-        QCOMPARE(loggedOff, logOffs);
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.

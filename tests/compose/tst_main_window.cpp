@@ -13,28 +13,28 @@
 
 using namespace zemble;
 using namespace Qt::StringLiterals;
-using platform::TrayClick;
+using platform::Buttons, platform::Icon, platform::TrayClick;
 
 namespace {
 
 // The notification area; not `available` plays a desktop without one.
 class RecordingTray final : public platform::TrayService {
 public:
-    void showIcon(const QIcon&, const QString& tipText,
-                  std::function<void(TrayClick)> clicked) override {
-        ++showCount;
-        shown = available;
-        tip = tipText;
-        onClick = std::move(clicked);
+    void showIcon(const QIcon&, const QString& tipText, std::function<void(TrayClick)> f) override {
+        shown = available, tip = tipText, onClick = std::move(f), ++showCount;
     }
     void removeIcon() override { shown = false; }
     bool iconShown() const override { return shown; }
-    bool available = true;
-    bool shown = false;
+    bool available = true, shown = false;
     QString tip;
     int showCount = 0;
     std::function<void(TrayClick)> onClick;
 };
+
+// A message box whole, as "title|icon|buttons|text".
+QString box(const platform::MessageBoxRequest& r) {
+    return u"%1|%2|%3|%4"_s.arg(r.title).arg(int(r.icon)).arg(int(r.buttons)).arg(r.text);
+}
 
 struct Fixture {
     test::TempSettings settings;
@@ -67,29 +67,28 @@ struct Fixture {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    // The send method chosen survives a restart and sets the part count; `keys` are typed
-    // at the end of `text`, with "12", a line break and "34" on the clipboard.  A line
-    // break counts two; typing stops at the limit and a paste is cut there, in one undo step.
+    // The send method survives a restart and sets the part length; `keys` typed at the end
+    // with "12\n34" on the clipboard.  A line break counts two; typing and a paste stop at the
+    // limit, the paste in one undo step.
     void statisticsAfterRestart_data() {
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("stats");
-        const QString none, limit = u"32767 characters used (split over 285 messages)"_s;
-        QTest::newRow("empty") << 0 << none << none
-                               << u"0 characters used (split over 0 messages)"_s;
-        QTest::newRow("one") << 0 << u"a"_s << none << u"1 character used (split over 1 message)"_s;
-        QTest::newRow("free split")
-            << 0 << QString(116, 'x') << none << u"116 characters used (split over 2 messages)"_s;
-        QTest::newRow("paid whole")
-            << 1 << QString(130, 'x') << none << u"130 characters used (split over 1 message)"_s;
-        QTest::newRow("line break counts two")
-            << 0 << QString(57, 'x') + "\n" + QString(57, 'y') << none
-            << u"116 characters used (split over 2 messages)"_s;
-        QTest::newRow("typing stops") << 0 << QString(32764, 'x') << u"a Return b"_s << limit;
-        QTest::newRow("paste cut") << 0 << QString(32763, 'x') << u"Ctrl+V"_s << limit;
-        QTest::newRow("paste undone") << 0 << QString(32763, 'x') << u"Ctrl+V Ctrl+Z"_s
-                                      << u"32763 characters used (split over 285 messages)"_s;
+        const auto row = [](const char* name, int method, const QString& text, const char* keys,
+                            const char* stats) {
+            QTest::newRow(name) << method << text << QString(keys) << QString(stats);
+        };
+        const char* limit = "32767 characters used (split over 285 messages)";
+        row("empty", 0, {}, "", "0 characters used (split over 0 messages)");
+        row("one", 0, u"a"_s, "", "1 character used (split over 1 message)");
+        row("paid whole", 1, QString(130, 'x'), "", "130 characters used (split over 1 message)");
+        row("line break counts two", 0, QString(57, 'x') + "\n" + QString(57, 'y'), "",
+            "116 characters used (split over 2 messages)");
+        row("typing stops", 0, QString(32764, 'x'), "a Return b", limit);
+        row("paste cut", 0, QString(32763, 'x'), "Ctrl+V", limit);
+        row("paste undone", 0, QString(32763, 'x'), "Ctrl+V Ctrl+Z",
+            "32763 characters used (split over 285 messages)");
     }
     void statisticsAfterRestart() {
         QFETCH(int, method);
@@ -119,8 +118,8 @@ private slots:
         QTest::newRow("both zero") << 0 << 0 << "0 free & 0 paid" << QColor(Qt::red);
         QTest::newRow("unknown free") << -1 << 0 << "Unknown free & 0 paid" << QColor(Qt::black);
     }
-    // Shown after a send with a long date: the window keeps its width, the send
-    // state wraps whole and stops short of "Quota:"; disabled, the quota greys out.
+    // After a send with a long date the window keeps its width, the text wraps whole short
+    // of "Quota:"; edited then edited back it reads sent again; disabled, the quota greys.
     void quotaDisplay() {
         QFETCH(int, free);
         QFETCH(int, paid);
@@ -133,7 +132,6 @@ private slots:
                      .last_sent_key = u"0771hi"_s,
                      .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
         f.to()->setText(u"0771"_s);
-        // Edited, then edited back, the message reads sent again.
         QStringList informed;
         for (const QString& text : {u"hi!"_s, u"hi"_s}) {
             f.message()->setPlainText(text);
@@ -154,38 +152,36 @@ private slots:
                  f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
     }
 
+    // New Message asks only once something is written, No keeps it; File > Clear recipients
+    // and Clear message each empty their own field, unasked.  The caret goes to the start.
     void newMessageQuestion() {
         Fixture f;
         save_setting(u"signature"_s, u"sig"_s);
         f.load();
+        const auto fields = [&] {
+            return u"%1|%2|%3"_s.arg(f.to()->text(), f.message()->toPlainText())
+                .arg(f.message()->textCursor().position());
+        };
         f.window->new_message();
-        QVERIFY(f.asked.isEmpty());
         f.message()->setPlainText(u"xsig"_s);
         f.quiet.messages.answers << platform::Answer::No << platform::Answer::Yes;
         f.window->new_message();
-        QCOMPARE(f.asked.size(), 1);
-        QCOMPARE(f.asked.first().title, u"New Message"_s);
-        QCOMPARE(f.asked.first().icon, platform::Icon::Question);
-        QCOMPARE(f.asked.first().buttons, platform::Buttons::YesNo);
-        QCOMPARE(f.asked.first().text, u"Are you sure you want to create a new SMS?\r\nAnything "
-                                       "currently written will be erased."_s);
-        QCOMPARE(f.message()->toPlainText(), u"xsig"_s);
+        QCOMPARE(fields(), u"|xsig|0"_s);
         f.to()->setText(u"0771"_s);
         f.click("cmdNewMessage");
-        QCOMPARE(f.asked.size(), 2);
-        QCOMPARE(f.to()->text(), QString());
-        QCOMPARE(f.message()->toPlainText(), u"sig"_s);
-        QCOMPARE(f.message()->textCursor().position(), 0);
-        // File > Clear recipients, then Clear message: each empties its field alone, unasked.
+        QCOMPARE(fields(), u"|sig|0"_s);
         f.to()->setText(u"0771"_s);
         f.message()->setPlainText(u"xsig"_s);
-        f.find<QMenu>("mnuFileTop")->actions().at(1)->trigger();
-        QCOMPARE(f.to()->text() + '|' + f.message()->toPlainText(), u"|xsig"_s);
         f.message()->moveCursor(QTextCursor::End);
-        f.find<QMenu>("mnuFileTop")->actions().at(2)->trigger();
-        QCOMPARE(f.message()->toPlainText(), u"sig"_s);
-        QCOMPARE(f.message()->textCursor().position(), 0);
+        f.window->fileItem(1)->trigger();
+        QCOMPARE(fields(), u"|xsig|4"_s);
+        f.window->fileItem(2)->trigger();
+        QCOMPARE(fields(), u"|sig|0"_s);
         QCOMPARE(f.asked.size(), 2);
+        QCOMPARE(box(f.asked.first()), box({u"New Message"_s,
+                                            u"Are you sure you want to create a new SMS?\r\n"
+                                            "Anything currently written will be erased."_s,
+                                            Icon::Question, Buttons::YesNo}));
     }
 
     // The menus as a person reads them ("caption|shortcut", "-" a line), what each Help
@@ -244,14 +240,13 @@ private slots:
         f.message()->clear();
         f.click("cmdSend");
         QCOMPARE(f.asked.size(), 1);
-        QCOMPARE(f.asked.first().title, u"Message alert"_s);
-        QCOMPARE(f.asked.first().icon, platform::Icon::Information);
-        QCOMPARE(f.asked.first().buttons, platform::Buttons::Ok);
-        QCOMPARE(f.asked.first().text,
-                 u"Zemble is going to be unable to send your text message because of the "
-                 "following reason(s):\r\n\r\n   \u2022  No phone number has been entered.\r\n"
-                 "   \u2022  No message has been entered.\r\n\r\nPlease check your details and "
-                 "try again"_s);
+        QCOMPARE(box(f.asked.first()),
+                 box({u"Message alert"_s,
+                      u"Zemble is going to be unable to send your text message because of the "
+                      "following reason(s):\r\n\r\n   \u2022  No phone number has been entered.\r\n"
+                      "   \u2022  No message has been entered.\r\n\r\nPlease check your details "
+                      "and try again"_s,
+                      Icon::Information}));
         QVERIFY(calls.isEmpty() && f.window->composeEnabled());
         f.to()->setText(u"0771"_s);
         f.message()->setPlainText(u"hi"_s);
@@ -364,14 +359,14 @@ private slots:
         QTest::addColumn<int>("logOffs");
         const QString unsent =
             u"This SMS has not been sent yet.\r\nAre you sure you want to quit?"_s;
-        const QString always = u"Are you sure you want to quit?"_s, none;
+        const QString always = u"Are you sure you want to quit?"_s, none, end = u"end"_s;
         QTest::newRow("default untouched") << none << false << none << none << false << 0;
         QTest::newRow("confirm (default) edited") << none << true << unsent << none << false << 0;
         QTest::newRow("ask untouched") << u"ask"_s << false << always << none << false << 0;
-        QTest::newRow("end edited") << u"end"_s << true << none << none << false << 0;
-        QTest::newRow("kept session") << u"end"_s << false << none << u"yes"_s << true << 1;
-        QTest::newRow("no session") << u"end"_s << false << none << u"yes"_s << false << 0;
-        QTest::newRow("logs out each send") << u"end"_s << false << none << u"no"_s << true << 0;
+        QTest::newRow("end edited") << end << true << none << none << false << 0;
+        QTest::newRow("kept session") << end << false << none << u"yes"_s << true << 1;
+        QTest::newRow("no session") << end << false << none << u"yes"_s << false << 0;
+        QTest::newRow("logs out each send") << end << false << none << u"no"_s << true << 0;
     }
     void quitQuestions() {
         QFETCH(QString, quitconfirm);
@@ -398,10 +393,8 @@ private slots:
         f.click("cmdQuit");
         QCOMPARE(f.asked.size(), question.isEmpty() ? 0 : 1);
         if (!question.isEmpty()) {
-            QCOMPARE(f.asked.first().title, u"Quit confirmation"_s);
-            QCOMPARE(f.asked.first().icon, platform::Icon::Exclamation);
-            QCOMPARE(f.asked.first().buttons, platform::Buttons::YesNo);
-            QCOMPARE(f.asked.first().text, question);
+            QCOMPARE(box(f.asked.first()),
+                     box({u"Quit confirmation"_s, question, Icon::Exclamation, Buttons::YesNo}));
             QVERIFY(ended.isEmpty() && f.window->isVisible()); // No keeps the window
             f.window->fileItem(6)->trigger();
         }

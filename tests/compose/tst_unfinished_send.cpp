@@ -1,5 +1,4 @@
-// A send that stopped half way, finished from the compose window against the
-// simulator: what the user is told and asked, and what reaches each phone.
+// A send stopped half way, finished from the compose window: what the user is told and asked.
 
 #include "addressbook/contact_store.h"
 #include "compose/main_window.h"

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 using namespace zemble::platform;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -17,25 +18,17 @@ const QStringList kTopics = {topics::main,  topics::contacts, topics::import,   
                              topics::prefs, topics::login,    topics::sendError};
 
 QString page_source(const QString& page) {
-    QFile file(QStringLiteral(":/zemble.chm/") + page);
+    QFile file(":/zemble.chm/"_L1 + page);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QString title_of(const QString& page) {
-    static const QRegularExpression tag(QStringLiteral("<title>([^<]*)</title>"));
+    static const QRegularExpression tag(u"<title>([^<]*)</title>"_s);
     return tag.match(page_source(page)).captured(1).trimmed();
 }
 
-QTextBrowser* browser(HelpViewer& viewer) {
-    return viewer.findChild<QTextBrowser*>(QStringLiteral("txtPage"));
-}
-
-void click(HelpViewer& viewer, const char* button) {
-    QTest::mouseClick(viewer.findChild<QToolButton*>(QLatin1String(button)), Qt::LeftButton);
-}
-
-bool enabled(HelpViewer& viewer, const char* button) {
-    return viewer.findChild<QToolButton*>(QLatin1String(button))->isEnabled();
+QToolButton* button(HelpViewer& viewer, const char* name) {
+    return viewer.findChild<QToolButton*>(QLatin1String(name));
 }
 
 } // namespace
@@ -48,12 +41,12 @@ private slots:
         for (const QString& page : kTopics)
             QTest::newRow(qPrintable(page)) << page;
     }
-    // Each page is compiled in, has a title, every link in it leads to a page
-    // that is there, and the viewer shows it.
+    // Each page is compiled in, has a title, every link leads to a page that is there, and
+    // the viewer shows it.
     void topic() {
         QFETCH(QString, page);
         QVERIFY(!title_of(page).isEmpty());
-        static const QRegularExpression link(QStringLiteral("href=\"([^\"]*)\""));
+        static const QRegularExpression link(u"href=\"([^\"]*)\""_s);
         auto links = link.globalMatch(page_source(page));
         QVERIFY(links.hasNext());
         while (links.hasNext())
@@ -61,70 +54,61 @@ private slots:
         HelpViewer viewer;
         viewer.showTopic(page);
         QCOMPARE(viewer.currentPage(), page);
-        QCOMPARE(browser(viewer)->documentTitle(), title_of(page));
+        QCOMPARE(viewer.findChild<QTextBrowser*>(u"txtPage"_s)->documentTitle(), title_of(page));
         QVERIFY(viewer.isVisible());
     }
 
-    void missing_topic_data() {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("empty") << QString() << QStringLiteral("zemble.chm");
-        QTest::newRow("path outside")
-            << QStringLiteral("../../etc/passwd") << QStringLiteral("passwd");
-        QTest::newRow("markup") << QStringLiteral("<i>x.html") << QStringLiteral("<i>x.html");
-    }
-    void missing_topic() {
-        QFETCH(QString, page);
-        QFETCH(QString, shown);
-        HelpViewer viewer;
-        viewer.showTopic(QString::fromLatin1(topics::main));
-        viewer.showTopic(page); // returns: nothing waits on the user
-        QVERIFY(viewer.pageText().contains(QLatin1String("Topic not found")));
-        QVERIFY(viewer.pageText().contains(shown));
-        click(viewer, "cmdBack"); // the notice is a step in the history
-        QCOMPARE(viewer.currentPage(), QString::fromLatin1(topics::main));
-    }
-
+    // Back and Forward follow links and topics; a missing page (a path outside, markup in
+    // the name) is a notice that names it, and a step in the history like any page.
     void back_and_forward() {
         HelpViewer viewer;
-        viewer.showTopic(QString::fromLatin1(topics::main));
-        QVERIFY(!enabled(viewer, "cmdBack") && !enabled(viewer, "cmdForward"));
-        viewer.showTopic(QString::fromLatin1(topics::contacts));
-        browser(viewer)->setSource(QUrl(QStringLiteral("import.html"))); // a followed link
-        QCOMPARE(viewer.currentPage(), QStringLiteral("import.html"));
-        click(viewer, "cmdBack");
-        // Enter on the button with the caret presses it, as Space does.
-        QTest::keyClick(viewer.findChild<QToolButton*>(QStringLiteral("cmdBack")), Qt::Key_Return);
-        QCOMPARE(viewer.currentPage(), QString::fromLatin1(topics::main));
-        QVERIFY(!enabled(viewer, "cmdBack") && enabled(viewer, "cmdForward"));
-        click(viewer, "cmdForward");
-        QCOMPARE(browser(viewer)->documentTitle(), title_of(QString::fromLatin1(topics::contacts)));
-        click(viewer, "cmdForward");
-        QCOMPARE(viewer.currentPage(), QStringLiteral("import.html"));
-        QVERIFY(!enabled(viewer, "cmdForward"));
+        viewer.showTopic(kTopics[0]);
+        QVERIFY(!button(viewer, "cmdBack")->isEnabled() &&
+                !button(viewer, "cmdForward")->isEnabled());
+        for (const auto& [page, shown] : {std::pair{u""_s, u"page is"_s},
+                                          {u"../../etc/passwd"_s, u"page passwd is"_s},
+                                          {u"<i>x.html"_s, u"page <i>x.html is"_s}}) {
+            viewer.showTopic(page); // returns: nothing waits on the user
+            QCOMPARE(viewer.pageText(), u"Topic not found\nThe help "_s + shown +
+                                            u" not part of this copy of zemble.chm."_s);
+            QTest::mouseClick(button(viewer, "cmdBack"), Qt::LeftButton);
+            QCOMPARE(viewer.currentPage(), kTopics[0]);
+        }
+        viewer.showTopic(kTopics[1]);
+        viewer.findChild<QTextBrowser*>(u"txtPage"_s)->setSource(QUrl(u"import.html"_s)); // a link
+        QTest::mouseClick(button(viewer, "cmdBack"), Qt::LeftButton);
+        QTest::keyClick(button(viewer, "cmdBack"), Qt::Key_Return); // Enter presses it too
+        QCOMPARE(viewer.currentPage(), kTopics[0]);
+        QVERIFY(!button(viewer, "cmdBack")->isEnabled() &&
+                button(viewer, "cmdForward")->isEnabled());
+        QTest::mouseClick(button(viewer, "cmdForward"), Qt::LeftButton);
+        QCOMPARE(viewer.currentPage(), kTopics[1]);
+        QTest::mouseClick(button(viewer, "cmdForward"), Qt::LeftButton);
+        QCOMPARE(viewer.currentPage(), u"import.html"_s);
+        QVERIFY(!button(viewer, "cmdForward")->isEnabled());
     }
 
-    // The program's routines reach one help window, whose contents list
-    // names every topic by its title.
+    // The program's routines reach one help window, whose contents list names every topic
+    // by its title and follows the page shown.
     void help_routines() {
-        show_help_topic(QString::fromLatin1(topics::login));
+        show_help_topic(kTopics[5]);
         show_help_contents();
         QList<HelpViewer*> viewers;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* v = qobject_cast<HelpViewer*>(w))
                 viewers << v;
         QCOMPARE(viewers.size(), 1);
-        QCOMPARE(viewers[0]->currentPage(), QString::fromLatin1(topics::main));
-        auto* list = viewers[0]->findChild<QListWidget*>(QStringLiteral("lstTopics"));
-        QCOMPARE(list->count(), kTopics.size());
+        QCOMPARE(viewers[0]->currentPage(), kTopics[0]);
+        auto* list = viewers[0]->findChild<QListWidget*>(u"lstTopics"_s);
         for (int i = 0; i < list->count(); ++i)
             QCOMPARE(list->item(i)->text(), title_of(kTopics.at(i)));
+        QCOMPARE(list->count(), kTopics.size());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(4)).center());
-        QCOMPARE(viewers[0]->currentPage(), QString::fromLatin1(topics::prefs));
-        show_help_topic(QString::fromLatin1(topics::sendError)); // the list follows
+        QCOMPARE(viewers[0]->currentPage(), kTopics[4]);
+        show_help_topic(kTopics[6]);
         QCOMPARE(list->currentRow(), 6);
-        show_help_topic(QStringLiteral("nothere.html"));
+        show_help_topic(u"nothere.html"_s);
         QCOMPARE(list->currentRow(), -1);
     }
 };
