@@ -1,6 +1,4 @@
-// The contacts file loader: whatever a file holds, loading it, saving the
-// store and loading that again gives the same store, and the second save
-// writes the same bytes as the first.
+// The contacts file loader: load, save, load gives the same store and the same bytes.
 
 #include "addressbook/contact_store.h"
 #include "fuzz_support.h"
