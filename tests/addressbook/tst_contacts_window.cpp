@@ -95,10 +95,8 @@ private slots:
     void init() { e.emplace(); }
     void cleanup() { e.reset(); }
 
-    // The recipients from the To field in the locale's alphabetical order (case ignored,
-    // accents second, ties as they came), and back on OK joined in that order; Cancel and a
-    // close from the frame leave To alone.  A row is "locale#To#listed, joined by '|'#count#
-    // how the window is closed".
+    // Recipients sorted by the locale (case, then accents; ties kept), back in To only on OK.
+    // A row is "locale#To#listed, joined by '|'#count#how the window is closed".
     void sortedListsAndTheToField_data() {
         QTest::addColumn<QString>("row");
         const QString many = QStringList(65537, "a").join(" ; "); // past a 16-bit count
@@ -159,10 +157,8 @@ private slots:
         QVERIFY(!find("cmdRemove")->isEnabled());
     }
 
-    // Edit and Del act on the one selected contact, never on a current item that is not
-    // selected.  Edit splits the name at its commas; OK keeps what the hidden dialog's
-    // fields held, Escape is Cancel.  Del asks first: No keeps the contact, Yes removes it
-    // and writes the file at once.
+    // Edit and Del act on the selected contact, not the current item; Edit splits the name at
+    // commas, Escape cancels; Del asks first, and Yes writes the file at once.
     void editAndDeleteTheSelectedContact() {
         add_entries({"Smith, Jr., John;073", "Smith;+44 7700 900002", "Cy;074"});
         open("");
@@ -298,17 +294,14 @@ private slots:
 
     void cancelKeepsWhatWasAddedAndTheNextStartsAfresh_data() {
         QTest::addColumn<bool>("fromFrame");
-        row("Esc", false);
-        row("frame", true);
+        row("Esc", false), row("frame", true);
     }
     void cancelKeepsWhatWasAddedAndTheNextStartsAfresh() {
         QFETCH(bool, fromFrame);
         e->fx.pauses.onPause = [&](int index, int) {
             QVERIFY(!importer()->isEnabled()); // no second import from the options meanwhile
-            if (index == 1 && fromFrame)
-                access()->close(); // asks to stop; the window stays till the end
-            else if (index == 1)
-                QTest::keyClick(access(), Qt::Key_Escape); // Esc is Cancel
+            if (index == 1) // a close from the frame asks to stop; the window stays till the end
+                fromFrame ? void(access()->close()) : QTest::keyClick(access(), Qt::Key_Escape);
         };
         importCsv({csv_line("John", "Smith", "071"), csv_line("B", "", "072"),
                    csv_line("C", "Three", "073")});
@@ -346,8 +339,7 @@ private slots:
     void overwriteFromAnUnreachableSource_data() {
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("file"); // what the chooser answers, "" for Cancel
-        row("no contacts program", 0, "");
-        row("missing file", 1, "gone.csv");
+        row("no contacts program", 0, ""), row("missing file", 1, "gone.csv");
         row("chooser cancelled", 1, "");
     }
     void overwriteFromAnUnreachableSource() {
@@ -383,36 +375,29 @@ private slots:
         QVERIFY(!importer() && w()->isEnabled());
     }
 
-    // Keys pressed as a person would, the caret first on `control` of the address book, or of
-    // the window its button `opener` opens.  Then the windows shown, what the compose window
-    // was asked, the help and messages shown, whether the address book file was written,
-    // and the recipients when they changed.  Enter on a button presses that button.
+    // Keys pressed with the caret first on a control of the address book, or of the window its
+    // button opens.  A row is "opener#control#keys#after": the windows shown, the compose
+    // window's calls, help and messages, "saved" when the file was written, the recipients
+    // when they changed.  Enter on a button presses that button.
     void keysInEachWindow_data() {
-        QTest::addColumn<QString>("opener");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("after");
-        const QString back = "enable raise update_status_bar";
-        row("Escape", "", "lstContacts", "Esc", back);
-        row("Enter on Cancel", "", "cmdCancel", "Return", back);
-        row("Enter on Help", "", "cmdHelp", "Return", "frmContacts contacts.html");
-        row("Enter on New", "", "cmdNew", "Return", "frmContactInfo frmContacts");
-        row("Enter on Import..", "", "cmdUpdate", "Return", "frmContacts frmImport");
-        row("Tab in, Ctrl+Space adds to the selection", "", "cmdHelp",
-            "Tab Ctrl+Down Ctrl+Down Ctrl+Space Return", "frmContacts 077 Ann Bob Cy");
-        row("details, Enter on Cancel", "cmdNew", "cmdCancel", "Return", "frmContacts");
-        row("import options, Escape", "cmdUpdate", "lstImport", "Esc", "frmContacts");
-        row("import options, Enter on Cancel", "cmdUpdate", "cmdCancel", "Return", "frmContacts");
-        row("import options, Enter on Help", "cmdUpdate", "cmdHelp", "Return",
-            "frmContacts frmImport import.html");
-        row("Tab into the sources, Space", "cmdUpdate", "cmdHelp", "Tab Space",
-            "frmContacts Contacts error");
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"#lstContacts#Esc#enable raise update_status_bar",
+              "#cmdCancel#Return#enable raise update_status_bar",
+              "#cmdHelp#Return#frmContacts contacts.html",
+              "#cmdNew#Return#frmContactInfo frmContacts",
+              "#cmdUpdate#Return#frmContacts frmImport",
+              "#cmdHelp#Tab Ctrl+Down Ctrl+Down Ctrl+Space Return#frmContacts 077 Ann Bob Cy",
+              "cmdNew#cmdCancel#Return#frmContacts", "cmdUpdate#lstImport#Esc#frmContacts",
+              "cmdUpdate#cmdCancel#Return#frmContacts",
+              "cmdUpdate#cmdHelp#Return#frmContacts frmImport import.html",
+              "cmdUpdate#cmdHelp#Tab Space#frmContacts Contacts error"})
+            QTest::newRow(row) << QString(row);
     }
     void keysInEachWindow() {
-        QFETCH(QString, opener);
-        QFETCH(QString, control);
-        QFETCH(QString, keys);
-        QFETCH(QString, after);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
+        const QString &opener = c[0], &control = c[1], &keys = c[2], &after = c[3];
         add_entries({"Ann;071", "Bob;072", "Cy;073"});
         open("Bob ; 077");
         if (!opener.isEmpty())

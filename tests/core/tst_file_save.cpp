@@ -22,8 +22,7 @@ QString reason(int error) {
 class TestFileSave : public QObject {
     Q_OBJECT
 private slots:
-    // A save replaces the file whole, or tells the system's reason and leaves it as it
-    // was, with nothing left beside it.
+    // A save replaces the file whole, or tells the reason and leaves it, nothing beside it.
     void savesWholeOrNotAtAll_data() {
         QTest::addColumn<int>("room"); // bytes a file may grow to; -1: no limit
         QTest::addColumn<int>("size");
@@ -51,13 +50,11 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f.txt"});
     }
 
-    // Saved files are their owner's alone, new or replaced, and so are the folders made
-    // for them, whatever the umask; a folder that was there keeps its mode.  A place that
-    // cannot hold the file is told with the system's reason.
+    // Files and folders made owner-only whatever the umask; a folder that was there keeps its
+    // mode.  A place that cannot hold the file is told with the system's reason.
     void ownerOnly_data() {
         QTest::addColumn<int>("mask");
-        QTest::newRow("umask 000") << 0;
-        QTest::newRow("umask 022") << 022;
+        QTest::newRow("umask 000") << 0, QTest::newRow("umask 022") << 022;
     }
     void ownerOnly() {
         QFETCH(int, mask);

@@ -7,33 +7,23 @@ using namespace zemble;
 class TestMessageParts : public QObject {
     Q_OBJECT
 private slots:
+    // A row is "length method dots parts": a message of `length` characters sent by `method`
+    // with a continuation of `dots` dots.  A continuation as long as a part counts as none.
     void count_data() {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("method");
-        QTest::addColumn<QString>("clip");
-        QTest::addColumn<int>("parts");
-        QTest::newRow("empty") << 0 << 0 << "" << 0;
-        QTest::newRow("free 115") << 115 << 0 << "" << 1;
-        QTest::newRow("free 230") << 230 << 0 << "" << 2;
-        QTest::newRow("free 231") << 231 << 0 << "" << 3;
-        QTest::newRow("paid 145 clip") << 145 << 1 << "..." << 1;
-        QTest::newRow("paid 288 clip") << 288 << 1 << "..." << 3;
-        QTest::newRow("any other index is paid") << 146 << 7 << "" << 2;
-        QTest::newRow("longest message") << 32767 << 0 << "" << 285;
-        // A continuation as long as a part could never move on: counts as none.
-        QTest::newRow("clip of part length") << 300 << 0 << QString(115, u'.') << 3;
-        QTest::newRow("clip one short of part") << 3 << 0 << QString(114, u'.') << 1;
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"0 0 0 0", "115 0 0 1", "230 0 0 2", "231 0 0 3", "145 1 3 1", "288 1 3 3",
+              "146 7 0 2", "32767 0 0 285", "300 0 115 3", "3 0 114 1"})
+            QTest::newRow(row) << QString(row);
     }
     void count() {
-        QFETCH(int, length);
-        QFETCH(int, method);
-        QFETCH(QString, clip);
-        QFETCH(int, parts);
-        const QString message(length, u'x');
-        const qint16 partLength = part_length_for(method);
-        QCOMPARE(count_parts(message, partLength, clip), parts);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u' ');
+        const QString message(c[0].toInt(), u'x'), clip(c[2].toInt(), u'.');
+        const qint16 partLength = part_length_for(c[1].toInt());
+        QCOMPARE(count_parts(message, partLength, clip), c[3].toInt());
         const QStringList cut = cut_parts(message, partLength, clip);
-        QCOMPARE(cut.size(), parts);
+        QCOMPARE(cut.size(), c[3].toInt());
         for (const QString& part : cut)
             QVERIFY(part.size() <= partLength);
     }
@@ -43,16 +33,14 @@ private slots:
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("clip");
         QTest::addColumn<QStringList>("parts");
-        const QString a142(142, u'a'), b145(145, u'b');
-        QTest::newRow("paid 146 clip")
-            << a142 + "wxyz" << 1 << "..." << QStringList{a142 + "...", "wxyz"};
-        QTest::newRow("paid 287 clip")
-            << a142 + b145 << 1 << "..." << QStringList{a142 + "...", b145};
-        QTest::newRow("free 116") << QString(115, u'a') + "Z" << 0 << ""
-                                  << QStringList{QString(115, u'a'), "Z"};
+        const QString a142(142, u'a'), b145(145, u'b'), a115(115, u'a'), a113(113, u'a');
+        QTest::newRow("paid 146") << a142 + "wxyz" << 1 << "..."
+                                  << QStringList{a142 + "...", "wxyz"};
+        QTest::newRow("paid 287") << a142 + b145 << 1 << "..." << QStringList{a142 + "...", b145};
+        QTest::newRow("free 116") << a115 + "Z" << 0 << "" << QStringList{a115, "Z"};
         QTest::newRow("short message, clip never added") << "Hi" << 0 << "..." << QStringList{"Hi"};
-        QTest::newRow("line break counts two") << QString(113, u'a') + "\r\nb" << 0 << ""
-                                               << QStringList{QString(113, u'a') + "\r\n", "b"};
+        QTest::newRow("line break counts two")
+            << a113 + "\r\nb" << 0 << "" << QStringList{a113 + "\r\n", "b"};
     }
     void cut() {
         QFETCH(QString, message);

@@ -1,7 +1,4 @@
-// Windows-1252 both ways: every byte string reads and writes back as itself;
-// a text becomes one byte per character (a surrogate pair is one character,
-// a lone surrogate one too), and what the code page makes of a text it keeps
-// on a second round.
+// Windows-1252 both ways: bytes come back, one byte a character, folding is stable.
 
 #include "core/cp1252.h"
 #include "fuzz_support.h"

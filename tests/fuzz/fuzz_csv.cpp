@@ -1,8 +1,4 @@
-// The CSV import's line reader and field splitter against plain reference
-// versions written from the file format's rules: a line ends at CR LF or a
-// lone CR; a double quote flips the in-quotes state; a comma outside quotes
-// ends a field, which loses enclosing double quotes and has each pair of
-// double quotes made one; the text after the last comma is kept as it is.
+// The CSV import's line reader and field splitter against plain reference versions.
 
 #include "addressbook/csv_import.h"
 #include "core/cp1252.h"
@@ -16,6 +12,7 @@ using namespace zemble::fuzz;
 
 namespace {
 
+// A line ends at CR LF or a lone CR.
 QList<QByteArray> reference_lines(const QByteArray& bytes) {
     QList<QByteArray> lines = QByteArray(bytes).replace("\r\n", "\r").split('\r');
     if (lines.last().isEmpty()) // nothing after the last line end
@@ -23,12 +20,8 @@ QList<QByteArray> reference_lines(const QByteArray& bytes) {
     return lines;
 }
 
-QString reference_clean(QString field) {
-    if (field.size() > 1 && field.startsWith(u'"') && field.endsWith(u'"'))
-        field = field.mid(1, field.size() - 2);
-    return field.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-}
-
+// A quote flips the in-quotes state; a comma outside quotes ends a field, which loses its
+// enclosing quotes and has each doubled quote made one; the last field is kept as it is.
 CsvFields reference_split(const QString& line) {
     CsvFields fields;
     int f = 0;
@@ -41,8 +34,10 @@ CsvFields reference_split(const QString& line) {
             field += c;
             continue;
         }
+        if (field.size() > 1 && field.startsWith(u'"') && field.endsWith(u'"'))
+            field = field.mid(1, field.size() - 2);
         if (f < kCsvFieldCount)
-            fields[f] = reference_clean(field);
+            fields[f] = field.replace(QStringLiteral("\"\""), QStringLiteral("\""));
         ++f;
         field.clear();
     }

@@ -1,8 +1,5 @@
-// Page matching and form encoding.  text_between gives what lies between the
-// first start marker (any letter case) and the next end marker after it, or
-// nothing; convert_text gives only plain characters and "%" escapes with two
-// upper-case digits, and decoding it gives back the text as the code page
-// holds it.
+// Page matching and form encoding: text_between gives what lies between the first start
+// marker (any case) and the next end marker; convert_text's form decodes back.
 
 #include "core/cp1252.h"
 #include "fuzz_support.h"

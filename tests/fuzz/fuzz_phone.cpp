@@ -1,6 +1,5 @@
-// normalise_number against the rule it follows: a leading "+" other than
-// "+44" gives nothing; "+44" becomes "0"; then only the digits 0 to 9 stay.
-// The result is its own normal form.
+// normalise_number against its rule: a leading "+" other than "+44" gives nothing; "+44"
+// becomes "0"; then only the digits 0 to 9 stay.
 
 #include "core/phone.h"
 #include "fuzz_support.h"
@@ -17,10 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         work = QStringLiteral("0") + text.mid(3);
     }
     QString digits;
-    for (const QChar c : std::as_const(work)) {
-        if (c >= u'0' && c <= u'9')
-            digits += c;
-    }
+    for (const QChar c : std::as_const(work))
+        digits += c >= u'0' && c <= u'9' ? QString(c) : QString();
     const QString normal = normalise_number(text);
     check(normal == (foreign ? QString() : digits), "the rule's number");
     check(normalise_number(normal) == normal, "a normal number stays as it is");

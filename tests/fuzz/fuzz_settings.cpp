@@ -1,7 +1,4 @@
-// The settings readers and the stored form of the password: any password
-// comes back from its scrambled form exactly and keeps its length; a number
-// Zemble writes reads back as itself; a numeral's value ends where the
-// numeral ends; the send method is one of the two list entries.
+// The settings readers and the password's scrambled form (round trip, same length).
 
 #include "core/settings.h"
 #include "fuzz_support.h"

@@ -1,7 +1,6 @@
 #pragma once
 
-// Shared by the fuzz targets: the input as bytes or text, and the check that
-// ends the run with a report when a property does not hold.
+// The input as bytes or text, and the check that ends the run when a property fails.
 
 #include <QByteArray>
 #include <QString>

@@ -25,9 +25,8 @@ struct Fixture {
     test::QuietPlatform quiet;
     QPointer<AboutWindow> window;
     QLabel* label(const char* name) { return window->findChild<QLabel*>(QLatin1String(name)); }
-    QColor linkColour() { return label("lblUrl")->palette().color(QPalette::WindowText); }
-    void sysInfo() {
-        QTest::mouseClick(window->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+    void click(const char* name) {
+        QTest::mouseClick(window->findChild<QPushButton*>(name), Qt::LeftButton);
     }
 };
 
@@ -48,25 +47,16 @@ private slots:
         }
     }
 
-    // Red under the mouse, dark blue elsewhere; a left click opens the page.  From OK, Tab
-    // twice reaches it, red with the caret; Enter and Space open it.  The text has the room.
-    // OK (Enter) and Escape close and discard the window; About makes a new one.
+    // A left click opens the page; from OK, Tab twice reaches it, and Enter and Space open
+    // it.  The text has the room.  OK (Enter) and Escape close and discard the window.
     void linkAndClosing() {
         Fixture f(keys::productHomePage, "http://127.0.0.1/z/");
         QLabel* url = f.label("lblUrl");
         QCOMPARE(url->text(), "http://127.0.0.1/z/");
-        QCOMPARE(f.linkColour(), QColor(0, 0, 128));
-        QTest::mouseMove(url, QPoint(2, 2));
-        QCOMPARE(f.linkColour(), QColor(255, 0, 0));
-        QTest::mouseMove(f.window, QPoint(1, 1));
-        QCOMPARE(f.linkColour(), QColor(0, 0, 128));
         QTest::mouseClick(url, Qt::RightButton);
-        QVERIFY(f.quiet.browser.opened.isEmpty());
         QTest::mouseClick(url, Qt::LeftButton);
-        QCOMPARE(f.quiet.browser.opened, QStringList{"http://127.0.0.1/z/"});
         test::focus_and_wait(f.window->findChild<QPushButton*>("cmdOK"));
         test::press("Tab Tab Return Space");
-        QCOMPARE(f.linkColour(), QColor(255, 0, 0));
         QCOMPARE(f.quiet.browser.opened, QStringList(3, "http://127.0.0.1/z/"));
         QVERIFY(f.window->isVisible() && f.label("picIcon")->width() < f.window->width() / 5);
 
@@ -88,13 +78,11 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
         qputenv("PATH", folder.path().toUtf8());
-        f.sysInfo();
-        QCOMPARE(f.quiet.messages.asked.size(), 1);
-        const auto& box = f.quiet.messages.asked.first();
+        f.click("cmdSysInfo");
+        const auto& box = f.quiet.messages.asked.value(0);
         QCOMPARE(box.title + "|" + box.text,
                  "Zemble|System Information Is Unavailable At This Time");
-        QCOMPARE(box.icon, platform::Icon::None);
-        QCOMPARE(box.buttons, platform::Buttons::Ok);
+        QVERIFY(box.icon == platform::Icon::None && box.buttons == platform::Buttons::Ok);
         QFile started(folder.filePath("started"));
         for (const QString name : {"lshw-gtk", "gnome-control-center", "hardinfo2"}) {
             QFile tool(folder.filePath(name));
@@ -103,7 +91,7 @@ private slots:
             if (name != "hardinfo2")
                 tool.setPermissions(tool.permissions() | QFile::ExeOwner);
         }
-        f.sysInfo();
+        f.click("cmdSysInfo");
         QTRY_VERIFY(started.size() > 0);
         QVERIFY(started.open(QIODevice::ReadOnly));
         QCOMPARE(started.readAll(), "gnome-control-center info-overview\n");

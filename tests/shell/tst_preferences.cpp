@@ -49,8 +49,7 @@ void leave(QWidget* field) {
 class TestPreferences : public QObject {
     Q_OBJECT
 private slots:
-    // The send job's first look at the number creates the dialog hidden, filled
-    // from the store (empty but for the number) once: later changes do not reach it.
+    // The first look at the number fills the hidden dialog once; later changes do not reach it.
     void filledOnceWithDefaults() {
         Fixture f;
         save_setting("confnumber", "073");
@@ -85,10 +84,8 @@ private slots:
                  "Text documents (*.txt)|*.txt|All files (*.*)|*.*");
     }
 
-    // OK writes every key back as loaded (switches on only for "yes"), the password
-    // scrambled again, even after the store was emptied meanwhile; or the "When quitting:"
-    // entry picked by its text.  A row is "quitconfirm#switches#quit choice and switches
-    // as written back#entry picked".
+    // OK writes every key back as loaded, or the "When quitting:" entry picked.  A row is
+    // "quitconfirm#switches#quit choice and switches as written back#entry picked".
     void okWritesWhatWasLoaded_data() {
         QTest::addColumn<QString>("row");
         for (const char* row : {"end#yes#end yes#", "ask#Yes#ask no#", "ASK##confirm no#",
@@ -119,9 +116,8 @@ private slots:
             QCOMPARE(pair.section(u'=', 0, 0) + "=" + f.stored(pair.section(u'=', 0, 0)), pair);
     }
 
-    // The compose window's tick follows the number at once, even past Cancel; the sample
-    // follows the indicator; OK from the Enter key cleans the field too.  A row is
-    // "field#typed#cleaned#how the field is left (Enter, else moving on, then Cancel)".
+    // The tick follows the number at once, even past Cancel; the sample follows the clip.
+    // A row is "field#typed#cleaned#Enter, else moving on, then Cancel".
     void fieldCleaned_data() {
         QTest::addColumn<QString>("row");
         for (const char* row :
@@ -158,8 +154,7 @@ private slots:
                  enter ? c[2] : QString(number ? "070" : "<absent>"));
     }
 
-    // Clearing a tick keeps the text under it: the indicator's key is deleted,
-    // the signature is kept.  A long signature does not widen the dialog.
+    // Clearing a tick keeps its text; a long signature does not widen the dialog.
     void untickingKeepsTheTexts() {
         Fixture f;
         save_setting("textclipchar", "+");

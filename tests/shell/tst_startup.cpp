@@ -66,29 +66,25 @@ struct Fixture {
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    // Each row: the "hidesplashscreen" value (null: none), whether the splash shows, and the
-    // quota figures stored as "quotaleft paidquotaleft" (empty: none, so both unknown).
+    // A row is "hidesplashscreen#quotaleft paidquotaleft" as stored (empty: none, so the
+    // quota is unknown); only the exact "yes" hides the splash.
     void splash_data() {
-        QTest::addColumn<QString>("hidesplashscreen");
-        QTest::addColumn<bool>("splash");
-        QTest::addColumn<QString>("quota");
-        QTest::newRow("default") << QString() << true << QString();
-        QTest::newRow("not exactly yes") << u"YES"_s << true << u"5 7"_s;
-        QTest::newRow("hidden") << u"yes"_s << false << u"0 12"_s;
+        QTest::addColumn<QString>("row");
+        for (const char* row : {"#", "YES#5 7", "yes#0 12"})
+            QTest::newRow(row) << QString(row);
     }
     void splash() {
-        QFETCH(QString, hidesplashscreen);
-        QFETCH(bool, splash);
-        QFETCH(QString, quota);
+        QFETCH(QString, row);
+        const QString quota = row.section(u'#', 1);
+        const bool splash = row.section(u'#', 0, 0) != u"yes"_s;
         Fixture f;
-        if (!hidesplashscreen.isNull())
-            save_setting(u"hidesplashscreen"_s, hidesplashscreen);
+        if (!row.startsWith(u'#')) // else no value at all
+            save_setting(u"hidesplashscreen"_s, row.section(u'#', 0, 0));
         if (!quota.isEmpty()) {
             save_setting(u"quotaleft"_s, quota.section(u' ', 0, 0));
             save_setting(u"paidquotaleft"_s, quota.section(u' ', 1));
         }
         f.writeBook("Bob;07700900456\r\n");
-        // The windows painted so far.
         struct PaintLog : QObject {
             bool eventFilter(QObject* watched, QEvent* event) override {
                 if (event->type() == QEvent::Paint && watched->isWidgetType())
@@ -98,9 +94,7 @@ private slots:
             QSet<QString> painted;
         } log;
         qApp->installEventFilter(&log);
-        // Each pause, with the splash's lines, whether it is on screen in the middle of it,
-        // the compose window's title once it is on screen and painted, and the contacts
-        // loaded so far.
+        // Each pause: splash lines, splash centred on screen, compose title once shown, contacts.
         QStringList seen;
         f.quiet.pauses.onPause = [&](int, int milliseconds) {
             QWidget* splashWindow = shownWindow(u"frmSplash"_s);
@@ -130,10 +124,8 @@ private slots:
                  quota.isEmpty() ? u"-1 -1"_s : quota);
     }
 
-    // Every control of every window that takes the caret has a name a screen reader can
-    // say, none shared within its window; each secondary window stays above the one that
-    // opened it, which passes the caret on to it while disabled.  A row is "the controls
-    // used in turn (window:control)#the window#the window it stays above".
+    // Each control taking the caret has its own spoken name; a window stays above its opener.
+    // A row is "the controls used in turn (window:control)#the window#the window it is above".
     void everyWindowNamedAndAbove_data() {
         QTest::addColumn<QString>("row");
         for (const char* row :
@@ -171,8 +163,7 @@ private slots:
                 continue;
             QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
             QString name = spoken->text(QAccessible::Name);
-            // Qt on Linux names a drop-down list after its current item; what the list is
-            // comes from its label, or else the name set in the form.
+            // A drop-down list is named by its label or the form, not by its current item.
             const auto labels = spoken->relations(QAccessible::Label);
             if (qobject_cast<QComboBox*>(control))
                 name = !labels.isEmpty() ? labels.first().first->text(QAccessible::Name)
@@ -191,41 +182,31 @@ private slots:
         }
     }
 
-    // The real windows driven as a person would, against the simulator: recipients and text
-    // typed (one key event a character, as a keyboard or an input method sends them), then
-    // Send clicked from the message box, or Ctrl+S with the caret still in the field last
-    // typed into, which cleans the message up and resolves every recipient all the same.
-    // The account is remembered whole, or in part with the login dialog asking the rest
-    // (its caret in the box that is missing), and the next Send of the run uses it again.
+    // The real windows against the simulator: To and text typed a key event a character, then
+    // Send, or Ctrl+S with the caret still in the last field; the account remembered whole or
+    // in part (the login dialog asks the rest), and used again by the next Send.  A row is
+    // "remembered (wispusername, wisppassword or both)#To#text#To after leaving|stats line,
+    // or the box told after Ctrl+S in To".
     void sendThroughTheWindows_data() {
-        QTest::addColumn<QString>("remembered"); // wispusername, wisppassword or both
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("caretInTo"); // Ctrl+S from To; else Send from the message
-        QTest::addColumn<QString>("told");   // "To field after leaving|stats line", or the box
-        // 130 characters: two free texts for each of the two recipients.
-        const QString text = (u"Meet at the station at six. "_s.repeated(4) +
-                              u"Bring the map, the tickets and a warm coat ok"_s)
-                                 .left(130);
-        const QString stats = u"|130 characters used (split over 2 messages)"_s;
-        QTest::newRow("user name remembered") << u"wispusername"_s << u"+447700900123; bo"_s << text
-                                              << false << u"07700900123 ; Bob"_s + stats;
+        QTest::addColumn<QString>("row");
+        const QString text = (u"Meet at the station at six. "_s.repeated(5)).left(130);
+        const QString told = u"07700900123 ; Bob|130 characters used (split over 2 messages)"_s;
+        QTest::newRow("user name remembered")
+            << u"wispusername#+447700900123; bo#"_s + text + '#' + told;
         QTest::newRow("password remembered after a cancelled login")
-            << u"wisppassword"_s << u"+447700900123; bo"_s << text << false
-            << u"07700900123 ; Bob"_s + stats;
+            << u"wisppassword#+447700900123; bo#"_s + text + '#' + told;
         QTest::newRow("emoji, Ctrl+S in the message box")
-            << u"both"_s << u"07700900123 ; 07700900456"_s
-            << QString(114, u'x') + u"\U0001F600"_s + QString(20, u'y') << false
-            << u"07700900123 ; Bob|134 characters used (split over 2 messages)"_s;
+            << u"both#07700900123 ; 07700900456#"_s + QString(114, u'x') + u"\U0001F600"_s +
+                   QString(20, u'y') +
+                   u"#07700900123 ; Bob|134 characters used (split over 2 messages)"_s;
         QTest::newRow("unknown entry, Ctrl+S in To")
-            << u"both"_s << u"Nobody ; 07700900123"_s << u"hi"_s << true << u"Recipient alert"_s;
+            << u"both#Nobody ; 07700900123#hi#Recipient alert"_s;
     }
     void sendThroughTheWindows() {
-        QFETCH(QString, remembered);
-        QFETCH(QString, to);
-        QFETCH(QString, text);
-        QFETCH(bool, caretInTo);
-        QFETCH(QString, told);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'#');
+        const QString &remembered = c[0], &to = c[1], &text = c[2], &told = c[3];
+        const bool caretInTo = !told.contains(u'|');
         Fixture f;
         test::OpSim sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
@@ -270,9 +251,7 @@ private slots:
         if (remembered == u"both"_s) {
             QTest::keyClick(message, Qt::Key_S, Qt::ControlModifier);
         } else if (remembered == u"wisppassword"_s) {
-            // Nothing remembered at first: the dialog's own first box; the account typed, then
-            // Escape is Cancel.  The password remembered since, the boxes are as left (not
-            // refilled), the caret in the name box; Enter is Login, the name trimmed.
+            // Escape cancels; the password remembered since, the boxes stay as left.
             clickInto(send);
             QTRY_VERIFY(login()->focusWidget());
             QCOMPARE(login()->focusWidget()->objectName(), u"txtUsername"_s);
@@ -287,8 +266,7 @@ private slots:
             boxes(u"txtUsername"_s);
             test::press(u"Return"_s); // runs the whole send job
         } else {
-            // The caret in the password box; a close from the frame is Cancel; Help opens its
-            // page; Login with a password of spaces is refused, the box emptied.
+            // A close from the frame cancels; a password of spaces is refused.
             clickInto(send);
             login()->close();
             QVERIFY(!login() && compose->isEnabled());
@@ -316,18 +294,18 @@ private slots:
                  qPrintable(f.quiet.messages.asked.value(0).text));
         QCOMPARE(toField->text() + u'|' + child(compose, "lblStats")->text(), told);
         // Each recipient got the two parts, which make up the whole text, twice.
-        const QList<QJsonObject> outbox = sim.outbox();
-        QCOMPARE(outbox.size(), 8);
-        for (int i = 0; i < 8; ++i) {
-            QCOMPARE(outbox.at(i).value("account").toString(), u"alice"_s);
-            QCOMPARE(outbox.at(i).value("number").toString(),
-                     i / 2 % 2 ? u"07700900456"_s : u"07700900123"_s);
-            QCOMPARE(outbox.at(i).value("type").toString(), u"free"_s);
-            if (i % 2)
-                QCOMPARE(outbox.at(i - 1).value("text").toString() +
-                             outbox.at(i).value("text").toString(),
-                         message->toPlainText());
-        }
+        QStringList sent, expected;
+        for (const QJsonObject& m : sim.outbox())
+            sent << u"%1 %2 %3 %4"_s.arg(m.value("account").toString(),
+                                         m.value("number").toString(), m.value("type").toString(),
+                                         m.value("text").toString());
+        const QString first = sent.value(0).section(u' ', 3),
+                      second = sent.value(1).section(u' ', 3);
+        QCOMPARE(first + second, message->toPlainText());
+        for (const char* number : {"07700900123", "07700900456", "07700900123", "07700900456"})
+            for (const QString& part : {first, second})
+                expected << u"alice "_s + number + u" free "_s + part;
+        QCOMPARE(sent, expected);
         const QString information = child(compose, "lblInformation")->text();
         QVERIFY2(information.startsWith(u"       You sent this text message on "_s),
                  qPrintable(information));
