@@ -29,8 +29,6 @@ public:
     void repaintCompose() override { calls.append("repaint"); }
     void updateStatusBar() override { calls.append("update_status_bar"); }
 
-    int count(const QString& call) const { return int(calls.count(call)); }
-
     QString to, message, confNumberField;
     bool confirmation = false, confirmationEnabled = true, enabled = true;
     int method = 0;

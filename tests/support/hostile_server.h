@@ -1,11 +1,7 @@
 #pragma once
 
-// A web server for tests that plays whoever answers in the site's place on
-// the network path: it redirects anywhere, trickles or never ends a page,
-// drops the answer after reading the request, serves crafted pages and
-// certificates.  It runs inside the test process on 127.0.0.1, plain HTTP or
-// TLS, and records every request it read whole.  The simulator models the
-// site; this models an attacker, so the two stay apart.
+// An attacker answering in the site's place (the simulator models the site): a plain or TLS
+// server on 127.0.0.1 inside the test process that records each whole request it read.
 
 #include <QFile>
 #include <QHash>

@@ -1,9 +1,7 @@
 #pragma once
 
-// Starts the operator-site simulator (zemble-opsim) for one test and talks to
-// its control endpoints.  The simulator listens on 127.0.0.1 only, on ports
-// the system picks; its outbox and request log live in a temporary folder
-// that goes away with the OpSim object.
+// The operator-site simulator (zemble-opsim) for one test, on 127.0.0.1 at ports the system
+// picks, with its outbox and request log in a folder that goes away with the object.
 
 #include <QJsonObject>
 #include <QList>
