@@ -1,5 +1,4 @@
-// The real zemble-send process against the simulator: what reaches the site, what it says, its
-// status.
+// The real zemble-send process against the simulator: what reaches the site, what it says.
 
 #include "core/settings.h"
 
@@ -161,7 +160,6 @@ private slots:
         };
         bad("ambiguous name", user + QStringList{"-m", "hi", "ann", "Bob"},
             {"zemble-send: 'ann' fits several contacts: Anna, Anne"});
-        bad("unknown option", {"--bogus", "Anna"}, {"zemble-send: Unknown option 'bogus'."});
         bad("unreadable message file", user + QStringList{"-f", "/nonexistent/message", "Anna"},
             {"cannot read the message from /nonexistent/message"});
         bad("message that cleans to nothing", user + QStringList{"-m", "[~]", "Anna"},

@@ -67,9 +67,8 @@ struct Fixture {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    // The send method survives a restart and sets the part length; `keys` typed at the end
-    // with "12\n34" on the clipboard.  A line break counts two; typing and a paste stop at the
-    // limit, the paste in one undo step.
+    // The send method survives a restart; `keys` typed at the end with "12\n34" on the
+    // clipboard.  A line break counts two; typing and a paste stop at the limit.
     void statisticsAfterRestart_data() {
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("text");
@@ -109,27 +108,12 @@ private slots:
         QCOMPARE(f.label("lblStats"), stats);
     }
 
-    void quotaDisplay_data() {
-        QTest::addColumn<int>("free");
-        QTest::addColumn<int>("paid");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("unknown") << -1 << -1 << "Unknown free & unknown paid" << QColor(Qt::black);
-        QTest::newRow("both zero") << 0 << 0 << "0 free & 0 paid" << QColor(Qt::red);
-        QTest::newRow("unknown free") << -1 << 0 << "Unknown free & 0 paid" << QColor(Qt::black);
-    }
     // After a send with a long date the window keeps its width, the text wraps whole short
     // of "Quota:"; edited then edited back it reads sent again; disabled, the quota greys.
     void quotaDisplay() {
-        QFETCH(int, free);
-        QFETCH(int, paid);
-        QFETCH(QString, shown);
-        QFETCH(QColor, colour);
         Fixture f;
         const int width = f.load().width();
-        session() = {.quota_free = qint16(free),
-                     .quota_paid = qint16(paid),
-                     .last_sent_key = u"0771hi"_s,
+        session() = {.last_sent_key = u"0771hi"_s,
                      .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
         f.to()->setText(u"0771"_s);
         QStringList informed;
@@ -145,8 +129,16 @@ private slots:
         QLabel* information = f.find("lblInformation");
         QVERIFY(information->height() >= information->heightForWidth(information->width()));
         QVERIFY(f.find("Label2")->x() - information->geometry().right() >= 8);
-        QCOMPARE(f.label("lblQuota"), shown);
-        QCOMPARE(f.find("lblQuota")->palette().color(QPalette::WindowText), colour);
+        QStringList quotas; // red only when both are 0
+        for (const auto& [free, paid] : {std::pair{-1, -1}, {0, 0}, {-1, 0}}) {
+            session().quota_free = qint16(free), session().quota_paid = qint16(paid);
+            f.window->update_status_bar();
+            quotas << f.label("lblQuota") + u"|"_s +
+                          f.find("lblQuota")->palette().color(QPalette::WindowText).name();
+        }
+        QCOMPARE(quotas,
+                 QStringList({u"Unknown free & unknown paid|#000000"_s,
+                              u"0 free & 0 paid|#ff0000"_s, u"Unknown free & 0 paid|#000000"_s}));
         f.window->setComposeEnabled(false);
         QCOMPARE(f.find("lblQuota")->palette().color(QPalette::Disabled, QPalette::WindowText),
                  f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
@@ -256,13 +248,9 @@ private slots:
         QVERIFY(!f.window->composeEnabled()); // until the send ends
     }
 
-    // What a person does, one step after another, with the caret first in a field: keys
-    // ("Alt+E", "a"), each to the open menu or the control with the caret, or a mouse press
-    // ("press:cmdSend") whose release comes while the name chooser asks.  The chooser, if it
-    // asks, gets `answer`.  Then the menu left open, the commands run, where the caret is and
-    // whether the message can be undone.  A menu is not leaving a field; the Edit menu acts
-    // on the message wherever the caret is.  Each row is "field#message#steps#answer#To
-    // after#message after#what after", "=" for a message left alone.
+    // "field with the caret#message#steps#chooser's answer#To after#message after (= as
+    // was)#menu, commands, caret, undo after"; a step is a key or "press:button", released
+    // while the chooser asks.  A menu is not leaving a field.
     void leavingAField_data() {
         QTest::addColumn<QString>("row");
         const auto row = [](const char* name, const char* fields) {
@@ -349,41 +337,34 @@ private slots:
         QVERIFY(!pressed || !pressed->isDown());
     }
 
-    // Each "quitconfirm" value, and the log-off of a kept session on the way out.
+    // Each "quitconfirm" value, and the log-off of a kept session on the way out:
+    // "quitconfirm|edited|dontlogout|logged in|log-offs", "-" for a setting left unset.
     void quitQuestions_data() {
-        QTest::addColumn<QString>("quitconfirm");
-        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("question");
-        QTest::addColumn<QString>("dontlogout");
-        QTest::addColumn<bool>("loggedIn");
-        QTest::addColumn<int>("logOffs");
         const QString unsent =
             u"This SMS has not been sent yet.\r\nAre you sure you want to quit?"_s;
-        const QString always = u"Are you sure you want to quit?"_s, none, end = u"end"_s;
-        QTest::newRow("default untouched") << none << false << none << none << false << 0;
-        QTest::newRow("confirm (default) edited") << none << true << unsent << none << false << 0;
-        QTest::newRow("ask untouched") << u"ask"_s << false << always << none << false << 0;
-        QTest::newRow("end edited") << end << true << none << none << false << 0;
-        QTest::newRow("kept session") << end << false << none << u"yes"_s << true << 1;
-        QTest::newRow("no session") << end << false << none << u"yes"_s << false << 0;
-        QTest::newRow("logs out each send") << end << false << none << u"no"_s << true << 0;
+        QTest::newRow("default untouched") << u"-|0|-|0|0"_s << QString();
+        QTest::newRow("confirm (default) edited") << u"-|1|-|0|0"_s << unsent;
+        QTest::newRow("ask untouched") << u"ask|0|-|0|0"_s << u"Are you sure you want to quit?"_s;
+        QTest::newRow("end edited") << u"end|1|-|0|0"_s << QString();
+        QTest::newRow("kept session") << u"end|0|yes|1|1"_s << QString();
+        QTest::newRow("no session") << u"end|0|yes|0|0"_s << QString();
+        QTest::newRow("logs out each send") << u"end|0|no|1|0"_s << QString();
     }
     void quitQuestions() {
-        QFETCH(QString, quitconfirm);
-        QFETCH(bool, edited);
+        QFETCH(QString, row);
         QFETCH(QString, question);
-        QFETCH(QString, dontlogout);
-        QFETCH(bool, loggedIn);
-        QFETCH(int, logOffs);
+        const QStringList c = row.split(u'|');
         Fixture f;
-        if (!quitconfirm.isNull()) // null: the default
-            save_setting(u"quitconfirm"_s, quitconfirm);
-        if (!dontlogout.isNull())
-            save_setting(u"dontlogout"_s, dontlogout);
+        for (const auto& [key, value] :
+             {std::pair{u"quitconfirm"_s, c[0]}, {u"dontlogout"_s, c[2]}})
+            if (value != u"-"_s)
+                save_setting(key, value);
         int calls = 0;
         f.load({.exitLogOff = [&] { ++calls; }});
-        session().logged_in = loggedIn;
-        if (edited)
+        session().logged_in = c[3] == u"1"_s;
+        if (c[1] == u"1"_s)
             f.message()->setPlainText(u"x"_s);
         QSignalSpy ended(f.window.get(), &MainWindow::programEndRequested);
         f.window->setComposeEnabled(false); // not while a secondary window is open
@@ -399,30 +380,27 @@ private slots:
             f.window->fileItem(6)->trigger();
         }
         QVERIFY(ended.size() == 1 && !f.window->isVisible());
-        QCOMPARE(calls, logOffs);
+        QCOMPARE(calls, c[4].toInt());
     }
 
     // Minimised with "systemtray" on, the window hides behind an icon unless there is
     // no notification area (-1: no hiding); any click but the middle one brings it back.
     void trayHideAndRestore_data() {
         QTest::addColumn<QString>("systemtray");
-        QTest::addColumn<bool>("trayAvailable");
         QTest::addColumn<int>("click");
-        QTest::newRow("left") << u"yes"_s << true << int(TrayClick::Left);
-        QTest::newRow("double") << u"yes"_s << true << int(TrayClick::Double);
-        QTest::newRow("right") << u"yes"_s << true << int(TrayClick::Right);
-        QTest::newRow("middle") << u"yes"_s << true << int(TrayClick::Middle);
-        QTest::newRow("switched off") << u"no"_s << true << -1;
-        QTest::newRow("no notification area") << u"yes"_s << false << -1;
+        int click = 0; // in TrayClick's order
+        for (const char* name : {"left", "double", "right", "middle"})
+            QTest::newRow(name) << u"yes"_s << click++;
+        QTest::newRow("switched off") << u"no"_s << -1;
+        QTest::newRow("no notification area") << u"yes"_s << -2;
     }
     void trayHideAndRestore() {
         QFETCH(QString, systemtray);
-        QFETCH(bool, trayAvailable);
         QFETCH(int, click);
         const bool restores = click != int(TrayClick::Middle);
         Fixture f;
         save_setting(u"systemtray"_s, systemtray);
-        f.tray.available = trayAvailable;
+        f.tray.available = click != -2;
         f.load().setWindowIcon(QIcon(QPixmap(16, 16)));
         f.window->showMinimized();
         QTRY_VERIFY(f.window->isMinimized());

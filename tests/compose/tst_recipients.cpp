@@ -29,14 +29,11 @@ public:
 
 // A store from "name=number" pairs, with the empty spare slots the real one keeps.
 ContactStore make_store(const QStringList& entries) {
-    ContactStore store;
-    for (const QString& entry : entries) {
+    ContactStore store{.count = qint16(entries.size())};
+    for (const QString& entry : entries + QStringList(5)) {
         store.names.append(entry.section(u'=', 0, 0));
         store.numbers.append(entry.section(u'=', 1));
     }
-    store.count = qint16(entries.size());
-    store.names.append(QStringList(5));
-    store.numbers.append(QStringList(5));
     return store;
 }
 
@@ -46,48 +43,41 @@ class TestRecipients : public QObject {
     Q_OBJECT
 
 private slots:
-    // `answer`: the chooser's to the Anne/Anna question, "cancel", or null: none may come.
+    void initTestCase() { QLocale::setDefault(QLocale(u"en_GB"_s)); } // the book's order
+
+    // "book|typed|expected|answer"; `answer`: the chooser's to the Anne/Anna question,
+    // "cancel", or empty: none may come.
     void normalise_data() {
-        QTest::addColumn<QStringList>("book");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("answer");
-        const QStringList ann{"Anne=071", "Anna=072"}, bob{"Bob=0789", "Anna=072"}, none;
-        const QString no;
-        QTest::newRow("chooser OK") << ann << u"ann"_s << u"Anna"_s << u"Anna"_s;
-        QTest::newRow("chooser Cancel") << ann << u"ann"_s << u"ann"_s << u"cancel"_s;
-        QTest::newRow("listed is no candidate") << ann << u"Anna ; ann"_s << u"Anna ; Anne"_s << no;
-        QTest::newRow("exact beats prefix")
-            << QStringList{"Joanne=071", "Jo=072"} << u"jo"_s << u"Jo"_s << no;
-        QTest::newRow("prefix, stored case") << bob << u"aN ; BOB"_s << u"Anna ; Bob"_s << no;
-        QTest::newRow("anna ; Anna") << bob << u"anna;Anna"_s << u"Anna"_s << no;
-        QTest::newRow("number to name, then number")
-            << bob << u"0789;0789"_s << u"Bob ; 0789"_s << no;
-        QTest::newRow("number matched as typed") << bob << u"07 89"_s << u"0789"_s << no;
-        QTest::newRow("UK international, duplicate") << bob << u"+44 71 ; 0 71"_s << u"071"_s << no;
-        QTest::newRow("no digits or foreign") << bob << u"Zed ; Bob ; +33 6"_s << u"Bob"_s << no;
-        QTest::newRow("empty pieces, spaces trimmed, tab kept")
-            << bob << u";Bob;;  anna ;\tbob;"_s << u"Bob ; Anna"_s << no;
-        QTest::newRow("empty book") << none << u"Anna ; 07 1 ; +44 71"_s << u"071"_s << no;
-        QTest::newRow("blank left alone") << bob << u"   "_s << u"   "_s << no;
+        QTest::addColumn<QString>("row");
+        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
+        row("chooser OK", "Anne=071 Anna=072|ann|Anna|Anna");
+        row("chooser Cancel", "Anne=071 Anna=072|ann|ann|cancel");
+        row("listed is no candidate", "Anne=071 Anna=072|Anna ; ann|Anna ; Anne|");
+        row("exact beats prefix", "Joanne=071 Jo=072|jo|Jo|");
+        row("prefix, stored case", "Bob=0789 Anna=072|aN ; BOB|Anna ; Bob|");
+        row("anna ; Anna", "Bob=0789 Anna=072|anna;Anna|Anna|");
+        row("number to name, then number", "Bob=0789 Anna=072|0789;0789|Bob ; 0789|");
+        row("number matched as typed", "Bob=0789 Anna=072|07 89|0789|");
+        row("UK international, duplicate", "Bob=0789 Anna=072|+44 71 ; 0 71|071|");
+        row("no digits or foreign", "Bob=0789 Anna=072|Zed ; Bob ; +33 6|Bob|");
+        row("empty pieces, spaces trimmed, tab kept",
+            "Bob=0789 Anna=072|;Bob;;  anna ;\tbob;|Bob ; Anna|");
+        row("empty book", "|Anna ; 07 1 ; +44 71|071|");
+        row("blank left alone", "Bob=0789 Anna=072|   |   |");
     }
     void normalise() {
-        QFETCH(QStringList, book);
-        QFETCH(QString, typed);
-        QFETCH(QString, expected);
-        QFETCH(QString, answer);
-        const ContactStore store = make_store(book);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'|');
+        const ContactStore store = make_store(c[0].split(u' ', Qt::SkipEmptyParts));
         ScriptedChooser chooser;
-        chooser.answer = answer == "cancel" ? QString() : answer;
+        chooser.answer = c[3] == "cancel" ? QString() : c[3];
         RecipientsField field(store, &chooser);
         test::FakeComposeHost host;
-        host.to = typed;
-
+        host.to = c[1];
         field.txtTo_LostFocus(host);
-
-        QCOMPARE(host.to, expected);
-        QCOMPARE(chooser.asked, answer.isNull() ? QStringList() : QStringList{"Anne;Anna|2|ann"});
-        QCOMPARE(host.calls, typed.trimmed().isEmpty()
+        QCOMPARE(host.to, c[2]);
+        QCOMPARE(chooser.asked, c[3].isEmpty() ? QStringList() : QStringList{"Anne;Anna|2|ann"});
+        QCOMPARE(host.calls, c[1].trimmed().isEmpty()
                                  ? QStringList{}
                                  : QStringList({"set_to", "update_status_bar"}));
     }
@@ -125,9 +115,6 @@ private slots:
     void answers() {
         QFETCH(QString, how);
         QFETCH(QString, expected);
-        const QLocale before;
-        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
-        QLocale::setDefault(QLocale("en_GB"));
         test::QuietPlatform quiet;
         test::FakeComposeHost host;
         NameChooserWindow w(host);

@@ -18,6 +18,7 @@
 
 using namespace zemble;
 using namespace zemble::test;
+using namespace Qt::StringLiterals;
 using platform::Answer;
 
 namespace {
@@ -25,8 +26,7 @@ namespace {
 const QStringList kNames{"Ann", "Bob", "Cat", "Dan", "Eve"};
 const QString kMe = "07700900999";
 
-// Two sends of the same message: the first stopped by a fault, the second
-// after the question (none when the state was forgotten).
+// Two sends of the same message: the first stopped by a fault, the second after the question.
 struct Scenario {
     int recipients = 5;
     int parts = 1;        // of the message, each part's text one letter: a, b, c
@@ -102,11 +102,12 @@ private slots:
         OpSim sim{{{"alice", "secret", "Alice", 50, 5}}};
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
         sim.applyToSettings();
-        save_setting("wispusername", "alice");
-        save_setting("wisppassword", scramble_password("secret"));
-        save_setting("confnumber", kMe);
-        save_setting("logsent", "yes");
-        save_setting("smsloglocation", settings.dir.filePath("sent.log"));
+        for (const auto& [key, value] : {std::pair{"wispusername", u"alice"_s},
+                                         {"wisppassword", scramble_password("secret")},
+                                         {"confnumber", kMe},
+                                         {"logsent", u"yes"_s},
+                                         {"smsloglocation", settings.dir.filePath("sent.log")}})
+            save_setting(key, value);
         session() = SessionState{};
         contacts() = ContactStore{};
         for (int i = 0; i < kNames.size(); ++i)
@@ -116,13 +117,8 @@ private slots:
         OperatorProtocol site;
         MainWindow compose;
         SendWindow sending(site, compose);
-        ComposeWindows windows;
-        windows.sendMessage = [&] {
-            sending.show();
-            sending.send_message();
-        };
-        windows.confNumberFieldText = [] { return kMe; };
-        compose.setWindows(windows);
+        compose.setWindows({.sendMessage = [&] { sending.show(), sending.send_message(); },
+                            .confNumberFieldText = [] { return kMe; }});
         compose.Form_Load();
         QStringList to;
         for (int i = 0; i < s.recipients; ++i)
