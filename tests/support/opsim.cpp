@@ -2,11 +2,13 @@
 
 #include "core/settings.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTcpSocket>
+#include <QTest>
 #include <QUrlQuery>
 
 namespace zemble::test {
@@ -42,6 +44,24 @@ OpSim::OpSim(QList<OpSimAccount> accounts, QStringList extraArgs)
 
 OpSim::~OpSim() {
     stop();
+    keepRequestLog();
+}
+
+// With ZEMBLE_OPSIM_KEEP_REQUESTS naming a file, every simulator's request
+// log is appended to it when the simulator goes, after a line naming the
+// test program and function, so that two builds' requests can be compared.
+void OpSim::keepRequestLog() const {
+    const QString keep = qEnvironmentVariable("ZEMBLE_OPSIM_KEEP_REQUESTS");
+    QFile source(requestsPath());
+    if (keep.isEmpty() || !source.open(QIODevice::ReadOnly))
+        return;
+    QFile kept(keep);
+    if (!kept.open(QIODevice::Append))
+        return;
+    const char* function = QTest::currentTestFunction();
+    kept.write("# " + QCoreApplication::applicationName().toUtf8() + "::" +
+               QByteArray(function ? function : "") + "\n");
+    kept.write(source.readAll());
 }
 
 bool OpSim::start() {

@@ -87,6 +87,7 @@ public:
 
 private:
     QList<QJsonObject> readLines(const QString& path) const;
+    void keepRequestLog() const;
 
     QList<OpSimAccount> accounts;
     QStringList extraArgs;
