@@ -59,8 +59,8 @@ void OpSim::keepRequestLog() const {
     if (!kept.open(QIODevice::Append))
         return;
     const char* function = QTest::currentTestFunction();
-    kept.write("# " + QCoreApplication::applicationName().toUtf8() + "::" +
-               QByteArray(function ? function : "") + "\n");
+    kept.write("# " + QCoreApplication::applicationName().toUtf8() +
+               "::" + QByteArray(function ? function : "") + "\n");
     kept.write(source.readAll());
 }
 
