@@ -278,22 +278,16 @@ void ContactsWindow::cmdOk_Click() {
         chosen.append(ui_->lstReceps->item(i)->text());
     host_.setToText(chosen.join(QLatin1StringView(kRecipientSeparator)));
     hide();
-    giveBackCompose();
+    host_.giveComposeBack();
 }
 
 void ContactsWindow::cmdCancel_Click() {
     hide();
-    giveBackCompose();
+    host_.giveComposeBack();
 }
 
 void ContactsWindow::cmdHelp_Click() {
     platform::show_help_topic(QString::fromLatin1(platform::topics::contacts));
-}
-
-void ContactsWindow::giveBackCompose() {
-    host_.setComposeEnabled(true);
-    host_.bringComposeToFront();
-    host_.updateStatusBar();
 }
 
 void ContactsWindow::comeBack() {
@@ -331,7 +325,7 @@ void ContactsWindow::closeEvent(QCloseEvent* event) {
     const bool wasVisible = isVisible();
     hide();
     if (wasVisible)
-        giveBackCompose();
+        host_.giveComposeBack();
     deleteLater();
 }
 

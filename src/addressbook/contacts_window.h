@@ -54,7 +54,6 @@ protected:
 
 private:
     void setRecipientCount();
-    void giveBackCompose();
     void comeBack();
     // The one selected contact for Edit and Del, or -1 after telling the user.
     int singleSelectedContact();

@@ -64,9 +64,7 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
         if (!alive) {
             // The window went away while it was asking: the wait ends as a
             // Cancel and the compose window is still given back.
-            compose.setComposeEnabled(true);
-            compose.bringComposeToFront();
-            compose.updateStatusBar();
+            compose.giveComposeBack();
             return original;
         }
         // The loop also ends when the application quits; that counts as Cancel.
@@ -85,9 +83,7 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
     }
 
     hide();
-    compose_.setComposeEnabled(true);
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
+    compose_.giveComposeBack();
     return result;
 }
 

@@ -139,10 +139,9 @@ void SendWindow::end_job() {
     // Cancel has already handed the compose window back.
     if (site_.cancelled())
         return;
-    compose_.setComposeEnabled(true);
-    hide();
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
+    // Enabled before this window hides, so that the compose window is there
+    // to take the focus as this one goes.
+    compose_.giveComposeBack(ComposeHost::Repaint::No, [this] { hide(); });
 }
 
 void SendWindow::cmdCancel_Click() {
@@ -158,10 +157,7 @@ void SendWindow::cmdCancel_Click() {
     }
     site_.cancel();
     hide();
-    compose_.setComposeEnabled(true);
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
-    compose_.repaintCompose();
+    compose_.giveComposeBack(ComposeHost::Repaint::Last);
 }
 
 void SendWindow::closeEvent(QCloseEvent* event) {

@@ -72,19 +72,15 @@ void LoginDialog::cmdLogin_Click() {
         startSend_();
     } else {
         // Without a send job to run, the compose window must not stay locked.
-        compose_.setComposeEnabled(true);
-        compose_.repaintCompose();
-        compose_.bringComposeToFront();
-        compose_.updateStatusBar();
+        compose_.giveComposeBack(ComposeHost::Repaint::BeforeFront);
     }
 }
 
 void LoginDialog::cmdCancel_Click() {
     hide();
-    compose_.setComposeEnabled(true);
-    compose_.repaintCompose();
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
+    // This dialog repaints the compose window before it comes to the front
+    // (here and after a login without a send); the others repaint last.
+    compose_.giveComposeBack(ComposeHost::Repaint::BeforeFront);
 }
 
 void LoginDialog::cmdHelp_Click() {

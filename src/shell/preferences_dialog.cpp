@@ -183,14 +183,12 @@ void PreferencesDialog::cmdHelp_Click() {
 }
 
 void PreferencesDialog::finish() {
+    // The compose window is enabled before the dialog hides, so that it is
+    // there to take the focus as the dialog goes.
     if (host_)
-        host_->setComposeEnabled(true);
-    hide();
-    if (host_) {
-        host_->bringComposeToFront();
-        host_->updateStatusBar();
-        host_->repaintCompose();
-    }
+        host_->giveComposeBack(ComposeHost::Repaint::Last, [this] { hide(); });
+    else
+        hide();
 }
 
 void PreferencesDialog::reject() {
