@@ -14,7 +14,6 @@
 #include "ui_frmContacts.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSet>
 
@@ -35,17 +34,6 @@ int find_contact(const QString& name) {
             return i;
     }
     return -1;
-}
-
-bool is_activation_key(QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const auto* press = static_cast<QKeyEvent*>(event);
-    // Ctrl+Space is the list's own: it toggles the selection of the current item.
-    if (press->modifiers() & Qt::ControlModifier)
-        return false;
-    const int key = press->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
 }
 
 } // namespace
@@ -72,8 +60,8 @@ ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
     });
     connect(ui_->lstReceps, &QListWidget::itemSelectionChanged, this,
             &ContactsWindow::update_buttons);
-    ui_->lstContacts->installEventFilter(this);
-    ui_->lstReceps->installEventFilter(this);
+    platform::activateOnKeys(ui_->lstContacts, [this] { cmdAdd_Click(); });
+    platform::activateOnKeys(ui_->lstReceps, [this] { cmdRemove_Click(); });
     platform::select_current_on_tab(ui_->lstContacts);
     platform::select_current_on_tab(ui_->lstReceps);
     update_buttons();
@@ -293,20 +281,6 @@ void ContactsWindow::cmdHelp_Click() {
 void ContactsWindow::comeBack() {
     raise();
     activateWindow();
-}
-
-bool ContactsWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (is_activation_key(event)) {
-        if (watched == ui_->lstContacts) {
-            cmdAdd_Click();
-            return true;
-        }
-        if (watched == ui_->lstReceps) {
-            cmdRemove_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void ContactsWindow::reject() {

@@ -48,7 +48,6 @@ public:
     ImportWindow* importWindow() const;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -8,7 +8,6 @@
 #include "platform/keyboard.h"
 
 #include <QEventLoop>
-#include <QKeyEvent>
 #include <QPointer>
 
 #include <algorithm>
@@ -18,7 +17,7 @@ namespace zemble {
 NameChooserWindow::NameChooserWindow(ComposeHost& compose, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmMultiple>()), compose_(compose) {
     ui_->setupUi(this);
-    ui_->lstContacts->installEventFilter(this);
+    platform::activateOnKeys(ui_->lstContacts, [this] { cmdOk_Click(); });
     platform::select_current_on_tab(ui_->lstContacts);
     connect(ui_->cmdOk, &QPushButton::clicked, this, &NameChooserWindow::cmdOk_Click);
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &NameChooserWindow::cmdCancel_Click);
@@ -107,18 +106,6 @@ void NameChooserWindow::cmdHelp_Click() {
 
 void NameChooserWindow::reject() {
     cmdCancel_Click();
-}
-
-bool NameChooserWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->lstContacts && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-            key->key() == Qt::Key_Space) {
-            cmdOk_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace zemble

@@ -41,7 +41,6 @@ public:
 protected:
     // Escape and a close from the window frame act as Cancel.
     void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setState(ChoiceState state);

@@ -10,14 +10,16 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace zemble::platform {
 namespace {
 
 // Filters the events of one widget for as long as it lives.
 class Filter final : public QObject {
 public:
-    using Handler = bool (*)(QObject* watched, QEvent* event);
-    Filter(QObject* watched, Handler handler) : QObject(watched), handler_(handler) {
+    using Handler = std::function<bool(QObject* watched, QEvent* event)>;
+    Filter(QObject* watched, Handler handler) : QObject(watched), handler_(std::move(handler)) {
         watched->installEventFilter(this);
     }
 
@@ -55,6 +57,24 @@ void select_current_on_tab(QAbstractItemView* list) {
             current = view->model()->index(0, 0, view->rootIndex());
         selection->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
         return false;
+    });
+}
+
+void activateOnKeys(QAbstractItemView* list, std::function<void()> activate) {
+    new Filter(list, [activate = std::move(activate)](QObject* watched, QEvent* event) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const auto mode = static_cast<QAbstractItemView*>(watched)->selectionMode();
+        const bool several = mode == QAbstractItemView::MultiSelection ||
+                             mode == QAbstractItemView::ExtendedSelection;
+        if (several && (press->modifiers() & Qt::ControlModifier))
+            return false;
+        const int key = press->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        activate();
+        return true;
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QAbstractButton;
 class QAbstractItemView;
 class QMenu;
@@ -14,6 +16,12 @@ namespace zemble::platform {
 // selected, so that Space or Enter acts on it at once and Down moves on from
 // it instead of skipping it.
 void select_current_on_tab(QAbstractItemView* list);
+
+// Enter, Return and Space on the list run `activate` (the dialog's command
+// for its current item) instead of reaching the list.  In a list that
+// selects several items, Ctrl with any of them stays the list's own (Ctrl+Space
+// toggles the selection of the current item).
+void activateOnKeys(QAbstractItemView* list, std::function<void()> activate);
 
 // A letter typed in the open menu that is the mnemonic of several items, only
 // one of them enabled, runs that one (Qt would stop on the first, disabled or
