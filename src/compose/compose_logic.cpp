@@ -1,6 +1,7 @@
 #include "compose/compose_logic.h"
 
 #include "core/cp1252.h"
+#include "core/message_parts.h"
 #include "core/settings.h"
 #include "core/text.h"
 
@@ -19,26 +20,15 @@ QString stats_text(qsizetype characters, qint16 parts) {
         return QStringLiteral("0 characters used (split over 0 messages)");
     return QStringLiteral("%1 character%2 used (split over %3 message%4)")
         .arg(characters)
-        .arg(characters == 1 ? QString() : QStringLiteral("s"))
+        .arg(plural_s(characters))
         .arg(parts)
-        .arg(parts == 1 ? QString() : QStringLiteral("s"));
+        .arg(plural_s(parts));
 }
 
 QString clean_message_text(const QString& text) {
-    QString cleaned;
-    cleaned.reserve(text.size());
-    for (const QChar c : text) {
-        const int code = cp1252_code(c);
-        // A character the code page lacks reads as "?"; it could not reach
-        // the site as typed, so it goes rather than turning into "?".
-        if (code == 63 && c != QLatin1Char('?'))
-            continue;
-        if (code == 10)
-            cleaned.append(QLatin1Char(' '));
-        else if ((code >= 32 && code <= 90) || (code >= 97 && code <= 125) || code == 163)
-            cleaned.append(c);
-    }
-    return cleaned;
+    return keepCp1252(text, [](int code) {
+        return (code >= 32 && code <= 90) || (code >= 97 && code <= 125) || code == 163;
+    });
 }
 
 bool message_not_sent(const QString& signature, const QString& lastSentKey, const QString& toText,

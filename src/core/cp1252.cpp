@@ -59,4 +59,19 @@ QString cp1252_fold(QStringView text) {
     return from_cp1252(to_cp1252(text));
 }
 
+QString keepCp1252(QStringView text, bool (*keep)(int code)) {
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        const int code = cp1252_code(c);
+        if (code == '?' && c != u'?')
+            continue; // no byte in the code page
+        if (code == '\n')
+            kept.append(u' ');
+        else if (keep(code))
+            kept.append(c);
+    }
+    return kept;
+}
+
 } // namespace zemble

@@ -19,4 +19,10 @@ QString from_cp1252(const QByteArray& bytes);
 // The text as it would read after a round trip through the code page.
 QString cp1252_fold(QStringView text);
 
+// The characters of a typed text that may go into a text message or a part
+// of one: those whose code page byte `keep` accepts stay, a line feed becomes
+// a space, and everything else goes, a character the code page lacks too
+// (rather than reaching the site as "?").
+QString keepCp1252(QStringView text, bool (*keep)(int code));
+
 } // namespace zemble

@@ -10,13 +10,6 @@ QString yes_no(bool on) {
     return on ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
-// The indicator is judged by its single-byte code; a character the code page
-// has no byte for is not kept.
-int code_page_byte(QChar c) {
-    const int code = cp1252_code(c);
-    return (code == '?' && c != u'?') ? -1 : code;
-}
-
 } // namespace
 
 int quit_confirm_index(const QString& stored) {
@@ -77,16 +70,9 @@ void save_preferences(const Preferences& p) {
 }
 
 QString clean_clip_text(const QString& text) {
-    QString cleaned;
-    cleaned.reserve(text.size());
-    for (const QChar c : text) {
-        const int code = code_page_byte(c);
-        if (code == 10)
-            cleaned.append(u' ');
-        else if ((code >= 32 && code <= 90) || (code >= 97 && code <= 125 && code != 124))
-            cleaned.append(c);
-    }
-    return cleaned;
+    return keepCp1252(text, [](int code) {
+        return (code >= 32 && code <= 90) || (code >= 97 && code <= 125 && code != 124);
+    });
 }
 
 QString clip_sample(bool ticked, const QString& clip) {
