@@ -168,9 +168,7 @@ int show_quota(OperatorProtocol& site, TerminalFront& front) {
 
 void show_dry_run(const SendOrder& order) {
     const QStringList entries = split_recipients(order.to);
-    print_out(QStringLiteral("%1 recipient%2:")
-                  .arg(entries.size())
-                  .arg(plural_s(qint16(entries.size()))));
+    print_out(QStringLiteral("%1 recipient%2:").arg(entries.size()).arg(plural_s(entries.size())));
     for (const QString& entry : entries) {
         const QString number = lookup_contact(entry);
         print_out(QStringLiteral("  ") +
@@ -180,7 +178,7 @@ void show_dry_run(const SendOrder& order) {
                                         get_setting(QStringLiteral("textclipchar"), ""));
     print_out(QStringLiteral("%1 part%2, sent as %3 texts:")
                   .arg(parts.size())
-                  .arg(plural_s(qint16(parts.size())))
+                  .arg(plural_s(parts.size()))
                   .arg(order.method ? QStringLiteral("paid") : QStringLiteral("free")));
     for (qsizetype k = 0; k < parts.size(); ++k)
         print_out(QStringLiteral("  %1 of %2: %3").arg(k + 1).arg(parts.size()).arg(parts.at(k)));
@@ -211,7 +209,7 @@ void tell_outcome(const SendRecord& record) {
         }
         if (!arrived.isEmpty())
             line += QStringLiteral("; only part%1 %2 of %3 arrived")
-                        .arg(arrived.size() == 1 ? "" : "s", arrived.join(QStringLiteral(", ")))
+                        .arg(plural_s(arrived.size()), arrived.join(QStringLiteral(", ")))
                         .arg(parts.size());
         TerminalFront::tell(line);
     }

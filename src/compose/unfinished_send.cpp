@@ -1,5 +1,6 @@
 #include "compose/unfinished_send.h"
 
+#include "core/message_parts.h"
 #include "core/text.h"
 
 #include <QStringList>
@@ -97,8 +98,7 @@ QString unfinished_question_text(const SendRecord& record) {
         }
         if (!record.reached(i) && !got.isEmpty())
             details.append(QStringLiteral("%1 has part%2 %3 of %4 only.")
-                               .arg(who, got.size() == 1 ? QString() : QStringLiteral("s"),
-                                    numbers_text(got), of));
+                               .arg(who, plural_s(got.size()), numbers_text(got), of));
         for (qsizetype k = 0; k < states.size(); ++k) {
             if (states.at(k) == PartState::MayHaveArrived)
                 details.append(QStringLiteral("Part %1 of %2 to %3 may have arrived: the site "

@@ -299,8 +299,7 @@ QString percentage_text(int value, int maximum) {
 QString confirmation_text(qsizetype recipients, const QString& message, qint16 part_length) {
     const QString prefix = QStringLiteral("The following message was sent to ") +
                            QString::number(recipients) + QStringLiteral(" recipient") +
-                           (recipients == 1 ? QString() : QStringLiteral("s")) +
-                           QStringLiteral(": ");
+                           plural_s(recipients) + QStringLiteral(": ");
     const qsizetype room = qMax<qsizetype>(0, part_length - prefix.size());
     return prefix + message.left(room);
 }
