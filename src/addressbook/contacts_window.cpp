@@ -86,7 +86,7 @@ void ContactsWindow::Main(bool poprecips) {
     if (poprecips) {
         ui_->lstReceps->clear();
         ui_->lblNum->setText(QStringLiteral("0 recipients"));
-        QStringList pieces = host_.toText().split(QLatin1StringView(kRecipientSeparator));
+        QStringList pieces = split_recipients(host_.toText());
         pieces.removeAll(QString());
         fill_sorted(ui_->lstReceps, pieces);
     }

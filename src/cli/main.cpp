@@ -6,6 +6,7 @@
 #include "cli/command_line.h"
 #include "cli/terminal_front.h"
 #include "compose/recipients.h"
+#include "core/compose_host.h"
 #include "core/message_parts.h"
 #include "core/session_state.h"
 #include "core/settings.h"

@@ -216,10 +216,6 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     return Sent;
 }
 
-QStringList split_recipients(const QString& to) {
-    return to.split(QLatin1StringView(kRecipientSeparator));
-}
-
 QString recipient_number(const QString& entry) {
     return lookup_contact(trim_spaces(entry));
 }

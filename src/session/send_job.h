@@ -108,10 +108,6 @@ private:
 // The pieces of a send job that stand on their own: how the To text is read,
 // how progress is counted and shown, and the texts the job builds.
 
-// Entries of a recipient list, split at " ; " exactly as the To field holds
-// them (empty entries kept).
-QStringList split_recipients(const QString& to);
-
 // The number an entry is sent to: the address book look-up of the entry
 // without its surrounding spaces; "" when it names no number.
 QString recipient_number(const QString& entry);
