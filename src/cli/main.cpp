@@ -125,9 +125,9 @@ bool take_account(const Options& options) {
     QString user = options.user;
     QString password = qEnvironmentVariable("ZEMBLE_PASSWORD");
     if (user.isEmpty()) {
-        user = get_setting(QStringLiteral("wispusername"), "");
+        user = get_setting(keys::wispUsername, "");
         if (password.isEmpty())
-            password = unscramble_password(get_setting(QStringLiteral("wisppassword"), ""));
+            password = unscramble_password(get_setting(keys::wispPassword, ""));
     }
     if (user.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no account: give --user NAME, or remember an account "
@@ -176,7 +176,7 @@ void show_dry_run(const SendOrder& order) {
                   (entry == number ? number : entry + QStringLiteral(" ") + number));
     }
     const QStringList parts = cut_parts(order.message, part_length_for(order.method),
-                                        get_setting(QStringLiteral("textclipchar"), ""));
+                                        get_setting(keys::textClipChar, ""));
     print_out(QStringLiteral("%1 part%2, sent as %3 texts:")
                   .arg(parts.size())
                   .arg(plural_s(parts.size()))
@@ -224,10 +224,10 @@ void tell_outcome(const SendRecord& record) {
 int send(const Options& options, const QString& to) {
     SendOrder order;
     order.to = to;
-    order.method = options.paid ? int(*options.paid)
-                                : send_type_index(get_setting(QStringLiteral("sendtype"), 0));
+    order.method =
+        options.paid ? int(*options.paid) : send_type_index(get_setting(keys::sendType, 0));
     order.confirmation = options.confirm;
-    order.confirmation_shown = get_setting(QStringLiteral("confnumber"), "");
+    order.confirmation_shown = get_setting(keys::confNumber, "");
     order.always_log_off = true;
     if (options.confirm && order.confirmation_shown.isEmpty()) {
         TerminalFront::tell(QStringLiteral("--confirm: no confirmation number is set in Zemble's "

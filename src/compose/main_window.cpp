@@ -26,11 +26,10 @@
 namespace zemble {
 
 namespace {
-const QString kSignature = QStringLiteral("signature");
 constexpr auto kTrayTip = "Zemble";
 
 QString signature_setting() {
-    return get_setting(kSignature, "");
+    return get_setting(keys::signature, "");
 }
 
 void caret_to_start(QPlainTextEdit* box) {
@@ -162,7 +161,7 @@ void MainWindow::Form_Load() {
         const QSignalBlocker quiet(methods);
         methods->clear();
         methods->addItems({QStringLiteral("Use free quota"), QStringLiteral("Use paid quota")});
-        methods->setCurrentIndex(send_type_index(get_setting(QStringLiteral("sendtype"), 0)));
+        methods->setCurrentIndex(send_type_index(get_setting(keys::sendType, 0)));
     }
     cmbSendMethod_Click();
 
@@ -178,8 +177,8 @@ void MainWindow::Form_Load() {
     ui_->txtMessage->setPlainText(signature);
     caret_to_start(ui_->txtMessage);
 
-    ui_->chkSendConfirmation->setEnabled(!get_setting(QStringLiteral("confnumber"), "").isEmpty());
-    ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
+    ui_->chkSendConfirmation->setEnabled(!get_setting(keys::confNumber, "").isEmpty());
+    ui_->chkSendConfirmation->setChecked(setting_is_yes(keys::defaultSmsConf));
     update_status_bar();
 }
 
@@ -232,7 +231,7 @@ void MainWindow::txtMessage_LostFocus() {
 
 void MainWindow::cmbSendMethod_Click() {
     txtMessage_Change();
-    save_setting(QStringLiteral("sendtype"), QString::number(ui_->cmbSendMethod->currentIndex()));
+    save_setting(keys::sendType, QString::number(ui_->cmbSendMethod->currentIndex()));
 }
 
 void MainWindow::update_status_bar() {
@@ -264,7 +263,7 @@ void MainWindow::new_message() {
     ui_->txtTo->clear();
     ui_->txtMessage->setPlainText(signature);
     caret_to_start(ui_->txtMessage);
-    ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
+    ui_->chkSendConfirmation->setChecked(setting_is_yes(keys::defaultSmsConf));
 }
 
 void MainWindow::cmdSend_Click() {
@@ -282,9 +281,9 @@ void MainWindow::cmdSend_Click() {
     setComposeEnabled(false);
 
     SessionState& state = session();
-    const Credentials account = merge_credentials({state.session_username, state.session_password},
-                                                  get_setting(QStringLiteral("wispusername"), ""),
-                                                  get_setting(QStringLiteral("wisppassword"), ""));
+    const Credentials account =
+        merge_credentials({state.session_username, state.session_password},
+                          get_setting(keys::wispUsername, ""), get_setting(keys::wispPassword, ""));
     state.session_username = account.username;
     state.session_password = account.password;
 
@@ -468,7 +467,7 @@ void MainWindow::changeEvent(QEvent* event) {
     }
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
-    if (!setting_is_yes(QStringLiteral("systemtray")))
+    if (!setting_is_yes(keys::systemTray))
         return;
     auto& tray = platform::use<platform::TrayService>();
     tray.showIcon(windowIcon(), QLatin1String(kTrayTip), [this](platform::TrayClick click) {
@@ -526,8 +525,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     update_status_bar();
     const bool differs = session().last_sent_key != toText() + messageText();
-    const QString question =
-        quit_question(get_setting(QStringLiteral("quitconfirm"), "confirm"), differs);
+    const QString question = quit_question(get_setting(keys::quitConfirm, "confirm"), differs);
     if (!question.isEmpty() &&
         platform::message_box(QStringLiteral("Quit confirmation"), question,
                               platform::Icon::Exclamation,
@@ -535,7 +533,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (setting_is_yes(QStringLiteral("dontlogout")) && session().logged_in && windows_.exitLogOff)
+    if (setting_is_yes(keys::dontLogout) && session().logged_in && windows_.exitLogOff)
         windows_.exitLogOff();
     closing_ = true;
     event->accept();
@@ -569,7 +567,7 @@ int MainWindow::sendMethodIndex() const {
 QString MainWindow::confNumberFieldText() {
     if (windows_.confNumberFieldText)
         return windows_.confNumberFieldText();
-    return get_setting(QStringLiteral("confnumber"), "");
+    return get_setting(keys::confNumber, "");
 }
 void MainWindow::setComposeEnabled(bool enabled) {
     // Where the caret is, or is going (a Tab out of To that asks which name

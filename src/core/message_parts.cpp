@@ -46,7 +46,7 @@ qint16 count_parts(const QString& message, qint16 part_length, const QString& cl
 qint16 count_message_parts(const QString& message, int send_method_index) {
     const qint16 length = part_length_for(send_method_index);
     session().part_length = length;
-    return count_parts(message, length, get_setting(QStringLiteral("textclipchar"), ""));
+    return count_parts(message, length, get_setting(keys::textClipChar, ""));
 }
 
 QString plural_s(qsizetype count) {

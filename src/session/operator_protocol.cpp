@@ -107,8 +107,8 @@ bool OperatorProtocol::check_quota() {
     SessionState& state = session();
     state.quota_free = free_quota_of(state.page_text);
     state.quota_paid = paid_quota_of(state.page_text);
-    save_settings({{QStringLiteral("quotaleft"), QString::number(state.quota_free)},
-                   {QStringLiteral("paidquotaleft"), QString::number(state.quota_paid)}});
+    save_settings({{keys::quotaLeft, QString::number(state.quota_free)},
+                   {keys::paidQuotaLeft, QString::number(state.quota_paid)}});
     return ok;
 }
 

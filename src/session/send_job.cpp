@@ -18,7 +18,7 @@ SendJob::SendJob(OperatorSite& site, SendJobListener& listener, SendJobQuestions
     : site_(site), listener_(listener), questions_(questions) {}
 
 bool SendJob::dont_logout(const SendOrder& order) const {
-    return !order.always_log_off && setting_is_yes(QStringLiteral("dontlogout"));
+    return !order.always_log_off && setting_is_yes(keys::dontLogout);
 }
 
 // After every request: go on only while Cancel has not been pressed and the
@@ -64,13 +64,13 @@ int SendJob::check_send_limits(const SendOrder& order) {
         recipients += left > 0 ? 1 : 0;
         total += left;
     }
-    const bool limitOn = !setting_is_yes(QStringLiteral("nosendlimit"));
+    const bool limitOn = !setting_is_yes(keys::noSendLimit);
     if (limitOn && recipients > kMaxRecipients) {
         questions_.refuse({QStringLiteral("Spam warning"), too_many_recipients_text(), true});
         return 0;
     }
-    const bool confirmation = !get_setting(QStringLiteral("confnumber"), "").isEmpty() &&
-                              order.confirmation && !confirmation_already(order);
+    const bool confirmation = !get_setting(keys::confNumber, "").isEmpty() && order.confirmation &&
+                              !confirmation_already(order);
     // Nothing would reach anyone: there is no message.  Going on would log on
     // and record the send as done.  (A send finished half way may have only
     // its confirmation copy left.)
@@ -95,7 +95,7 @@ SendJob::Result SendJob::run(const SendOrder& order) {
 
     if (!dont_logout(order))
         state.logged_in = false;
-    const QString clip = get_setting(QStringLiteral("textclipchar"), "");
+    const QString clip = get_setting(keys::textClipChar, "");
 
     listener_.step(SendStep::Begin, QString());
     value_ = maximum_ = 0;
@@ -165,7 +165,7 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         }
     }
 
-    const QString confNumber = get_setting(QStringLiteral("confnumber"), "");
+    const QString confNumber = get_setting(keys::confNumber, "");
     record_.confirmation_asked = !confNumber.isEmpty() && order.confirmation;
     if (record_.confirmation_asked && !confirmation_already(order)) {
         listener_.step(SendStep::Confirmation, QStringLiteral("Sending confirmation SMS to ") +
@@ -187,7 +187,7 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     // of the window, cannot leave a delivered send unrecorded.
     state.last_sent_key = order.to + order.message;
     state.last_sent_time = sent_time_text(QDateTime::currentDateTime());
-    if (setting_is_yes(QStringLiteral("logsent"))) {
+    if (setting_is_yes(keys::logSent)) {
         const QString failure = log_sent_message(order.to, order.message, state.last_sent_time);
         if (!failure.isEmpty())
             questions_.log_not_saved({QStringLiteral("Save error"), failure, true});

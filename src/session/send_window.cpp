@@ -63,7 +63,7 @@ SendOrder SendWindow::order() const {
     order.confirmation = compose_.sendConfirmationChecked();
     // The field is only read for a copy that goes: reading it makes the
     // preferences dialog.
-    if (order.confirmation && !get_setting(QStringLiteral("confnumber"), "").isEmpty())
+    if (order.confirmation && !get_setting(keys::confNumber, "").isEmpty())
         order.confirmation_shown = compose_.confNumberFieldText();
     order.done = compose_.sendAlreadyDone();
     return order;

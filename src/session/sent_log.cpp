@@ -39,7 +39,7 @@ QString with_crlf_breaks(QString text) {
 } // namespace
 
 QString log_sent_message(const QString& to, const QString& message, const QString& when) {
-    const QString path = get_setting(QStringLiteral("smsloglocation"), "");
+    const QString path = get_setting(keys::smsLogLocation, "");
     if (path.isEmpty())
         return {};
 

@@ -47,7 +47,7 @@ QList<QSslCertificate> extra_authorities() {
         QList<QSslCertificate> certificates;
     };
     static Decoded last;
-    const QString path = get_setting(QString::fromLatin1(keys::extraCaFile), "");
+    const QString path = get_setting(keys::extraCaFile, "");
     if (path.isEmpty())
         return {};
     const QFileInfo file(path);

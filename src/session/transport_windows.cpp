@@ -26,7 +26,7 @@ BrowserWindow& TransportWindows::error_window() {
 }
 
 void TransportWindows::request_starting() {
-    if (setting_is_yes(QStringLiteral("showiewindow")) && !display().isOpen())
+    if (setting_is_yes(keys::showIeWindow) && !display().isOpen())
         display().open();
 }
 

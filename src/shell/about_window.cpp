@@ -70,11 +70,11 @@ void AboutWindow::Form_Load() {
     setWindowTitle(QStringLiteral("About ") + QLatin1String(kAppTitle));
     ui_->lblTitle->setText(window_title());
     ui_->lblRelease->setText(release_line());
-    homePage_ = get_setting(QLatin1String(keys::productHomePage), kDefaultProductHomePage);
+    homePage_ = get_setting(keys::productHomePage, kDefaultProductHomePage);
     ui_->lblUrl->setText(homePage_);
     setLinkColour(kLinkColour);
     ui_->picIcon->setPixmap(program_icon());
-    ui_->picIcon->setToolTip(setting_is_yes(QStringLiteral("nosendlimit"))
+    ui_->picIcon->setToolTip(setting_is_yes(keys::noSendLimit)
                                  ? QStringLiteral("SMS sending limit disabled")
                                  : QString());
 }

@@ -48,11 +48,10 @@ void LoginDialog::Form_Load() {
     const SessionState& state = session();
     ui_->txtUsername->setText(!state.session_username.isEmpty()
                                   ? state.session_username
-                                  : get_setting(QStringLiteral("wispusername"), ""));
-    ui_->txtPassword->setText(
-        !state.session_password.isEmpty()
-            ? state.session_password
-            : unscramble_password(get_setting(QStringLiteral("wisppassword"), "")));
+                                  : get_setting(keys::wispUsername, ""));
+    ui_->txtPassword->setText(!state.session_password.isEmpty()
+                                  ? state.session_password
+                                  : unscramble_password(get_setting(keys::wispPassword, "")));
 }
 
 void LoginDialog::cmdLogin_Click() {

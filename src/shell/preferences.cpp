@@ -30,43 +30,43 @@ QString quit_confirm_value(int index) {
 
 Preferences load_preferences() {
     Preferences p;
-    p.quitConfirmIndex = quit_confirm_index(get_setting(QStringLiteral("quitconfirm"), "confirm"));
-    p.username = get_setting(QStringLiteral("wispusername"), "");
-    p.password = unscramble_password(get_setting(QStringLiteral("wisppassword"), ""));
-    p.clip = get_setting(QStringLiteral("textclipchar"), "");
+    p.quitConfirmIndex = quit_confirm_index(get_setting(keys::quitConfirm, "confirm"));
+    p.username = get_setting(keys::wispUsername, "");
+    p.password = unscramble_password(get_setting(keys::wispPassword, ""));
+    p.clip = get_setting(keys::textClipChar, "");
     p.clipTicked = !p.clip.isEmpty();
-    p.showWindow = setting_is_yes(QStringLiteral("showiewindow"));
-    p.signature = get_setting(QStringLiteral("signature"), "");
-    p.appendSignature = setting_is_yes(QStringLiteral("appendsignature"));
-    p.confNumber = get_setting(QStringLiteral("confnumber"), "");
-    p.defaultSmsConf = setting_is_yes(QStringLiteral("defaultsmsconf"));
-    p.hideSplashScreen = setting_is_yes(QStringLiteral("hidesplashscreen"));
-    p.systemTray = setting_is_yes(QStringLiteral("systemtray"));
-    p.logSent = setting_is_yes(QStringLiteral("logsent"));
-    p.smsLogLocation = get_setting(QStringLiteral("smsloglocation"), "");
-    p.dontLogout = setting_is_yes(QStringLiteral("dontlogout"));
+    p.showWindow = setting_is_yes(keys::showIeWindow);
+    p.signature = get_setting(keys::signature, "");
+    p.appendSignature = setting_is_yes(keys::appendSignature);
+    p.confNumber = get_setting(keys::confNumber, "");
+    p.defaultSmsConf = setting_is_yes(keys::defaultSmsConf);
+    p.hideSplashScreen = setting_is_yes(keys::hideSplashScreen);
+    p.systemTray = setting_is_yes(keys::systemTray);
+    p.logSent = setting_is_yes(keys::logSent);
+    p.smsLogLocation = get_setting(keys::smsLogLocation, "");
+    p.dontLogout = setting_is_yes(keys::dontLogout);
     return p;
 }
 
 void save_preferences(const Preferences& p) {
-    save_setting(QStringLiteral("wispusername"), p.username);
-    save_setting(QStringLiteral("wisppassword"), scramble_password(p.password));
+    save_setting(keys::wispUsername, p.username);
+    save_setting(keys::wispPassword, scramble_password(p.password));
     if (p.clipTicked)
-        save_setting(QStringLiteral("textclipchar"), p.clip);
+        save_setting(keys::textClipChar, p.clip);
     else
-        delete_setting(QStringLiteral("textclipchar"));
-    save_setting(QStringLiteral("showiewindow"), yes_no(p.showWindow));
-    save_setting(QStringLiteral("quitconfirm"), quit_confirm_value(p.quitConfirmIndex));
-    save_setting(QStringLiteral("appendsignature"), yes_no(p.appendSignature));
-    save_setting(QStringLiteral("confnumber"), p.confNumber);
+        delete_setting(keys::textClipChar);
+    save_setting(keys::showIeWindow, yes_no(p.showWindow));
+    save_setting(keys::quitConfirm, quit_confirm_value(p.quitConfirmIndex));
+    save_setting(keys::appendSignature, yes_no(p.appendSignature));
+    save_setting(keys::confNumber, p.confNumber);
     // The signature is kept even with its tick clear: new messages use it.
-    save_setting(QStringLiteral("signature"), p.signature);
-    save_setting(QStringLiteral("defaultsmsconf"), yes_no(p.defaultSmsConf));
-    save_setting(QStringLiteral("hidesplashscreen"), yes_no(p.hideSplashScreen));
-    save_setting(QStringLiteral("systemtray"), yes_no(p.systemTray));
-    save_setting(QStringLiteral("logsent"), yes_no(p.logSent));
-    save_setting(QStringLiteral("smsloglocation"), p.smsLogLocation);
-    save_setting(QStringLiteral("dontlogout"), yes_no(p.dontLogout));
+    save_setting(keys::signature, p.signature);
+    save_setting(keys::defaultSmsConf, yes_no(p.defaultSmsConf));
+    save_setting(keys::hideSplashScreen, yes_no(p.hideSplashScreen));
+    save_setting(keys::systemTray, yes_no(p.systemTray));
+    save_setting(keys::logSent, yes_no(p.logSent));
+    save_setting(keys::smsLogLocation, p.smsLogLocation);
+    save_setting(keys::dontLogout, yes_no(p.dontLogout));
 }
 
 QString clean_clip_text(const QString& text) {

@@ -39,7 +39,7 @@ Program::~Program() {
 
 void Program::Main() {
     QApplication::setWindowIcon(zemble_icon());
-    const bool useSplash = !setting_is_yes(QStringLiteral("hidesplashscreen"));
+    const bool useSplash = !setting_is_yes(keys::hideSplashScreen);
     std::unique_ptr<SplashWindow> splash;
     if (useSplash) {
         splash = std::make_unique<SplashWindow>();
@@ -56,8 +56,8 @@ void Program::Main() {
 
     SessionState& state = session();
     state.logged_in = false;
-    state.quota_free = leading_number_int16(get_setting(QStringLiteral("quotaleft"), -1));
-    state.quota_paid = leading_number_int16(get_setting(QStringLiteral("paidquotaleft"), -1));
+    state.quota_free = leading_number_int16(get_setting(keys::quotaLeft, -1));
+    state.quota_paid = leading_number_int16(get_setting(keys::paidQuotaLeft, -1));
 
     makeWindows();
     compose_->Form_Load();
