@@ -107,10 +107,10 @@ void MainWindow::setWindows(ComposeWindows windows) {
 void MainWindow::applyWindows() {
     // Commands whose window is not there yet stay visibly disabled.
     ui_->cmdTo->setEnabled(bool(windows_.showAddressBook));
-    editItem(7)->setEnabled(bool(windows_.showPreferences));
-    helpItem(8)->setEnabled(bool(windows_.showAbout));
+    editItem(EditMenu::Preferences)->setEnabled(bool(windows_.showPreferences));
+    helpItem(HelpMenu::About)->setEnabled(bool(windows_.showAbout));
     ui_->cmdSend->setEnabled(bool(windows_.sendMessage));
-    fileItem(4)->setEnabled(bool(windows_.sendMessage));
+    fileItem(FileMenu::Send)->setEnabled(bool(windows_.sendMessage));
 }
 
 void MainWindow::connectControls() {
@@ -130,13 +130,13 @@ void MainWindow::connectControls() {
     connect(ui_->cmdQuit, &QPushButton::clicked, this, [this] { close(); });
     connect(ui_->cmdTo, &QPushButton::clicked, this, [this] { cmdTo_Click(); });
     connect(ui_->mnuEditTop, &QMenu::aboutToShow, this, [this] { update_edit_menu(); });
-    for (int i = 0; i <= 6; ++i)
+    for (int i = 0; i <= FileMenu::kLast; ++i)
         if (QAction* a = fileItem(i))
             connect(a, &QAction::triggered, this, [this, i] { mnufile_Click(i); });
-    for (int i = 0; i <= 7; ++i)
+    for (int i = 0; i <= EditMenu::kLast; ++i)
         if (QAction* a = editItem(i))
             connect(a, &QAction::triggered, this, [this, i] { mnuEdit_Click(i); });
-    for (int i = 0; i <= 8; ++i)
+    for (int i = 0; i <= HelpMenu::kLast; ++i)
         if (QAction* a = helpItem(i))
             connect(a, &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
     ui_->txtMessage->installEventFilter(this);
@@ -332,29 +332,29 @@ void MainWindow::sendJobEnded(const SendRecord& record, bool sent) {
 }
 
 void MainWindow::update_edit_menu() {
-    editItem(0)->setEnabled(edit_.CanUndo());
-    editItem(2)->setEnabled(edit_.CanCut());
-    editItem(3)->setEnabled(edit_.CanCopy());
-    editItem(4)->setEnabled(edit_.CanPaste());
-    editItem(5)->setEnabled(edit_.CanCut());
+    editItem(EditMenu::Undo)->setEnabled(edit_.CanUndo());
+    editItem(EditMenu::Cut)->setEnabled(edit_.CanCut());
+    editItem(EditMenu::Copy)->setEnabled(edit_.CanCopy());
+    editItem(EditMenu::Paste)->setEnabled(edit_.CanPaste());
+    editItem(EditMenu::Delete)->setEnabled(edit_.CanCut());
 }
 
 void MainWindow::mnufile_Click(int index) {
     switch (index) {
-    case 0:
+    case FileMenu::NewMessage:
         new_message();
         break;
-    case 1:
+    case FileMenu::ClearRecipients:
         ui_->txtTo->clear();
         break;
-    case 2:
+    case FileMenu::ClearMessage:
         ui_->txtMessage->setPlainText(signature_setting());
         caret_to_start(ui_->txtMessage);
         break;
-    case 4:
+    case FileMenu::Send:
         cmdSend_Click();
         break;
-    case 6:
+    case FileMenu::Exit:
         close();
         break;
     default:
@@ -365,22 +365,22 @@ void MainWindow::mnufile_Click(int index) {
 
 void MainWindow::mnuEdit_Click(int index) {
     switch (index) {
-    case 0:
+    case EditMenu::Undo:
         edit_.Undo();
         break;
-    case 2:
+    case EditMenu::Cut:
         edit_.Cut();
         break;
-    case 3:
+    case EditMenu::Copy:
         edit_.Copy();
         break;
-    case 4:
+    case EditMenu::Paste:
         edit_.Paste();
         break;
-    case 5:
+    case EditMenu::Delete:
         edit_.Delete(true);
         break;
-    case 7:
+    case EditMenu::Preferences:
         if (windows_.showPreferences)
             windows_.showPreferences();
         break;
@@ -390,17 +390,17 @@ void MainWindow::mnuEdit_Click(int index) {
 }
 
 void MainWindow::mnuHelp_Click(int index) {
-    // Help items that open a web page: the item's index, its setting and default.
+    // Help items that open a web page: the item, its setting and default.
     struct Page {
         int index;
         const char* key;
         const char* fallback;
     };
     static constexpr Page pages[] = {
-        {2, keys::operatorHomePage, kDefaultOperatorHomePage},
-        {4, keys::productHomePage, kDefaultProductHomePage},
-        {5, keys::messageBoardPage, kDefaultMessageBoardPage},
-        {6, keys::guestbookPage, kDefaultGuestbookPage},
+        {HelpMenu::OperatorSite, keys::operatorHomePage, kDefaultOperatorHomePage},
+        {HelpMenu::ZembleSite, keys::productHomePage, kDefaultProductHomePage},
+        {HelpMenu::MessageBoard, keys::messageBoardPage, kDefaultMessageBoardPage},
+        {HelpMenu::Guestbook, keys::guestbookPage, kDefaultGuestbookPage},
     };
     for (const Page& page : pages) {
         if (page.index == index) {
@@ -408,9 +408,9 @@ void MainWindow::mnuHelp_Click(int index) {
             return;
         }
     }
-    if (index == 0)
+    if (index == HelpMenu::Contents)
         platform::show_help_contents();
-    else if (index == 8 && windows_.showAbout)
+    else if (index == HelpMenu::About && windows_.showAbout)
         windows_.showAbout();
 }
 

@@ -20,6 +20,29 @@ class frmMain;
 
 namespace zemble {
 
+// The items of the compose window's File, Edit and Help menus, by the number
+// their actions carry in the form (mnufile_N, mnuEdit_N, mnuHelp_N); the
+// numbers left out are separators.
+struct FileMenu {
+    enum Item : int { NewMessage = 0, ClearRecipients = 1, ClearMessage = 2, Send = 4, Exit = 6 };
+    static constexpr int kLast = Exit;
+};
+struct EditMenu {
+    enum Item : int { Undo = 0, Cut = 2, Copy = 3, Paste = 4, Delete = 5, Preferences = 7 };
+    static constexpr int kLast = Preferences;
+};
+struct HelpMenu {
+    enum Item : int {
+        Contents = 0,
+        OperatorSite = 2,
+        ZembleSite = 4,
+        MessageBoard = 5,
+        Guestbook = 6,
+        About = 8,
+    };
+    static constexpr int kLast = About;
+};
+
 // The compose window and the program's main window: recipients, message,
 // send method, Send, menus, the notification-area icon and the exit path.
 class MainWindow : public QMainWindow, public ComposeHost {
@@ -47,7 +70,7 @@ public:
     void new_message();
     void cmdSend_Click();
     void update_edit_menu();
-    // Menu items by index.
+    // Menu items by their number (FileMenu, EditMenu, HelpMenu).
     void mnufile_Click(int index);
     void mnuEdit_Click(int index);
     void mnuHelp_Click(int index);
