@@ -24,14 +24,24 @@ ContactInfoDialog::ContactInfoDialog(Owner owner, QWidget* parent)
 
 ContactInfoDialog::~ContactInfoDialog() = default;
 
-QLineEdit* ContactInfoDialog::txtSurname() const {
-    return ui_->txtSurname;
+void ContactInfoDialog::newContact() {
+    setWindowTitle(QStringLiteral("New details"));
+    emptyFields();
+    show();
+    modifyid_ = -1;
+    ui_->txtSurname->setFocus();
 }
-QLineEdit* ContactInfoDialog::txtForename() const {
-    return ui_->txtForename;
-}
-QLineEdit* ContactInfoDialog::txtNumber() const {
-    return ui_->txtNumber;
+
+void ContactInfoDialog::editContact(qint16 index) {
+    const ContactStore& store = contacts();
+    const QStringList pieces = store.names.at(index).split(u',');
+    ui_->txtSurname->setText(trim_spaces(pieces.at(0)));
+    ui_->txtForename->setText(pieces.size() > 1 ? trim_spaces(pieces.at(1)) : QString());
+    ui_->txtNumber->setText(normalise_number(store.numbers.at(index)));
+    setWindowTitle(QStringLiteral("Edit details"));
+    modifyid_ = index;
+    show();
+    ui_->txtSurname->setFocus();
 }
 
 void ContactInfoDialog::leaveName(QLineEdit* field) {
@@ -76,7 +86,7 @@ void ContactInfoDialog::cmdOk_Click() {
     QString name = ui_->txtSurname->text();
     if (!ui_->txtForename->text().isEmpty())
         name += QStringLiteral(", ") + ui_->txtForename->text();
-    set_contact(modifyid, name, ui_->txtNumber->text());
+    set_contact(modifyid_, name, ui_->txtNumber->text());
     save_contacts(false);
     hide();
     if (owner_.stored)

@@ -188,14 +188,7 @@ ContactInfoDialog& ContactsWindow::detailsDialog() {
 }
 
 void ContactsWindow::cmdNew_Click() {
-    ContactInfoDialog& dialog = detailsDialog();
-    dialog.setWindowTitle(QStringLiteral("New details"));
-    dialog.txtSurname()->clear();
-    dialog.txtForename()->clear();
-    dialog.txtNumber()->clear();
-    dialog.show();
-    dialog.modifyid = -1;
-    dialog.txtSurname()->setFocus();
+    detailsDialog().newContact();
     setEnabled(false);
 }
 
@@ -215,16 +208,7 @@ void ContactsWindow::cmdEdit_Click() {
     const int index = singleSelectedContact();
     if (index < 0)
         return;
-    const ContactStore& store = contacts();
-    const QStringList pieces = store.names.at(index).split(u',');
-    ContactInfoDialog& dialog = detailsDialog();
-    dialog.txtSurname()->setText(trim_spaces(pieces.at(0)));
-    dialog.txtForename()->setText(pieces.size() > 1 ? trim_spaces(pieces.at(1)) : QString());
-    dialog.txtNumber()->setText(normalise_number(store.numbers.at(index)));
-    dialog.setWindowTitle(QStringLiteral("Edit details"));
-    dialog.modifyid = qint16(index);
-    dialog.show();
-    dialog.txtSurname()->setFocus();
+    detailsDialog().editContact(qint16(index));
     setEnabled(false);
 }
 
