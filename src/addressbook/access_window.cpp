@@ -15,7 +15,7 @@ AccessWindow::~AccessWindow() = default;
 
 void AccessWindow::begin() {
     report(0, 0);
-    accesscancel = false;
+    accesscancel_ = false;
     ui_->cmdCancel->setText(QStringLiteral("Cancel"));
     show();
     raise();
@@ -31,7 +31,7 @@ void AccessWindow::end() {
 
 void AccessWindow::cmdCancel_Click() {
     ui_->cmdCancel->setText(QStringLiteral("Cancelling.."));
-    accesscancel = true;
+    accesscancel_ = true;
 }
 
 void AccessWindow::reject() {
