@@ -39,11 +39,6 @@ QPixmap program_icon() {
     return pixmap;
 }
 
-QPointer<AboutWindow>& open_about_window() {
-    static QPointer<AboutWindow> window;
-    return window;
-}
-
 } // namespace
 
 AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmAbout>()) {
@@ -151,8 +146,7 @@ void AboutWindow::StartSysInfo() {
                               platform::Icon::None, platform::Buttons::Ok);
 }
 
-AboutWindow* AboutWindow::showAbout(QWidget* opener) {
-    QPointer<AboutWindow>& window = open_about_window();
+AboutWindow* AboutWindow::showAbout(QPointer<AboutWindow>& window, QWidget* opener) {
     if (!window) {
         window = new AboutWindow;
         platform::stay_above(window, opener);

@@ -29,6 +29,7 @@ Program::Program(QString contactsFolder) : contactsFolder_(std::move(contactsFol
 
 Program::~Program() {
     // Windows that work for the compose window go before it.
+    delete about_.data();
     login_.reset();
     chooser_.reset();
     addressBook_.reset();
@@ -90,7 +91,7 @@ void Program::makeWindows() {
     ComposeWindows windows;
     windows.showAddressBook = [this] { addressBook_->show(); };
     windows.showPreferences = [this] { preferences_->show(); };
-    windows.showAbout = [this] { AboutWindow::showAbout(compose_.get()); };
+    windows.showAbout = [this] { AboutWindow::showAbout(about_, compose_.get()); };
     windows.showLogin = [this](LoginFocus focus) { login().showForSend(focus); };
     windows.confNumberFieldText = [this] { return preferences_->confNumberFieldText(); };
     windows.sendMessage = send_job_starter(*send_);

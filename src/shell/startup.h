@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
 
 namespace zemble {
 
+class AboutWindow;
 class AddressBook;
 class LoginDialog;
 class MainWindow;
@@ -44,6 +46,8 @@ private:
     std::unique_ptr<NameChooserWindow> chooser_;
     std::unique_ptr<AddressBook> addressBook_;
     std::unique_ptr<PreferencesWindow> preferences_;
+    // Discards itself when closed (OK, Escape or its frame).
+    QPointer<AboutWindow> about_;
 };
 
 } // namespace zemble
