@@ -188,7 +188,7 @@ void MainWindow::txtMessage_Change() {
         ui_->lblStats->setText(stats_text(0, 0));
         return;
     }
-    const qint16 parts = count_message_parts(text, sendMethodIndex());
+    const qint16 parts = count_message_parts(text, sendMethodIndex(), session().part_length);
     ui_->lblStats->setText(stats_text(text.size(), parts));
     update_status_bar();
     update_edit_menu();

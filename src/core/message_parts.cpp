@@ -1,6 +1,5 @@
 #include "core/message_parts.h"
 
-#include "core/session_state.h"
 #include "core/settings.h"
 
 namespace zemble {
@@ -43,10 +42,9 @@ qint16 count_parts(const QString& message, qint16 part_length, const QString& cl
     return static_cast<qint16>(part_spans(message.size(), part_length, clip.size()).size());
 }
 
-qint16 count_message_parts(const QString& message, int send_method_index) {
-    const qint16 length = part_length_for(send_method_index);
-    session().part_length = length;
-    return count_parts(message, length, get_setting(keys::textClipChar, ""));
+qint16 count_message_parts(const QString& message, int send_method_index, qint16& part_length) {
+    part_length = part_length_for(send_method_index);
+    return count_parts(message, part_length, get_setting(keys::textClipChar, ""));
 }
 
 QString plural_s(qsizetype count) {

@@ -33,9 +33,9 @@ QStringList cut_parts(const QString& message, qint16 part_length, const QString&
 qint16 count_parts(const QString& message, qint16 part_length, const QString& clip);
 
 // The parts a message makes when sent by the given method (list index 0 is
-// free texts), marked with the continuation text of the settings.  Fixes the
-// session's part length for the method.
-qint16 count_message_parts(const QString& message, int send_method_index);
+// free texts), marked with the continuation text of the settings.  Sets
+// `part_length` (the session's, at every caller) to the method's part length.
+qint16 count_message_parts(const QString& message, int send_method_index, qint16& part_length);
 
 // "" for 1, "s" for any other count (of any size: a list may hold more
 // than a 16-bit count can).

@@ -54,7 +54,7 @@ int SendJob::check_send_limits(const SendOrder& order) {
     }
     // The limits count what will really be sent: the texts an earlier job of
     // this send delivered are left out.
-    const int parts = count_message_parts(order.message, order.method);
+    const int parts = count_message_parts(order.message, order.method, session().part_length);
     int recipients = 0;
     int total = 0;
     for (qsizetype i = 0; i < entries.size(); ++i) {
