@@ -84,7 +84,7 @@ private:
 };
 } // namespace
 
-MainWindow::MainWindow(ComposeWindows windows, QWidget* parent)
+MainWindow::MainWindow(ComposeHooks windows, QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), windows_(std::move(windows)),
       recipients_(contacts()) {
     ui_->setupUi(this);
@@ -99,7 +99,7 @@ MainWindow::~MainWindow() {
         tray.removeIcon();
 }
 
-void MainWindow::setWindows(ComposeWindows windows) {
+void MainWindow::setWindows(ComposeHooks windows) {
     windows_ = std::move(windows);
     applyWindows();
 }

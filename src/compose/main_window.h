@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/compose_windows.h"
+#include "compose/compose_hooks.h"
 #include "compose/recipients.h"
 #include "compose/text_box_edit.h"
 #include "compose/unfinished_send.h"
@@ -43,12 +43,12 @@ struct HelpMenu {
     static constexpr int kLast = About;
 };
 
-// The compose window and the program's main window: recipients, message,
+// The compose window `frmMain`, the program's main window: recipients, message,
 // send method, Send, menus, the notification-area icon and the exit path.
 class MainWindow : public QMainWindow, public ComposeHost {
     Q_OBJECT
 public:
-    explicit MainWindow(ComposeWindows windows = {}, QWidget* parent = nullptr);
+    explicit MainWindow(ComposeHooks windows = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Fills the window from the settings and shows it.
@@ -59,7 +59,7 @@ public:
 
     // The windows of other folders; a command whose window is missing is
     // disabled.  May be set again after load.
-    void setWindows(ComposeWindows windows);
+    void setWindows(ComposeHooks windows);
     RecipientsField& recipientsField() { return recipients_; }
 
     // Message composition.
@@ -117,7 +117,7 @@ private:
     bool askAboutUnfinishedSend();
 
     std::unique_ptr<Ui::frmMain> ui_;
-    ComposeWindows windows_;
+    ComposeHooks windows_;
     cTextBoxEdit edit_;
     RecipientsField recipients_;
     // The control that had the caret when the window was disabled.

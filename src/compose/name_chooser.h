@@ -16,8 +16,8 @@ namespace zemble {
 
 class ComposeHost;
 
-// "Check names": asks which of several contacts a typed name means.  Created
-// once and reused; while it waits the compose window is disabled.
+// The name chooser `frmMultiple`, "Check names": asks which of several contacts a typed name means.
+// Created once and reused; while it waits the compose window is disabled.
 class NameChooserWindow : public QDialog, public NameChooser {
     Q_OBJECT
 public:

@@ -20,7 +20,7 @@ public:
     bool send_part(const QString& number, const QString& text, bool paid) override;
     bool log_off() override;
 
-    void unloadIE() override { transport_.unloadIE(); }
+    void unloadIE() override { transport_.closePageDisplay(); }
     void set_front(TransportFront* front) override { transport_.set_front(front); }
     bool may_have_arrived() const override { return transport_.may_have_arrived(); }
     void cancel() override { transport_.cancel(); }

@@ -25,7 +25,7 @@ SendWindow::SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent
     ui_->setupUi(this);
     load_form();
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &SendWindow::cmdCancel_Click);
-    site_.set_front(&transportWindows_);
+    site_.set_front(&windowFront_);
     // The transport reports its transfer states ("Status: Connecting.") here.
     QPointer<QLabel> status = ui_->lblStatus;
     site_.set_status_listener([status](const QString& text) {

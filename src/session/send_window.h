@@ -1,7 +1,7 @@
 #pragma once
 
 #include "session/send_job.h"
-#include "session/transport_windows.h"
+#include "session/windowed_transport_front.h"
 
 #include <QWidget>
 
@@ -16,7 +16,7 @@ namespace zemble {
 class ComposeHost;
 class OperatorSite;
 
-// The send-progress window: the send job's front end in the windowed
+// The send-progress window `frmSend`: the send job's front end in the windowed
 // program.  It shows each step and the progress, asks the job's questions in
 // message boxes, and gives the site its error window.
 class SendWindow : public QWidget, private SendJobListener, private SendJobQuestions {
@@ -68,7 +68,7 @@ private:
     std::unique_ptr<Ui::frmSend> ui_;
     OperatorSite& site_;
     ComposeHost& compose_;
-    TransportWindows transportWindows_;
+    WindowedTransportFront windowFront_;
     bool running_ = false;
     bool end_requested_ = false;
 };

@@ -192,7 +192,7 @@ void Transport::report(int code) {
         listener_(status_text(code));
 }
 
-void Transport::unloadIE() {
+void Transport::closePageDisplay() {
     if (front_)
         front_->close_pages();
 }

@@ -48,8 +48,8 @@ public:
     // owned: it must outlive its use here.
     void set_front(TransportFront* front) { front_ = front; }
 
-    // Closes the page display window if one is open.
-    void unloadIE();
+    // Closes the page display window if one is open (the site's unloadIE).
+    void closePageDisplay();
 
     // The last go_site handed the site a text message and got no answer after
     // the request had left (it failed or was cancelled): the text may have

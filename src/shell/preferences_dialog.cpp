@@ -215,12 +215,12 @@ QString PreferencesDialog::confNumberText() const {
     return ui_->txtConfNumber->text();
 }
 
-PreferencesWindow::PreferencesWindow(ComposeHost* host, QWidget* opener)
+PreferencesHolder::PreferencesHolder(ComposeHost* host, QWidget* opener)
     : host_(host), opener_(opener) {}
 
-PreferencesWindow::~PreferencesWindow() = default;
+PreferencesHolder::~PreferencesHolder() = default;
 
-PreferencesDialog& PreferencesWindow::ensure() {
+PreferencesDialog& PreferencesHolder::ensure() {
     if (!dialog_) {
         dialog_ = std::make_unique<PreferencesDialog>(host_);
         platform::stay_above(dialog_.get(), opener_);
@@ -228,11 +228,11 @@ PreferencesDialog& PreferencesWindow::ensure() {
     return *dialog_;
 }
 
-void PreferencesWindow::show() {
+void PreferencesHolder::show() {
     ensure().showForCompose();
 }
 
-QString PreferencesWindow::confNumberFieldText() {
+QString PreferencesHolder::confNumberFieldText() {
     return ensure().confNumberText();
 }
 

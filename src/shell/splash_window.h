@@ -17,7 +17,7 @@ namespace zemble {
 QIcon zemble_icon();
 QPixmap zemble_picture(int size);
 
-// The splash window shown while the program starts: picture, product name,
+// The splash window `frmSplash`, shown while the program starts: picture, product name,
 // version and release date.  It has no behaviour of its own.
 class SplashWindow : public QWidget {
     Q_OBJECT

@@ -83,12 +83,12 @@ void Program::makeWindows() {
     chooser_ = std::make_unique<NameChooserWindow>(*compose_);
     compose_->recipientsField().setChooser(chooser_.get());
     addressBook_ = std::make_unique<AddressBook>(*compose_, compose_.get());
-    preferences_ = std::make_unique<PreferencesWindow>(compose_.get(), compose_.get());
+    preferences_ = std::make_unique<PreferencesHolder>(compose_.get(), compose_.get());
     // The windows that work for the compose window stay above it.
     platform::stay_above(send_.get(), compose_.get());
     platform::stay_above(chooser_.get(), compose_.get());
 
-    ComposeWindows windows;
+    ComposeHooks windows;
     windows.showAddressBook = [this] { addressBook_->show(); };
     windows.showPreferences = [this] { preferences_->show(); };
     windows.showAbout = [this] { AboutWindow::showAbout(about_, compose_.get()); };

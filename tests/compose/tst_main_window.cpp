@@ -48,7 +48,7 @@ struct Fixture {
         session() = SessionState{};
         contacts() = ContactStore{};
     }
-    MainWindow& load(ComposeWindows windows = {}) {
+    MainWindow& load(ComposeHooks windows = {}) {
         window = std::make_unique<MainWindow>(std::move(windows));
         window->Form_Load();
         return *window;

@@ -117,7 +117,7 @@ private slots:
         OperatorProtocol site;
         MainWindow compose;
         SendWindow sending(site, compose);
-        ComposeWindows windows;
+        ComposeHooks windows;
         windows.sendMessage = [&] {
             sending.show();
             sending.send_message();

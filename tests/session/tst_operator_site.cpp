@@ -5,7 +5,7 @@
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 #include "session/transport.h"
-#include "session/transport_windows.h"
+#include "session/windowed_transport_front.h"
 
 #include "support/doubles.h"
 #include "support/error_window_driver.h"
@@ -140,7 +140,7 @@ private slots:
                     ? untrusted.start()
                     : sim.setFault(kLogin, e.fault, e.faults, 3000 * (e.fault == "slow")));
         Transport transport;
-        TransportWindows windows;
+        WindowedTransportFront windows;
         transport.set_front(&windows);
         transport.set_request_timeout(e.timeoutMs);
         bool windowUpAtMessage = false;
@@ -171,7 +171,7 @@ private slots:
         const QString text = "Tea & cake: \u00A3"
                              "3\r\n50%?";
         OperatorProtocol site;
-        TransportWindows windows;
+        WindowedTransportFront windows;
         site.set_front(&windows);
         {
             ErrorWindowDriver driver;

@@ -7,7 +7,7 @@
 #include "core/settings.h"
 #include "platform/page_display.h"
 #include "session/transport.h"
-#include "session/transport_windows.h"
+#include "session/windowed_transport_front.h"
 
 #include "support/doubles.h"
 #include "support/error_window_driver.h"
@@ -205,7 +205,7 @@ private slots:
         QVERIFY(servers.listen());
         const QString address = c.arm(servers).address("/start");
         Transport transport;
-        TransportWindows windows;
+        WindowedTransportFront windows;
         transport.set_front(&windows);
         transport.set_request_timeout(3000);
         transport.set_request_deadline(c.deadlineMs);

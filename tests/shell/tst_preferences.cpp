@@ -27,7 +27,7 @@ struct Fixture {
     test::TempSettings settings;
     test::QuietPlatform quiet;
     test::FakeComposeHost host;
-    PreferencesWindow window{&host};
+    PreferencesHolder window{&host};
 
     PreferencesDialog* open() { return window.show(), window.dialog(); }
     template <class T = QWidget> T* get(const char* n) { return window.dialog()->findChild<T*>(n); }

@@ -8,16 +8,16 @@
 
 namespace zemble {
 
-class BrowserWindow;
+class ErrorWindow;
 
 // The windowed program's front end of the transport: the page display window
 // (opened for every request when "showiewindow" is on, and on every failed
 // one), the "Internal Error" box when no page came back, and the error window
 // where the user chooses Retry, Ignore Error or Abort All.
-class TransportWindows final : public TransportFront {
+class WindowedTransportFront final : public TransportFront {
 public:
-    TransportWindows();
-    ~TransportWindows() override;
+    WindowedTransportFront();
+    ~WindowedTransportFront() override;
 
     void request_starting() override;
     void page_received(const QString& page) override;
@@ -26,14 +26,14 @@ public:
     void close_pages() override;
 
     // The error window (created on first use; kept for the next error).
-    BrowserWindow& error_window();
+    ErrorWindow& error_window();
 
 private:
     // Shows the error window until the user chooses; false when Cancel
     // ended the wait.
     bool wait_for_choice();
 
-    std::unique_ptr<BrowserWindow> window_;
+    std::unique_ptr<ErrorWindow> window_;
     QEventLoop* wait_ = nullptr;
     bool cancelled_ = false;
 };

@@ -1,11 +1,11 @@
-#include "session/transport_windows.h"
+#include "session/windowed_transport_front.h"
 
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/message_box.h"
 #include "platform/page_display.h"
 #include "platform/service.h"
-#include "session/browser_window.h"
+#include "session/error_window.h"
 
 namespace zemble {
 namespace {
@@ -16,26 +16,26 @@ platform::PageDisplayService& display() {
 
 } // namespace
 
-TransportWindows::TransportWindows() = default;
-TransportWindows::~TransportWindows() = default;
+WindowedTransportFront::WindowedTransportFront() = default;
+WindowedTransportFront::~WindowedTransportFront() = default;
 
-BrowserWindow& TransportWindows::error_window() {
+ErrorWindow& WindowedTransportFront::error_window() {
     if (!window_)
-        window_ = std::make_unique<BrowserWindow>();
+        window_ = std::make_unique<ErrorWindow>();
     return *window_;
 }
 
-void TransportWindows::request_starting() {
+void WindowedTransportFront::request_starting() {
     if (setting_is_yes(keys::showIeWindow) && !display().isOpen())
         display().open();
 }
 
-void TransportWindows::page_received(const QString& page) {
+void WindowedTransportFront::page_received(const QString& page) {
     if (display().isOpen())
         display().showPage(page);
 }
 
-FailureChoice TransportWindows::request_failed(const RequestFailure& failure) {
+FailureChoice WindowedTransportFront::request_failed(const RequestFailure& failure) {
     cancelled_ = false;
     // Let the user see the page and decide.
     if (!display().isOpen()) {
@@ -57,10 +57,10 @@ FailureChoice TransportWindows::request_failed(const RequestFailure& failure) {
     if (cancelled_ || !wait_for_choice())
         return FailureChoice::Abort;
     switch (error_window().error_choice()) {
-    case BrowserWindow::Retry:
+    case ErrorWindow::Retry:
         display().hide();
         return FailureChoice::Retry;
-    case BrowserWindow::Ignore:
+    case ErrorWindow::Ignore:
         display().hide();
         return FailureChoice::Ignore;
     default:
@@ -69,8 +69,8 @@ FailureChoice TransportWindows::request_failed(const RequestFailure& failure) {
     }
 }
 
-bool TransportWindows::wait_for_choice() {
-    BrowserWindow& window = error_window();
+bool WindowedTransportFront::wait_for_choice() {
+    ErrorWindow& window = error_window();
     window.reset_choice();
     window.show();
     window.raise();
@@ -79,10 +79,10 @@ bool TransportWindows::wait_for_choice() {
 
     QEventLoop loop;
     const auto connection =
-        QObject::connect(&window, &BrowserWindow::choiceMade, &loop, &QEventLoop::quit);
+        QObject::connect(&window, &ErrorWindow::choiceMade, &loop, &QEventLoop::quit);
     QEventLoop* outer = wait_;
     wait_ = &loop;
-    if (!cancelled_ && window.error_choice() == BrowserWindow::None)
+    if (!cancelled_ && window.error_choice() == ErrorWindow::None)
         loop.exec();
     wait_ = outer;
     QObject::disconnect(connection);
@@ -90,7 +90,7 @@ bool TransportWindows::wait_for_choice() {
     return !cancelled_;
 }
 
-void TransportWindows::cancel() {
+void WindowedTransportFront::cancel() {
     cancelled_ = true;
     if (window_)
         window_->hide();
@@ -98,7 +98,7 @@ void TransportWindows::cancel() {
         wait_->quit();
 }
 
-void TransportWindows::close_pages() {
+void WindowedTransportFront::close_pages() {
     display().close();
 }
 
