@@ -109,7 +109,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    set_contacts_folder(dir.path());
+    setContactsFolder(dir.path());
     NoPause pause;
     SilentMessages messages;
     FixedFile file;
@@ -166,16 +166,16 @@ int main(int argc, char* argv[]) {
         [&] {
             CsvFields fields;
             for (const QString& line : lines)
-                split_csv_line(line, fields, [] { return false; });
+                splitCsvLine(line, fields, [] { return false; });
         });
     AccessWindow access;
     int added = 0;
     measure(
         "whole import (overwrite, with progress window)", [] { contacts() = ContactStore{}; },
-        [&] { added = import_contacts(ImportSource::CsvFile, false, access).added; });
+        [&] { added = importContacts(ImportSource::CsvFile, false, access).added; });
     std::printf("  entries added per import: %d\n", added);
     measure(
         "whole import (append, every name already there)", [] {},
-        [&] { added = import_contacts(ImportSource::CsvFile, true, access).added; });
+        [&] { added = importContacts(ImportSource::CsvFile, true, access).added; });
     return 0;
 }

@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    set_contacts_folder(dir.path());
+    setContactsFolder(dir.path());
 
     std::printf("Address book of %d entries, %d runs each\n", int(kMaxContacts), kRuns);
     measure(

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     BenchSite sim;
     if (!sim.start(2 * runs + 10))
         return fail("the simulator did not start");
-    zemble::set_settings_file_path(dir.filePath(QStringLiteral("config/Zemble/Zemble.ini")));
+    zemble::setSettingsFilePath(dir.filePath(QStringLiteral("config/Zemble/Zemble.ini")));
     sim.applyToSettings();
     const QString https = sim.httpsHost();
     const QString http = sim.httpHost();
@@ -138,11 +138,10 @@ int main(int argc, char** argv) {
         QString data = QStringLiteral("data=");
         for (const char* field : {"firstname", "username", "dest", "mID", "mAT", "QE3"}) {
             const QString name = QString::fromLatin1(field);
-            data +=
-                (data.size() > 5 ? QStringLiteral("&") : QString()) + name + u'=' +
-                zemble::convert_text(zemble::text_between(
-                    QString::fromLatin1(page), zemble::OperatorProtocol::hidden_field_marker(name),
-                    QStringLiteral("\">")));
+            data += (data.size() > 5 ? QStringLiteral("&") : QString()) + name + u'=' +
+                    zemble::convert_text(zemble::text_between(
+                        QString::fromLatin1(page),
+                        zemble::OperatorProtocol::hiddenFieldMarker(name), QStringLiteral("\">")));
         }
 
         QFile::remove(jar);

@@ -22,7 +22,7 @@ void AccessWindow::begin() {
 }
 
 void AccessWindow::report(int examined, int added) {
-    ui_->lblStatus->setText(import_progress_text(examined, added));
+    ui_->lblStatus->setText(importProgressText(examined, added));
 }
 
 void AccessWindow::end() {

@@ -35,8 +35,8 @@ void ContactInfoDialog::newContact() {
 void ContactInfoDialog::editContact(qint16 index) {
     const ContactStore& store = contacts();
     const QStringList pieces = store.names.at(index).split(u',');
-    ui_->txtSurname->setText(trim_spaces(pieces.at(0)));
-    ui_->txtForename->setText(pieces.size() > 1 ? trim_spaces(pieces.at(1)) : QString());
+    ui_->txtSurname->setText(trimSpaces(pieces.at(0)));
+    ui_->txtForename->setText(pieces.size() > 1 ? trimSpaces(pieces.at(1)) : QString());
     ui_->txtNumber->setText(normalise_number(store.numbers.at(index)));
     setWindowTitle(QStringLiteral("Edit details"));
     modifyid_ = index;
@@ -45,7 +45,7 @@ void ContactInfoDialog::editContact(qint16 index) {
 }
 
 void ContactInfoDialog::leaveName(QLineEdit* field) {
-    const QString trimmed = trim_spaces(field->text());
+    const QString trimmed = trimSpaces(field->text());
     if (trimmed != field->text())
         field->setText(trimmed);
 }
@@ -68,15 +68,15 @@ void ContactInfoDialog::cmdOk_Click() {
     leaveName(ui_->txtForename);
     leaveNumber();
     if (ui_->txtNumber->text().isEmpty()) {
-        platform::message_box(QStringLiteral("Missing data"),
-                              QStringLiteral("You need to enter a valid UK mobile phonenumber"),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Missing data"),
+                             QStringLiteral("You need to enter a valid UK mobile phonenumber"),
+                             platform::Icon::Information);
         return;
     }
     if (ui_->txtSurname->text().isEmpty() && ui_->txtForename->text().isEmpty()) {
-        platform::message_box(QStringLiteral("Missing data"),
-                              QStringLiteral("You need to enter a name for this entry"),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Missing data"),
+                             QStringLiteral("You need to enter a name for this entry"),
+                             platform::Icon::Information);
         return;
     }
     if (ui_->txtSurname->text().isEmpty()) {

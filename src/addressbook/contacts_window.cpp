@@ -20,14 +20,14 @@
 namespace zemble {
 namespace {
 
-void tell_select_one() {
-    platform::message_box(QStringLiteral("Edit contact"),
-                          QStringLiteral("To perform this action, please select only 1 item "
-                                         "from the list"),
-                          platform::Icon::Exclamation);
+void tellSelectOne() {
+    platform::messageBox(QStringLiteral("Edit contact"),
+                         QStringLiteral("To perform this action, please select only 1 item "
+                                        "from the list"),
+                         platform::Icon::Exclamation);
 }
 
-int find_contact(const QString& name) {
+int findContact(const QString& name) {
     const ContactStore& store = contacts();
     for (int i = 0; i < store.count; ++i) {
         if (store.names.at(i) == name)
@@ -62,8 +62,8 @@ ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
             &ContactsWindow::update_buttons);
     platform::activateOnKeys(ui_->lstContacts, [this] { cmdAdd_Click(); });
     platform::activateOnKeys(ui_->lstReceps, [this] { cmdRemove_Click(); });
-    platform::select_current_on_tab(ui_->lstContacts);
-    platform::select_current_on_tab(ui_->lstReceps);
+    platform::selectCurrentOnTab(ui_->lstContacts);
+    platform::selectCurrentOnTab(ui_->lstReceps);
     update_buttons();
 }
 
@@ -82,13 +82,13 @@ ImportWindow* ContactsWindow::importWindow() const {
 
 void ContactsWindow::Main(bool poprecips) {
     const ContactStore& store = contacts();
-    fill_sorted(ui_->lstContacts, store.names.mid(0, store.count));
+    fillSorted(ui_->lstContacts, store.names.mid(0, store.count));
     if (poprecips) {
         ui_->lstReceps->clear();
         ui_->lblNum->setText(QStringLiteral("0 recipients"));
-        QStringList pieces = split_recipients(host_.toText());
+        QStringList pieces = splitRecipients(host_.toText());
         pieces.removeAll(QString());
-        fill_sorted(ui_->lstReceps, pieces);
+        fillSorted(ui_->lstReceps, pieces);
     }
     setRecipientCount();
     update_buttons();
@@ -147,7 +147,7 @@ void ContactsWindow::cmdAdd_Click() {
         }
     }
     if (!added.isEmpty())
-        merge_sorted(receps, added);
+        mergeSorted(receps, added);
     list->clearSelection();
     setRecipientCount();
     update_buttons();
@@ -182,7 +182,7 @@ ContactInfoDialog& ContactsWindow::detailsDialog() {
             setEnabled(true);
         };
         info_ = new ContactInfoDialog(std::move(owner));
-        platform::stay_above(info_, this);
+        platform::stayAbove(info_, this);
     }
     return *info_;
 }
@@ -197,11 +197,11 @@ int ContactsWindow::singleSelectedContact() {
         return -1;
     const QList<QListWidgetItem*> selected = ui_->lstContacts->selectedItems();
     if (selected.size() != 1) {
-        tell_select_one();
+        tellSelectOne();
         return -1;
     }
     // The highlighted entry is the one acted on, wherever the focus sits.
-    return find_contact(selected.first()->text());
+    return findContact(selected.first()->text());
 }
 
 void ContactsWindow::cmdEdit_Click() {
@@ -218,11 +218,11 @@ void ContactsWindow::cmdDelete_Click() {
         return;
     const ContactStore& store = contacts();
     const QString text =
-        platform::crlf_lines({QStringLiteral("Are you really sure you want to delete this entry?"),
-                              QString(), QStringLiteral("Name :  ") + store.names.at(index),
-                              QStringLiteral("Number :  ") + store.numbers.at(index)});
-    if (platform::message_box(QStringLiteral("Delete confirmation"), text, platform::Icon::Question,
-                              platform::Buttons::YesNo) == platform::Answer::No)
+        platform::crlfLines({QStringLiteral("Are you really sure you want to delete this entry?"),
+                             QString(), QStringLiteral("Name :  ") + store.names.at(index),
+                             QStringLiteral("Number :  ") + store.numbers.at(index)});
+    if (platform::messageBox(QStringLiteral("Delete confirmation"), text, platform::Icon::Question,
+                             platform::Buttons::YesNo) == platform::Answer::No)
         return;
     delete_contact(qint16(index));
     Main(false);
@@ -236,7 +236,7 @@ void ContactsWindow::cmdUpdate_Click() {
             comeBack();
             Main(false);
         });
-        platform::stay_above(import_, this);
+        platform::stayAbove(import_, this);
     }
     import_->show();
     import_->raise();
@@ -296,7 +296,7 @@ AddressBook::~AddressBook() {
 void AddressBook::show() {
     if (!window_) {
         window_ = new ContactsWindow(host_);
-        platform::stay_above(window_, opener_);
+        platform::stayAbove(window_, opener_);
     }
     window_->show();
     window_->raise();

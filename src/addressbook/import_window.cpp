@@ -18,8 +18,8 @@ ImportWindow::ImportWindow(std::function<void()> closed, QWidget* parent)
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &ImportWindow::cmdHelp_Click);
     connect(ui_->lstImport, &QListWidget::itemDoubleClicked, this, &ImportWindow::cmdOk_Click);
     platform::activateOnKeys(ui_->lstImport, [this] { cmdOk_Click(); });
-    platform::select_current_on_tab(ui_->lstImport);
-    platform::stay_above(access_.get(), this);
+    platform::selectCurrentOnTab(ui_->lstImport);
+    platform::stayAbove(access_.get(), this);
 }
 
 ImportWindow::~ImportWindow() = default;
@@ -37,7 +37,7 @@ void ImportWindow::cmdOk_Click() {
 
     running_ = true;
     setEnabled(false);
-    const ImportResult result = import_contacts(source, append, *access_);
+    const ImportResult result = importContacts(source, append, *access_);
     setEnabled(true);
     running_ = false;
 

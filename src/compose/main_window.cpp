@@ -28,11 +28,11 @@ namespace zemble {
 namespace {
 constexpr auto kTrayTip = "Zemble";
 
-QString signature_setting() {
+QString signatureSetting() {
     return get_setting(keys::signature, "");
 }
 
-void caret_to_start(QPlainTextEdit* box) {
+void caretToStart(QPlainTextEdit* box) {
     QTextCursor start = box->textCursor();
     start.movePosition(QTextCursor::Start);
     box->setTextCursor(start);
@@ -116,11 +116,11 @@ void MainWindow::applyWindows() {
 void MainWindow::connectControls() {
     connect(ui_->txtMessage, &QPlainTextEdit::textChanged, this, [this] {
         limitMessageLength();
-        unfinished_.forget_unless(toText(), messageText());
+        unfinished_.forgetUnless(toText(), messageText());
         txtMessage_Change();
     });
     connect(ui_->txtTo, &QLineEdit::textChanged, this,
-            [this] { unfinished_.forget_unless(toText(), messageText()); });
+            [this] { unfinished_.forgetUnless(toText(), messageText()); });
     connect(ui_->cmbSendMethod, &QComboBox::currentIndexChanged, this,
             [this] { cmbSendMethod_Click(); });
     connect(ui_->cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
@@ -142,7 +142,7 @@ void MainWindow::connectControls() {
     ui_->txtMessage->installEventFilter(this);
     ui_->txtTo->installEventFilter(this);
     for (QMenu* menu : {ui_->mnuFileTop, ui_->mnuEditTop, ui_->mnuHelpTop})
-        platform::skip_disabled_mnemonics(menu);
+        platform::skipDisabledMnemonics(menu);
 }
 
 QAction* MainWindow::fileItem(int index) const {
@@ -161,7 +161,7 @@ void MainWindow::Form_Load() {
         const QSignalBlocker quiet(methods);
         methods->clear();
         methods->addItems({QStringLiteral("Use free quota"), QStringLiteral("Use paid quota")});
-        methods->setCurrentIndex(send_type_index(get_setting(keys::sendType, 0)));
+        methods->setCurrentIndex(sendTypeIndex(get_setting(keys::sendType, 0)));
     }
     cmbSendMethod_Click();
 
@@ -172,24 +172,24 @@ void MainWindow::Form_Load() {
     if (!windowIcon().isNull())
         ui_->Image1->setPixmap(windowIcon().pixmap(16, 16));
 
-    const QString signature = signature_setting();
+    const QString signature = signatureSetting();
     session().last_sent_key = signature;
     ui_->txtMessage->setPlainText(signature);
-    caret_to_start(ui_->txtMessage);
+    caretToStart(ui_->txtMessage);
 
     ui_->chkSendConfirmation->setEnabled(!get_setting(keys::confNumber, "").isEmpty());
-    ui_->chkSendConfirmation->setChecked(setting_is_yes(keys::defaultSmsConf));
+    ui_->chkSendConfirmation->setChecked(settingIsYes(keys::defaultSmsConf));
     update_status_bar();
 }
 
 void MainWindow::txtMessage_Change() {
     const QString text = messageText();
     if (text.isEmpty()) {
-        ui_->lblStats->setText(stats_text(0, 0));
+        ui_->lblStats->setText(statsText(0, 0));
         return;
     }
-    const qint16 parts = count_message_parts(text, sendMethodIndex(), session().part_length);
-    ui_->lblStats->setText(stats_text(text.size(), parts));
+    const qint16 parts = countMessageParts(text, sendMethodIndex(), session().part_length);
+    ui_->lblStats->setText(statsText(text.size(), parts));
     update_status_bar();
     update_edit_menu();
 }
@@ -224,7 +224,7 @@ void MainWindow::limitMessageLength() {
 
 void MainWindow::txtMessage_LostFocus() {
     const QString text = ui_->txtMessage->toPlainText();
-    const QString cleaned = clean_message_text(text);
+    const QString cleaned = cleanMessageText(text);
     if (cleaned != text)
         ui_->txtMessage->setPlainText(cleaned);
 }
@@ -237,15 +237,15 @@ void MainWindow::cmbSendMethod_Click() {
 void MainWindow::update_status_bar() {
     const SessionState& state = session();
     const bool notSent =
-        message_not_sent(signature_setting(), state.last_sent_key, toText(), messageText());
+        messageNotSent(signatureSetting(), state.last_sent_key, toText(), messageText());
     const SendRecord* unfinished = unfinished_.matching(toText(), messageText());
-    ui_->lblInformation->setText(unfinished ? unfinished_information_text(*unfinished)
-                                            : information_text(notSent, state.last_sent_time));
-    ui_->lblQuota->setText(accelerator_display(quota_caption(state.quota_free, state.quota_paid)));
+    ui_->lblInformation->setText(unfinished ? unfinishedInformationText(*unfinished)
+                                            : informationText(notSent, state.last_sent_time));
+    ui_->lblQuota->setText(acceleratorDisplay(quotaCaption(state.quota_free, state.quota_paid)));
     // The colour of an enabled window; a disabled one greys the label out
     // like the rest of its texts.
     const QColor colour =
-        quota_is_red(state.quota_free, state.quota_paid) ? QColor(255, 0, 0) : QColor(0, 0, 0);
+        quotaIsRed(state.quota_free, state.quota_paid) ? QColor(255, 0, 0) : QColor(0, 0, 0);
     QPalette palette = ui_->lblQuota->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive})
         palette.setColor(group, QPalette::WindowText, colour);
@@ -253,27 +253,27 @@ void MainWindow::update_status_bar() {
 }
 
 void MainWindow::new_message() {
-    const QString signature = signature_setting();
+    const QString signature = signatureSetting();
     if (messageText() == signature && toText().isEmpty())
         return;
-    if (platform::message_box(QStringLiteral("New Message"), new_message_question(),
-                              platform::Icon::Question,
-                              platform::Buttons::YesNo) != platform::Answer::Yes)
+    if (platform::messageBox(QStringLiteral("New Message"), newMessageQuestion(),
+                             platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
     ui_->txtTo->clear();
     ui_->txtMessage->setPlainText(signature);
-    caret_to_start(ui_->txtMessage);
-    ui_->chkSendConfirmation->setChecked(setting_is_yes(keys::defaultSmsConf));
+    caretToStart(ui_->txtMessage);
+    ui_->chkSendConfirmation->setChecked(settingIsYes(keys::defaultSmsConf));
 }
 
 void MainWindow::cmdSend_Click() {
     // The text counted, cut and sent is the text the site can take, however
     // Send was started (the caret may still be in the message box).
     txtMessage_LostFocus();
-    const QString reasons = send_refusal_reasons(toText(), messageText());
+    const QString reasons = sendRefusalReasons(toText(), messageText());
     if (!reasons.isEmpty()) {
-        platform::message_box(QStringLiteral("Message alert"), send_refusal_text(reasons),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Message alert"), sendRefusalText(reasons),
+                             platform::Icon::Information);
         return;
     }
     if (!askAboutUnfinishedSend())
@@ -282,8 +282,8 @@ void MainWindow::cmdSend_Click() {
 
     SessionState& state = session();
     const Credentials account =
-        merge_credentials({state.session_username, state.session_password},
-                          get_setting(keys::wispUsername, ""), get_setting(keys::wispPassword, ""));
+        mergeCredentials({state.session_username, state.session_password},
+                         get_setting(keys::wispUsername, ""), get_setting(keys::wispPassword, ""));
     state.session_username = account.username;
     state.session_password = account.password;
 
@@ -310,12 +310,12 @@ bool MainWindow::askAboutUnfinishedSend() {
     const SendRecord* unfinished = unfinished_.matching(toText(), messageText());
     if (!unfinished)
         return true;
-    const platform::Answer answer = platform::message_box(
-        QLatin1String(kUnfinishedTitle), unfinished_question_text(*unfinished),
-        platform::Icon::Question, platform::Buttons::YesNoCancel);
+    const platform::Answer answer =
+        platform::messageBox(QLatin1String(kUnfinishedTitle), unfinishedQuestionText(*unfinished),
+                             platform::Icon::Question, platform::Buttons::YesNoCancel);
     if (answer == platform::Answer::Cancel)
         return false;
-    leaveOut_ = texts_to_leave_out(*unfinished, answer == platform::Answer::Yes);
+    leaveOut_ = textsToLeaveOut(*unfinished, answer == platform::Answer::Yes);
     return true;
 }
 
@@ -325,7 +325,7 @@ const SendRecord* MainWindow::sendAlreadyDone() const {
 
 void MainWindow::sendJobEnded(const SendRecord& record, bool sent) {
     leaveOut_.reset();
-    unfinished_.job_ended(record, sent);
+    unfinished_.jobEnded(record, sent);
     // Cancel gave the window back before the job had ended.
     if (!sent)
         update_status_bar();
@@ -348,8 +348,8 @@ void MainWindow::mnufile_Click(int index) {
         ui_->txtTo->clear();
         break;
     case FileMenu::ClearMessage:
-        ui_->txtMessage->setPlainText(signature_setting());
-        caret_to_start(ui_->txtMessage);
+        ui_->txtMessage->setPlainText(signatureSetting());
+        caretToStart(ui_->txtMessage);
         break;
     case FileMenu::Send:
         cmdSend_Click();
@@ -404,7 +404,7 @@ void MainWindow::mnuHelp_Click(int index) {
     };
     for (const Page& page : pages) {
         if (page.index == index) {
-            platform::open_web_address(get_setting(QLatin1String(page.key), page.fallback));
+            platform::openWebAddress(get_setting(QLatin1String(page.key), page.fallback));
             return;
         }
     }
@@ -459,7 +459,7 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
         // Brought forward (Alt+Tab, the task bar) while another window works
         // for it: the caret goes on to that window.
-        if (QWidget* working = platform::window_above(this)) {
+        if (QWidget* working = platform::windowAbove(this)) {
             working->raise();
             working->activateWindow();
         }
@@ -467,7 +467,7 @@ void MainWindow::changeEvent(QEvent* event) {
     }
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
-    if (!setting_is_yes(keys::systemTray))
+    if (!settingIsYes(keys::systemTray))
         return;
     auto& tray = platform::use<platform::TrayService>();
     tray.showIcon(windowIcon(), QLatin1String(kTrayTip), [this](platform::TrayClick click) {
@@ -525,15 +525,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     update_status_bar();
     const bool differs = session().last_sent_key != toText() + messageText();
-    const QString question = quit_question(get_setting(keys::quitConfirm, "confirm"), differs);
+    const QString question = quitQuestion(get_setting(keys::quitConfirm, "confirm"), differs);
     if (!question.isEmpty() &&
-        platform::message_box(QStringLiteral("Quit confirmation"), question,
-                              platform::Icon::Exclamation,
-                              platform::Buttons::YesNo) != platform::Answer::Yes) {
+        platform::messageBox(QStringLiteral("Quit confirmation"), question,
+                             platform::Icon::Exclamation,
+                             platform::Buttons::YesNo) != platform::Answer::Yes) {
         event->ignore();
         return;
     }
-    if (setting_is_yes(keys::dontLogout) && session().logged_in && windows_.exitLogOff)
+    if (settingIsYes(keys::dontLogout) && session().logged_in && windows_.exitLogOff)
         windows_.exitLogOff();
     closing_ = true;
     event->accept();

@@ -18,7 +18,7 @@ NameChooserWindow::NameChooserWindow(ComposeHost& compose, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmMultiple>()), compose_(compose) {
     ui_->setupUi(this);
     platform::activateOnKeys(ui_->lstContacts, [this] { cmdOk_Click(); });
-    platform::select_current_on_tab(ui_->lstContacts);
+    platform::selectCurrentOnTab(ui_->lstContacts);
     connect(ui_->cmdOk, &QPushButton::clicked, this, &NameChooserWindow::cmdOk_Click);
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &NameChooserWindow::cmdCancel_Click);
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &NameChooserWindow::cmdHelp_Click);
@@ -44,7 +44,7 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
     // Sorted as the address book's lists are.
     const QStringList pieces = names.split(u';');
     const int shown = std::clamp(num, 0, int(pieces.size()));
-    fill_sorted(ui_->lstContacts, pieces.mid(0, shown));
+    fillSorted(ui_->lstContacts, pieces.mid(0, shown));
 
     show();
     raise();

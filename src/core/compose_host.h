@@ -14,7 +14,7 @@ inline constexpr auto kRecipientSeparator = " ; ";
 
 // Entries of a recipient list, split at the separator exactly as the To field
 // holds them (empty entries kept).
-inline QStringList split_recipients(const QString& to) {
+inline QStringList splitRecipients(const QString& to) {
     return to.split(QLatin1StringView(kRecipientSeparator));
 }
 

@@ -16,17 +16,17 @@ QString get_setting(const QString& key, const char* fallback);
 QString get_setting(const QString& key, int fallback);
 void save_setting(const QString& key, const QString& value);
 // Saves several keys in one write of the file.
-void save_settings(const QList<std::pair<QString, QString>>& values);
+void saveSettings(const QList<std::pair<QString, QString>>& values);
 void delete_setting(const QString& key);
 
 // Switches are on only for the exact text "yes"; an absent switch is "no".
-bool setting_is_yes(const QString& key);
+bool settingIsYes(const QString& key);
 
 // The file behind the store.  By default the per-user file
 // ~/.config/Zemble/Zemble.ini (XDG_CONFIG_HOME is honoured); tests and the
 // demo profile point it elsewhere.  An empty path restores the default.
-QString settings_file_path();
-void set_settings_file_path(const QString& path);
+QString settingsFilePath();
+void setSettingsFilePath(const QString& path);
 
 // The stored form of the portal password: a cyclic shift within the
 // printable range 32..126 with the repeating shifts 2, 1, 5.  Characters
@@ -38,11 +38,11 @@ QString unscramble_password(const QString& stored);
 // The numeric value of a text as the quota readers take it: its leading
 // decimal numeral (blanks ignored, optional sign and fraction), 0 when it
 // does not start with one, rounded half to even and held to the 16-bit range.
-qint16 leading_number_int16(const QString& text);
+qint16 leadingNumberInt16(const QString& text);
 
 // The send-method list index stored under "sendtype": 0 (free) or 1 (paid).
 // A value the program never writes reads as the nearest of the two.
-int send_type_index(const QString& stored);
+int sendTypeIndex(const QString& stored);
 
 // Every key of the store.  The program names keys only through these, so
 // that a misspelt key does not compile.  Its own settings come first, each

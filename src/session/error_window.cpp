@@ -24,7 +24,7 @@ ErrorWindow::ErrorWindow(QWidget* parent)
 
 ErrorWindow::~ErrorWindow() = default;
 
-void ErrorWindow::show_delivery_warning(bool shown) {
+void ErrorWindow::showDeliveryWarning(bool shown) {
     ui_->lblDelivered->setVisible(shown);
 }
 

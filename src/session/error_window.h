@@ -25,11 +25,11 @@ public:
 
     // Shows or hides the line saying that a text message whose request got
     // no answer may already have been delivered, and goes again on Retry.
-    void show_delivery_warning(bool shown);
+    void showDeliveryWarning(bool shown);
 
     // The button chosen since the last reset; None while the user decides.
     Choice error_choice() const { return choice_; }
-    void reset_choice() { choice_ = None; }
+    void resetChoice() { choice_ = None; }
 
 signals:
     void choiceMade(int choice);

@@ -19,23 +19,23 @@ platform::PageDisplayService& display() {
 WindowedTransportFront::WindowedTransportFront() = default;
 WindowedTransportFront::~WindowedTransportFront() = default;
 
-ErrorWindow& WindowedTransportFront::error_window() {
+ErrorWindow& WindowedTransportFront::errorWindow() {
     if (!window_)
         window_ = std::make_unique<ErrorWindow>();
     return *window_;
 }
 
-void WindowedTransportFront::request_starting() {
-    if (setting_is_yes(keys::showIeWindow) && !display().isOpen())
+void WindowedTransportFront::requestStarting() {
+    if (settingIsYes(keys::showIeWindow) && !display().isOpen())
         display().open();
 }
 
-void WindowedTransportFront::page_received(const QString& page) {
+void WindowedTransportFront::pageReceived(const QString& page) {
     if (display().isOpen())
         display().showPage(page);
 }
 
-FailureChoice WindowedTransportFront::request_failed(const RequestFailure& failure) {
+FailureChoice WindowedTransportFront::requestFailed(const RequestFailure& failure) {
     cancelled_ = false;
     // Let the user see the page and decide.
     if (!display().isOpen()) {
@@ -43,20 +43,20 @@ FailureChoice WindowedTransportFront::request_failed(const RequestFailure& failu
         display().showPage(failure.page);
     }
     if (failure.failed) {
-        platform::message_box(
+        platform::messageBox(
             QStringLiteral("Internal Error"),
-            crlf_lines({QStringLiteral("The following internal error occurred:"), QString(),
-                        QStringLiteral("%1 - %2").arg(failure.code).arg(failure.description),
-                        QString(),
-                        QStringLiteral("It may be possible to continue normally. However it is "
-                                       "recommended that you restart Zemble.")}),
+            crlfLines({QStringLiteral("The following internal error occurred:"), QString(),
+                       QStringLiteral("%1 - %2").arg(failure.code).arg(failure.description),
+                       QString(),
+                       QStringLiteral("It may be possible to continue normally. However it is "
+                                      "recommended that you restart Zemble.")}),
             platform::Icon::Critical);
     }
     // Without an answer nobody knows whether the site took the text.
-    error_window().show_delivery_warning(failure.sends_text && failure.failed);
-    if (cancelled_ || !wait_for_choice())
+    errorWindow().showDeliveryWarning(failure.sendsText && failure.failed);
+    if (cancelled_ || !waitForChoice())
         return FailureChoice::Abort;
-    switch (error_window().error_choice()) {
+    switch (errorWindow().error_choice()) {
     case ErrorWindow::Retry:
         display().hide();
         return FailureChoice::Retry;
@@ -64,14 +64,14 @@ FailureChoice WindowedTransportFront::request_failed(const RequestFailure& failu
         display().hide();
         return FailureChoice::Ignore;
     default:
-        close_pages();
+        closePages();
         return FailureChoice::Abort;
     }
 }
 
-bool WindowedTransportFront::wait_for_choice() {
-    ErrorWindow& window = error_window();
-    window.reset_choice();
+bool WindowedTransportFront::waitForChoice() {
+    ErrorWindow& window = errorWindow();
+    window.resetChoice();
     window.show();
     window.raise();
     window.activateWindow();
@@ -98,7 +98,7 @@ void WindowedTransportFront::cancel() {
         wait_->quit();
 }
 
-void WindowedTransportFront::close_pages() {
+void WindowedTransportFront::closePages() {
     display().close();
 }
 

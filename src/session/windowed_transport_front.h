@@ -19,19 +19,19 @@ public:
     WindowedTransportFront();
     ~WindowedTransportFront() override;
 
-    void request_starting() override;
-    void page_received(const QString& page) override;
-    FailureChoice request_failed(const RequestFailure& failure) override;
+    void requestStarting() override;
+    void pageReceived(const QString& page) override;
+    FailureChoice requestFailed(const RequestFailure& failure) override;
     void cancel() override;
-    void close_pages() override;
+    void closePages() override;
 
     // The error window (created on first use; kept for the next error).
-    ErrorWindow& error_window();
+    ErrorWindow& errorWindow();
 
 private:
     // Shows the error window until the user chooses; false when Cancel
     // ended the wait.
-    bool wait_for_choice();
+    bool waitForChoice();
 
     std::unique_ptr<ErrorWindow> window_;
     QEventLoop* wait_ = nullptr;

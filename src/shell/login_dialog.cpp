@@ -55,12 +55,12 @@ void LoginDialog::Form_Load() {
 }
 
 void LoginDialog::cmdLogin_Click() {
-    ui_->txtUsername->setText(trim_spaces(ui_->txtUsername->text()));
-    ui_->txtPassword->setText(trim_spaces(ui_->txtPassword->text()));
+    ui_->txtUsername->setText(trimSpaces(ui_->txtUsername->text()));
+    ui_->txtPassword->setText(trimSpaces(ui_->txtPassword->text()));
     if (ui_->txtUsername->text().isEmpty() || ui_->txtPassword->text().isEmpty()) {
-        platform::message_box(QStringLiteral("Login error"),
-                              QStringLiteral("Please enter a valid username and password"),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Login error"),
+                             QStringLiteral("Please enter a valid username and password"),
+                             platform::Icon::Information);
         return;
     }
 

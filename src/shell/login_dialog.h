@@ -50,7 +50,7 @@ private:
 
 // The usual `startSend` of the login dialog: show the send-progress window,
 // bring it to the front, repaint it and run its send job.
-inline std::function<void()> send_job_starter(SendWindow& window) {
+inline std::function<void()> sendJobStarter(SendWindow& window) {
     return [&window] {
         window.show();
         window.raise();

@@ -6,13 +6,13 @@
 namespace zemble {
 namespace {
 
-QString yes_no(bool on) {
+QString yesNo(bool on) {
     return on ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
 } // namespace
 
-int quit_confirm_index(const QString& stored) {
+int quitConfirmIndex(const QString& stored) {
     if (stored == QLatin1String("ask"))
         return 2;
     if (stored == QLatin1String("end"))
@@ -20,7 +20,7 @@ int quit_confirm_index(const QString& stored) {
     return 1;
 }
 
-QString quit_confirm_value(int index) {
+QString quitConfirmValue(int index) {
     if (index == 0)
         return QStringLiteral("end");
     if (index == 1)
@@ -28,23 +28,23 @@ QString quit_confirm_value(int index) {
     return QStringLiteral("ask");
 }
 
-Preferences load_preferences() {
+Preferences loadPreferences() {
     Preferences p;
-    p.quitConfirmIndex = quit_confirm_index(get_setting(keys::quitConfirm, "confirm"));
+    p.quitConfirmIndex = quitConfirmIndex(get_setting(keys::quitConfirm, "confirm"));
     p.username = get_setting(keys::wispUsername, "");
     p.password = unscramble_password(get_setting(keys::wispPassword, ""));
     p.clip = get_setting(keys::textClipChar, "");
     p.clipTicked = !p.clip.isEmpty();
-    p.showWindow = setting_is_yes(keys::showIeWindow);
+    p.showWindow = settingIsYes(keys::showIeWindow);
     p.signature = get_setting(keys::signature, "");
-    p.appendSignature = setting_is_yes(keys::appendSignature);
+    p.appendSignature = settingIsYes(keys::appendSignature);
     p.confNumber = get_setting(keys::confNumber, "");
-    p.defaultSmsConf = setting_is_yes(keys::defaultSmsConf);
-    p.hideSplashScreen = setting_is_yes(keys::hideSplashScreen);
-    p.systemTray = setting_is_yes(keys::systemTray);
-    p.logSent = setting_is_yes(keys::logSent);
+    p.defaultSmsConf = settingIsYes(keys::defaultSmsConf);
+    p.hideSplashScreen = settingIsYes(keys::hideSplashScreen);
+    p.systemTray = settingIsYes(keys::systemTray);
+    p.logSent = settingIsYes(keys::logSent);
     p.smsLogLocation = get_setting(keys::smsLogLocation, "");
-    p.dontLogout = setting_is_yes(keys::dontLogout);
+    p.dontLogout = settingIsYes(keys::dontLogout);
     return p;
 }
 
@@ -55,32 +55,32 @@ void save_preferences(const Preferences& p) {
         save_setting(keys::textClipChar, p.clip);
     else
         delete_setting(keys::textClipChar);
-    save_setting(keys::showIeWindow, yes_no(p.showWindow));
-    save_setting(keys::quitConfirm, quit_confirm_value(p.quitConfirmIndex));
-    save_setting(keys::appendSignature, yes_no(p.appendSignature));
+    save_setting(keys::showIeWindow, yesNo(p.showWindow));
+    save_setting(keys::quitConfirm, quitConfirmValue(p.quitConfirmIndex));
+    save_setting(keys::appendSignature, yesNo(p.appendSignature));
     save_setting(keys::confNumber, p.confNumber);
     // The signature is kept even with its tick clear: new messages use it.
     save_setting(keys::signature, p.signature);
-    save_setting(keys::defaultSmsConf, yes_no(p.defaultSmsConf));
-    save_setting(keys::hideSplashScreen, yes_no(p.hideSplashScreen));
-    save_setting(keys::systemTray, yes_no(p.systemTray));
-    save_setting(keys::logSent, yes_no(p.logSent));
+    save_setting(keys::defaultSmsConf, yesNo(p.defaultSmsConf));
+    save_setting(keys::hideSplashScreen, yesNo(p.hideSplashScreen));
+    save_setting(keys::systemTray, yesNo(p.systemTray));
+    save_setting(keys::logSent, yesNo(p.logSent));
     save_setting(keys::smsLogLocation, p.smsLogLocation);
-    save_setting(keys::dontLogout, yes_no(p.dontLogout));
+    save_setting(keys::dontLogout, yesNo(p.dontLogout));
 }
 
-QString clean_clip_text(const QString& text) {
+QString cleanClipText(const QString& text) {
     return keepCp1252(text, [](int code) {
         return (code >= 32 && code <= 90) || (code >= 97 && code <= 125 && code != 124);
     });
 }
 
-QString clip_sample(bool ticked, const QString& clip) {
+QString clipSample(bool ticked, const QString& clip) {
     const QString fixed = QLatin1String(kClipSampleText);
     return ticked ? fixed + clip : fixed;
 }
 
-QString signature_sample(bool ticked, const QString& signature) {
+QString signatureSample(bool ticked, const QString& signature) {
     const QString fixed = QLatin1String(kSignatureSampleText);
     return ticked ? fixed + signature : fixed;
 }

@@ -16,12 +16,12 @@ struct AddressBookFixture : QuietPlatform {
     ~AddressBookFixture() { reset({}); }
     static void reset(const QString& folder) {
         contacts() = ContactStore{};
-        set_contacts_folder(folder);
+        setContactsFolder(folder);
         // The store's problems are told in message boxes, as the program tells them.
-        set_contacts_problem_handler(
+        setContactsProblemHandler(
             folder.isEmpty() ? ContactsProblemHandler{}
                              : [](const QString& title, const QString& text) {
-                                   platform::message_box(title, text, platform::Icon::Exclamation);
+                                   platform::messageBox(title, text, platform::Icon::Exclamation);
                                });
     }
     // The file's bytes, or "<missing>".

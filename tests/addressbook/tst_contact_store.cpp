@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(entries(), expected);
         QVERIFY(fx->messages.asked.isEmpty());
         QVERIFY(save_contacts(false)); // always written with CR LF
-        QCOMPARE(from_cp1252(fx->read()),
+        QCOMPARE(fromCp1252(fx->read()),
                  expected.isEmpty() ? "" : expected.replace(u'|', "\r\n") + "\r\n");
     }
 
@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(fx->read("zemble_contacts.bak"), QByteArray("Zo\xeb,x y z?;079\r\nN2;072\r\n"));
         QCOMPARE(fx->read(), QByteArray()); // the main file untouched
         QCOMPARE(test::mode_of(backup), 0600);
-        QCOMPARE(test::mode_of(contacts_file_path(false)), 0600);
+        QCOMPARE(test::mode_of(contactsFilePath(false)), 0600);
     }
 
     void duplicates() {
@@ -136,10 +136,10 @@ private slots:
             QVERIFY(!test::with_file_size_limit(1000, [&] { return save_contacts(backup); }));
             QCOMPARE(fx->read(name), QByteArray("Old;071\r\n"));
             QCOMPARE(fx->messages.asked.last().text,
-                     platform::crlf_lines({"Zemble could not save the address book to the file",
-                                           QDir::toNativeSeparators(fx->dir.filePath(name)),
-                                           QString::fromLocal8Bit(strerror(EFBIG)),
-                                           "The file was left as it was."}));
+                     platform::crlfLines({"Zemble could not save the address book to the file",
+                                          QDir::toNativeSeparators(fx->dir.filePath(name)),
+                                          QString::fromLocal8Bit(strerror(EFBIG)),
+                                          "The file was left as it was."}));
         }
         QCOMPARE(QDir(fx->dir.path()).entryList(QDir::Files).size(), 2); // nothing left aside
 

@@ -264,7 +264,7 @@ private slots:
         QFETCH(QString, fields);
         CsvFields split;
         split.fill("stale"); // emptied first, as for each line of an import
-        QVERIFY(split_csv_line(line, split));
+        QVERIFY(splitCsvLine(line, split));
         auto end = std::find_if(split.rbegin(), split.rend(), [](auto& f) { return !f.isEmpty(); });
         QCOMPARE(QStringList(split.begin(), end.base()).join(u'|'), fields);
     }

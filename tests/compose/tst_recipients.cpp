@@ -100,10 +100,10 @@ private slots:
         chooser.answer = "Anne";
         RecipientsField field(store, &chooser);
         std::optional<QString> nested = QString("not run");
-        chooser.during = [&] { nested = field.normalise_recipient_text("bob"); };
-        QCOMPARE(field.normalise_recipient_text("bob ; ann ; 074"), QString("Bob ; Anne ; 074"));
+        chooser.during = [&] { nested = field.normaliseRecipientText("bob"); };
+        QCOMPARE(field.normaliseRecipientText("bob ; ann ; 074"), QString("Bob ; Anne ; 074"));
         QVERIFY(!nested.has_value());
-        QCOMPARE(RecipientsField(store).normalise_recipient_text("ann"), QString("ann"));
+        QCOMPARE(RecipientsField(store).normaliseRecipientText("ann"), QString("ann"));
     }
 
     // The first `num` names in the address book's order (the locale's, accents second), then

@@ -22,21 +22,21 @@ private slots:
     void code() {
         QFETCH(QString, ch);
         QFETCH(int, code);
-        QCOMPARE(cp1252_code(ch.at(0)), code);
+        QCOMPARE(cp1252Code(ch.at(0)), code);
     }
 
     void roundTripOfEveryByte() {
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
-        QCOMPARE(to_cp1252(from_cp1252(all)), all);
+        QCOMPARE(toCp1252(fromCp1252(all)), all);
     }
 
     void unmappedBecomeQuestionMarks() {
-        QCOMPARE(to_cp1252(QString::fromUtf8("a\u0416b")), QByteArray("a?b"));
+        QCOMPARE(toCp1252(QString::fromUtf8("a\u0416b")), QByteArray("a?b"));
         // A character beyond the basic plane is one "?", not two.
-        QCOMPARE(to_cp1252(QString::fromUtf8("x\U0001F600y")), QByteArray("x?y"));
-        QCOMPARE(cp1252_fold(QString::fromUtf8("\u0416\u00a3")), QString::fromUtf8("?\u00a3"));
+        QCOMPARE(toCp1252(QString::fromUtf8("x\U0001F600y")), QByteArray("x?y"));
+        QCOMPARE(cp1252Fold(QString::fromUtf8("\u0416\u00a3")), QString::fromUtf8("?\u00a3"));
     }
 };
 

@@ -48,7 +48,7 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
         old.close();
         const QByteArray content(size, 'x');
-        const auto save = [&] { return save_file(path, content); };
+        const auto save = [&] { return saveFile(path, content); };
         const std::optional<QString> failure =
             room < 0 ? save() : test::with_file_size_limit(rlim_t(room), save);
         QCOMPARE(failure.value_or(QString()), reason);
@@ -71,8 +71,8 @@ private slots:
         QFile file(old);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(chmod(qPrintable(old), 0644) == 0 && chmod(qPrintable(dir.path()), 0755) == 0);
-        QVERIFY(!save_file(old, "x") && !save_file(dir.filePath("new.txt"), "x"));
-        QVERIFY(make_private_folder(folder) && make_private_folder(folder));
+        QVERIFY(!saveFile(old, "x") && !saveFile(dir.filePath("new.txt"), "x"));
+        QVERIFY(makePrivateFolder(folder) && makePrivateFolder(folder));
         QCOMPARE(test::mode_of(old), 0600);
         QCOMPARE(test::mode_of(dir.filePath("new.txt")), 0600);
         QCOMPARE(test::mode_of(dir.filePath("new")), 0700);
@@ -82,9 +82,9 @@ private slots:
 
     void unwritablePlaces() {
         QTemporaryDir dir;
-        QCOMPARE(save_file(dir.filePath("no/such/folder.txt"), "x"), reason(ENOENT));
+        QCOMPARE(saveFile(dir.filePath("no/such/folder.txt"), "x"), reason(ENOENT));
         QVERIFY(QDir(dir.path()).mkdir("taken"));
-        QVERIFY(save_file(dir.filePath("taken"), "x").has_value()); // a folder in its place
+        QVERIFY(saveFile(dir.filePath("taken"), "x").has_value()); // a folder in its place
     }
 };
 

@@ -33,9 +33,9 @@ private slots:
         QFETCH(QString, clip);
         QFETCH(int, parts);
         const QString message(length, u'x');
-        const qint16 partLength = part_length_for(method);
+        const qint16 partLength = partLengthFor(method);
         QCOMPARE(count_parts(message, partLength, clip), parts);
-        const QStringList cut = cut_parts(message, partLength, clip);
+        const QStringList cut = cutParts(message, partLength, clip);
         QCOMPARE(cut.size(), parts);
         for (const QString& part : cut)
             QVERIFY(part.size() <= partLength);
@@ -62,7 +62,7 @@ private slots:
         QFETCH(int, method);
         QFETCH(QString, clip);
         QFETCH(QStringList, parts);
-        QCOMPARE(cut_parts(message, part_length_for(method), clip), parts);
+        QCOMPARE(cutParts(message, partLengthFor(method), clip), parts);
     }
 
     void plural() {

@@ -17,7 +17,7 @@ private slots:
         QCOMPARE(get_setting("quitconfirm", "confirm"), QStringLiteral("confirm"));
         QCOMPARE(get_setting(keys::portalHost, kDefaultPortalHost),
                  QLatin1String(kDefaultPortalHost));
-        QVERIFY(!setting_is_yes("hidesplashscreen"));
+        QVERIFY(!settingIsYes("hidesplashscreen"));
         QVERIFY(!QFile::exists(store.path())); // reading never creates the file
     }
 
@@ -29,9 +29,9 @@ private slots:
         QCOMPARE(get_setting("textclipchar", ""), QString());
         delete_setting("textclipchar"); // already absent: ignored
         save_setting("logsent", "Yes");
-        QVERIFY(!setting_is_yes("logsent")); // only the exact "yes" is on
+        QVERIFY(!settingIsYes("logsent")); // only the exact "yes" is on
         save_setting("logsent", "yes");
-        QVERIFY(setting_is_yes("logsent"));
+        QVERIFY(settingIsYes("logsent"));
         // The file holds the remembered password: its owner alone may read it.
         const auto perms = QFile::permissions(store.path());
         QVERIFY(!(perms & (QFile::ReadGroup | QFile::ReadOther)));
@@ -91,14 +91,14 @@ private slots:
     void leadingNumber() {
         QFETCH(QString, text);
         QFETCH(int, value);
-        QCOMPARE(int(leading_number_int16(text)), value);
+        QCOMPARE(int(leadingNumberInt16(text)), value);
     }
 
     void sendTypeIndex() {
-        QCOMPARE(send_type_index("1"), 1);
-        QCOMPARE(send_type_index("5"), 1); // beyond the list: paid
-        QCOMPARE(send_type_index("-3"), 0);
-        QCOMPARE(send_type_index("paid"), 0);
+        QCOMPARE(zemble::sendTypeIndex("1"), 1);
+        QCOMPARE(zemble::sendTypeIndex("5"), 1); // beyond the list: paid
+        QCOMPARE(zemble::sendTypeIndex("-3"), 0);
+        QCOMPARE(zemble::sendTypeIndex("paid"), 0);
     }
 };
 

@@ -13,19 +13,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static platform::ScopedService<platform::MessageBoxService> guard(&silent);
 
     contacts() = ContactStore{};
-    read_contacts(bytes_of(data, size));
+    readContacts(bytes_of(data, size));
     const ContactStore first = contacts();
-    const QByteArray saved = contacts_file_bytes();
+    const QByteArray saved = contactsFileBytes();
 
     contacts() = ContactStore{};
-    read_contacts(saved);
+    readContacts(saved);
     const ContactStore& second = contacts();
     check(second.count == first.count, "as many entries after a save");
     for (int i = 0; i < first.count; ++i) {
         check(second.names.at(i) == first.names.at(i), "the same names");
         check(second.numbers.at(i) == first.numbers.at(i), "the same numbers");
     }
-    check(second.kept_lines == first.kept_lines, "the same lines past the limit");
-    check(contacts_file_bytes() == saved, "the same file on the next save");
+    check(second.keptLines == first.keptLines, "the same lines past the limit");
+    check(contactsFileBytes() == saved, "the same file on the next save");
     return 0;
 }

@@ -10,7 +10,7 @@ using namespace zemble::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = bytes_of(data, size);
-    check(to_cp1252(from_cp1252(bytes)) == bytes, "bytes come back");
+    check(toCp1252(fromCp1252(bytes)) == bytes, "bytes come back");
 
     const QString text = text_of(bytes);
     qsizetype characters = 0;
@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
     }
-    check(to_cp1252(text).size() == characters, "one byte per character");
-    const QString folded = cp1252_fold(text);
-    check(cp1252_fold(folded) == folded, "the folded text stays");
+    check(toCp1252(text).size() == characters, "one byte per character");
+    const QString folded = cp1252Fold(text);
+    check(cp1252Fold(folded) == folded, "the folded text stays");
     return 0;
 }

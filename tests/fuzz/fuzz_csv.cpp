@@ -77,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CsvFields fields;
     fields.fill(QStringLiteral("left from the line before"));
     for (const QByteArray& line : lines) {
-        const QString text = from_cp1252(line);
-        check(split_csv_line(text, fields), "a split without a stop runs to the end");
+        const QString text = fromCp1252(line);
+        check(splitCsvLine(text, fields), "a split without a stop runs to the end");
         check(fields == reference_split(text), "the reference's fields");
     }
     return 0;

@@ -53,10 +53,10 @@ QByteArray decoded(const QString& form) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QList<QByteArray> parts = parts_of(bytes_of(data, size), 3);
-    const QString page = from_cp1252(parts[2]);
-    check_between(page, from_cp1252(parts[0]), from_cp1252(parts[1]));
+    const QString page = fromCp1252(parts[2]);
+    check_between(page, fromCp1252(parts[0]), fromCp1252(parts[1]));
 
     const QString text = text_of(bytes_of(data, size));
-    check(decoded(convert_text(text)) == to_cp1252(text), "the form text decodes back");
+    check(decoded(convert_text(text)) == toCp1252(text), "the form text decodes back");
     return 0;
 }

@@ -141,8 +141,8 @@ private slots:
                     : sim.setFault(kLogin, e.fault, e.faults, 3000 * (e.fault == "slow")));
         Transport transport;
         WindowedTransportFront windows;
-        transport.set_front(&windows);
-        transport.set_request_timeout(e.timeoutMs);
+        transport.setFront(&windows);
+        transport.setRequestTimeout(e.timeoutMs);
         bool windowUpAtMessage = false;
         f->quiet.messages.onAsk = [&](auto&) { windowUpAtMessage = ErrorWindowDriver::shown(); };
         ErrorWindowDriver driver(e.script);
@@ -172,7 +172,7 @@ private slots:
                              "3\r\n50%?";
         OperatorProtocol site;
         WindowedTransportFront windows;
-        site.set_front(&windows);
+        site.setFront(&windows);
         {
             ErrorWindowDriver driver;
             QVERIFY(site.log_on("alice", kPassword));
@@ -252,7 +252,7 @@ private slots:
         save_setting("confnumber", "07700900999");
         QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 4000));
         SendRig rig;
-        rig.site.transport().set_request_timeout(late ? 2000 : Transport::kDefaultTimeoutMs);
+        rig.site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
         rig.compose.method = method;
         rig.compose.confirmation = confirmation;
         ErrorWindowDriver driver({"cmdRetry"});
@@ -284,7 +284,7 @@ private slots:
         QCOMPARE(outbox().size(), 4);
         QCOMPARE(outbox().last(), "07700900002|free|second");
         QCOMPARE(rig.compose.count("enable"), 2);
-        rig.window.exit_log_off();
+        rig.window.exitLogOff();
         QCOMPARE(paths().last(), QString("/logout.html"));
     }
 

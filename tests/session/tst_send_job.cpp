@@ -35,12 +35,12 @@ public:
     bool send_part(const QString&, const QString&, bool) override { return run("part"); }
     bool log_off() override { return run("off"); }
     void unloadIE() override { ++unloads; }
-    void set_front(TransportFront*) override {}
-    bool may_have_arrived() const override { return false; }
+    void setFront(TransportFront*) override {}
+    bool mayHaveArrived() const override { return false; }
     void cancel() override { cancelled_ = ++cancels; }
     bool cancelled() const override { return cancelled_; }
-    void reset_cancel() override { cancelled_ = false; }
-    void set_status_listener(std::function<void(const QString&)>) override {}
+    void resetCancel() override { cancelled_ = false; }
+    void setStatusListener(std::function<void(const QString&)>) override {}
 
     QStringList ops, refused; // refused: tried after Cancel
     QString fails;
@@ -263,8 +263,8 @@ private slots:
             QCOMPARE(seen.join(' '), job.percents);
         const QString when = session().last_sent_time;
         QCOMPARE(session().last_sent_key, sent ? rig.compose.to + rig.compose.message : "before");
-        QVERIFY(!sent || when == sent_time_text(started) ||
-                when == sent_time_text(QDateTime::currentDateTime()));
+        QVERIFY(!sent || when == sentTimeText(started) ||
+                when == sentTimeText(QDateTime::currentDateTime()));
         QCOMPARE(read_all(rig.log), sent && !job.badLog
                                         ? ("To: " + rig.compose.to + "\r\nDate: " + when +
                                            "\r\nMessage: " + rig.compose.message + "\r\n\r\n")
@@ -292,7 +292,7 @@ private slots:
             QCOMPARE(button->text() + " " + rig.window.windowTitle(), "End Send messages");
             button->click();
         };
-        rig.window.exit_log_off();
+        rig.window.exitLogOff();
         QCOMPARE(ended.count(), 1);
         QCOMPARE(rig.site.ops, QStringList{"off"});
         QVERIFY(rig.platform.pauses.afterEvents.isEmpty());

@@ -206,9 +206,9 @@ private slots:
         const QString address = c.arm(servers).address("/start");
         Transport transport;
         WindowedTransportFront windows;
-        transport.set_front(&windows);
-        transport.set_request_timeout(3000);
-        transport.set_request_deadline(c.deadlineMs);
+        transport.setFront(&windows);
+        transport.setRequestTimeout(3000);
+        transport.setRequestDeadline(c.deadlineMs);
         ErrorWindowDriver driver;
         driver.onShown = c.check;
         QCOMPARE(transport.go_site(address, "", kForm, c.method, c.resp), c.result);

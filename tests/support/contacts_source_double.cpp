@@ -35,11 +35,11 @@ void FakeContactsSource::addContact(const QString& mobile, const QString& last,
                                     const QString& first) {
     Item item;
     if (!mobile.isNull())
-        item.insert(QString::fromLatin1(platform::contact_properties::mobile), mobile);
+        item.insert(QString::fromLatin1(platform::contactProperties::mobile), mobile);
     if (!last.isNull())
-        item.insert(QString::fromLatin1(platform::contact_properties::lastName), last);
+        item.insert(QString::fromLatin1(platform::contactProperties::lastName), last);
     if (!first.isNull())
-        item.insert(QString::fromLatin1(platform::contact_properties::firstName), first);
+        item.insert(QString::fromLatin1(platform::contactProperties::firstName), first);
     items.append(item);
 }
 
