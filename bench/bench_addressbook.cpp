@@ -78,7 +78,7 @@ public:
 };
 
 // Names in a scrambled order and mixed letter case, so sorting has work.
-void fill_book() {
+void fillBook() {
     contacts() = ContactStore{};
     QRandomGenerator random(20030522);
     for (int i = 0; i < kMaxContacts; ++i) {
@@ -92,7 +92,7 @@ void fill_book() {
     }
 }
 
-QByteArray csv_line(int i) {
+QByteArray csvLine(int i) {
     QList<QByteArray> fields(92, QByteArray());
     fields[1] = "Forename" + QByteArray::number(i);
     fields[3] = "\"Surname" + QByteArray::number(i) + ", Jr.\"";
@@ -109,7 +109,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    set_contacts_folder(dir.path());
+    setContactsFolder(dir.path());
     NoPause pause;
     SilentMessages messages;
     FixedFile file;
@@ -118,7 +118,7 @@ int main(int argc, char* argv[]) {
     platform::ScopedService<platform::FileDialogService> fileGuard(&file);
 
     // The address book window.
-    fill_book();
+    fillBook();
     BenchHost host;
     host.to = QStringLiteral("07700900001 ; Someone ; 07700900002");
     std::printf("Address book window, %d contacts\n", int(contacts().count));
@@ -151,7 +151,7 @@ int main(int argc, char* argv[]) {
     // The CSV import.
     QByteArray bytes = "Title,First Name,Middle Name,Last Name\r\n";
     for (int i = 0; i < kCsvLines; ++i)
-        bytes += csv_line(i) + "\r\n";
+        bytes += csvLine(i) + "\r\n";
     file.path = dir.filePath(QStringLiteral("contacts.csv"));
     {
         QFile out(file.path);
@@ -166,16 +166,16 @@ int main(int argc, char* argv[]) {
         [&] {
             CsvFields fields;
             for (const QString& line : lines)
-                split_csv_line(line, fields, [] { return false; });
+                splitCsvLine(line, fields, [] { return false; });
         });
     AccessWindow access;
     int added = 0;
     measure(
         "whole import (overwrite, with progress window)", [] { contacts() = ContactStore{}; },
-        [&] { added = import_contacts(ImportSource::CsvFile, false, access).added; });
+        [&] { added = importContacts(ImportSource::CsvFile, false, access).added; });
     std::printf("  entries added per import: %d\n", added);
     measure(
         "whole import (append, every name already there)", [] {},
-        [&] { added = import_contacts(ImportSource::CsvFile, true, access).added; });
+        [&] { added = importContacts(ImportSource::CsvFile, true, access).added; });
     return 0;
 }

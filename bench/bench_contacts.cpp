@@ -22,7 +22,7 @@ using zemble::bench::measure;
 
 namespace {
 
-void fill_book() {
+void fillBook() {
     contacts() = ContactStore{};
     for (int i = 0; i < kMaxContacts; ++i) {
         const QString name =
@@ -38,12 +38,12 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    set_contacts_folder(dir.path());
+    setContactsFolder(dir.path());
 
     std::printf("Address book of %d entries, %d runs each\n", int(kMaxContacts), kRuns);
     measure(
-        "fill with add_contact (no test)", [] {}, fill_book);
-    fill_book();
+        "fill with add_contact (no test)", [] {}, fillBook);
+    fillBook();
     bool saved = true;
     measure(
         "save_contacts", [] {}, [&] { saved = save_contacts(false) && saved; });

@@ -26,7 +26,7 @@ QString filled(const QString& head, const QString& piece) {
     return head + piece.repeated((cap - head.size()) / piece.size());
 }
 
-QTextBrowser* shown_window() {
+QTextBrowser* shownWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("pageDisplay"))
             return qobject_cast<QTextBrowser*>(w);
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
             QElapsedTimer clock;
             clock.start();
             display.showPage(page.html);
-            QTextBrowser* view = shown_window();
+            QTextBrowser* view = shownWindow();
             view->document()->documentLayout()->documentSize();
             view->document()->pageCount(); // lays out the whole document
             view->grab();

@@ -44,7 +44,7 @@ QByteArray repeated(const QByteArray& text, qsizetype size) {
     return out;
 }
 
-double cpu_ms(const std::function<void()>& work) {
+double cpuMs(const std::function<void()>& work) {
     const std::clock_t start = std::clock();
     work();
     return 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC;
@@ -57,7 +57,7 @@ void scale(const char* parser, const char* family, const std::function<QByteArra
     const qsizetype sizes[3] = {1 * kMiB, 8 * kMiB, 16 * kMiB};
     for (int i = 0; i < 3; ++i) {
         const QByteArray input = make(sizes[i]);
-        times[i] = cpu_ms([&] { parse(input); });
+        times[i] = cpuMs([&] { parse(input); });
     }
     std::printf("%-22s %-34s %9.1f %9.1f %9.1f ms   16/1 %6.1f\n", parser, family, times[0],
                 times[1], times[2], times[2] / std::max(times[0], 0.01));
@@ -77,7 +77,7 @@ int main(int argc, char* argv[]) {
         [](qsizetype n) { return "\"" + repeated("\"\"", n - 3) + "\","; },
         [](const QByteArray& in) {
             CsvFields fields;
-            split_csv_line(QString::fromLatin1(in), fields);
+            splitCsvLine(QString::fromLatin1(in), fields);
         });
     scale(
         "CSV lines", "short lines, lone CRs",
@@ -89,26 +89,26 @@ int main(int argc, char* argv[]) {
             LineReader reader(buffer, LineEnds::CrLfOrCr);
             CsvFields fields;
             while (!reader.atEnd())
-                split_csv_line(from_cp1252(reader.readLine()), fields);
+                splitCsvLine(fromCp1252(reader.readLine()), fields);
         });
     scale(
         "contacts file", "entries past the limit, LF ends",
         [](qsizetype n) { return repeated("Smith, John;07700 900123\n", n); },
         [](const QByteArray& in) {
             contacts() = ContactStore{};
-            read_contacts(in);
-            contacts_file_bytes();
+            readContacts(in);
+            contactsFileBytes();
         });
     scale(
         "contacts file", "one name of ';'-free text",
         [](qsizetype n) { return repeated("x", n - 4) + ";071"; },
         [](const QByteArray& in) {
             contacts() = ContactStore{};
-            read_contacts(in);
+            readContacts(in);
         });
     scale(
         "settings number", "digits and blanks", [](qsizetype n) { return repeated("1 ", n); },
-        [](const QByteArray& in) { leading_number_int16(QString::fromLatin1(in)); });
+        [](const QByteArray& in) { leadingNumberInt16(QString::fromLatin1(in)); });
     scale(
         "password scramble", "printable text, both ways",
         [](qsizetype n) { return repeated("p~ x", n); },
@@ -128,10 +128,10 @@ int main(int argc, char* argv[]) {
     scale(
         "convert_text", "characters that are escaped",
         [](qsizetype n) { return repeated("\xa3 %", n); },
-        [](const QByteArray& in) { convert_text(from_cp1252(in)); });
+        [](const QByteArray& in) { convert_text(fromCp1252(in)); });
     scale(
         "Windows-1252", "characters outside the code page",
         [](qsizetype n) { return repeated("\xd0\x96", n); }, // U+0416 in UTF-8
-        [](const QByteArray& in) { from_cp1252(to_cp1252(QString::fromUtf8(in))); });
+        [](const QByteArray& in) { fromCp1252(toCp1252(QString::fromUtf8(in))); });
     return 0;
 }

@@ -1,6 +1,6 @@
 // Times whole operator sessions (log on, send one text, log off) against the
 // site simulator on this machine, then the same requests made with curl by
-// bench/curl_session.sh, and prints both with their ratio.
+// bench/curlSession.sh, and prints both with their ratio.
 //
 // usage: bench_session [RUNS]   (default 30)
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 30;
     QTemporaryDir dir;
-    zemble::set_settings_file_path(dir.filePath(QStringLiteral("Zemble.ini")));
+    zemble::setSettingsFilePath(dir.filePath(QStringLiteral("Zemble.ini")));
 
     // The simulator, with quota for every run of both clients.
     BenchSite sim;

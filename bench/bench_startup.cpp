@@ -63,7 +63,7 @@ int main(int argc, char* argv[]) {
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
 
     QTemporaryDir dir;
-    zemble::set_settings_file_path(dir.filePath(QStringLiteral("Zemble.ini")));
+    zemble::setSettingsFilePath(dir.filePath(QStringLiteral("Zemble.ini")));
     zemble::save_setting(QStringLiteral("hidesplashscreen"), QStringLiteral("yes"));
     const QString contacts = dir.path();
 
@@ -97,6 +97,6 @@ int main(int argc, char* argv[]) {
     std::printf("  Zemble compose      : median %8.2f ms  best %8.2f ms\n", zemble.median,
                 zemble.best);
     std::printf("  ratio (median)      : %.1fx\n", zemble.median / plain.median);
-    zemble::set_settings_file_path({});
+    zemble::setSettingsFilePath({});
     return 0;
 }

@@ -39,7 +39,7 @@ int child(int argc, char* argv[], bool zemble) {
         return QTest::qWaitForWindowExposed(&window) ? 0 : 1;
     }
     QTemporaryDir dir;
-    zemble::set_settings_file_path(dir.filePath(QStringLiteral("Zemble.ini")));
+    zemble::setSettingsFilePath(dir.filePath(QStringLiteral("Zemble.ini")));
     zemble::save_setting(QStringLiteral("hidesplashscreen"), QStringLiteral("yes"));
     zemble::Program program(dir.path());
     program.Main();

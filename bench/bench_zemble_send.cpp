@@ -48,8 +48,8 @@ double median(QList<double> ms) {
 }
 
 // Milliseconds from start to exit of one process; -1 when it failed.
-double timed_run(const QString& program, const QStringList& arguments,
-                 const QProcessEnvironment& environment, QByteArray* output = nullptr) {
+double timedRun(const QString& program, const QStringList& arguments,
+                const QProcessEnvironment& environment, QByteArray* output = nullptr) {
     QProcess process;
     process.setProcessEnvironment(environment);
     QElapsedTimer clock;
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     BenchSite sim;
     if (!sim.start(2 * runs + 10))
         return fail("the simulator did not start");
-    zemble::set_settings_file_path(dir.filePath(QStringLiteral("config/Zemble/Zemble.ini")));
+    zemble::setSettingsFilePath(dir.filePath(QStringLiteral("config/Zemble/Zemble.ini")));
     sim.applyToSettings();
     const QString https = sim.httpsHost();
     const QString http = sim.httpHost();
@@ -119,10 +119,10 @@ int main(int argc, char** argv) {
     QList<double> viaProgram;
     QList<double> viaCurl;
     for (int run = 0; run < runs; ++run) {
-        const double ms = timed_run(program,
-                                    {QStringLiteral("-q"), QStringLiteral("-u"), kUser,
-                                     QStringLiteral("-m"), kText, kNumber},
-                                    environment);
+        const double ms = timedRun(program,
+                                   {QStringLiteral("-q"), QStringLiteral("-u"), kUser,
+                                    QStringLiteral("-m"), kText, kNumber},
+                                   environment);
         if (ms < 0)
             return fail("a zemble-send run failed");
         viaProgram.append(ms);
@@ -133,16 +133,15 @@ int main(int argc, char** argv) {
         QStringList fetch =
             transfer(QStringLiteral("http://") + http, form + QStringList{loginBody, mblogin});
         fetch.replace(fetch.indexOf(QStringLiteral("/dev/null")), QStringLiteral("-"));
-        if (timed_run(QStringLiteral("curl"), fetch, environment, &page) < 0)
+        if (timedRun(QStringLiteral("curl"), fetch, environment, &page) < 0)
             return fail("curl could not log on");
         QString data = QStringLiteral("data=");
         for (const char* field : {"firstname", "username", "dest", "mID", "mAT", "QE3"}) {
             const QString name = QString::fromLatin1(field);
-            data +=
-                (data.size() > 5 ? QStringLiteral("&") : QString()) + name + u'=' +
-                zemble::convert_text(zemble::text_between(
-                    QString::fromLatin1(page), zemble::OperatorProtocol::hidden_field_marker(name),
-                    QStringLiteral("\">")));
+            data += (data.size() > 5 ? QStringLiteral("&") : QString()) + name + u'=' +
+                    zemble::convert_text(zemble::text_between(
+                        QString::fromLatin1(page),
+                        zemble::OperatorProtocol::hiddenFieldMarker(name), QStringLiteral("\">")));
         }
 
         QFile::remove(jar);
@@ -165,7 +164,7 @@ int main(int argc, char** argv) {
             << transfer(QStringLiteral("http://%1/0,,400,00.html").arg(http),
                         form + QStringList{QString(),
                                            QStringLiteral("http://%1/logout.html").arg(http)});
-        const double curlMs = timed_run(QStringLiteral("curl"), all, environment);
+        const double curlMs = timedRun(QStringLiteral("curl"), all, environment);
         if (curlMs < 0)
             return fail("a curl run failed");
         viaCurl.append(curlMs);

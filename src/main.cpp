@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One copy per profile: a second start brings the first one forward.
-    zemble::SingleInstance only(QFileInfo(zemble::settings_file_path()).absolutePath(),
+    zemble::SingleInstance only(QFileInfo(zemble::settingsFilePath()).absolutePath(),
                                 QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     if (!only.claim()) {
         if (only.askRunningCopyToShow())

@@ -15,14 +15,14 @@ AccessWindow::~AccessWindow() = default;
 
 void AccessWindow::begin() {
     report(0, 0);
-    accesscancel = false;
+    accesscancel_ = false;
     ui_->cmdCancel->setText(QStringLiteral("Cancel"));
     show();
     raise();
 }
 
 void AccessWindow::report(int examined, int added) {
-    ui_->lblStatus->setText(import_progress_text(examined, added));
+    ui_->lblStatus->setText(importProgressText(examined, added));
 }
 
 void AccessWindow::end() {
@@ -31,7 +31,7 @@ void AccessWindow::end() {
 
 void AccessWindow::cmdCancel_Click() {
     ui_->cmdCancel->setText(QStringLiteral("Cancelling.."));
-    accesscancel = true;
+    accesscancel_ = true;
 }
 
 void AccessWindow::reject() {

@@ -22,11 +22,9 @@ public:
 
     void begin() override;
     void report(int examined, int added) override;
-    bool cancelRequested() const override { return accesscancel; }
-    void end() override;
-
     // True from a press of Cancel until the next import begins.
-    bool accesscancel = false;
+    bool cancelRequested() const override { return accesscancel_; }
+    void end() override;
 
     void cmdCancel_Click();
 
@@ -36,6 +34,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::frmAccess> ui_;
+    bool accesscancel_ = false;
 };
 
 } // namespace zemble

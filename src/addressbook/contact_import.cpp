@@ -24,7 +24,7 @@ constexpr int kEndPauseMs = 500;
 // so that the Cancel button can run before the line is finished.
 constexpr int kCharactersBetweenEvents = 4096;
 
-void process_events() {
+void handlePendingEvents() {
     QCoreApplication::processEvents();
 }
 
@@ -35,37 +35,37 @@ QString property(platform::ContactsSourceService& source, const char* name) {
 // An overwrite starts from an empty address book; the slots keep their
 // capacity and hold empty strings, as after deleting every entry.  Entries
 // kept past the limit go too: the backup holds them.
-void empty_address_book() {
+void emptyAddressBook() {
     ContactStore& store = contacts();
     for (QString& name : store.names)
         name.clear();
     for (QString& number : store.numbers)
         number.clear();
     store.count = 0;
-    store.kept_lines.clear();
+    store.keptLines.clear();
 }
 
-void tell_unreachable_contacts() {
-    platform::message_box(QStringLiteral("Contacts error"),
-                          QStringLiteral("Zemble was unable to access your contacts. This is "
-                                         "probably because you don't have Outlook installed.") +
-                              QStringLiteral("\r\n\r\n"),
-                          platform::Icon::Information);
+void tellUnreachableContacts() {
+    platform::messageBox(QStringLiteral("Contacts error"),
+                         QStringLiteral("Zemble was unable to access your contacts. This is "
+                                        "probably because you don't have Outlook installed.") +
+                             QStringLiteral("\r\n\r\n"),
+                         platform::Icon::Information);
 }
 
-void tell_unreadable_file(const QString& path, const QString& reason) {
-    platform::message_box(
+void tellUnreadableFile(const QString& path, const QString& reason) {
+    platform::messageBox(
         QStringLiteral("Contacts error"),
-        platform::crlf_lines({QStringLiteral("Zemble was unable to open the contacts file"),
-                              QDir::toNativeSeparators(path), reason,
-                              QStringLiteral("Your address book has not been changed.")}),
+        platform::crlfLines({QStringLiteral("Zemble was unable to open the contacts file"),
+                             QDir::toNativeSeparators(path), reason,
+                             QStringLiteral("Your address book has not been changed.")}),
         platform::Icon::Information);
 }
 
-void tell_complete() {
-    platform::message_box(
+void tellComplete() {
+    platform::messageBox(
         QStringLiteral("Backup information"),
-        platform::crlf_lines(
+        platform::crlfLines(
             {QStringLiteral("Import complete."), QString(),
              QStringLiteral("Your previous address book has been backed up to "
                             "'zemble_contacts.bak'."),
@@ -76,34 +76,34 @@ void tell_complete() {
 }
 
 // Adds one record by the name rule; true when the address book took it.
-bool add_record(const QString& last, const QString& first, const QString& mobile, bool append) {
+bool addRecord(const QString& last, const QString& first, const QString& mobile, bool append) {
     const QString number = normalise_number(mobile);
-    const QString name = import_contact_name(last, first);
+    const QString name = importContactName(last, first);
     return !number.isEmpty() && !name.isEmpty() && add_contact(name, number, append);
 }
 
 // Backs the address book up and, for an overwrite, empties it.  False when
 // the backup could not be written (the store has told the user why).
-bool prepare_address_book(bool append) {
+bool prepareAddressBook(bool append) {
     if (!save_contacts(true))
         return false;
     if (!append)
-        empty_address_book();
+        emptyAddressBook();
     return true;
 }
 
-void walk_direct_items(platform::ContactsSourceService& source, bool append,
-                       ImportProgress& progress, ImportResult& result) {
+void walkDirectItems(platform::ContactsSourceService& source, bool append, ImportProgress& progress,
+                     ImportResult& result) {
     while (source.nextItem()) {
         if (progress.cancelRequested()) {
             result.cancelled = true;
             return;
         }
-        const QString mobile = property(source, platform::contact_properties::mobile);
+        const QString mobile = property(source, platform::contactProperties::mobile);
         if (!mobile.isEmpty()) {
-            const QString last = property(source, platform::contact_properties::lastName);
-            const QString first = property(source, platform::contact_properties::firstName);
-            if (add_record(last, first, mobile, append))
+            const QString last = property(source, platform::contactProperties::lastName);
+            const QString first = property(source, platform::contactProperties::firstName);
+            if (addRecord(last, first, mobile, append))
                 ++result.added;
             if (progress.cancelRequested()) {
                 result.cancelled = true;
@@ -112,18 +112,18 @@ void walk_direct_items(platform::ContactsSourceService& source, bool append,
         }
         ++result.examined;
         progress.report(result.examined, result.added);
-        process_events();
+        handlePendingEvents();
         if (progress.cancelRequested()) {
             result.cancelled = true;
             return;
         }
-        process_events();
-        platform::pause_blocking(kRecordPauseMs);
-        process_events();
+        handlePendingEvents();
+        platform::pauseBlocking(kRecordPauseMs);
+        handlePendingEvents();
     }
 }
 
-void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, ImportResult& result) {
+void walkCsvLines(QIODevice& file, bool append, ImportProgress& progress, ImportResult& result) {
     // The mail program's export ends its lines with CR LF; a lone LF is part
     // of a field.
     LineReader reader(file, LineEnds::CrLfOrCr);
@@ -133,21 +133,21 @@ void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, Impo
     const CsvStopCheck stop = [&]() {
         if (++sinceEvents >= kCharactersBetweenEvents) {
             sinceEvents = 0;
-            process_events();
+            handlePendingEvents();
         }
         return progress.cancelRequested();
     };
     CsvFields fields;
     while (!reader.atEnd()) {
-        const QString line = from_cp1252(reader.readLine());
-        if (!split_csv_line(line, fields, stop)) {
+        const QString line = fromCp1252(reader.readLine());
+        if (!splitCsvLine(line, fields, stop)) {
             result.cancelled = true;
             return;
         }
         const QString& mobile = fields[kCsvMobile];
         const QString& last = fields[kCsvLastName];
         if (!mobile.isEmpty() && !last.isEmpty()) {
-            if (add_record(last, fields[kCsvFirstName], mobile, append))
+            if (addRecord(last, fields[kCsvFirstName], mobile, append))
                 ++result.added;
             if (progress.cancelRequested()) {
                 result.cancelled = true;
@@ -156,9 +156,9 @@ void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, Impo
         }
         ++result.examined;
         progress.report(result.examined, result.added);
-        process_events();
+        handlePendingEvents();
         sinceEvents = 0;
-        platform::pause_blocking(kRecordPauseMs);
+        platform::pauseBlocking(kRecordPauseMs);
         if (progress.cancelRequested()) {
             result.cancelled = true;
             return;
@@ -168,64 +168,64 @@ void walk_csv_lines(QIODevice& file, bool append, ImportProgress& progress, Impo
 
 ImportResult import_csv(bool append, ImportProgress& progress) {
     ImportResult result;
-    const QString path = platform::choose_open_file(
+    const QString path = platform::chooseOpenFile(
         QStringLiteral("Open"), QStringLiteral("Comma separated files (*.csv)|*.csv"));
     if (path.isEmpty())
         return result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        tell_unreadable_file(path, file.errorString());
+        tellUnreadableFile(path, file.errorString());
         result.outcome = ImportResult::Outcome::Unreachable;
         return result;
     }
-    if (!prepare_address_book(append)) {
+    if (!prepareAddressBook(append)) {
         result.outcome = ImportResult::Outcome::BackupFailed;
         return result;
     }
     result.outcome = ImportResult::Outcome::Finished;
     progress.begin();
-    walk_csv_lines(file, append, progress, result);
+    walkCsvLines(file, append, progress, result);
     file.close();
-    platform::pause_blocking(kEndPauseMs);
+    platform::pauseBlocking(kEndPauseMs);
     progress.end();
     return result;
 }
 
-ImportResult import_direct(bool append, ImportProgress& progress) {
+ImportResult importDirect(bool append, ImportProgress& progress) {
     ImportResult result;
     auto& source = platform::use<platform::ContactsSourceService>();
     progress.begin();
     if (!source.connect()) {
         source.release();
         progress.end();
-        tell_unreachable_contacts();
+        tellUnreachableContacts();
         result.outcome = ImportResult::Outcome::Unreachable;
         return result;
     }
-    if (!prepare_address_book(append)) {
+    if (!prepareAddressBook(append)) {
         source.release();
         progress.end();
         result.outcome = ImportResult::Outcome::BackupFailed;
         return result;
     }
     result.outcome = ImportResult::Outcome::Finished;
-    walk_direct_items(source, append, progress, result);
+    walkDirectItems(source, append, progress, result);
     source.release();
-    platform::pause_blocking(kEndPauseMs);
+    platform::pauseBlocking(kEndPauseMs);
     progress.end();
     return result;
 }
 
 } // namespace
 
-QString import_progress_text(int examined, int added) {
+QString importProgressText(int examined, int added) {
     return QStringLiteral("Accessing contacts list ... (%1 found, %2 added)")
         .arg(examined)
         .arg(added);
 }
 
-ImportResult import_contacts(ImportSource source, bool append, ImportProgress& progress) {
-    ImportResult result = source == ImportSource::Direct ? import_direct(append, progress)
+ImportResult importContacts(ImportSource source, bool append, ImportProgress& progress) {
+    ImportResult result = source == ImportSource::Direct ? importDirect(append, progress)
                                                          : import_csv(append, progress);
     if (result.outcome != ImportResult::Outcome::Finished)
         return result;
@@ -233,7 +233,7 @@ ImportResult import_contacts(ImportSource source, bool append, ImportProgress& p
     // A save that failed has been told to the user; the imported entries
     // stay in memory, but the import is not called complete.
     if (result.saved)
-        tell_complete();
+        tellComplete();
     return result;
 }
 

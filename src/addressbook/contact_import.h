@@ -20,7 +20,7 @@ public:
 };
 
 // "Accessing contacts list ... (N found, M added)".
-QString import_progress_text(int examined, int added);
+QString importProgressText(int examined, int added);
 
 struct ImportResult {
     enum class Outcome {
@@ -42,6 +42,6 @@ struct ImportResult {
 // saved and the completion message shown.  A source that cannot be reached
 // or a backup that cannot be written leaves the address book and its files
 // as they were.
-ImportResult import_contacts(ImportSource source, bool append, ImportProgress& progress);
+ImportResult importContacts(ImportSource source, bool append, ImportProgress& progress);
 
 } // namespace zemble

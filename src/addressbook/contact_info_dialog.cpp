@@ -24,18 +24,28 @@ ContactInfoDialog::ContactInfoDialog(Owner owner, QWidget* parent)
 
 ContactInfoDialog::~ContactInfoDialog() = default;
 
-QLineEdit* ContactInfoDialog::txtSurname() const {
-    return ui_->txtSurname;
+void ContactInfoDialog::newContact() {
+    setWindowTitle(QStringLiteral("New details"));
+    emptyFields();
+    show();
+    modifyid_ = -1;
+    ui_->txtSurname->setFocus();
 }
-QLineEdit* ContactInfoDialog::txtForename() const {
-    return ui_->txtForename;
-}
-QLineEdit* ContactInfoDialog::txtNumber() const {
-    return ui_->txtNumber;
+
+void ContactInfoDialog::editContact(qint16 index) {
+    const ContactStore& store = contacts();
+    const QStringList pieces = store.names.at(index).split(u',');
+    ui_->txtSurname->setText(trimSpaces(pieces.at(0)));
+    ui_->txtForename->setText(pieces.size() > 1 ? trimSpaces(pieces.at(1)) : QString());
+    ui_->txtNumber->setText(normalise_number(store.numbers.at(index)));
+    setWindowTitle(QStringLiteral("Edit details"));
+    modifyid_ = index;
+    show();
+    ui_->txtSurname->setFocus();
 }
 
 void ContactInfoDialog::leaveName(QLineEdit* field) {
-    const QString trimmed = trim_spaces(field->text());
+    const QString trimmed = trimSpaces(field->text());
     if (trimmed != field->text())
         field->setText(trimmed);
 }
@@ -58,15 +68,15 @@ void ContactInfoDialog::cmdOk_Click() {
     leaveName(ui_->txtForename);
     leaveNumber();
     if (ui_->txtNumber->text().isEmpty()) {
-        platform::message_box(QStringLiteral("Missing data"),
-                              QStringLiteral("You need to enter a valid UK mobile phonenumber"),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Missing data"),
+                             QStringLiteral("You need to enter a valid UK mobile phonenumber"),
+                             platform::Icon::Information);
         return;
     }
     if (ui_->txtSurname->text().isEmpty() && ui_->txtForename->text().isEmpty()) {
-        platform::message_box(QStringLiteral("Missing data"),
-                              QStringLiteral("You need to enter a name for this entry"),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Missing data"),
+                             QStringLiteral("You need to enter a name for this entry"),
+                             platform::Icon::Information);
         return;
     }
     if (ui_->txtSurname->text().isEmpty()) {
@@ -76,7 +86,7 @@ void ContactInfoDialog::cmdOk_Click() {
     QString name = ui_->txtSurname->text();
     if (!ui_->txtForename->text().isEmpty())
         name += QStringLiteral(", ") + ui_->txtForename->text();
-    set_contact(modifyid, name, ui_->txtNumber->text());
+    set_contact(modifyid_, name, ui_->txtNumber->text());
     save_contacts(false);
     hide();
     if (owner_.stored)

@@ -26,12 +26,13 @@ public:
     explicit ContactInfoDialog(Owner owner, QWidget* parent = nullptr);
     ~ContactInfoDialog() override;
 
-    // Store index of the entry being edited; -1 while a new one is made.
-    qint16 modifyid = -1;
-
-    QLineEdit* txtSurname() const;
-    QLineEdit* txtForename() const;
-    QLineEdit* txtNumber() const;
+    // Shows the dialog, titled "New details", with empty fields for a new
+    // contact; OK adds it.
+    void newContact();
+    // Shows the dialog, titled "Edit details", filled with the contact at
+    // `index` of the store (its name split into surname and forename at the
+    // first comma); OK changes that contact.
+    void editContact(qint16 index);
 
     void cmdOk_Click();
     void cmdCancel_Click();
@@ -47,6 +48,8 @@ private:
 
     std::unique_ptr<Ui::frmContactInfo> ui_;
     Owner owner_;
+    // Store index of the entry being edited; -1 while a new one is made.
+    qint16 modifyid_ = -1;
 };
 
 } // namespace zemble

@@ -22,19 +22,19 @@ namespace {
 // Slots added beyond the highest entry whenever the lists grow.
 constexpr int kSpareSlots = 20;
 
-QString& folder_setting() {
+QString& folderSetting() {
     static QString folder;
     return folder;
 }
 
-ContactsProblemHandler& problem_handler() {
+ContactsProblemHandler& problemHandler() {
     static ContactsProblemHandler handler;
     return handler;
 }
 
-void tell_problem(const QString& title, const QString& text) {
-    if (problem_handler())
-        problem_handler()(title, text);
+void tellProblem(const QString& title, const QString& text) {
+    if (problemHandler())
+        problemHandler()(title, text);
     else
         qWarning("%s: %s", qPrintable(title), qPrintable(text));
 }
@@ -46,7 +46,7 @@ struct Entry {
 
 // The name and the number of a line, or nothing when the line holds no
 // entry: empty, without ";", or with an empty name or number.
-std::optional<Entry> entry_of(QStringView line) {
+std::optional<Entry> entryOf(QStringView line) {
     const qsizetype first = line.indexOf(u';');
     if (first < 0)
         return std::nullopt;
@@ -60,31 +60,30 @@ std::optional<Entry> entry_of(QStringView line) {
     return Entry{name, number};
 }
 
-void tell_too_many(int held) {
-    tell_problem(
+void tellTooMany(int held) {
+    tellProblem(
         QStringLiteral("Address book too large"),
-        crlf_lines(
-            {QStringLiteral("The address book holds %1 entries, but Zemble can show only the "
-                            "first %2.")
-                 .arg(held)
-                 .arg(kMaxContacts),
-             QStringLiteral("The other %1 stay in the file as they are and are kept on every "
-                            "save.")
-                 .arg(held - kMaxContacts)}));
+        crlfLines({QStringLiteral("The address book holds %1 entries, but Zemble can show only the "
+                                  "first %2.")
+                       .arg(held)
+                       .arg(kMaxContacts),
+                   QStringLiteral("The other %1 stay in the file as they are and are kept on every "
+                                  "save.")
+                       .arg(held - kMaxContacts)}));
 }
 
-void tell_not_saved(const QString& path, const QString& reason) {
-    tell_problem(QStringLiteral("Address book not saved"),
-                 crlf_lines({QStringLiteral("Zemble could not save the address "
-                                            "book to the file"),
-                             QDir::toNativeSeparators(path), reason,
-                             QStringLiteral("The file was left as it was.")}));
+void tellNotSaved(const QString& path, const QString& reason) {
+    tellProblem(QStringLiteral("Address book not saved"),
+                crlfLines({QStringLiteral("Zemble could not save the address "
+                                          "book to the file"),
+                           QDir::toNativeSeparators(path), reason,
+                           QStringLiteral("The file was left as it was.")}));
 }
 
 } // namespace
 
-void set_contacts_problem_handler(ContactsProblemHandler handler) {
-    problem_handler() = std::move(handler);
+void setContactsProblemHandler(ContactsProblemHandler handler) {
+    problemHandler() = std::move(handler);
 }
 
 ContactStore& contacts() {
@@ -92,51 +91,51 @@ ContactStore& contacts() {
     return store;
 }
 
-void set_contacts_folder(const QString& folder) {
-    folder_setting() = folder;
+void setContactsFolder(const QString& folder) {
+    folderSetting() = folder;
 }
 
-QString contacts_folder() {
-    if (folder_setting().isEmpty())
-        folder_setting() = default_contacts_folder();
-    return folder_setting();
+QString contactsFolder() {
+    if (folderSetting().isEmpty())
+        folderSetting() = defaultContactsFolder();
+    return folderSetting();
 }
 
-QString default_contacts_folder() {
+QString defaultContactsFolder() {
     const QString program = QCoreApplication::applicationDirPath();
     if (!program.isEmpty() && QFileInfo(program).isWritable())
         return program;
     // An installed program sits in a folder its user cannot write; keep the
     // address book in the user's own data folder instead.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    make_private_folder(data);
+    makePrivateFolder(data);
     return data;
 }
 
-QString contacts_file_path(bool backup) {
-    return QDir(contacts_folder())
+QString contactsFilePath(bool backup) {
+    return QDir(contactsFolder())
         .filePath(backup ? QStringLiteral("zemble_contacts.bak")
                          : QStringLiteral("zemble_contacts.txt"));
 }
 
 void load_contacts() {
-    QFile file(contacts_file_path(false));
+    QFile file(contactsFilePath(false));
     if (!file.exists())
         return;
     if (!file.open(QIODevice::ReadOnly)) {
         // The store stays as it is; the user learns why the book is empty.
-        tell_problem(QStringLiteral("Address book not read"),
-                     crlf_lines({QStringLiteral("Zemble could not read the "
-                                                "address book from the file"),
-                                 QDir::toNativeSeparators(file.fileName()), file.errorString()}));
+        tellProblem(QStringLiteral("Address book not read"),
+                    crlfLines({QStringLiteral("Zemble could not read the "
+                                              "address book from the file"),
+                               QDir::toNativeSeparators(file.fileName()), file.errorString()}));
         return;
     }
-    const int held = read_contacts(file.readAll());
+    const int held = readContacts(file.readAll());
     if (held > kMaxContacts)
-        tell_too_many(held);
+        tellTooMany(held);
 }
 
-int read_contacts(const QByteArray& bytes) {
+int readContacts(const QByteArray& bytes) {
     ContactStore& store = contacts();
     int held = store.count;
     // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
@@ -147,11 +146,11 @@ int read_contacts(const QByteArray& bytes) {
     buffer.open(QIODevice::ReadOnly);
     LineReader reader(buffer, bytes.contains('\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
     while (!reader.atEnd()) {
-        const QString line = from_cp1252(reader.readLine());
-        const std::optional<Entry> entry = entry_of(line);
+        const QString line = fromCp1252(reader.readLine());
+        const std::optional<Entry> entry = entryOf(line);
         if (store.count >= kMaxContacts) {
             // Past the limit every line is kept as it is, entry or not.
-            store.kept_lines.append(line);
+            store.keptLines.append(line);
             if (entry && !normalise_number(entry->number.toString()).isEmpty())
                 ++held;
             continue;
@@ -162,7 +161,7 @@ int read_contacts(const QByteArray& bytes) {
     return held;
 }
 
-QByteArray contacts_file_bytes() {
+QByteArray contactsFileBytes() {
     const ContactStore& store = contacts();
     QString text;
     for (int i = 0; i < store.count; ++i) {
@@ -175,17 +174,17 @@ QByteArray contacts_file_bytes() {
         text += number;
         text += QLatin1String("\r\n");
     }
-    for (const QString& line : store.kept_lines) {
+    for (const QString& line : store.keptLines) {
         text += line;
         text += QLatin1String("\r\n");
     }
-    return to_cp1252(text);
+    return toCp1252(text);
 }
 
 bool save_contacts(bool backup) {
-    const QString path = contacts_file_path(backup);
-    if (const std::optional<QString> failure = save_file(path, contacts_file_bytes())) {
-        tell_not_saved(path, *failure);
+    const QString path = contactsFilePath(backup);
+    if (const std::optional<QString> failure = saveFile(path, contactsFileBytes())) {
+        tellNotSaved(path, *failure);
         return false;
     }
     return true;
@@ -196,7 +195,7 @@ bool add_contact(const QString& name, const QString& number, bool check_duplicat
     const QString n = normalise_number(number);
     if (n.isEmpty())
         return false;
-    const QString stored = storable_contact_name(name);
+    const QString stored = storableContactName(name);
     if (check_duplicates && store.count > 0) {
         for (int i = 0; i < store.count; ++i) {
             const QString& existing = store.names.at(i);
@@ -237,7 +236,7 @@ void set_contact(qint16 index, const QString& name, const QString& number) {
     if (index < 0 || index >= store.count)
         return;
     store.numbers[index] = normalise_number(number);
-    store.names[index] = storable_contact_name(name);
+    store.names[index] = storableContactName(name);
 }
 
 void delete_contact(qint16 index) {
@@ -270,14 +269,14 @@ QString lookup_contact(const QString& text) {
     return normalise_number(text);
 }
 
-QString storable_contact_name(const QString& name) {
+QString storableContactName(const QString& name) {
     // Characters the file's code page lacks would come back as "?" after the
     // next start; the store holds them that way from the outset, so a name
     // reads and matches the same before and after a restart.
     const bool latin1 = std::all_of(name.begin(), name.end(), [](QChar c) {
         return c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
     });
-    QString stored = latin1 ? name : cp1252_fold(name);
+    QString stored = latin1 ? name : cp1252Fold(name);
     if (!stored.contains(u';') && !stored.contains(u'\r') && !stored.contains(u'\n'))
         return stored;
     stored.replace(QLatin1String("\r\n"), QLatin1String(" "));

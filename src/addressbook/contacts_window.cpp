@@ -14,38 +14,26 @@
 #include "ui_frmContacts.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSet>
 
 namespace zemble {
 namespace {
 
-void tell_select_one() {
-    platform::message_box(QStringLiteral("Edit contact"),
-                          QStringLiteral("To perform this action, please select only 1 item "
-                                         "from the list"),
-                          platform::Icon::Exclamation);
+void tellSelectOne() {
+    platform::messageBox(QStringLiteral("Edit contact"),
+                         QStringLiteral("To perform this action, please select only 1 item "
+                                        "from the list"),
+                         platform::Icon::Exclamation);
 }
 
-int find_contact(const QString& name) {
+int findContact(const QString& name) {
     const ContactStore& store = contacts();
     for (int i = 0; i < store.count; ++i) {
         if (store.names.at(i) == name)
             return i;
     }
     return -1;
-}
-
-bool is_activation_key(QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const auto* press = static_cast<QKeyEvent*>(event);
-    // Ctrl+Space is the list's own: it toggles the selection of the current item.
-    if (press->modifiers() & Qt::ControlModifier)
-        return false;
-    const int key = press->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
 }
 
 } // namespace
@@ -72,10 +60,10 @@ ContactsWindow::ContactsWindow(ComposeHost& host, QWidget* parent)
     });
     connect(ui_->lstReceps, &QListWidget::itemSelectionChanged, this,
             &ContactsWindow::update_buttons);
-    ui_->lstContacts->installEventFilter(this);
-    ui_->lstReceps->installEventFilter(this);
-    platform::select_current_on_tab(ui_->lstContacts);
-    platform::select_current_on_tab(ui_->lstReceps);
+    platform::activateOnKeys(ui_->lstContacts, [this] { cmdAdd_Click(); });
+    platform::activateOnKeys(ui_->lstReceps, [this] { cmdRemove_Click(); });
+    platform::selectCurrentOnTab(ui_->lstContacts);
+    platform::selectCurrentOnTab(ui_->lstReceps);
     update_buttons();
 }
 
@@ -94,13 +82,13 @@ ImportWindow* ContactsWindow::importWindow() const {
 
 void ContactsWindow::Main(bool poprecips) {
     const ContactStore& store = contacts();
-    fill_sorted(ui_->lstContacts, store.names.mid(0, store.count));
+    fillSorted(ui_->lstContacts, store.names.mid(0, store.count));
     if (poprecips) {
         ui_->lstReceps->clear();
         ui_->lblNum->setText(QStringLiteral("0 recipients"));
-        QStringList pieces = host_.toText().split(QLatin1StringView(kRecipientSeparator));
+        QStringList pieces = splitRecipients(host_.toText());
         pieces.removeAll(QString());
-        fill_sorted(ui_->lstReceps, pieces);
+        fillSorted(ui_->lstReceps, pieces);
     }
     setRecipientCount();
     update_buttons();
@@ -159,7 +147,7 @@ void ContactsWindow::cmdAdd_Click() {
         }
     }
     if (!added.isEmpty())
-        merge_sorted(receps, added);
+        mergeSorted(receps, added);
     list->clearSelection();
     setRecipientCount();
     update_buttons();
@@ -194,20 +182,13 @@ ContactInfoDialog& ContactsWindow::detailsDialog() {
             setEnabled(true);
         };
         info_ = new ContactInfoDialog(std::move(owner));
-        platform::stay_above(info_, this);
+        platform::stayAbove(info_, this);
     }
     return *info_;
 }
 
 void ContactsWindow::cmdNew_Click() {
-    ContactInfoDialog& dialog = detailsDialog();
-    dialog.setWindowTitle(QStringLiteral("New details"));
-    dialog.txtSurname()->clear();
-    dialog.txtForename()->clear();
-    dialog.txtNumber()->clear();
-    dialog.show();
-    dialog.modifyid = -1;
-    dialog.txtSurname()->setFocus();
+    detailsDialog().newContact();
     setEnabled(false);
 }
 
@@ -216,27 +197,18 @@ int ContactsWindow::singleSelectedContact() {
         return -1;
     const QList<QListWidgetItem*> selected = ui_->lstContacts->selectedItems();
     if (selected.size() != 1) {
-        tell_select_one();
+        tellSelectOne();
         return -1;
     }
     // The highlighted entry is the one acted on, wherever the focus sits.
-    return find_contact(selected.first()->text());
+    return findContact(selected.first()->text());
 }
 
 void ContactsWindow::cmdEdit_Click() {
     const int index = singleSelectedContact();
     if (index < 0)
         return;
-    const ContactStore& store = contacts();
-    const QStringList pieces = store.names.at(index).split(u',');
-    ContactInfoDialog& dialog = detailsDialog();
-    dialog.txtSurname()->setText(trim_spaces(pieces.at(0)));
-    dialog.txtForename()->setText(pieces.size() > 1 ? trim_spaces(pieces.at(1)) : QString());
-    dialog.txtNumber()->setText(normalise_number(store.numbers.at(index)));
-    dialog.setWindowTitle(QStringLiteral("Edit details"));
-    dialog.modifyid = qint16(index);
-    dialog.show();
-    dialog.txtSurname()->setFocus();
+    detailsDialog().editContact(qint16(index));
     setEnabled(false);
 }
 
@@ -246,11 +218,11 @@ void ContactsWindow::cmdDelete_Click() {
         return;
     const ContactStore& store = contacts();
     const QString text =
-        platform::crlf_lines({QStringLiteral("Are you really sure you want to delete this entry?"),
-                              QString(), QStringLiteral("Name :  ") + store.names.at(index),
-                              QStringLiteral("Number :  ") + store.numbers.at(index)});
-    if (platform::message_box(QStringLiteral("Delete confirmation"), text, platform::Icon::Question,
-                              platform::Buttons::YesNo) == platform::Answer::No)
+        platform::crlfLines({QStringLiteral("Are you really sure you want to delete this entry?"),
+                             QString(), QStringLiteral("Name :  ") + store.names.at(index),
+                             QStringLiteral("Number :  ") + store.numbers.at(index)});
+    if (platform::messageBox(QStringLiteral("Delete confirmation"), text, platform::Icon::Question,
+                             platform::Buttons::YesNo) == platform::Answer::No)
         return;
     delete_contact(qint16(index));
     Main(false);
@@ -264,7 +236,7 @@ void ContactsWindow::cmdUpdate_Click() {
             comeBack();
             Main(false);
         });
-        platform::stay_above(import_, this);
+        platform::stayAbove(import_, this);
     }
     import_->show();
     import_->raise();
@@ -278,41 +250,21 @@ void ContactsWindow::cmdOk_Click() {
         chosen.append(ui_->lstReceps->item(i)->text());
     host_.setToText(chosen.join(QLatin1StringView(kRecipientSeparator)));
     hide();
-    giveBackCompose();
+    host_.giveComposeBack();
 }
 
 void ContactsWindow::cmdCancel_Click() {
     hide();
-    giveBackCompose();
+    host_.giveComposeBack();
 }
 
 void ContactsWindow::cmdHelp_Click() {
     platform::show_help_topic(QString::fromLatin1(platform::topics::contacts));
 }
 
-void ContactsWindow::giveBackCompose() {
-    host_.setComposeEnabled(true);
-    host_.bringComposeToFront();
-    host_.updateStatusBar();
-}
-
 void ContactsWindow::comeBack() {
     raise();
     activateWindow();
-}
-
-bool ContactsWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (is_activation_key(event)) {
-        if (watched == ui_->lstContacts) {
-            cmdAdd_Click();
-            return true;
-        }
-        if (watched == ui_->lstReceps) {
-            cmdRemove_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void ContactsWindow::reject() {
@@ -331,7 +283,7 @@ void ContactsWindow::closeEvent(QCloseEvent* event) {
     const bool wasVisible = isVisible();
     hide();
     if (wasVisible)
-        giveBackCompose();
+        host_.giveComposeBack();
     deleteLater();
 }
 
@@ -344,7 +296,7 @@ AddressBook::~AddressBook() {
 void AddressBook::show() {
     if (!window_) {
         window_ = new ContactsWindow(host_);
-        platform::stay_above(window_, opener_);
+        platform::stayAbove(window_, opener_);
     }
     window_->show();
     window_->raise();

@@ -48,13 +48,11 @@ public:
     ImportWindow* importWindow() const;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void setRecipientCount();
-    void giveBackCompose();
     void comeBack();
     // The one selected contact for Edit and Del, or -1 after telling the user.
     int singleSelectedContact();

@@ -2,7 +2,7 @@
 
 namespace zemble {
 
-QString clean_csv_field(QStringView raw) {
+QString cleanCsvField(QStringView raw) {
     QStringView body = raw;
     if (body.size() > 1 && body.front() == u'"' && body.back() == u'"')
         body = body.mid(1, body.size() - 2);
@@ -19,7 +19,7 @@ QString clean_csv_field(QStringView raw) {
     return out;
 }
 
-bool split_csv_line(QStringView line, CsvFields& fields, const CsvStopCheck& stop) {
+bool splitCsvLine(QStringView line, CsvFields& fields, const CsvStopCheck& stop) {
     for (QString& field : fields)
         field.clear();
     int f = 0;
@@ -33,7 +33,7 @@ bool split_csv_line(QStringView line, CsvFields& fields, const CsvStopCheck& sto
             inQuotes = !inQuotes;
         } else if (c == u',' && !inQuotes) {
             if (f < kCsvFieldCount)
-                fields[f] = clean_csv_field(line.mid(start, i - start));
+                fields[f] = cleanCsvField(line.mid(start, i - start));
             if (f <= kCsvFieldCount)
                 ++f;
             start = i + 1;
@@ -44,7 +44,7 @@ bool split_csv_line(QStringView line, CsvFields& fields, const CsvStopCheck& sto
     return true;
 }
 
-QString import_contact_name(const QString& last, const QString& first) {
+QString importContactName(const QString& last, const QString& first) {
     if (first.isEmpty())
         return last;
     return last + QStringLiteral(", ") + first;

@@ -25,13 +25,13 @@ using CsvStopCheck = std::function<bool()>;
 // are double quotes) and has every doubled double quote made single.  The
 // text after the last comma is kept as it stands.  Fields beyond index 100
 // are read and dropped.  Returns false when `stop` ended the split early.
-bool split_csv_line(QStringView line, CsvFields& fields, const CsvStopCheck& stop = {});
+bool splitCsvLine(QStringView line, CsvFields& fields, const CsvStopCheck& stop = {});
 
 // The clean-up a field gets at its closing comma.
-QString clean_csv_field(QStringView raw);
+QString cleanCsvField(QStringView raw);
 
 // An imported contact's name: the last name, then ", " and the first name
 // when there is one.
-QString import_contact_name(const QString& last, const QString& first);
+QString importContactName(const QString& last, const QString& first);
 
 } // namespace zemble

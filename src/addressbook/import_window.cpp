@@ -6,7 +6,6 @@
 #include "ui_frmImport.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 
 namespace zemble {
 
@@ -18,9 +17,9 @@ ImportWindow::ImportWindow(std::function<void()> closed, QWidget* parent)
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &ImportWindow::cmdCancel_Click);
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &ImportWindow::cmdHelp_Click);
     connect(ui_->lstImport, &QListWidget::itemDoubleClicked, this, &ImportWindow::cmdOk_Click);
-    ui_->lstImport->installEventFilter(this);
-    platform::select_current_on_tab(ui_->lstImport);
-    platform::stay_above(access_.get(), this);
+    platform::activateOnKeys(ui_->lstImport, [this] { cmdOk_Click(); });
+    platform::selectCurrentOnTab(ui_->lstImport);
+    platform::stayAbove(access_.get(), this);
 }
 
 ImportWindow::~ImportWindow() = default;
@@ -38,7 +37,7 @@ void ImportWindow::cmdOk_Click() {
 
     running_ = true;
     setEnabled(false);
-    const ImportResult result = import_contacts(source, append, *access_);
+    const ImportResult result = importContacts(source, append, *access_);
     setEnabled(true);
     running_ = false;
 
@@ -58,17 +57,6 @@ void ImportWindow::cmdCancel_Click() {
 
 void ImportWindow::cmdHelp_Click() {
     platform::show_help_topic(QString::fromLatin1(platform::topics::import));
-}
-
-bool ImportWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->lstImport && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-            cmdOk_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void ImportWindow::reject() {

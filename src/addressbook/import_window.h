@@ -33,7 +33,6 @@ public:
     AccessWindow* accessWindow() const { return access_.get(); }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 

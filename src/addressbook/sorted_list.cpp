@@ -22,12 +22,12 @@ namespace {
 // Sorts stably by a key made once per text, so that each comparison is a
 // plain one.
 template <class MakeKey, class Less>
-QStringList sorted_by_key(QStringList texts, MakeKey make_key, Less less) {
-    using Key = decltype(make_key(QString()));
+QStringList sortedByKey(QStringList texts, MakeKey makeKey, Less less) {
+    using Key = decltype(makeKey(QString()));
     std::vector<std::pair<Key, QString>> keyed;
     keyed.reserve(size_t(texts.size()));
     for (QString& text : texts) {
-        Key key = make_key(text);
+        Key key = makeKey(text);
         keyed.emplace_back(std::move(key), std::move(text));
     }
     std::stable_sort(keyed.begin(), keyed.end(),
@@ -45,21 +45,21 @@ QStringList NameOrder::sorted(QStringList texts) const {
     // The collator's own keys heed letter case in the C locale; the
     // case-folded text is the key there.
     if (plain_) {
-        return sorted_by_key(
+        return sortedByKey(
             std::move(texts), [](const QString& text) { return text.toCaseFolded(); },
             [](const QString& a, const QString& b) { return a < b; });
     }
-    return sorted_by_key(
+    return sortedByKey(
         std::move(texts), [this](const QString& text) { return collator_.sortKey(text); },
         [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b) < 0; });
 }
 
-void fill_sorted(QListWidget* list, QStringList texts) {
+void fillSorted(QListWidget* list, QStringList texts) {
     list->clear();
     list->addItems(NameOrder().sorted(std::move(texts)));
 }
 
-void merge_sorted(QListWidget* list, const QStringList& sortedTexts) {
+void mergeSorted(QListWidget* list, const QStringList& sortedTexts) {
     struct Entry {
         QString text;
         bool selected = false;

@@ -27,10 +27,10 @@ private:
 };
 
 // Fills a list with the texts in name order.
-void fill_sorted(QListWidget* list, QStringList texts);
+void fillSorted(QListWidget* list, QStringList texts);
 // Adds texts already in name order to a list in that order, keeping the
 // list's selection and current item; a new text equal to a listed one goes
 // after it.
-void merge_sorted(QListWidget* list, const QStringList& sortedTexts);
+void mergeSorted(QListWidget* list, const QStringList& sortedTexts);
 
 } // namespace zemble

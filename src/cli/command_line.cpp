@@ -7,7 +7,7 @@
 
 namespace zemble::cli {
 
-std::optional<Options> parse_command_line(const QStringList& arguments, QString* error) {
+std::optional<Options> parseCommandLine(const QStringList& arguments, QString* error) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     const QCommandLineOption message(QStringList{"m", "message"}, QString(), "TEXT");
@@ -66,7 +66,7 @@ std::optional<Options> parse_command_line(const QStringList& arguments, QString*
     return error->isEmpty() ? std::optional<Options>(o) : std::nullopt;
 }
 
-QString usage_text() {
+QString usageText() {
     return QStringLiteral(
         "Usage: zemble-send [options] RECIPIENT...\n"
         "       zemble-send --quota [--user NAME] [--retries N] [-q]\n"
@@ -108,12 +108,12 @@ QString usage_text() {
         "sends no other and logs off; a second one stops at once.\n");
 }
 
-QString prepare_message(QString text, bool fromInput, QString* error) {
+QString prepareMessage(QString text, bool fromInput, QString* error) {
     if (fromInput) {
         while (text.endsWith(u'\n') || text.endsWith(u'\r'))
             text.chop(1);
     }
-    const QString cleaned = clean_message_text(text);
+    const QString cleaned = cleanMessageText(text);
     if (cleaned.isEmpty()) {
         *error = text.isEmpty() ? QStringLiteral("the message is empty")
                                 : QStringLiteral("the message is empty once the characters the "
@@ -129,7 +129,7 @@ QString prepare_message(QString text, bool fromInput, QString* error) {
     return cleaned;
 }
 
-bool is_uk_mobile(const QString& number) {
+bool isUkMobile(const QString& number) {
     static const QRegularExpression mobile(QStringLiteral("^07[0-9]{9}$"));
     return mobile.match(number).hasMatch();
 }

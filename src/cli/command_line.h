@@ -26,10 +26,10 @@ struct Options {
 
 // The options of `arguments` (the program's name first), or nothing with
 // `error` saying what is wrong in one line.
-std::optional<Options> parse_command_line(const QStringList& arguments, QString* error);
+std::optional<Options> parseCommandLine(const QStringList& arguments, QString* error);
 
 // The text of --help.
-QString usage_text();
+QString usageText();
 
 // Exit statuses.
 inline constexpr int kExitSent = 0;    // every text delivered
@@ -41,9 +41,9 @@ inline constexpr int kExitPartly = 3;  // some recipients only, or a text unconf
 // breaks at its end, then the text is cleaned as the compose window cleans
 // it.  "" with `error` set when nothing sendable is left or the text is
 // longer than the compose window holds.
-QString prepare_message(QString text, bool fromInput, QString* error);
+QString prepareMessage(QString text, bool fromInput, QString* error);
 
 // A number the site can deliver to: 07 and nine more digits.
-bool is_uk_mobile(const QString& number);
+bool isUkMobile(const QString& number);
 
 } // namespace zemble::cli

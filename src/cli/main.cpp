@@ -7,6 +7,7 @@
 #include "cli/interrupt_watch.h"
 #include "cli/terminal_front.h"
 #include "compose/recipients.h"
+#include "core/compose_host.h"
 #include "core/message_parts.h"
 #include "core/session_state.h"
 #include "core/settings.h"
@@ -27,7 +28,7 @@ using namespace zemble::cli;
 
 namespace {
 
-void print_out(const QString& text) {
+void printOut(const QString& text) {
     std::fputs(qPrintable(text + u'\n'), stdout);
 }
 
@@ -50,12 +51,12 @@ public:
 
 // The recipients as the To field resolves them, or "" after telling what is
 // wrong with them.
-QString resolve_recipients(const QStringList& given) {
+QString resolveRecipients(const QStringList& given) {
     TellingChooser chooser;
     RecipientsField field(contacts(), &chooser);
     QStringList dropped;
     const QString to =
-        field.normalise_recipient_text(given.join(QLatin1StringView(kRecipientSeparator)), &dropped)
+        field.normaliseRecipientText(given.join(QLatin1StringView(kRecipientSeparator)), &dropped)
             .value_or(QString());
     bool ok = chooser.ambiguous.isEmpty();
     for (const QString& entry : std::as_const(dropped)) {
@@ -63,9 +64,9 @@ QString resolve_recipients(const QStringList& given) {
             QStringLiteral("'%1' is neither a contact's name nor a phone number").arg(entry));
         ok = false;
     }
-    for (const QString& entry : to.isEmpty() ? QStringList() : split_recipients(to)) {
+    for (const QString& entry : to.isEmpty() ? QStringList() : splitRecipients(to)) {
         const QString number = lookup_contact(entry);
-        if (chooser.ambiguous.contains(entry) || is_uk_mobile(number))
+        if (chooser.ambiguous.contains(entry) || isUkMobile(number))
             continue;
         TerminalFront::tell(
             QStringLiteral("'%1' is not a UK mobile number (07 and nine more digits)")
@@ -80,7 +81,7 @@ QString resolve_recipients(const QStringList& given) {
 }
 
 // Reads a whole file, or standard input for "".
-bool read_input(const QString& path, QByteArray* bytes, QString* error) {
+bool readInput(const QString& path, QByteArray* bytes, QString* error) {
     QFile file;
     const bool opened = path.isEmpty() ? file.open(stdin, QIODevice::ReadOnly)
                                        : (file.setFileName(path), file.open(QIODevice::ReadOnly));
@@ -95,7 +96,7 @@ bool read_input(const QString& path, QByteArray* bytes, QString* error) {
 }
 
 // A password typed on the terminal without echo; "" when there is none.
-QString ask_password(const QString& user) {
+QString askPassword(const QString& user) {
     if (!isatty(STDIN_FILENO))
         return {};
     std::fprintf(stderr, "Password for %s: ", qPrintable(user));
@@ -115,13 +116,13 @@ QString ask_password(const QString& user) {
 
 // The portal account of the run, into the session; false after telling why
 // there is none.
-bool take_account(const Options& options) {
+bool takeAccount(const Options& options) {
     QString user = options.user;
     QString password = qEnvironmentVariable("ZEMBLE_PASSWORD");
     if (user.isEmpty()) {
-        user = get_setting(QStringLiteral("wispusername"), "");
+        user = get_setting(keys::wispUsername, "");
         if (password.isEmpty())
-            password = unscramble_password(get_setting(QStringLiteral("wisppassword"), ""));
+            password = unscramble_password(get_setting(keys::wispPassword, ""));
     }
     if (user.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no account: give --user NAME, or remember an account "
@@ -129,7 +130,7 @@ bool take_account(const Options& options) {
         return false;
     }
     if (password.isEmpty())
-        password = ask_password(user);
+        password = askPassword(user);
     if (password.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no password for '%1': set ZEMBLE_PASSWORD").arg(user));
         return false;
@@ -143,7 +144,7 @@ QString figure(qint16 quota) {
     return quota < 0 ? QStringLiteral("unknown") : QString::number(quota);
 }
 
-int show_quota(OperatorProtocol& site, TerminalFront& front) {
+int showQuota(OperatorProtocol& site, TerminalFront& front) {
     SessionState& state = session();
     front.step(SendStep::LogOn, QStringLiteral("Logging onto O2 as '") + state.session_username +
                                     QStringLiteral("' ..."));
@@ -151,40 +152,38 @@ int show_quota(OperatorProtocol& site, TerminalFront& front) {
         return kExitNothing;
     front.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
     const bool ok = site.check_quota() && !front.failed();
-    site.reset_cancel();
+    site.resetCancel();
     front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
     site.log_off();
     if (!ok)
         return kExitNothing;
-    print_out(
+    printOut(
         QStringLiteral("%1 free, %2 paid").arg(figure(state.quota_free), figure(state.quota_paid)));
     return kExitSent;
 }
 
-void show_dry_run(const SendOrder& order) {
-    const QStringList entries = split_recipients(order.to);
-    print_out(QStringLiteral("%1 recipient%2:")
-                  .arg(entries.size())
-                  .arg(plural_s(qint16(entries.size()))));
+void showDryRun(const SendOrder& order) {
+    const QStringList entries = splitRecipients(order.to);
+    printOut(QStringLiteral("%1 recipient%2:").arg(entries.size()).arg(plural_s(entries.size())));
     for (const QString& entry : entries) {
         const QString number = lookup_contact(entry);
-        print_out(QStringLiteral("  ") +
-                  (entry == number ? number : entry + QStringLiteral(" ") + number));
+        printOut(QStringLiteral("  ") +
+                 (entry == number ? number : entry + QStringLiteral(" ") + number));
     }
-    const QStringList parts = cut_parts(order.message, part_length_for(order.method),
-                                        get_setting(QStringLiteral("textclipchar"), ""));
-    print_out(QStringLiteral("%1 part%2, sent as %3 texts:")
-                  .arg(parts.size())
-                  .arg(plural_s(qint16(parts.size())))
-                  .arg(order.method ? QStringLiteral("paid") : QStringLiteral("free")));
+    const QStringList parts =
+        cutParts(order.message, partLengthFor(order.method), get_setting(keys::textClipChar, ""));
+    printOut(QStringLiteral("%1 part%2, sent as %3 texts:")
+                 .arg(parts.size())
+                 .arg(plural_s(parts.size()))
+                 .arg(order.method ? QStringLiteral("paid") : QStringLiteral("free")));
     for (qsizetype k = 0; k < parts.size(); ++k)
-        print_out(QStringLiteral("  %1 of %2: %3").arg(k + 1).arg(parts.size()).arg(parts.at(k)));
+        printOut(QStringLiteral("  %1 of %2: %3").arg(k + 1).arg(parts.size()).arg(parts.at(k)));
     if (order.confirmation)
-        print_out(QStringLiteral("and a confirmation copy to ") + order.confirmation_shown);
+        printOut(QStringLiteral("and a confirmation copy to ") + order.confirmationShown);
 }
 
 // Who got the message and who did not, after a send that stopped half way.
-void tell_outcome(const SendRecord& record) {
+void tellOutcome(const SendRecord& record) {
     for (qsizetype i = 0; i < record.entries.size(); ++i) {
         const QString& entry = record.entries.at(i);
         const QString number = lookup_contact(entry);
@@ -206,11 +205,11 @@ void tell_outcome(const SendRecord& record) {
         }
         if (!arrived.isEmpty())
             line += QStringLiteral("; only part%1 %2 of %3 arrived")
-                        .arg(arrived.size() == 1 ? "" : "s", arrived.join(QStringLiteral(", ")))
+                        .arg(plural_s(arrived.size()), arrived.join(QStringLiteral(", ")))
                         .arg(parts.size());
         TerminalFront::tell(line);
     }
-    if (record.confirmation_asked && record.confirmation != PartState::Confirmed)
+    if (record.confirmationAsked && record.confirmation != PartState::Confirmed)
         TerminalFront::tell(record.confirmation == PartState::MayHaveArrived
                                 ? QStringLiteral("the confirmation copy may have arrived, the "
                                                  "site did not answer")
@@ -224,7 +223,7 @@ void interrupted(int count, OperatorSite& site, TerminalFront& front) {
     if (count == 1) {
         TerminalFront::tell(QStringLiteral("interrupted: stopping once the request under way is "
                                            "answered (interrupt again to stop at once)"));
-        front.stop_before_next_request();
+        front.stopBeforeNextRequest();
         return;
     }
     if (count == 2)
@@ -235,12 +234,12 @@ void interrupted(int count, OperatorSite& site, TerminalFront& front) {
 int send(const Options& options, const QString& to) {
     SendOrder order;
     order.to = to;
-    order.method = options.paid ? int(*options.paid)
-                                : send_type_index(get_setting(QStringLiteral("sendtype"), 0));
+    order.method =
+        options.paid ? int(*options.paid) : sendTypeIndex(get_setting(keys::sendType, 0));
     order.confirmation = options.confirm;
-    order.confirmation_shown = get_setting(QStringLiteral("confnumber"), "");
-    order.always_log_off = true;
-    if (options.confirm && order.confirmation_shown.isEmpty()) {
+    order.confirmationShown = get_setting(keys::confNumber, "");
+    order.alwaysLogOff = true;
+    if (options.confirm && order.confirmationShown.isEmpty()) {
         TerminalFront::tell(QStringLiteral("--confirm: no confirmation number is set in Zemble's "
                                            "preferences"));
         return kExitUsage;
@@ -248,51 +247,51 @@ int send(const Options& options, const QString& to) {
 
     // A password asked on the terminal comes before a message typed there.
     const bool fromInput = !options.message && options.file.isEmpty();
-    if (fromInput && !options.dryRun && !take_account(options))
+    if (fromInput && !options.dryRun && !takeAccount(options))
         return kExitUsage;
     QString error;
     QString text = options.message.value_or(QString());
     if (!options.message) {
         QByteArray bytes;
-        if (!read_input(options.file, &bytes, &error)) {
+        if (!readInput(options.file, &bytes, &error)) {
             TerminalFront::tell(error);
             return kExitUsage;
         }
         text = QString::fromUtf8(bytes);
     }
-    order.message = prepare_message(text, !options.message, &error);
+    order.message = prepareMessage(text, !options.message, &error);
     if (order.message.isEmpty()) {
         TerminalFront::tell(error);
         return kExitUsage;
     }
     if (options.dryRun) {
-        show_dry_run(order);
+        showDryRun(order);
         return kExitSent;
     }
-    if (!fromInput && !take_account(options))
+    if (!fromInput && !takeAccount(options))
         return kExitUsage;
 
     OperatorProtocol site;
     TerminalFront front(site, options.quiet, options.yes, options.retries);
-    site.set_front(&front);
+    site.setFront(&front);
     const InterruptWatch interrupts([&](int count) { interrupted(count, site, front); });
     SendJob job(site, front, front);
     const SendJob::Result result = job.run(order);
-    if (job.left_logged_on() && interrupts.count() < 2) {
+    if (job.leftLoggedOn() && interrupts.count() < 2) {
         // The run always ends logged off, also after a failure or a first
         // interrupt.
-        site.reset_cancel();
+        site.resetCancel();
         front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
         site.log_off();
     }
     if (result == SendJob::Sent)
         return kExitSent;
-    if (!job.record().anything_sent()) {
+    if (!job.record().anythingSent()) {
         if (interrupts.count() > 0)
             TerminalFront::tell(QStringLiteral("interrupted: nothing was sent"));
         return kExitNothing;
     }
-    tell_outcome(job.record());
+    tellOutcome(job.record());
     return kExitPartly;
 }
 
@@ -304,39 +303,39 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QLatin1String(kAppTitle));
 
     QString error;
-    const std::optional<Options> options = parse_command_line(app.arguments(), &error);
+    const std::optional<Options> options = parseCommandLine(app.arguments(), &error);
     if (!options) {
         TerminalFront::tell(error);
         std::fputs("Try 'zemble-send --help'.\n", stderr);
         return kExitUsage;
     }
     if (options->help) {
-        print_out(usage_text());
+        printOut(usageText());
         return kExitSent;
     }
     if (options->version) {
-        print_out(QStringLiteral("zemble-send ") + version_number() + QStringLiteral(" (beta)"));
+        printOut(QStringLiteral("zemble-send ") + versionNumber() + QStringLiteral(" (beta)"));
         return kExitSent;
     }
 
-    set_contacts_problem_handler([](const QString& title, const QString& text) {
+    setContactsProblemHandler([](const QString& title, const QString& text) {
         TerminalFront::tell(title + QStringLiteral(": ") +
                             QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
     });
-    set_contacts_folder(default_contacts_folder());
+    setContactsFolder(defaultContactsFolder());
     session().logged_in = false;
 
     if (options->quota) {
-        if (!take_account(*options))
+        if (!takeAccount(*options))
             return kExitUsage;
         OperatorProtocol site;
         TerminalFront front(site, options->quiet, options->yes, options->retries);
-        site.set_front(&front);
+        site.setFront(&front);
         const InterruptWatch interrupts([&](int count) { interrupted(count, site, front); });
-        return show_quota(site, front);
+        return showQuota(site, front);
     }
     load_contacts();
-    const QString to = resolve_recipients(options->recipients);
+    const QString to = resolveRecipients(options->recipients);
     if (to.isEmpty())
         return kExitUsage;
     return send(*options, to);

@@ -9,13 +9,13 @@
 namespace zemble::cli {
 namespace {
 
-void print_line(const QString& line) {
+void printLine(const QString& line) {
     std::fputs(qPrintable(line + u'\n'), stderr);
     std::fflush(stderr);
 }
 
 // A message of the job as lines of the terminal: its title, then its text.
-void tell_message(const JobMessage& message) {
+void tellMessage(const JobMessage& message) {
     const QStringList lines = message.text.split(QStringLiteral("\r\n"));
     TerminalFront::tell(message.title + QStringLiteral(": ") + lines.first());
     for (const QString& line : lines.mid(1)) {
@@ -30,7 +30,7 @@ TerminalFront::TerminalFront(OperatorSite& site, bool quiet, bool yes, int retri
     : site_(site), quiet_(quiet), yes_(yes), retries_(retries) {}
 
 void TerminalFront::tell(const QString& text) {
-    print_line(QStringLiteral("zemble-send: ") + text);
+    printLine(QStringLiteral("zemble-send: ") + text);
 }
 
 void TerminalFront::step(SendStep step, const QString& text) {
@@ -39,14 +39,14 @@ void TerminalFront::step(SendStep step, const QString& text) {
     if (stopping_ && step != SendStep::LogOff)
         site_.cancel();
     if (!quiet_ && !text.isEmpty())
-        print_line(text);
+        printLine(text);
 }
 
 void TerminalFront::refuse(const JobMessage& message) {
-    tell_message(message);
+    tellMessage(message);
 }
 
-bool TerminalFront::go_on(const JobMessage& message) {
+bool TerminalFront::goOn(const JobMessage& message) {
     if (yes_)
         return true;
     const QStringList lines = message.text.split(QStringLiteral("\r\n"));
@@ -55,16 +55,16 @@ bool TerminalFront::go_on(const JobMessage& message) {
     return false;
 }
 
-void TerminalFront::log_not_saved(const JobMessage& message) {
-    tell_message(message);
+void TerminalFront::logNotSaved(const JobMessage& message) {
+    tellMessage(message);
 }
 
-FailureChoice TerminalFront::request_failed(const RequestFailure& failure) {
+FailureChoice TerminalFront::requestFailed(const RequestFailure& failure) {
     QString reason;
     if (failure.failed) {
         reason = QStringLiteral("no answer from %1: %2").arg(failure.address, failure.description);
     } else {
-        const QString shown = page_summary(failure.page);
+        const QString shown = pageSummary(failure.page);
         reason =
             QStringLiteral("unexpected answer from %1: %2")
                 .arg(failure.address, shown.isEmpty() ? QStringLiteral("an empty page") : shown);
@@ -83,7 +83,7 @@ FailureChoice TerminalFront::request_failed(const RequestFailure& failure) {
     return FailureChoice::Abort;
 }
 
-QString page_summary(const QString& page, int most) {
+QString pageSummary(const QString& page, int most) {
     static const QRegularExpression hidden(QStringLiteral("<(script|style|title)\\b.*?</\\1\\s*>"),
                                            QRegularExpression::CaseInsensitiveOption |
                                                QRegularExpression::DotMatchesEverythingOption);

@@ -28,18 +28,18 @@ public:
     void progress(int, int) override {}
 
     void refuse(const JobMessage& message) override;
-    bool go_on(const JobMessage& message) override;
-    void log_not_saved(const JobMessage& message) override;
-    void finished_pause() override {}
+    bool goOn(const JobMessage& message) override;
+    void logNotSaved(const JobMessage& message) override;
+    void finishedPause() override {}
 
-    FailureChoice request_failed(const RequestFailure& failure) override;
+    FailureChoice requestFailed(const RequestFailure& failure) override;
 
     // A request failed and was given up.
     bool failed() const { return failed_; }
 
     // The request under way is answered, but no further one but the log-off
     // is sent.
-    void stop_before_next_request() { stopping_ = true; }
+    void stopBeforeNextRequest() { stopping_ = true; }
 
 private:
     OperatorSite& site_;
@@ -54,6 +54,6 @@ private:
 
 // The text a person reads in a page: no tags, scripts or styles, blanks
 // collapsed, at most `most` characters.
-QString page_summary(const QString& page, int most = 200);
+QString pageSummary(const QString& page, int most = 200);
 
 } // namespace zemble::cli

@@ -1,6 +1,7 @@
 #include "compose/compose_logic.h"
 
 #include "core/cp1252.h"
+#include "core/message_parts.h"
 #include "core/settings.h"
 #include "core/text.h"
 
@@ -14,45 +15,34 @@ const QString kBullet = QStringLiteral("   \u2022  ");
 const QString kCrLf = QStringLiteral("\r\n");
 } // namespace
 
-QString stats_text(qsizetype characters, qint16 parts) {
+QString statsText(qsizetype characters, qint16 parts) {
     if (characters == 0)
         return QStringLiteral("0 characters used (split over 0 messages)");
     return QStringLiteral("%1 character%2 used (split over %3 message%4)")
         .arg(characters)
-        .arg(characters == 1 ? QString() : QStringLiteral("s"))
+        .arg(plural_s(characters))
         .arg(parts)
-        .arg(parts == 1 ? QString() : QStringLiteral("s"));
+        .arg(plural_s(parts));
 }
 
-QString clean_message_text(const QString& text) {
-    QString cleaned;
-    cleaned.reserve(text.size());
-    for (const QChar c : text) {
-        const int code = cp1252_code(c);
-        // A character the code page lacks reads as "?"; it could not reach
-        // the site as typed, so it goes rather than turning into "?".
-        if (code == 63 && c != QLatin1Char('?'))
-            continue;
-        if (code == 10)
-            cleaned.append(QLatin1Char(' '));
-        else if ((code >= 32 && code <= 90) || (code >= 97 && code <= 125) || code == 163)
-            cleaned.append(c);
-    }
-    return cleaned;
+QString cleanMessageText(const QString& text) {
+    return keepCp1252(text, [](int code) {
+        return (code >= 32 && code <= 90) || (code >= 97 && code <= 125) || code == 163;
+    });
 }
 
-bool message_not_sent(const QString& signature, const QString& lastSentKey, const QString& toText,
-                      const QString& messageText) {
+bool messageNotSent(const QString& signature, const QString& lastSentKey, const QString& toText,
+                    const QString& messageText) {
     return signature == lastSentKey || lastSentKey != toText + messageText;
 }
 
-QString information_text(bool notSent, const QString& lastSentTime) {
+QString informationText(bool notSent, const QString& lastSentTime) {
     if (notSent)
         return kIndent + QStringLiteral("You have not sent this text message yet");
     return kIndent + QStringLiteral("You sent this text message on ") + lastSentTime;
 }
 
-QString quota_caption(qint16 quotaFree, qint16 quotaPaid) {
+QString quotaCaption(qint16 quotaFree, qint16 quotaPaid) {
     QString caption =
         quotaFree == -1 ? QStringLiteral("Unknown free") : QStringLiteral("%1 free").arg(quotaFree);
     caption += QStringLiteral(" && ");
@@ -61,7 +51,7 @@ QString quota_caption(qint16 quotaFree, qint16 quotaPaid) {
     return caption;
 }
 
-QString accelerator_display(const QString& caption) {
+QString acceleratorDisplay(const QString& caption) {
     QString shown;
     shown.reserve(caption.size());
     for (qsizetype i = 0; i < caption.size(); ++i) {
@@ -77,11 +67,11 @@ QString accelerator_display(const QString& caption) {
     return shown;
 }
 
-bool quota_is_red(qint16 quotaFree, qint16 quotaPaid) {
+bool quotaIsRed(qint16 quotaFree, qint16 quotaPaid) {
     return quotaFree == 0 && quotaPaid == 0;
 }
 
-QString send_refusal_reasons(const QString& toText, const QString& messageText) {
+QString sendRefusalReasons(const QString& toText, const QString& messageText) {
     QString reasons;
     if (toText.isEmpty())
         reasons += kBullet + QStringLiteral("No phone number has been entered.") + kCrLf;
@@ -90,32 +80,32 @@ QString send_refusal_reasons(const QString& toText, const QString& messageText) 
     return reasons;
 }
 
-QString send_refusal_text(const QString& reasons) {
+QString sendRefusalText(const QString& reasons) {
     return QStringLiteral("Zemble is going to be unable to send your text message because of the "
                           "following reason(s):") +
            kCrLf + kCrLf + reasons + kCrLf +
            QStringLiteral("Please check your details and try again");
 }
 
-QString new_message_question() {
-    return crlf_lines({QStringLiteral("Are you sure you want to create a new SMS?"),
-                       QStringLiteral("Anything currently written will be erased.")});
+QString newMessageQuestion() {
+    return crlfLines({QStringLiteral("Are you sure you want to create a new SMS?"),
+                      QStringLiteral("Anything currently written will be erased.")});
 }
 
-QString quit_question(const QString& quitConfirm, bool differsFromLastSend) {
+QString quitQuestion(const QString& quitConfirm, bool differsFromLastSend) {
     if (quitConfirm == QLatin1String("confirm")) {
         if (!differsFromLastSend)
             return {};
-        return crlf_lines({QStringLiteral("This SMS has not been sent yet."),
-                           QStringLiteral("Are you sure you want to quit?")});
+        return crlfLines({QStringLiteral("This SMS has not been sent yet."),
+                          QStringLiteral("Are you sure you want to quit?")});
     }
     if (quitConfirm == QLatin1String("ask"))
         return QStringLiteral("Are you sure you want to quit?");
     return {};
 }
 
-Credentials merge_credentials(const Credentials& session, const QString& storedUsername,
-                              const QString& storedScrambledPassword) {
+Credentials mergeCredentials(const Credentials& session, const QString& storedUsername,
+                             const QString& storedScrambledPassword) {
     Credentials merged = session;
     if (!storedUsername.isEmpty())
         merged.username = storedUsername;

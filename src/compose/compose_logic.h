@@ -12,42 +12,42 @@ inline constexpr int kMaxMessageLength = 32767;
 
 // "116 characters used (split over 2 messages)"; an empty message reads
 // "0 characters used (split over 0 messages)".
-QString stats_text(qsizetype characters, qint16 parts);
+QString statsText(qsizetype characters, qint16 parts);
 
 // The message as the operator's site accepts it: line feeds become spaces;
 // carriage returns, tabs and other control codes, the characters [ \ ] ^ _ `
 // and ~, and every code-page character above 127 but the pound sign are
 // dropped; so are characters the Windows-1252 code page cannot hold.
-QString clean_message_text(const QString& text);
+QString cleanMessageText(const QString& text);
 
 // Whether the composed message still counts as not sent.
-bool message_not_sent(const QString& signature, const QString& lastSentKey, const QString& toText,
-                      const QString& messageText);
+bool messageNotSent(const QString& signature, const QString& lastSentKey, const QString& toText,
+                    const QString& messageText);
 
 // The send-state line under the message box.
-QString information_text(bool notSent, const QString& lastSentTime);
+QString informationText(bool notSent, const QString& lastSentTime);
 
 // The quota caption in accelerator notation ("12 free && 0 paid") and as it
 // reads on screen ("12 free & 0 paid").
-QString quota_caption(qint16 quotaFree, qint16 quotaPaid);
+QString quotaCaption(qint16 quotaFree, qint16 quotaPaid);
 // A caption as a label shows it: "&&" is one ampersand, a single "&" only
 // marks the accelerator and is not shown.
-QString accelerator_display(const QString& caption);
+QString acceleratorDisplay(const QString& caption);
 // Red when both figures are exactly 0.
-bool quota_is_red(qint16 quotaFree, qint16 quotaPaid);
+bool quotaIsRed(qint16 quotaFree, qint16 quotaPaid);
 
 // Reasons why Send cannot go ahead ("" when there are none), and the text of
 // the box that lists them.
-QString send_refusal_reasons(const QString& toText, const QString& messageText);
-QString send_refusal_text(const QString& reasons);
+QString sendRefusalReasons(const QString& toText, const QString& messageText);
+QString sendRefusalText(const QString& reasons);
 
 // The new-message question.
-QString new_message_question();
+QString newMessageQuestion();
 
 // The quit question for a "quitconfirm" value; "" when nothing is asked.
 // `differsFromLastSend`: the To and message texts are not those of the last
 // completed send.
-QString quit_question(const QString& quitConfirm, bool differsFromLastSend);
+QString quitQuestion(const QString& quitConfirm, bool differsFromLastSend);
 
 // The account for the next log-on: a remembered (non-empty) value replaces
 // the one of this run.
@@ -56,7 +56,7 @@ struct Credentials {
     QString password;
     bool complete() const { return !username.isEmpty() && !password.isEmpty(); }
 };
-Credentials merge_credentials(const Credentials& session, const QString& storedUsername,
-                              const QString& storedScrambledPassword);
+Credentials mergeCredentials(const Credentials& session, const QString& storedUsername,
+                             const QString& storedScrambledPassword);
 
 } // namespace zemble

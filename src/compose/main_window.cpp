@@ -26,14 +26,13 @@
 namespace zemble {
 
 namespace {
-const QString kSignature = QStringLiteral("signature");
 constexpr auto kTrayTip = "Zemble";
 
-QString signature_setting() {
-    return get_setting(kSignature, "");
+QString signatureSetting() {
+    return get_setting(keys::signature, "");
 }
 
-void caret_to_start(QPlainTextEdit* box) {
+void caretToStart(QPlainTextEdit* box) {
     QTextCursor start = box->textCursor();
     start.movePosition(QTextCursor::Start);
     box->setTextCursor(start);
@@ -85,7 +84,7 @@ private:
 };
 } // namespace
 
-MainWindow::MainWindow(ComposeWindows windows, QWidget* parent)
+MainWindow::MainWindow(ComposeHooks windows, QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), windows_(std::move(windows)),
       recipients_(contacts()) {
     ui_->setupUi(this);
@@ -100,7 +99,7 @@ MainWindow::~MainWindow() {
         tray.removeIcon();
 }
 
-void MainWindow::setWindows(ComposeWindows windows) {
+void MainWindow::setWindows(ComposeHooks windows) {
     windows_ = std::move(windows);
     applyWindows();
 }
@@ -108,20 +107,20 @@ void MainWindow::setWindows(ComposeWindows windows) {
 void MainWindow::applyWindows() {
     // Commands whose window is not there yet stay visibly disabled.
     ui_->cmdTo->setEnabled(bool(windows_.showAddressBook));
-    editItem(7)->setEnabled(bool(windows_.showPreferences));
-    helpItem(8)->setEnabled(bool(windows_.showAbout));
+    editItem(EditMenu::Preferences)->setEnabled(bool(windows_.showPreferences));
+    helpItem(HelpMenu::About)->setEnabled(bool(windows_.showAbout));
     ui_->cmdSend->setEnabled(bool(windows_.sendMessage));
-    fileItem(4)->setEnabled(bool(windows_.sendMessage));
+    fileItem(FileMenu::Send)->setEnabled(bool(windows_.sendMessage));
 }
 
 void MainWindow::connectControls() {
     connect(ui_->txtMessage, &QPlainTextEdit::textChanged, this, [this] {
         limitMessageLength();
-        unfinished_.forget_unless(toText(), messageText());
+        unfinished_.forgetUnless(toText(), messageText());
         txtMessage_Change();
     });
     connect(ui_->txtTo, &QLineEdit::textChanged, this,
-            [this] { unfinished_.forget_unless(toText(), messageText()); });
+            [this] { unfinished_.forgetUnless(toText(), messageText()); });
     connect(ui_->cmbSendMethod, &QComboBox::currentIndexChanged, this,
             [this] { cmbSendMethod_Click(); });
     connect(ui_->cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
@@ -131,19 +130,19 @@ void MainWindow::connectControls() {
     connect(ui_->cmdQuit, &QPushButton::clicked, this, [this] { close(); });
     connect(ui_->cmdTo, &QPushButton::clicked, this, [this] { cmdTo_Click(); });
     connect(ui_->mnuEditTop, &QMenu::aboutToShow, this, [this] { update_edit_menu(); });
-    for (int i = 0; i <= 6; ++i)
+    for (int i = 0; i <= FileMenu::kLast; ++i)
         if (QAction* a = fileItem(i))
             connect(a, &QAction::triggered, this, [this, i] { mnufile_Click(i); });
-    for (int i = 0; i <= 7; ++i)
+    for (int i = 0; i <= EditMenu::kLast; ++i)
         if (QAction* a = editItem(i))
             connect(a, &QAction::triggered, this, [this, i] { mnuEdit_Click(i); });
-    for (int i = 0; i <= 8; ++i)
+    for (int i = 0; i <= HelpMenu::kLast; ++i)
         if (QAction* a = helpItem(i))
             connect(a, &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
     ui_->txtMessage->installEventFilter(this);
     ui_->txtTo->installEventFilter(this);
     for (QMenu* menu : {ui_->mnuFileTop, ui_->mnuEditTop, ui_->mnuHelpTop})
-        platform::skip_disabled_mnemonics(menu);
+        platform::skipDisabledMnemonics(menu);
 }
 
 QAction* MainWindow::fileItem(int index) const {
@@ -162,7 +161,7 @@ void MainWindow::Form_Load() {
         const QSignalBlocker quiet(methods);
         methods->clear();
         methods->addItems({QStringLiteral("Use free quota"), QStringLiteral("Use paid quota")});
-        methods->setCurrentIndex(send_type_index(get_setting(QStringLiteral("sendtype"), 0)));
+        methods->setCurrentIndex(sendTypeIndex(get_setting(keys::sendType, 0)));
     }
     cmbSendMethod_Click();
 
@@ -173,24 +172,24 @@ void MainWindow::Form_Load() {
     if (!windowIcon().isNull())
         ui_->Image1->setPixmap(windowIcon().pixmap(16, 16));
 
-    const QString signature = signature_setting();
+    const QString signature = signatureSetting();
     session().last_sent_key = signature;
     ui_->txtMessage->setPlainText(signature);
-    caret_to_start(ui_->txtMessage);
+    caretToStart(ui_->txtMessage);
 
-    ui_->chkSendConfirmation->setEnabled(!get_setting(QStringLiteral("confnumber"), "").isEmpty());
-    ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
+    ui_->chkSendConfirmation->setEnabled(!get_setting(keys::confNumber, "").isEmpty());
+    ui_->chkSendConfirmation->setChecked(settingIsYes(keys::defaultSmsConf));
     update_status_bar();
 }
 
 void MainWindow::txtMessage_Change() {
     const QString text = messageText();
     if (text.isEmpty()) {
-        ui_->lblStats->setText(stats_text(0, 0));
+        ui_->lblStats->setText(statsText(0, 0));
         return;
     }
-    const qint16 parts = count_message_parts(text, sendMethodIndex());
-    ui_->lblStats->setText(stats_text(text.size(), parts));
+    const qint16 parts = countMessageParts(text, sendMethodIndex(), session().part_length);
+    ui_->lblStats->setText(statsText(text.size(), parts));
     update_status_bar();
     update_edit_menu();
 }
@@ -225,28 +224,28 @@ void MainWindow::limitMessageLength() {
 
 void MainWindow::txtMessage_LostFocus() {
     const QString text = ui_->txtMessage->toPlainText();
-    const QString cleaned = clean_message_text(text);
+    const QString cleaned = cleanMessageText(text);
     if (cleaned != text)
         ui_->txtMessage->setPlainText(cleaned);
 }
 
 void MainWindow::cmbSendMethod_Click() {
     txtMessage_Change();
-    save_setting(QStringLiteral("sendtype"), QString::number(ui_->cmbSendMethod->currentIndex()));
+    save_setting(keys::sendType, QString::number(ui_->cmbSendMethod->currentIndex()));
 }
 
 void MainWindow::update_status_bar() {
     const SessionState& state = session();
     const bool notSent =
-        message_not_sent(signature_setting(), state.last_sent_key, toText(), messageText());
+        messageNotSent(signatureSetting(), state.last_sent_key, toText(), messageText());
     const SendRecord* unfinished = unfinished_.matching(toText(), messageText());
-    ui_->lblInformation->setText(unfinished ? unfinished_information_text(*unfinished)
-                                            : information_text(notSent, state.last_sent_time));
-    ui_->lblQuota->setText(accelerator_display(quota_caption(state.quota_free, state.quota_paid)));
+    ui_->lblInformation->setText(unfinished ? unfinishedInformationText(*unfinished)
+                                            : informationText(notSent, state.last_sent_time));
+    ui_->lblQuota->setText(acceleratorDisplay(quotaCaption(state.quota_free, state.quota_paid)));
     // The colour of an enabled window; a disabled one greys the label out
     // like the rest of its texts.
     const QColor colour =
-        quota_is_red(state.quota_free, state.quota_paid) ? QColor(255, 0, 0) : QColor(0, 0, 0);
+        quotaIsRed(state.quota_free, state.quota_paid) ? QColor(255, 0, 0) : QColor(0, 0, 0);
     QPalette palette = ui_->lblQuota->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive})
         palette.setColor(group, QPalette::WindowText, colour);
@@ -254,27 +253,27 @@ void MainWindow::update_status_bar() {
 }
 
 void MainWindow::new_message() {
-    const QString signature = signature_setting();
+    const QString signature = signatureSetting();
     if (messageText() == signature && toText().isEmpty())
         return;
-    if (platform::message_box(QStringLiteral("New Message"), new_message_question(),
-                              platform::Icon::Question,
-                              platform::Buttons::YesNo) != platform::Answer::Yes)
+    if (platform::messageBox(QStringLiteral("New Message"), newMessageQuestion(),
+                             platform::Icon::Question,
+                             platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
     ui_->txtTo->clear();
     ui_->txtMessage->setPlainText(signature);
-    caret_to_start(ui_->txtMessage);
-    ui_->chkSendConfirmation->setChecked(setting_is_yes(QStringLiteral("defaultsmsconf")));
+    caretToStart(ui_->txtMessage);
+    ui_->chkSendConfirmation->setChecked(settingIsYes(keys::defaultSmsConf));
 }
 
 void MainWindow::cmdSend_Click() {
     // The text counted, cut and sent is the text the site can take, however
     // Send was started (the caret may still be in the message box).
     txtMessage_LostFocus();
-    const QString reasons = send_refusal_reasons(toText(), messageText());
+    const QString reasons = sendRefusalReasons(toText(), messageText());
     if (!reasons.isEmpty()) {
-        platform::message_box(QStringLiteral("Message alert"), send_refusal_text(reasons),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Message alert"), sendRefusalText(reasons),
+                             platform::Icon::Information);
         return;
     }
     if (!askAboutUnfinishedSend())
@@ -282,9 +281,9 @@ void MainWindow::cmdSend_Click() {
     setComposeEnabled(false);
 
     SessionState& state = session();
-    const Credentials account = merge_credentials({state.session_username, state.session_password},
-                                                  get_setting(QStringLiteral("wispusername"), ""),
-                                                  get_setting(QStringLiteral("wisppassword"), ""));
+    const Credentials account =
+        mergeCredentials({state.session_username, state.session_password},
+                         get_setting(keys::wispUsername, ""), get_setting(keys::wispPassword, ""));
     state.session_username = account.username;
     state.session_password = account.password;
 
@@ -311,12 +310,12 @@ bool MainWindow::askAboutUnfinishedSend() {
     const SendRecord* unfinished = unfinished_.matching(toText(), messageText());
     if (!unfinished)
         return true;
-    const platform::Answer answer = platform::message_box(
-        QLatin1String(kUnfinishedTitle), unfinished_question_text(*unfinished),
-        platform::Icon::Question, platform::Buttons::YesNoCancel);
+    const platform::Answer answer =
+        platform::messageBox(QLatin1String(kUnfinishedTitle), unfinishedQuestionText(*unfinished),
+                             platform::Icon::Question, platform::Buttons::YesNoCancel);
     if (answer == platform::Answer::Cancel)
         return false;
-    leaveOut_ = texts_to_leave_out(*unfinished, answer == platform::Answer::Yes);
+    leaveOut_ = textsToLeaveOut(*unfinished, answer == platform::Answer::Yes);
     return true;
 }
 
@@ -326,36 +325,36 @@ const SendRecord* MainWindow::sendAlreadyDone() const {
 
 void MainWindow::sendJobEnded(const SendRecord& record, bool sent) {
     leaveOut_.reset();
-    unfinished_.job_ended(record, sent);
+    unfinished_.jobEnded(record, sent);
     // Cancel gave the window back before the job had ended.
     if (!sent)
         update_status_bar();
 }
 
 void MainWindow::update_edit_menu() {
-    editItem(0)->setEnabled(edit_.CanUndo());
-    editItem(2)->setEnabled(edit_.CanCut());
-    editItem(3)->setEnabled(edit_.CanCopy());
-    editItem(4)->setEnabled(edit_.CanPaste());
-    editItem(5)->setEnabled(edit_.CanCut());
+    editItem(EditMenu::Undo)->setEnabled(edit_.CanUndo());
+    editItem(EditMenu::Cut)->setEnabled(edit_.CanCut());
+    editItem(EditMenu::Copy)->setEnabled(edit_.CanCopy());
+    editItem(EditMenu::Paste)->setEnabled(edit_.CanPaste());
+    editItem(EditMenu::Delete)->setEnabled(edit_.CanCut());
 }
 
 void MainWindow::mnufile_Click(int index) {
     switch (index) {
-    case 0:
+    case FileMenu::NewMessage:
         new_message();
         break;
-    case 1:
+    case FileMenu::ClearRecipients:
         ui_->txtTo->clear();
         break;
-    case 2:
-        ui_->txtMessage->setPlainText(signature_setting());
-        caret_to_start(ui_->txtMessage);
+    case FileMenu::ClearMessage:
+        ui_->txtMessage->setPlainText(signatureSetting());
+        caretToStart(ui_->txtMessage);
         break;
-    case 4:
+    case FileMenu::Send:
         cmdSend_Click();
         break;
-    case 6:
+    case FileMenu::Exit:
         close();
         break;
     default:
@@ -366,22 +365,22 @@ void MainWindow::mnufile_Click(int index) {
 
 void MainWindow::mnuEdit_Click(int index) {
     switch (index) {
-    case 0:
+    case EditMenu::Undo:
         edit_.Undo();
         break;
-    case 2:
+    case EditMenu::Cut:
         edit_.Cut();
         break;
-    case 3:
+    case EditMenu::Copy:
         edit_.Copy();
         break;
-    case 4:
+    case EditMenu::Paste:
         edit_.Paste();
         break;
-    case 5:
+    case EditMenu::Delete:
         edit_.Delete(true);
         break;
-    case 7:
+    case EditMenu::Preferences:
         if (windows_.showPreferences)
             windows_.showPreferences();
         break;
@@ -391,27 +390,27 @@ void MainWindow::mnuEdit_Click(int index) {
 }
 
 void MainWindow::mnuHelp_Click(int index) {
-    // Help items that open a web page: the item's index, its setting and default.
+    // Help items that open a web page: the item, its setting and default.
     struct Page {
         int index;
         const char* key;
         const char* fallback;
     };
     static constexpr Page pages[] = {
-        {2, keys::operatorHomePage, kDefaultOperatorHomePage},
-        {4, keys::productHomePage, kDefaultProductHomePage},
-        {5, keys::messageBoardPage, kDefaultMessageBoardPage},
-        {6, keys::guestbookPage, kDefaultGuestbookPage},
+        {HelpMenu::OperatorSite, keys::operatorHomePage, kDefaultOperatorHomePage},
+        {HelpMenu::ZembleSite, keys::productHomePage, kDefaultProductHomePage},
+        {HelpMenu::MessageBoard, keys::messageBoardPage, kDefaultMessageBoardPage},
+        {HelpMenu::Guestbook, keys::guestbookPage, kDefaultGuestbookPage},
     };
     for (const Page& page : pages) {
         if (page.index == index) {
-            platform::open_web_address(get_setting(QLatin1String(page.key), page.fallback));
+            platform::openWebAddress(get_setting(QLatin1String(page.key), page.fallback));
             return;
         }
     }
-    if (index == 0)
+    if (index == HelpMenu::Contents)
         platform::show_help_contents();
-    else if (index == 8 && windows_.showAbout)
+    else if (index == HelpMenu::About && windows_.showAbout)
         windows_.showAbout();
 }
 
@@ -460,7 +459,7 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
         // Brought forward (Alt+Tab, the task bar) while another window works
         // for it: the caret goes on to that window.
-        if (QWidget* working = platform::window_above(this)) {
+        if (QWidget* working = platform::windowAbove(this)) {
             working->raise();
             working->activateWindow();
         }
@@ -468,7 +467,7 @@ void MainWindow::changeEvent(QEvent* event) {
     }
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
-    if (!setting_is_yes(QStringLiteral("systemtray")))
+    if (!settingIsYes(keys::systemTray))
         return;
     auto& tray = platform::use<platform::TrayService>();
     tray.showIcon(windowIcon(), QLatin1String(kTrayTip), [this](platform::TrayClick click) {
@@ -526,16 +525,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     update_status_bar();
     const bool differs = session().last_sent_key != toText() + messageText();
-    const QString question =
-        quit_question(get_setting(QStringLiteral("quitconfirm"), "confirm"), differs);
+    const QString question = quitQuestion(get_setting(keys::quitConfirm, "confirm"), differs);
     if (!question.isEmpty() &&
-        platform::message_box(QStringLiteral("Quit confirmation"), question,
-                              platform::Icon::Exclamation,
-                              platform::Buttons::YesNo) != platform::Answer::Yes) {
+        platform::messageBox(QStringLiteral("Quit confirmation"), question,
+                             platform::Icon::Exclamation,
+                             platform::Buttons::YesNo) != platform::Answer::Yes) {
         event->ignore();
         return;
     }
-    if (setting_is_yes(QStringLiteral("dontlogout")) && session().logged_in && windows_.exitLogOff)
+    if (settingIsYes(keys::dontLogout) && session().logged_in && windows_.exitLogOff)
         windows_.exitLogOff();
     closing_ = true;
     event->accept();
@@ -569,7 +567,7 @@ int MainWindow::sendMethodIndex() const {
 QString MainWindow::confNumberFieldText() {
     if (windows_.confNumberFieldText)
         return windows_.confNumberFieldText();
-    return get_setting(QStringLiteral("confnumber"), "");
+    return get_setting(keys::confNumber, "");
 }
 void MainWindow::setComposeEnabled(bool enabled) {
     // Where the caret is, or is going (a Tab out of To that asks which name

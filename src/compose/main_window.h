@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/compose_windows.h"
+#include "compose/compose_hooks.h"
 #include "compose/recipients.h"
 #include "compose/text_box_edit.h"
 #include "compose/unfinished_send.h"
@@ -20,12 +20,35 @@ class frmMain;
 
 namespace zemble {
 
-// The compose window and the program's main window: recipients, message,
+// The items of the compose window's File, Edit and Help menus, by the number
+// their actions carry in the form (mnufile_N, mnuEdit_N, mnuHelp_N); the
+// numbers left out are separators.
+struct FileMenu {
+    enum Item : int { NewMessage = 0, ClearRecipients = 1, ClearMessage = 2, Send = 4, Exit = 6 };
+    static constexpr int kLast = Exit;
+};
+struct EditMenu {
+    enum Item : int { Undo = 0, Cut = 2, Copy = 3, Paste = 4, Delete = 5, Preferences = 7 };
+    static constexpr int kLast = Preferences;
+};
+struct HelpMenu {
+    enum Item : int {
+        Contents = 0,
+        OperatorSite = 2,
+        ZembleSite = 4,
+        MessageBoard = 5,
+        Guestbook = 6,
+        About = 8,
+    };
+    static constexpr int kLast = About;
+};
+
+// The compose window `frmMain`, the program's main window: recipients, message,
 // send method, Send, menus, the notification-area icon and the exit path.
 class MainWindow : public QMainWindow, public ComposeHost {
     Q_OBJECT
 public:
-    explicit MainWindow(ComposeWindows windows = {}, QWidget* parent = nullptr);
+    explicit MainWindow(ComposeHooks windows = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Fills the window from the settings and shows it.
@@ -36,7 +59,7 @@ public:
 
     // The windows of other folders; a command whose window is missing is
     // disabled.  May be set again after load.
-    void setWindows(ComposeWindows windows);
+    void setWindows(ComposeHooks windows);
     RecipientsField& recipientsField() { return recipients_; }
 
     // Message composition.
@@ -47,7 +70,7 @@ public:
     void new_message();
     void cmdSend_Click();
     void update_edit_menu();
-    // Menu items by index.
+    // Menu items by their number (FileMenu, EditMenu, HelpMenu).
     void mnufile_Click(int index);
     void mnuEdit_Click(int index);
     void mnuHelp_Click(int index);
@@ -94,7 +117,7 @@ private:
     bool askAboutUnfinishedSend();
 
     std::unique_ptr<Ui::frmMain> ui_;
-    ComposeWindows windows_;
+    ComposeHooks windows_;
     cTextBoxEdit edit_;
     RecipientsField recipients_;
     // The control that had the caret when the window was disabled.

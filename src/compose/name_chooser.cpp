@@ -8,7 +8,6 @@
 #include "platform/keyboard.h"
 
 #include <QEventLoop>
-#include <QKeyEvent>
 #include <QPointer>
 
 #include <algorithm>
@@ -18,8 +17,8 @@ namespace zemble {
 NameChooserWindow::NameChooserWindow(ComposeHost& compose, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmMultiple>()), compose_(compose) {
     ui_->setupUi(this);
-    ui_->lstContacts->installEventFilter(this);
-    platform::select_current_on_tab(ui_->lstContacts);
+    platform::activateOnKeys(ui_->lstContacts, [this] { cmdOk_Click(); });
+    platform::selectCurrentOnTab(ui_->lstContacts);
     connect(ui_->cmdOk, &QPushButton::clicked, this, &NameChooserWindow::cmdOk_Click);
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &NameChooserWindow::cmdCancel_Click);
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &NameChooserWindow::cmdHelp_Click);
@@ -45,7 +44,7 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
     // Sorted as the address book's lists are.
     const QStringList pieces = names.split(u';');
     const int shown = std::clamp(num, 0, int(pieces.size()));
-    fill_sorted(ui_->lstContacts, pieces.mid(0, shown));
+    fillSorted(ui_->lstContacts, pieces.mid(0, shown));
 
     show();
     raise();
@@ -64,9 +63,7 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
         if (!alive) {
             // The window went away while it was asking: the wait ends as a
             // Cancel and the compose window is still given back.
-            compose.setComposeEnabled(true);
-            compose.bringComposeToFront();
-            compose.updateStatusBar();
+            compose.giveComposeBack();
             return original;
         }
         // The loop also ends when the application quits; that counts as Cancel.
@@ -85,9 +82,7 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
     }
 
     hide();
-    compose_.setComposeEnabled(true);
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
+    compose_.giveComposeBack();
     return result;
 }
 
@@ -111,18 +106,6 @@ void NameChooserWindow::cmdHelp_Click() {
 
 void NameChooserWindow::reject() {
     cmdCancel_Click();
-}
-
-bool NameChooserWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->lstContacts && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-            key->key() == Qt::Key_Space) {
-            cmdOk_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace zemble

@@ -16,8 +16,8 @@ namespace zemble {
 
 class ComposeHost;
 
-// "Check names": asks which of several contacts a typed name means.  Created
-// once and reused; while it waits the compose window is disabled.
+// The name chooser `frmMultiple`, "Check names": asks which of several contacts a typed name means.
+// Created once and reused; while it waits the compose window is disabled.
 class NameChooserWindow : public QDialog, public NameChooser {
     Q_OBJECT
 public:
@@ -41,7 +41,6 @@ public:
 protected:
     // Escape and a close from the window frame act as Cancel.
     void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setState(ChoiceState state);

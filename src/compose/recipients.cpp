@@ -13,21 +13,21 @@ RecipientsField::RecipientsField(const ContactStore& store, NameChooser* chooser
     : store_(store), chooser_(chooser) {}
 
 void RecipientsField::txtTo_LostFocus(ComposeHost& compose) {
-    const std::optional<QString> normalised = normalise_recipient_text(compose.toText());
+    const std::optional<QString> normalised = normaliseRecipientText(compose.toText());
     if (!normalised)
         return;
     compose.setToText(*normalised);
     compose.updateStatusBar();
 }
 
-std::optional<QString> RecipientsField::normalise_recipient_text(const QString& text,
-                                                                 QStringList* dropped) {
+std::optional<QString> RecipientsField::normaliseRecipientText(const QString& text,
+                                                               QStringList* dropped) {
     // While the chooser waits for an answer, window events run; a second
     // normalisation started from one of them would rebuild the list under
     // the first one's feet.
     if (busy_)
         return std::nullopt;
-    if (trim_spaces(text).isEmpty())
+    if (trimSpaces(text).isEmpty())
         return std::nullopt;
     busy_ = true;
 
@@ -36,7 +36,7 @@ std::optional<QString> RecipientsField::normalise_recipient_text(const QString& 
     recipients_ = QStringList(pieces.size(), QString());
     int last = -1;
     for (const QString& piece : pieces) {
-        const QString entry = trim_spaces(piece);
+        const QString entry = trimSpaces(piece);
         const QString result = resolve_recipient(entry, max);
         if (!result.isEmpty() && !is_in_list(result, max))
             recipients_[++last] = result;

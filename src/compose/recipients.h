@@ -41,8 +41,8 @@ public:
     // left alone (spaces only, or a normalisation already under way).
     // Rebuilds recipients().  `dropped`, when given, receives the entries
     // (without their surrounding spaces) that named nobody and were left out.
-    std::optional<QString> normalise_recipient_text(const QString& text,
-                                                    QStringList* dropped = nullptr);
+    std::optional<QString> normaliseRecipientText(const QString& text,
+                                                  QStringList* dropped = nullptr);
 
     // What one trimmed entry becomes: a contact's name, a national number,
     // the typed text when the chooser was declined, or "" to drop it.  `max`

@@ -50,7 +50,7 @@ bool cTextBoxEdit::CanUndo() const {
 
 void cTextBoxEdit::ReplaceSelection(const QString& text, bool allowUndo) {
     if (box_ && box_->textCursor().hasSelection())
-        replace(cp1252_fold(text), allowUndo);
+        replace(cp1252Fold(text), allowUndo);
 }
 
 void cTextBoxEdit::Delete(bool allowUndo) {

@@ -1,5 +1,6 @@
 #include "compose/unfinished_send.h"
 
+#include "core/message_parts.h"
 #include "core/text.h"
 
 #include <QStringList>
@@ -11,7 +12,7 @@ namespace {
 
 const QString kIndent = QStringLiteral("       ");
 
-bool confirmed_any(const SendRecord& record) {
+bool confirmedAny(const SendRecord& record) {
     return std::any_of(record.parts.begin(), record.parts.end(),
                        [](const auto& states) { return states.contains(PartState::Confirmed); });
 }
@@ -26,13 +27,13 @@ PartState merged(PartState earlier, PartState later) {
     return PartState::NotSent;
 }
 
-QString recipients_count(qsizetype n) {
+QString recipientsCount(qsizetype n) {
     return QString::number(n) +
            (n == 1 ? QStringLiteral(" recipient") : QStringLiteral(" recipients"));
 }
 
 // "1", "1 and 2", "1, 2 and 3".
-QString numbers_text(const QStringList& numbers) {
+QString numbersText(const QStringList& numbers) {
     if (numbers.size() <= 1)
         return numbers.value(0);
     return numbers.mid(0, numbers.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
@@ -41,7 +42,7 @@ QString numbers_text(const QStringList& numbers) {
 
 } // namespace
 
-void UnfinishedSend::job_ended(const SendRecord& record, bool sent) {
+void UnfinishedSend::jobEnded(const SendRecord& record, bool sent) {
     if (sent) {
         record_.reset();
         return;
@@ -57,8 +58,8 @@ void UnfinishedSend::job_ended(const SendRecord& record, bool sent) {
                 states[k] = merged(states.at(k), record.parts.at(i).at(k));
         }
         record_->confirmation = merged(record_->confirmation, record.confirmation);
-        record_->confirmation_asked = record_->confirmation_asked || record.confirmation_asked;
-    } else if (confirmed_any(record)) {
+        record_->confirmationAsked = record_->confirmationAsked || record.confirmationAsked;
+    } else if (confirmedAny(record)) {
         record_ = record;
     }
 }
@@ -67,21 +68,21 @@ const SendRecord* UnfinishedSend::matching(const QString& to, const QString& mes
     return record_ && record_->to == to && record_->message == message ? &*record_ : nullptr;
 }
 
-void UnfinishedSend::forget_unless(const QString& to, const QString& message) {
+void UnfinishedSend::forgetUnless(const QString& to, const QString& message) {
     if (record_ && !matching(to, message))
         record_.reset();
 }
 
-QString unfinished_information_text(const SendRecord& record) {
+QString unfinishedInformationText(const SendRecord& record) {
     qsizetype reached = 0;
     for (qsizetype i = 0; i < record.entries.size(); ++i)
         reached += record.reached(i) ? 1 : 0;
     return kIndent + QStringLiteral("This text message reached %1 of %2")
                          .arg(reached)
-                         .arg(recipients_count(record.entries.size()));
+                         .arg(recipientsCount(record.entries.size()));
 }
 
-QString unfinished_question_text(const SendRecord& record) {
+QString unfinishedQuestionText(const SendRecord& record) {
     QStringList have;
     QStringList haveNot;
     QStringList details;
@@ -97,8 +98,7 @@ QString unfinished_question_text(const SendRecord& record) {
         }
         if (!record.reached(i) && !got.isEmpty())
             details.append(QStringLiteral("%1 has part%2 %3 of %4 only.")
-                               .arg(who, got.size() == 1 ? QString() : QStringLiteral("s"),
-                                    numbers_text(got), of));
+                               .arg(who, plural_s(got.size()), numbersText(got), of));
         for (qsizetype k = 0; k < states.size(); ++k) {
             if (states.at(k) == PartState::MayHaveArrived)
                 details.append(QStringLiteral("Part %1 of %2 to %3 may have arrived: the site "
@@ -107,7 +107,7 @@ QString unfinished_question_text(const SendRecord& record) {
                                    .arg(of, who));
         }
     }
-    if (record.confirmation_asked) {
+    if (record.confirmationAsked) {
         if (record.confirmation == PartState::Confirmed)
             details.append(QStringLiteral("Your confirmation copy has been sent; it is not "
                                           "sent again."));
@@ -129,10 +129,10 @@ QString unfinished_question_text(const SendRecord& record) {
     lines << QString() << QStringLiteral("Would you like to send only what is missing?")
           << QStringLiteral("Yes sends only what is missing, No sends the whole message to "
                             "everyone again, Cancel sends nothing.");
-    return crlf_lines(lines);
+    return crlfLines(lines);
 }
 
-SendRecord texts_to_leave_out(const SendRecord& record, bool resume) {
+SendRecord textsToLeaveOut(const SendRecord& record, bool resume) {
     SendRecord out = record;
     for (QList<PartState>& states : out.parts) {
         for (PartState& state : states) {

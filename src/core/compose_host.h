@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace zemble {
 
@@ -8,6 +11,12 @@ struct SendRecord;
 
 // Entries of a recipient list (the To field) are joined by this separator.
 inline constexpr auto kRecipientSeparator = " ; ";
+
+// Entries of a recipient list, split at the separator exactly as the To field
+// holds them (empty entries kept).
+inline QStringList splitRecipients(const QString& to) {
+    return to.split(QLatin1StringView(kRecipientSeparator));
+}
 
 // What the windows that work for the compose window need of it: the send
 // job, the address book, the name chooser, the login and preferences
@@ -31,13 +40,38 @@ public:
     virtual QString confNumberFieldText() = 0;
 
     // Window discipline: a secondary window disables the compose window while
-    // it works and gives it back (enable, bring to front, refresh) when done.
+    // it works and gives it back with giveComposeBack when done.
     virtual void setComposeEnabled(bool enabled) = 0;
     virtual bool composeEnabled() const = 0;
     virtual void bringComposeToFront() = 0;
     virtual void repaintCompose() = 0;
     // Refreshes the status line (send state and quota).
     virtual void updateStatusBar() = 0;
+
+    // When the repaint of a give-back comes: none, last (after the status
+    // line is refreshed, so it shows the new figures), or before the window
+    // comes to the front (the login dialog's order).
+    enum class Repaint { No, Last, BeforeFront };
+
+    // Gives the compose window back when a window that disabled it has
+    // finished: enables it, brings it to the front and refreshes its status
+    // line.  It is enabled first so that it can take the focus as it comes to
+    // the front.  A finishing window usually hides itself before the call;
+    // one that must hide after the enable (so that the compose window is
+    // there to take the focus as it goes) passes its hiding as
+    // `afterEnable`.
+    void giveComposeBack(Repaint repaint = Repaint::No,
+                         const std::function<void()>& afterEnable = {}) {
+        setComposeEnabled(true);
+        if (afterEnable)
+            afterEnable();
+        if (repaint == Repaint::BeforeFront)
+            repaintCompose();
+        bringComposeToFront();
+        updateStatusBar();
+        if (repaint == Repaint::Last)
+            repaintCompose();
+    }
 
     // A send that stopped half way: the texts the next job leaves out as
     // already sent (as the user chose when asked), or null to send them all.

@@ -13,7 +13,7 @@ constexpr std::array<char16_t, 32> kHigh = {
 
 } // namespace
 
-int cp1252_code(QChar c) {
+int cp1252Code(QChar c) {
     const char16_t u = c.unicode();
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return u;
@@ -27,7 +27,7 @@ int cp1252_code(QChar c) {
     return '?';
 }
 
-QByteArray to_cp1252(QStringView text) {
+QByteArray toCp1252(QStringView text) {
     QByteArray out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -37,12 +37,12 @@ QByteArray to_cp1252(QStringView text) {
             ++i;
             continue;
         }
-        out.append(char(cp1252_code(c)));
+        out.append(char(cp1252Code(c)));
     }
     return out;
 }
 
-QString from_cp1252(const QByteArray& bytes) {
+QString fromCp1252(const QByteArray& bytes) {
     QString out;
     out.reserve(bytes.size());
     for (const char b : bytes) {
@@ -55,8 +55,23 @@ QString from_cp1252(const QByteArray& bytes) {
     return out;
 }
 
-QString cp1252_fold(QStringView text) {
-    return from_cp1252(to_cp1252(text));
+QString cp1252Fold(QStringView text) {
+    return fromCp1252(toCp1252(text));
+}
+
+QString keepCp1252(QStringView text, bool (*keep)(int code)) {
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        const int code = cp1252Code(c);
+        if (code == '?' && c != u'?')
+            continue; // no byte in the code page
+        if (code == '\n')
+            kept.append(u' ');
+        else if (keep(code))
+            kept.append(c);
+    }
+    return kept;
 }
 
 } // namespace zemble

@@ -11,12 +11,18 @@ namespace zemble {
 // a surrogate pair counts as one such character.
 
 // The code page byte (0..255) of one UTF-16 unit; 63 when it has none.
-int cp1252_code(QChar c);
+int cp1252Code(QChar c);
 
-QByteArray to_cp1252(QStringView text);
-QString from_cp1252(const QByteArray& bytes);
+QByteArray toCp1252(QStringView text);
+QString fromCp1252(const QByteArray& bytes);
 
 // The text as it would read after a round trip through the code page.
-QString cp1252_fold(QStringView text);
+QString cp1252Fold(QStringView text);
+
+// The characters of a typed text that may go into a text message or a part
+// of one: those whose code page byte `keep` accepts stay, a line feed becomes
+// a space, and everything else goes, a character the code page lacks too
+// (rather than reaching the site as "?").
+QString keepCp1252(QStringView text, bool (*keep)(int code));
 
 } // namespace zemble

@@ -10,7 +10,7 @@ namespace {
 constexpr QFile::Permissions kOwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
 constexpr QFile::Permissions kOwnerOnlyFolder = kOwnerOnlyFile | QFile::ExeOwner;
 
-std::optional<QString> give_up(QSaveFile& file) {
+std::optional<QString> giveUp(QSaveFile& file) {
     const QString reason = file.errorString();
     file.cancelWriting();
     return reason;
@@ -18,7 +18,7 @@ std::optional<QString> give_up(QSaveFile& file) {
 
 } // namespace
 
-std::optional<QString> save_file(const QString& path, QByteArrayView content) {
+std::optional<QString> saveFile(const QString& path, QByteArrayView content) {
     QSaveFile file(path);
     // Unbuffered, each write reaches the system at once.  Through a buffer,
     // a write the system takes only in part (the last bytes before a full
@@ -27,29 +27,29 @@ std::optional<QString> save_file(const QString& path, QByteArrayView content) {
         return file.errorString();
     // The new file would otherwise take the old one's mode, or the umask's.
     if (!file.setPermissions(kOwnerOnlyFile))
-        return give_up(file);
+        return giveUp(file);
     qsizetype written = 0;
     while (written < content.size()) {
         // After a write taken in part, the one for the rest is refused with
         // the system's reason (no space left, file too large).
         const qint64 taken = file.write(content.data() + written, content.size() - written);
         if (taken <= 0)
-            return give_up(file);
+            return giveUp(file);
         written += taken;
     }
     if (!file.flush())
-        return give_up(file);
+        return giveUp(file);
     if (!file.commit())
         return file.errorString();
     return std::nullopt;
 }
 
-bool make_private_folder(const QString& path) {
+bool makePrivateFolder(const QString& path) {
     const QFileInfo folder(path);
     if (folder.isDir())
         return true;
     const QString parent = folder.absolutePath();
-    if (parent != folder.absoluteFilePath() && !make_private_folder(parent))
+    if (parent != folder.absoluteFilePath() && !makePrivateFolder(parent))
         return false;
     return QDir().mkdir(folder.absoluteFilePath(), kOwnerOnlyFolder) ||
            QDir(folder.absoluteFilePath()).exists();

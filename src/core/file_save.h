@@ -14,11 +14,11 @@ namespace zemble {
 // (0600), whatever it replaces.  Returns the system's reason when the file
 // could not be written (the old one is then as it was), nothing when it was
 // written.
-std::optional<QString> save_file(const QString& path, QByteArrayView content);
+std::optional<QString> saveFile(const QString& path, QByteArrayView content);
 
 // Creates a folder and any missing folders above it, each its owner's alone
 // (0700); folders that exist already are left as they are.  False when the
 // folder is not there afterwards.
-bool make_private_folder(const QString& path);
+bool makePrivateFolder(const QString& path);
 
 } // namespace zemble

@@ -1,25 +1,24 @@
 #include "core/message_parts.h"
 
-#include "core/session_state.h"
 #include "core/settings.h"
 
 namespace zemble {
 
-qint16 part_length_for(int send_method_index) {
-    return send_method_index == 0 ? kFreePartLength : kPaidPartLength;
+qint16 partLengthFor(int sendMethodIndex) {
+    return sendMethodIndex == 0 ? kFreePartLength : kPaidPartLength;
 }
 
-QList<PartSpan> part_spans(qsizetype message_length, qint16 part_length, qsizetype clip_length) {
+QList<PartSpan> partSpans(qsizetype messageLength, qint16 part_length, qsizetype clipLength) {
     QList<PartSpan> spans;
     if (part_length <= 0)
         return spans;
-    if (clip_length >= part_length)
-        clip_length = 0;
-    const qsizetype step = part_length - clip_length;
+    if (clipLength >= part_length)
+        clipLength = 0;
+    const qsizetype step = part_length - clipLength;
     qsizetype start = 0;
-    qsizetype left = message_length;
+    qsizetype left = messageLength;
     while (left > part_length) {
-        spans.append({start, step, clip_length > 0});
+        spans.append({start, step, clipLength > 0});
         start += step;
         left -= step;
     }
@@ -28,9 +27,9 @@ QList<PartSpan> part_spans(qsizetype message_length, qint16 part_length, qsizety
     return spans;
 }
 
-QStringList cut_parts(const QString& message, qint16 part_length, const QString& clip) {
+QStringList cutParts(const QString& message, qint16 part_length, const QString& clip) {
     QStringList parts;
-    for (const PartSpan& span : part_spans(message.size(), part_length, clip.size())) {
+    for (const PartSpan& span : partSpans(message.size(), part_length, clip.size())) {
         QString part = message.mid(span.start, span.length);
         if (span.continued)
             part += clip;
@@ -40,13 +39,12 @@ QStringList cut_parts(const QString& message, qint16 part_length, const QString&
 }
 
 qint16 count_parts(const QString& message, qint16 part_length, const QString& clip) {
-    return static_cast<qint16>(part_spans(message.size(), part_length, clip.size()).size());
+    return static_cast<qint16>(partSpans(message.size(), part_length, clip.size()).size());
 }
 
-qint16 count_message_parts(const QString& message, int send_method_index) {
-    const qint16 length = part_length_for(send_method_index);
-    session().part_length = length;
-    return count_parts(message, length, get_setting(QStringLiteral("textclipchar"), ""));
+qint16 countMessageParts(const QString& message, int sendMethodIndex, qint16& part_length) {
+    part_length = partLengthFor(sendMethodIndex);
+    return count_parts(message, part_length, get_setting(keys::textClipChar, ""));
 }
 
 QString plural_s(qsizetype count) {

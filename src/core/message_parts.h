@@ -9,7 +9,7 @@ namespace zemble {
 // Characters per part for the two send methods (list index 0 is free texts).
 inline constexpr qint16 kFreePartLength = 115;
 inline constexpr qint16 kPaidPartLength = 145;
-qint16 part_length_for(int send_method_index);
+qint16 partLengthFor(int sendMethodIndex);
 
 // Where one part lies in the message, and whether the continuation text
 // follows it.
@@ -24,18 +24,18 @@ struct PartSpan {
 // continuation length characters and then the continuation text; the last
 // carries up to part_length characters.  A continuation text of part_length
 // characters or more could never make progress and counts as none.
-QList<PartSpan> part_spans(qsizetype message_length, qint16 part_length, qsizetype clip_length);
+QList<PartSpan> partSpans(qsizetype messageLength, qint16 part_length, qsizetype clipLength);
 
 // The parts themselves, continuation text included.
-QStringList cut_parts(const QString& message, qint16 part_length, const QString& clip);
+QStringList cutParts(const QString& message, qint16 part_length, const QString& clip);
 
 // Number of parts of a message; 0 for an empty one.
 qint16 count_parts(const QString& message, qint16 part_length, const QString& clip);
 
 // The parts a message makes when sent by the given method (list index 0 is
-// free texts), marked with the continuation text of the settings.  Fixes the
-// session's part length for the method.
-qint16 count_message_parts(const QString& message, int send_method_index);
+// free texts), marked with the continuation text of the settings.  Sets
+// `part_length` (the session's, at every caller) to the method's part length.
+qint16 countMessageParts(const QString& message, int sendMethodIndex, qint16& part_length);
 
 // "" for 1, "s" for any other count (of any size: a list may hold more
 // than a 16-bit count can).

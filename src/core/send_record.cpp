@@ -10,7 +10,7 @@ bool SendRecord::reached(qsizetype i) const {
                                             [](PartState s) { return s == PartState::Confirmed; });
 }
 
-bool SendRecord::anything_sent() const {
+bool SendRecord::anythingSent() const {
     const auto sent = [](PartState s) { return s != PartState::NotSent; };
     return sent(confirmation) || std::any_of(parts.begin(), parts.end(), [&](const auto& states) {
                return std::any_of(states.begin(), states.end(), sent);

@@ -20,13 +20,13 @@ struct SendRecord {
     QString message;
     QStringList entries;           // the To text's entries, without surrounding spaces
     QList<QList<PartState>> parts; // for each entry, its parts in order
-    bool confirmation_asked = false;
+    bool confirmationAsked = false;
     PartState confirmation = PartState::NotSent;
 
     // Every part of entry `i` confirmed.
     bool reached(qsizetype i) const;
     // Some text confirmed, or possibly taken by the site.
-    bool anything_sent() const;
+    bool anythingSent() const;
 };
 
 } // namespace zemble

@@ -15,17 +15,17 @@ namespace {
 
 const QString kSection = QStringLiteral("settings/");
 
-QString& override_path() {
+QString& overridePath() {
     static QString path;
     return path;
 }
 
-std::unique_ptr<QSettings> open_store() {
-    return std::make_unique<QSettings>(settings_file_path(), QSettings::IniFormat);
+std::unique_ptr<QSettings> openStore() {
+    return std::make_unique<QSettings>(settingsFilePath(), QSettings::IniFormat);
 }
 
 // The file holds the remembered password: only its owner may read it.
-void restrict_to_owner(const QString& path) {
+void restrictToOwner(const QString& path) {
     const QFileInfo info(path);
     QFile::setPermissions(info.absolutePath(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -34,36 +34,36 @@ void restrict_to_owner(const QString& path) {
 }
 
 void write(const std::function<void(QSettings&)>& change) {
-    const QString path = settings_file_path();
+    const QString path = settingsFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    restrict_to_owner(path);
+    restrictToOwner(path);
     {
-        auto store = open_store();
+        auto store = openStore();
         change(*store);
         store->sync();
     }
-    restrict_to_owner(path);
+    restrictToOwner(path);
 }
 
-int shift_after(int shift) {
+int shiftAfter(int shift) {
     return shift == 2 ? 1 : shift == 1 ? 5 : 2;
 }
 
 } // namespace
 
-QString settings_file_path() {
-    if (!override_path().isEmpty())
-        return override_path();
+QString settingsFilePath() {
+    if (!overridePath().isEmpty())
+        return overridePath();
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return base + QStringLiteral("/Zemble/Zemble.ini");
 }
 
-void set_settings_file_path(const QString& path) {
-    override_path() = path;
+void setSettingsFilePath(const QString& path) {
+    overridePath() = path;
 }
 
 QString get_setting(const QString& key, const QString& fallback) {
-    return open_store()->value(kSection + key, fallback).toString();
+    return openStore()->value(kSection + key, fallback).toString();
 }
 
 QString get_setting(const QString& key, const char* fallback) {
@@ -78,7 +78,7 @@ void save_setting(const QString& key, const QString& value) {
     write([&](QSettings& s) { s.setValue(kSection + key, value); });
 }
 
-void save_settings(const QList<std::pair<QString, QString>>& values) {
+void saveSettings(const QList<std::pair<QString, QString>>& values) {
     write([&](QSettings& s) {
         for (const auto& [key, value] : values)
             s.setValue(kSection + key, value);
@@ -86,12 +86,12 @@ void save_settings(const QList<std::pair<QString, QString>>& values) {
 }
 
 void delete_setting(const QString& key) {
-    if (!open_store()->contains(kSection + key))
+    if (!openStore()->contains(kSection + key))
         return;
     write([&](QSettings& s) { s.remove(kSection + key); });
 }
 
-bool setting_is_yes(const QString& key) {
+bool settingIsYes(const QString& key) {
     return get_setting(key, "no") == QLatin1String("yes");
 }
 
@@ -109,7 +109,7 @@ QString scramble_password(const QString& password) {
         } else {
             out.append(ch);
         }
-        shift = shift_after(shift);
+        shift = shiftAfter(shift);
     }
     return out;
 }
@@ -128,41 +128,41 @@ QString unscramble_password(const QString& stored) {
         } else {
             out.append(ch);
         }
-        shift = shift_after(shift);
+        shift = shiftAfter(shift);
     }
     return out;
 }
 
-qint16 leading_number_int16(const QString& text) {
+qint16 leadingNumberInt16(const QString& text) {
     // Blanks anywhere before or inside the numeral are passed over.
     QString numeral;
     qsizetype i = 0;
-    auto skip_blanks = [&] {
+    auto skipBlanks = [&] {
         while (i < text.size() &&
                (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r'))
             ++i;
     };
-    skip_blanks();
+    skipBlanks();
     if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
         numeral.append(text[i++]);
-    bool seen_digit = false;
-    bool seen_point = false;
+    bool seenDigit = false;
+    bool seenPoint = false;
     for (;; ++i) {
-        skip_blanks();
+        skipBlanks();
         if (i >= text.size())
             break;
         const QChar c = text[i];
         if (c.isDigit() && c.unicode() < 128) {
             numeral.append(c);
-            seen_digit = true;
-        } else if (c == u'.' && !seen_point) {
+            seenDigit = true;
+        } else if (c == u'.' && !seenPoint) {
             numeral.append(c);
-            seen_point = true;
+            seenPoint = true;
         } else {
             break;
         }
     }
-    if (!seen_digit)
+    if (!seenDigit)
         return 0;
     const double value = numeral.toDouble();
     if (value >= 32767.0)
@@ -172,8 +172,8 @@ qint16 leading_number_int16(const QString& text) {
     return static_cast<qint16>(std::nearbyint(value)); // default rounding: half to even
 }
 
-int send_type_index(const QString& stored) {
-    return leading_number_int16(stored) >= 1 ? 1 : 0;
+int sendTypeIndex(const QString& stored) {
+    return leadingNumberInt16(stored) >= 1 ? 1 : 0;
 }
 
 } // namespace zemble

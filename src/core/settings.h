@@ -16,17 +16,17 @@ QString get_setting(const QString& key, const char* fallback);
 QString get_setting(const QString& key, int fallback);
 void save_setting(const QString& key, const QString& value);
 // Saves several keys in one write of the file.
-void save_settings(const QList<std::pair<QString, QString>>& values);
+void saveSettings(const QList<std::pair<QString, QString>>& values);
 void delete_setting(const QString& key);
 
 // Switches are on only for the exact text "yes"; an absent switch is "no".
-bool setting_is_yes(const QString& key);
+bool settingIsYes(const QString& key);
 
 // The file behind the store.  By default the per-user file
 // ~/.config/Zemble/Zemble.ini (XDG_CONFIG_HOME is honoured); tests and the
 // demo profile point it elsewhere.  An empty path restores the default.
-QString settings_file_path();
-void set_settings_file_path(const QString& path);
+QString settingsFilePath();
+void setSettingsFilePath(const QString& path);
 
 // The stored form of the portal password: a cyclic shift within the
 // printable range 32..126 with the repeating shifts 2, 1, 5.  Characters
@@ -38,14 +38,56 @@ QString unscramble_password(const QString& stored);
 // The numeric value of a text as the quota readers take it: its leading
 // decimal numeral (blanks ignored, optional sign and fraction), 0 when it
 // does not start with one, rounded half to even and held to the 16-bit range.
-qint16 leading_number_int16(const QString& text);
+qint16 leadingNumberInt16(const QString& text);
 
 // The send-method list index stored under "sendtype": 0 (free) or 1 (paid).
 // A value the program never writes reads as the nearest of the two.
-int send_type_index(const QString& stored);
+int sendTypeIndex(const QString& stored);
 
-// Keys of the operator's four hosts and of the extra trusted authorities.
+// Every key of the store.  The program names keys only through these, so
+// that a misspelt key does not compile.  Its own settings come first, each
+// with the value a read gives when the key is absent; then the operator's
+// hosts, the extra trusted authorities and the web pages, which are set only
+// from outside the program.
 namespace keys {
+// Number (list index of the send method); absent: 0
+inline constexpr auto sendType = "sendtype";
+// Text: the remembered portal user name; absent: ""
+inline constexpr auto wispUsername = "wispusername";
+// Scrambled text: the remembered portal password; absent: ""
+inline constexpr auto wispPassword = "wisppassword";
+// Text: the continuation indicator; deleted when unticked; absent: ""
+inline constexpr auto textClipChar = "textclipchar";
+// Switch: show the page display while the site is driven; absent: "no"
+inline constexpr auto showIeWindow = "showiewindow";
+// "end", "confirm" or "ask": what closing the compose window asks; absent: "confirm"
+inline constexpr auto quitConfirm = "quitconfirm";
+// Switch: the signature tick box of the preferences; absent: "no"
+inline constexpr auto appendSignature = "appendsignature";
+// Text every new message starts with; absent: ""
+inline constexpr auto signature = "signature";
+// Text: the user's own number for confirmation copies; absent: ""
+inline constexpr auto confNumber = "confnumber";
+// Switch: tick the confirmation in every new message; absent: "no"
+inline constexpr auto defaultSmsConf = "defaultsmsconf";
+// Switch: start without the splash window; absent: "no"
+inline constexpr auto hideSplashScreen = "hidesplashscreen";
+// Switch: minimising hides behind a tray icon; absent: "no"
+inline constexpr auto systemTray = "systemtray";
+// Switch: keep the sent-message log; absent: "no"
+inline constexpr auto logSent = "logsent";
+// Text: the sent-message log's file; absent: ""
+inline constexpr auto smsLogLocation = "smsloglocation";
+// Switch: keep the portal session open after a send; absent: "no"
+inline constexpr auto dontLogout = "dontlogout";
+// Switch, set only from outside: no send limits; absent: "no"
+inline constexpr auto noSendLimit = "nosendlimit";
+// Number: free texts left, -1 unknown; absent: -1
+inline constexpr auto quotaLeft = "quotaleft";
+// Number: paid texts left, -1 unknown; absent: -1
+inline constexpr auto paidQuotaLeft = "paidquotaleft";
+
+// The operator's four hosts and the extra trusted authorities.
 inline constexpr auto portalHost = "portalhost";
 inline constexpr auto shopHost = "shophost";
 inline constexpr auto smsHost = "smshost";

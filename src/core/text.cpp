@@ -2,7 +2,7 @@
 
 namespace zemble {
 
-QString trim_spaces(const QString& text) {
+QString trimSpaces(const QString& text) {
     qsizetype start = 0;
     qsizetype end = text.size();
     while (start < end && text[start] == u' ')
@@ -12,7 +12,7 @@ QString trim_spaces(const QString& text) {
     return text.mid(start, end - start);
 }
 
-QString crlf_lines(const QStringList& lines) {
+QString crlfLines(const QStringList& lines) {
     return lines.join(QLatin1String("\r\n"));
 }
 

@@ -27,10 +27,10 @@ public:
 };
 
 // Names of the item properties the import reads.
-namespace contact_properties {
+namespace contactProperties {
 inline constexpr auto mobile = "MobileTelephoneNumber";
 inline constexpr auto lastName = "LastName";
 inline constexpr auto firstName = "FirstName";
-} // namespace contact_properties
+} // namespace contactProperties
 
 } // namespace zemble::platform

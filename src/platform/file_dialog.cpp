@@ -13,11 +13,11 @@ class DesktopFileDialog final : public FileDialogService {
 public:
     QString openFile(const QString& title, const QString& filters) override {
         return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(),
-                                            qt_filter_list(filters));
+                                            qtFilterList(filters));
     }
     QString saveFile(const QString& title, const QString& filters) override {
         return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QString(),
-                                            qt_filter_list(filters));
+                                            qtFilterList(filters));
     }
 };
 
@@ -28,7 +28,7 @@ FileDialogService& FileDialogService::real() {
     return service;
 }
 
-QString qt_filter_list(const QString& filters) {
+QString qtFilterList(const QString& filters) {
     const QStringList pieces = filters.split(u'|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < pieces.size(); i += 2) {
@@ -44,11 +44,11 @@ QString qt_filter_list(const QString& filters) {
     return out.join(QStringLiteral(";;"));
 }
 
-QString choose_open_file(const QString& title, const QString& filters) {
+QString chooseOpenFile(const QString& title, const QString& filters) {
     return use<FileDialogService>().openFile(title, filters);
 }
 
-QString choose_save_file(const QString& title, const QString& filters) {
+QString chooseSaveFile(const QString& title, const QString& filters) {
     return use<FileDialogService>().saveFile(title, filters);
 }
 

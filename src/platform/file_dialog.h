@@ -18,9 +18,9 @@ public:
 };
 
 // "Text documents (*.txt)|*.txt|All files (*.*)|*.*" as Qt's ";;" filter list.
-QString qt_filter_list(const QString& filters);
+QString qtFilterList(const QString& filters);
 
-QString choose_open_file(const QString& title, const QString& filters);
-QString choose_save_file(const QString& title, const QString& filters);
+QString chooseOpenFile(const QString& title, const QString& filters);
+QString chooseSaveFile(const QString& title, const QString& filters);
 
 } // namespace zemble::platform

@@ -18,7 +18,7 @@
 namespace zemble::platform {
 namespace {
 
-QString resource_for(const QString& page) {
+QString resourceFor(const QString& page) {
     return QStringLiteral(":/%1/%2").arg(QLatin1String(kHelpFile), page);
 }
 
@@ -28,7 +28,7 @@ struct Entry {
     QString title;
 };
 
-QList<Entry> present_topics() {
+QList<Entry> presentTopics() {
     static const char* const pages[] = {topics::main,     topics::contacts, topics::import,
                                         topics::multiple, topics::prefs,    topics::login,
                                         topics::sendError};
@@ -38,7 +38,7 @@ QList<Entry> present_topics() {
     QList<Entry> entries;
     for (const char* name : pages) {
         const QString page = QString::fromLatin1(name);
-        QFile file(resource_for(page));
+        QFile file(resourceFor(page));
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const auto match = titleTag.match(QString::fromUtf8(file.readAll()));
@@ -47,7 +47,7 @@ QList<Entry> present_topics() {
     return entries;
 }
 
-QString not_found_html(const QString& page) {
+QString notFoundHtml(const QString& page) {
     return QStringLiteral("<html><head><title>Topic not found</title></head><body>"
                           "<h2>Topic not found</h2><p>The help page <b>%1</b> is not part of "
                           "this copy of %2.</p></body></html>")
@@ -64,7 +64,7 @@ public:
     QVariant loadResource(int type, const QUrl& name) override {
         if (type == QTextDocument::HtmlResource && name.scheme() == QLatin1String("qrc") &&
             !QFileInfo(QLatin1Char(':') + name.path()).isFile())
-            return not_found_html(name.fileName());
+            return notFoundHtml(name.fileName());
         return QTextBrowser::loadResource(type, name);
     }
 };
@@ -107,7 +107,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     browser_->setObjectName(QStringLiteral("txtPage"));
     browser_->setAccessibleName(QStringLiteral("Help page"));
     for (QToolButton* button : {contentsButton, back_, forward_})
-        press_on_enter(button);
+        pressOnEnter(button);
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({QStringLiteral(":/%1").arg(QLatin1String(kHelpFile))});
 
@@ -150,7 +150,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void HelpViewer::fillContents() {
     contents_->clear();
-    for (const Entry& entry : present_topics()) {
+    for (const Entry& entry : presentTopics()) {
         auto* item = new QListWidgetItem(entry.title, contents_);
         item->setData(Qt::UserRole, entry.page);
     }

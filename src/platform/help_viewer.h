@@ -8,8 +8,8 @@ class QToolButton;
 
 namespace zemble::platform {
 
-// The program's help window: a contents list beside the page, with Back and
-// Forward.  Pages come from the resources under ":/zemble.chm/".
+// The program's help window (built in code, no form of its own): a contents list beside the page,
+// with Back and Forward.  Pages come from the resources under ":/zemble.chm/".
 class HelpViewer : public QWidget {
     Q_OBJECT
 public:

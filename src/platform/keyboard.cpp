@@ -10,14 +10,16 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace zemble::platform {
 namespace {
 
 // Filters the events of one widget for as long as it lives.
 class Filter final : public QObject {
 public:
-    using Handler = bool (*)(QObject* watched, QEvent* event);
-    Filter(QObject* watched, Handler handler) : QObject(watched), handler_(handler) {
+    using Handler = std::function<bool(QObject* watched, QEvent* event)>;
+    Filter(QObject* watched, Handler handler) : QObject(watched), handler_(std::move(handler)) {
         watched->installEventFilter(this);
     }
 
@@ -28,7 +30,7 @@ private:
     Handler handler_;
 };
 
-bool is_enter(const QEvent* event) {
+bool isEnter(const QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto* key = static_cast<const QKeyEvent*>(event);
@@ -38,7 +40,7 @@ bool is_enter(const QEvent* event) {
 
 } // namespace
 
-void select_current_on_tab(QAbstractItemView* list) {
+void selectCurrentOnTab(QAbstractItemView* list) {
     new Filter(list, [](QObject* watched, QEvent* event) {
         if (event->type() != QEvent::FocusIn)
             return false;
@@ -58,7 +60,25 @@ void select_current_on_tab(QAbstractItemView* list) {
     });
 }
 
-void skip_disabled_mnemonics(QMenu* menu) {
+void activateOnKeys(QAbstractItemView* list, std::function<void()> activate) {
+    new Filter(list, [activate = std::move(activate)](QObject* watched, QEvent* event) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const auto mode = static_cast<QAbstractItemView*>(watched)->selectionMode();
+        const bool several = mode == QAbstractItemView::MultiSelection ||
+                             mode == QAbstractItemView::ExtendedSelection;
+        if (several && (press->modifiers() & Qt::ControlModifier))
+            return false;
+        const int key = press->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        activate();
+        return true;
+    });
+}
+
+void skipDisabledMnemonics(QMenu* menu) {
     new Filter(menu, [](QObject* watched, QEvent* event) {
         if (event->type() != QEvent::KeyPress)
             return false;
@@ -92,16 +112,16 @@ void skip_disabled_mnemonics(QMenu* menu) {
     });
 }
 
-void press_on_enter(QAbstractButton* button) {
+void pressOnEnter(QAbstractButton* button) {
     new Filter(button, [](QObject* watched, QEvent* event) {
-        if (!is_enter(event))
+        if (!isEnter(event))
             return false;
         static_cast<QAbstractButton*>(watched)->click();
         return true;
     });
 }
 
-void stay_above(QWidget* window, QWidget* opener) {
+void stayAbove(QWidget* window, QWidget* opener) {
     if (!window || !opener)
         return;
     QWidget* below = opener->window();
@@ -112,7 +132,7 @@ void stay_above(QWidget* window, QWidget* opener) {
         handle->setTransientParent(below->windowHandle());
 }
 
-QWidget* window_above(const QWidget* window) {
+QWidget* windowAbove(const QWidget* window) {
     const QWindow* below = window->windowHandle();
     if (!below)
         return nullptr;
@@ -120,7 +140,7 @@ QWidget* window_above(const QWidget* window) {
         const QWindow* handle = top->windowHandle();
         if (!top->isVisible() || !handle || handle->transientParent() != below)
             continue;
-        if (QWidget* deeper = window_above(top))
+        if (QWidget* deeper = windowAbove(top))
             return deeper;
         if (top->isEnabled())
             return top;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QAbstractButton;
 class QAbstractItemView;
 class QMenu;
@@ -13,24 +15,30 @@ namespace zemble::platform {
 // its current item (the first one when there is none) when nothing is
 // selected, so that Space or Enter acts on it at once and Down moves on from
 // it instead of skipping it.
-void select_current_on_tab(QAbstractItemView* list);
+void selectCurrentOnTab(QAbstractItemView* list);
+
+// Enter, Return and Space on the list run `activate` (the dialog's command
+// for its current item) instead of reaching the list.  In a list that
+// selects several items, Ctrl with any of them stays the list's own (Ctrl+Space
+// toggles the selection of the current item).
+void activateOnKeys(QAbstractItemView* list, std::function<void()> activate);
 
 // A letter typed in the open menu that is the mnemonic of several items, only
 // one of them enabled, runs that one (Qt would stop on the first, disabled or
 // not, and wait for another key).
-void skip_disabled_mnemonics(QMenu* menu);
+void skipDisabledMnemonics(QMenu* menu);
 
 // Enter on the button, when it has the caret, presses it (push buttons in a
 // dialog do this by themselves; tool buttons do not).
-void press_on_enter(QAbstractButton* button);
+void pressOnEnter(QAbstractButton* button);
 
 // Keeps `window` above the window of `opener` (the window manager, Alt+Tab
 // included, treats it as that window's dialog), without tying the two
 // together otherwise: disabling the opener leaves `window` enabled.
-void stay_above(QWidget* window, QWidget* opener);
+void stayAbove(QWidget* window, QWidget* opener);
 
 // The window the user works in while `window` is disabled: the visible,
 // enabled window that stays above it, directly or above one that does.
-QWidget* window_above(const QWidget* window);
+QWidget* windowAbove(const QWidget* window);
 
 } // namespace zemble::platform

@@ -64,7 +64,7 @@ MessageBoxService& MessageBoxService::real() {
     return service;
 }
 
-Answer message_box(const QString& title, const QString& text, Icon icon, Buttons buttons) {
+Answer messageBox(const QString& title, const QString& text, Icon icon, Buttons buttons) {
     return use<MessageBoxService>().ask({title, text, icon, buttons});
 }
 

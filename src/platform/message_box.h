@@ -29,9 +29,9 @@ public:
 };
 
 // Joins lines with CR LF, the line break of every message text.
-using zemble::crlf_lines;
+using zemble::crlfLines;
 
-Answer message_box(const QString& title, const QString& text, Icon icon,
-                   Buttons buttons = Buttons::Ok);
+Answer messageBox(const QString& title, const QString& text, Icon icon,
+                  Buttons buttons = Buttons::Ok);
 
 } // namespace zemble::platform

@@ -12,7 +12,7 @@ namespace zemble::platform {
 namespace {
 
 // Tags the window shows, always without attributes.
-bool is_shown_tag(QStringView name) {
+bool isShownTag(QStringView name) {
     static const QStringList shown = {
         QStringLiteral("b"),      QStringLiteral("strong"), QStringLiteral("i"),
         QStringLiteral("em"),     QStringLiteral("u"),      QStringLiteral("s"),
@@ -30,7 +30,7 @@ bool is_shown_tag(QStringView name) {
 }
 
 // Elements whose content is not text to read.
-bool is_hidden_element(QStringView name) {
+bool isHiddenElement(QStringView name) {
     return name == u"script" || name == u"style" || name == u"title" || name == u"textarea";
 }
 
@@ -55,7 +55,7 @@ public:
                 text();
         }
         while (!open_.isEmpty())
-            close_top();
+            closeTop();
         return out_;
     }
 
@@ -66,11 +66,11 @@ private:
     void text() {
         const QChar c = page_[pos_];
         if (c == u'&') {
-            const qsizetype length = entity_length();
+            const qsizetype length = entityLength();
             if (length > 0) {
                 out_ += page_.mid(pos_, length);
                 pos_ += length;
-                count_character();
+                countCharacter();
                 return;
             }
             out_ += QLatin1String("&amp;");
@@ -88,12 +88,12 @@ private:
         if (c.isSpace())
             run_ = 0;
         else
-            count_character();
+            countCharacter();
     }
 
     // The length of the character reference at "&" ("&amp;", "&#163;",
     // "&#xA3;"), 0 when there is none and the "&" stands for itself.
-    qsizetype entity_length() const {
+    qsizetype entityLength() const {
         const QStringView rest = page_.mid(pos_ + 1, 40);
         enum { Named, Decimal, Hex } kind = Named;
         qsizetype p = 0;
@@ -117,7 +117,7 @@ private:
         return p + 2; // the "&", the name or number and the ";"
     }
 
-    void count_character() {
+    void countCharacter() {
         if (++run_ >= kMaxRun) {
             out_ += kBreakOpportunity;
             run_ = 0;
@@ -141,7 +141,7 @@ private:
         if (p == nameStart && !declaration) {
             out_ += QLatin1String("&lt;");
             ++pos_;
-            count_character();
+            countCharacter();
             return;
         }
         const QString name = page_.mid(nameStart, p - nameStart).toString().toLower();
@@ -155,9 +155,9 @@ private:
             ++p;
         }
         pos_ = qMin(p + 1, page_.size());
-        if (declaration || !is_shown_tag(name)) {
-            if (!closing && is_hidden_element(name))
-                skip_content(name);
+        if (declaration || !isShownTag(name)) {
+            if (!closing && isHiddenElement(name))
+                skipContent(name);
             return;
         }
         if (name == u"br" || name == u"hr") {
@@ -176,8 +176,8 @@ private:
         if (closing) {
             if (open_.contains(name)) {
                 while (open_.last() != name)
-                    close_top();
-                close_top();
+                    closeTop();
+                closeTop();
             }
             return;
         }
@@ -186,24 +186,22 @@ private:
                                           QStringLiteral("dt"), QStringLiteral("dd"),
                                           QStringLiteral("tr")};
         if (!open_.isEmpty() && open_.last() == name && runOn.contains(name))
-            close_top();
+            closeTop();
         if (open_.size() >= kMaxDepth)
             return;
         open_.append(name);
-        out_ += QLatin1Char('<') + shown_as(name) + QLatin1Char('>');
+        out_ += QLatin1Char('<') + shownAs(name) + QLatin1Char('>');
     }
 
-    void close_top() {
-        out_ += QLatin1String("</") + shown_as(open_.takeLast()) + QLatin1Char('>');
-    }
+    void closeTop() { out_ += QLatin1String("</") + shownAs(open_.takeLast()) + QLatin1Char('>'); }
 
     // Tables and their rows become plain blocks.
-    static QString shown_as(const QString& name) {
+    static QString shownAs(const QString& name) {
         return name == u"table" || name == u"tr" ? QStringLiteral("div") : name;
     }
 
     // Past the end tag of an element whose content is not shown.
-    void skip_content(const QString& name) {
+    void skipContent(const QString& name) {
         const qsizetype end = page_.indexOf(QLatin1String("</") + name, pos_, Qt::CaseInsensitive);
         const qsizetype after = end < 0 ? -1 : page_.indexOf(u'>', end);
         pos_ = after < 0 ? page_.size() : after + 1;
@@ -244,7 +242,7 @@ public:
 
     void showPage(const QString& html) override {
         if (window_)
-            window_->setHtml(displayable_html(html));
+            window_->setHtml(displayableHtml(html));
     }
 
     void hide() override {
@@ -267,7 +265,7 @@ private:
 
 } // namespace
 
-QString displayable_html(const QString& page) {
+QString displayableHtml(const QString& page) {
     Tamer tamer(page);
     QString shown = tamer.run(kShownPageChars);
     const qsizetype rest = page.size() - tamer.consumed();

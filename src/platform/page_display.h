@@ -36,6 +36,6 @@ inline constexpr qsizetype kShownPageChars = 32 * 1024;
 // structural tags (paragraphs, headings, lists, tables, emphasis) without any
 // attribute, nested no deeper than the engine lays out quickly; scripts,
 // style sheets, images, links' targets and every other tag are left out.
-QString displayable_html(const QString& page);
+QString displayableHtml(const QString& page);
 
 } // namespace zemble::platform

@@ -33,15 +33,15 @@ PauseService& PauseService::real() {
     return service;
 }
 
-void pause_blocking(int milliseconds) {
+void pauseBlocking(int milliseconds) {
     use<PauseService>().block(milliseconds);
 }
 
-void pause_after_events(int milliseconds) {
+void pauseAfterEvents(int milliseconds) {
     use<PauseService>().processEventsThenBlock(milliseconds);
 }
 
-void paint_now(QWidget* window) {
+void paintNow(QWidget* window) {
     const auto exposed = [window] {
         return window->windowHandle() && window->windowHandle()->isExposed();
     };

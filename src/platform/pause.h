@@ -15,13 +15,13 @@ public:
     static PauseService& real();
 };
 
-void pause_blocking(int milliseconds);
-void pause_after_events(int milliseconds);
+void pauseBlocking(int milliseconds);
+void pauseAfterEvents(int milliseconds);
 
 // Puts a window that has just been shown on screen before a blocking pause:
 // waits (a moment at most, handling no input from the user) until the
 // window system shows it, then paints it, so that it does not stay blank
 // or show what was under it while the pause lasts.
-void paint_now(QWidget* window);
+void paintNow(QWidget* window);
 
 } // namespace zemble::platform

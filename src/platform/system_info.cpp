@@ -13,7 +13,7 @@ public:
     bool startTool() override {
         // Try every installed tool in turn: one that is on the PATH but
         // cannot start (a broken install) must not hide the next.
-        for (const SystemInfoTool& tool : installed_system_info_tools()) {
+        for (const SystemInfoTool& tool : installedSystemInfoTools()) {
             if (QProcess::startDetached(tool.program, tool.arguments))
                 return true;
         }
@@ -23,7 +23,7 @@ public:
 
 } // namespace
 
-QList<SystemInfoTool> system_info_tools() {
+QList<SystemInfoTool> systemInfoTools() {
     return {
         {QStringLiteral("hardinfo2"), {}},
         {QStringLiteral("hardinfo"), {}},
@@ -33,9 +33,9 @@ QList<SystemInfoTool> system_info_tools() {
     };
 }
 
-QList<SystemInfoTool> installed_system_info_tools(const QStringList& folders) {
+QList<SystemInfoTool> installedSystemInfoTools(const QStringList& folders) {
     QList<SystemInfoTool> found;
-    for (SystemInfoTool tool : system_info_tools()) {
+    for (SystemInfoTool tool : systemInfoTools()) {
         const QString path = QStandardPaths::findExecutable(tool.program, folders);
         if (path.isEmpty())
             continue;
@@ -50,7 +50,7 @@ SystemInfoService& SystemInfoService::real() {
     return service;
 }
 
-bool start_system_info_tool() {
+bool startSystemInfoTool() {
     return use<SystemInfoService>().startTool();
 }
 

@@ -15,11 +15,11 @@ struct SystemInfoTool {
 // The tools looked for, most specific first: hardinfo2 and hardinfo (system
 // profilers), kinfocenter (KDE Info Center), gnome-control-center on its
 // "About" panel, and lshw-gtk (hardware lister).
-QList<SystemInfoTool> system_info_tools();
+QList<SystemInfoTool> systemInfoTools();
 
 // The tools of that list installed in the given folders (the PATH when the
 // list is empty), in the order of the list, each with its full program path.
-QList<SystemInfoTool> installed_system_info_tools(const QStringList& folders = {});
+QList<SystemInfoTool> installedSystemInfoTools(const QStringList& folders = {});
 
 // Starts the desktop's system information tool.
 class SystemInfoService {
@@ -30,6 +30,6 @@ public:
     static SystemInfoService& real();
 };
 
-bool start_system_info_tool();
+bool startSystemInfoTool();
 
 } // namespace zemble::platform

@@ -23,7 +23,7 @@ WebBrowserService& WebBrowserService::real() {
     return service;
 }
 
-void open_web_address(const QString& address) {
+void openWebAddress(const QString& address) {
     use<WebBrowserService>().openAddress(address);
 }
 

@@ -12,6 +12,6 @@ public:
     static WebBrowserService& real();
 };
 
-void open_web_address(const QString& address);
+void openWebAddress(const QString& address);
 
 } // namespace zemble::platform

@@ -7,7 +7,7 @@ namespace zemble {
 
 QString convert_text(const QString& str) {
     static const char hex[] = "0123456789ABCDEF";
-    const QByteArray bytes = to_cp1252(str);
+    const QByteArray bytes = toCp1252(str);
     QString out;
     out.reserve(bytes.size() * 3);
     for (const char ch : bytes) {
@@ -37,8 +37,8 @@ QString text_between(const QString& page, const QString& start, const QString& e
     return page.mid(from, to - from);
 }
 
-qint16 figure_from_text(const QString& text) {
-    return leading_number_int16(text);
+qint16 figureFromText(const QString& text) {
+    return leadingNumberInt16(text);
 }
 
 } // namespace zemble

@@ -18,6 +18,6 @@ QString text_between(const QString& page, const QString& start, const QString& e
 
 // A figure cut out of a page as a number: its leading numeral, blanks
 // ignored, 0 when it does not start with one, held to the 16-bit range.
-qint16 figure_from_text(const QString& text);
+qint16 figureFromText(const QString& text);
 
 } // namespace zemble

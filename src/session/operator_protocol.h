@@ -20,26 +20,26 @@ public:
     bool send_part(const QString& number, const QString& text, bool paid) override;
     bool log_off() override;
 
-    void unloadIE() override { transport_.unloadIE(); }
-    void set_front(TransportFront* front) override { transport_.set_front(front); }
-    bool may_have_arrived() const override { return transport_.may_have_arrived(); }
+    void unloadIE() override { transport_.closePageDisplay(); }
+    void setFront(TransportFront* front) override { transport_.setFront(front); }
+    bool mayHaveArrived() const override { return transport_.mayHaveArrived(); }
     void cancel() override { transport_.cancel(); }
     bool cancelled() const override { return transport_.cancelled(); }
-    void reset_cancel() override { transport_.reset_cancel(); }
-    void set_status_listener(std::function<void(const QString&)> listener) override {
-        transport_.set_status_listener(std::move(listener));
+    void resetCancel() override { transport_.resetCancel(); }
+    void setStatusListener(std::function<void(const QString&)> listener) override {
+        transport_.setStatusListener(std::move(listener));
     }
 
     Transport& transport() { return transport_; }
 
     // The body of the send form for one part, in the site's order.
-    static QString send_form(const QString& number, const QString& text, bool paid);
+    static QString sendForm(const QString& number, const QString& text, bool paid);
     // The hidden-field start marker: `input type="hidden" name="`, the name
     // and a double quote padded with spaces to 39 characters, `value="`.
-    static QString hidden_field_marker(const QString& field);
+    static QString hiddenFieldMarker(const QString& field);
     // The two quota figures of a home page, -1 where the page has none.
-    static qint16 free_quota_of(const QString& page);
-    static qint16 paid_quota_of(const QString& page);
+    static qint16 freeQuotaOf(const QString& page);
+    static qint16 paidQuotaOf(const QString& page);
 
 private:
     Transport transport_;

@@ -25,20 +25,20 @@ public:
 
     // The front end that shows the pages and decides on failed requests
     // (null: a failed request is given up).  Not owned.
-    virtual void set_front(TransportFront* front) = 0;
+    virtual void setFront(TransportFront* front) = 0;
     // The last send_part got no answer after its request had left: the text
     // may have arrived although the site never confirmed it.
-    virtual bool may_have_arrived() const = 0;
+    virtual bool mayHaveArrived() const = 0;
 
     // Cancel from the progress window: ends the request in flight and any
     // wait (the error window's too) at once; every later request fails
-    // without being sent until reset_cancel().
+    // without being sent until resetCancel().
     virtual void cancel() = 0;
     virtual bool cancelled() const = 0;
-    virtual void reset_cancel() = 0;
+    virtual void resetCancel() = 0;
 
     // Receives the transfer states ("Status: Connecting.").
-    virtual void set_status_listener(std::function<void(const QString&)> listener) = 0;
+    virtual void setStatusListener(std::function<void(const QString&)> listener) = 0;
 };
 
 } // namespace zemble

@@ -17,13 +17,13 @@ namespace zemble {
 SendJob::SendJob(OperatorSite& site, SendJobListener& listener, SendJobQuestions& questions)
     : site_(site), listener_(listener), questions_(questions) {}
 
-bool SendJob::dont_logout(const SendOrder& order) const {
-    return !order.always_log_off && setting_is_yes(QStringLiteral("dontlogout"));
+bool SendJob::keepsSessionOpen(const SendOrder& order) const {
+    return !order.alwaysLogOff && settingIsYes(keys::dontLogout);
 }
 
 // After every request: go on only while Cancel has not been pressed and the
 // request succeeded.
-bool SendJob::go_on(bool ok) const {
+bool SendJob::goOn(bool ok) const {
     return !site_.cancelled() && ok;
 }
 
@@ -39,22 +39,22 @@ bool SendJob::already(const SendOrder& order, qsizetype i, qsizetype k) {
            order.done->parts.at(i).at(k) == PartState::Confirmed;
 }
 
-bool SendJob::confirmation_already(const SendOrder& order) {
+bool SendJob::confirmationAlready(const SendOrder& order) {
     return order.done && order.done->confirmation == PartState::Confirmed;
 }
 
 int SendJob::check_send_limits(const SendOrder& order) {
     // Every entry must name someone to send to: one that does not would
     // otherwise be passed over without a word.
-    const QStringList entries = split_recipients(order.to);
-    const QStringList unknown = entries_without_number(entries);
+    const QStringList entries = splitRecipients(order.to);
+    const QStringList unknown = entriesWithoutNumber(entries);
     if (!unknown.isEmpty()) {
-        questions_.refuse({QStringLiteral("Recipient alert"), no_number_text(unknown), true});
+        questions_.refuse({QStringLiteral("Recipient alert"), noNumberText(unknown), true});
         return 0;
     }
     // The limits count what will really be sent: the texts an earlier job of
     // this send delivered are left out.
-    const int parts = count_message_parts(order.message, order.method);
+    const int parts = countMessageParts(order.message, order.method, session().part_length);
     int recipients = 0;
     int total = 0;
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -64,26 +64,26 @@ int SendJob::check_send_limits(const SendOrder& order) {
         recipients += left > 0 ? 1 : 0;
         total += left;
     }
-    const bool limitOn = !setting_is_yes(QStringLiteral("nosendlimit"));
+    const bool limitOn = !settingIsYes(keys::noSendLimit);
     if (limitOn && recipients > kMaxRecipients) {
-        questions_.refuse({QStringLiteral("Spam warning"), too_many_recipients_text(), true});
+        questions_.refuse({QStringLiteral("Spam warning"), tooManyRecipientsText(), true});
         return 0;
     }
-    const bool confirmation = !get_setting(QStringLiteral("confnumber"), "").isEmpty() &&
-                              order.confirmation && !confirmation_already(order);
+    const bool confirmation = !get_setting(keys::confNumber, "").isEmpty() && order.confirmation &&
+                              !confirmationAlready(order);
     // Nothing would reach anyone: there is no message.  Going on would log on
     // and record the send as done.  (A send finished half way may have only
     // its confirmation copy left.)
     if (total == 0 && !(order.done && parts > 0 && confirmation))
         return 0;
     if (limitOn && total > kWarnMessages &&
-        !questions_.go_on({QStringLiteral("Message warning"), message_warning_text(total)}))
+        !questions_.goOn({QStringLiteral("Message warning"), messageWarningText(total)}))
         return 0;
     if (limitOn && total > kMaxMessages) {
-        questions_.refuse({QStringLiteral("Spam warning"), too_many_messages_text(total)});
+        questions_.refuse({QStringLiteral("Spam warning"), tooManyMessagesText(total)});
         return 0;
     }
-    return progress_steps(total, confirmation, dont_logout(order), session().logged_in);
+    return progressSteps(total, confirmation, keepsSessionOpen(order), session().logged_in);
 }
 
 SendJob::Result SendJob::run(const SendOrder& order) {
@@ -91,11 +91,11 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     record_ = SendRecord();
     record_.to = order.to;
     record_.message = order.message;
-    logged_on_ = false;
+    loggedOn_ = false;
 
-    if (!dont_logout(order))
+    if (!keepsSessionOpen(order))
         state.logged_in = false;
-    const QString clip = get_setting(QStringLiteral("textclipchar"), "");
+    const QString clip = get_setting(keys::textClipChar, "");
 
     listener_.step(SendStep::Begin, QString());
     value_ = maximum_ = 0;
@@ -108,20 +108,20 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     listener_.progress(0, steps);
 
     const bool paid = order.method != 0;
-    const qint16 partLength = part_length_for(order.method);
+    const qint16 partLength = partLengthFor(order.method);
     state.part_length = partLength;
-    const QStringList parts = cut_parts(order.message, partLength, clip);
+    const QStringList parts = cutParts(order.message, partLength, clip);
     const QString partCount = QString::number(parts.size());
-    const QStringList entries = split_recipients(order.to);
+    const QStringList entries = splitRecipients(order.to);
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        record_.entries.append(trim_spaces(entries.at(i)));
+        record_.entries.append(trimSpaces(entries.at(i)));
         record_.parts.append(QList<PartState>(parts.size(), PartState::NotSent));
         for (qsizetype k = 0; k < parts.size(); ++k) {
             if (already(order, i, k))
                 record_.parts[i][k] = PartState::Confirmed;
         }
     }
-    if (confirmation_already(order))
+    if (confirmationAlready(order))
         record_.confirmation = PartState::Confirmed;
 
     const bool keptSession = state.logged_in;
@@ -129,11 +129,11 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         listener_.step(SendStep::LogOn, QStringLiteral("Logging onto O2 as '") +
                                             state.session_username + QStringLiteral("' ..."));
         const bool ok = site_.log_on(state.session_username, state.session_password);
-        if (!go_on(ok))
+        if (!goOn(ok))
             return Stopped;
-        logged_on_ = true;
+        loggedOn_ = true;
         up_percentage();
-        if (dont_logout(order))
+        if (keepsSessionOpen(order))
             state.logged_in = true;
     }
 
@@ -149,8 +149,8 @@ SendJob::Result SendJob::run(const SendOrder& order) {
                                                partCount + QStringLiteral(" to ") + shown +
                                                QStringLiteral(" ..."));
             const bool ok = site_.send_part(number, parts.at(k), paid);
-            if (!go_on(ok)) {
-                if (site_.may_have_arrived())
+            if (!goOn(ok)) {
+                if (site_.mayHaveArrived())
                     record_.parts[i][k] = PartState::MayHaveArrived;
                 // A kept session that refuses the very first part has most
                 // likely expired: the next job logs on afresh instead of
@@ -165,16 +165,16 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         }
     }
 
-    const QString confNumber = get_setting(QStringLiteral("confnumber"), "");
-    record_.confirmation_asked = !confNumber.isEmpty() && order.confirmation;
-    if (record_.confirmation_asked && !confirmation_already(order)) {
+    const QString confNumber = get_setting(keys::confNumber, "");
+    record_.confirmationAsked = !confNumber.isEmpty() && order.confirmation;
+    if (record_.confirmationAsked && !confirmationAlready(order)) {
         listener_.step(SendStep::Confirmation, QStringLiteral("Sending confirmation SMS to ") +
-                                                   order.confirmation_shown +
+                                                   order.confirmationShown +
                                                    QStringLiteral(" ..."));
-        const QString text = confirmation_text(entries.size(), order.message, partLength);
+        const QString text = confirmationText(entries.size(), order.message, partLength);
         const bool ok = site_.send_part(confNumber, text, paid);
-        if (!go_on(ok)) {
-            if (site_.may_have_arrived())
+        if (!goOn(ok)) {
+            if (site_.mayHaveArrived())
                 record_.confirmation = PartState::MayHaveArrived;
             return Stopped;
         }
@@ -186,24 +186,24 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     // now, so that a Cancel during the quota check or the log-off, or a close
     // of the window, cannot leave a delivered send unrecorded.
     state.last_sent_key = order.to + order.message;
-    state.last_sent_time = sent_time_text(QDateTime::currentDateTime());
-    if (setting_is_yes(QStringLiteral("logsent"))) {
+    state.last_sent_time = sentTimeText(QDateTime::currentDateTime());
+    if (settingIsYes(keys::logSent)) {
         const QString failure = log_sent_message(order.to, order.message, state.last_sent_time);
         if (!failure.isEmpty())
-            questions_.log_not_saved({QStringLiteral("Save error"), failure, true});
+            questions_.logNotSaved({QStringLiteral("Save error"), failure, true});
     }
 
     listener_.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
     site_.check_quota(); // the job goes on whatever the quota page said
-    if (!go_on(true))
+    if (!goOn(true))
         return Sent;
     up_percentage();
 
-    if (!dont_logout(order)) {
+    if (!keepsSessionOpen(order)) {
         listener_.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
         site_.log_off();
-        logged_on_ = false;
-        if (!go_on(true))
+        loggedOn_ = false;
+        if (!goOn(true))
             return Sent;
         up_percentage();
     }
@@ -212,28 +212,24 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     QCoreApplication::processEvents();
     if (site_.cancelled())
         return Sent;
-    questions_.finished_pause();
+    questions_.finishedPause();
     return Sent;
 }
 
-QStringList split_recipients(const QString& to) {
-    return to.split(QLatin1StringView(kRecipientSeparator));
+QString recipientNumber(const QString& entry) {
+    return lookup_contact(trimSpaces(entry));
 }
 
-QString recipient_number(const QString& entry) {
-    return lookup_contact(trim_spaces(entry));
-}
-
-QStringList entries_without_number(const QStringList& entries) {
+QStringList entriesWithoutNumber(const QStringList& entries) {
     QStringList out;
     for (const QString& entry : entries) {
-        if (recipient_number(entry).isEmpty())
-            out.append(trim_spaces(entry));
+        if (recipientNumber(entry).isEmpty())
+            out.append(trimSpaces(entry));
     }
     return out;
 }
 
-QString no_number_text(const QStringList& entries) {
+QString noNumberText(const QStringList& entries) {
     QStringList lines{QStringLiteral("Zemble is going to be unable to send your text message "
                                      "because these recipients have no phone number:"),
                       QString()};
@@ -242,21 +238,21 @@ QString no_number_text(const QStringList& entries) {
                      (entry.isEmpty() ? QStringLiteral("(a blank entry)") : entry));
     lines << QString()
           << QStringLiteral("Nothing has been sent. Please check the To field and try again");
-    return crlf_lines(lines);
+    return crlfLines(lines);
 }
 
-QString too_many_recipients_text() {
+QString tooManyRecipientsText() {
     return QStringLiteral("You cannot send SMS' to more than 30 recipients");
 }
 
-static QString requested_line(int total) {
+static QString requestedLine(int total) {
     return QStringLiteral("You have requested that Zemble send %1 text messages via O2.")
         .arg(total);
 }
 
-QString message_warning_text(int total) {
-    return crlf_lines({
-        requested_line(total),
+QString messageWarningText(int total) {
+    return crlfLines({
+        requestedLine(total),
         QString(),
         QStringLiteral(
             "You are reminded that sending excessive text messages may alert O2 into thinking"),
@@ -270,20 +266,20 @@ QString message_warning_text(int total) {
     });
 }
 
-QString too_many_messages_text(int total) {
-    return crlf_lines({
-        requested_line(total),
+QString tooManyMessagesText(int total) {
+    return crlfLines({
+        requestedLine(total),
         QString(),
         QStringLiteral("This number exceeds the maximum allowed and, as such, you will not be "
                        "able to continue."),
     });
 }
 
-int progress_steps(int total, bool confirmation, bool dont_logout, bool logged_in) {
+int progressSteps(int total, bool confirmation, bool keepsSessionOpen, bool logged_in) {
     int steps = total + 3;
     if (confirmation)
         ++steps;
-    if (dont_logout) {
+    if (keepsSessionOpen) {
         --steps;
         if (logged_in)
             --steps;
@@ -291,21 +287,20 @@ int progress_steps(int total, bool confirmation, bool dont_logout, bool logged_i
     return steps;
 }
 
-QString percentage_text(int value, int maximum) {
+QString percentageText(int value, int maximum) {
     const qint64 percent = maximum > 0 ? qint64(value) * 100 / maximum : 0;
     return QString::number(percent) + QStringLiteral("% completed");
 }
 
-QString confirmation_text(qsizetype recipients, const QString& message, qint16 part_length) {
+QString confirmationText(qsizetype recipients, const QString& message, qint16 part_length) {
     const QString prefix = QStringLiteral("The following message was sent to ") +
                            QString::number(recipients) + QStringLiteral(" recipient") +
-                           (recipients == 1 ? QString() : QStringLiteral("s")) +
-                           QStringLiteral(": ");
+                           plural_s(recipients) + QStringLiteral(": ");
     const qsizetype room = qMax<qsizetype>(0, part_length - prefix.size());
     return prefix + message.left(room);
 }
 
-QString sent_time_text(const QDateTime& when) {
+QString sentTimeText(const QDateTime& when) {
     return QLocale(QLocale::English).toString(when, QStringLiteral("dddd d MMM yyyy, hh:mm:ss ap"));
 }
 

@@ -18,11 +18,11 @@ class OperatorSite;
 struct SendOrder {
     QString to; // the recipient list, entries joined by " ; "
     QString message;
-    int method = 0;             // send-method list index: 0 free texts, any other paid
-    bool confirmation = false;  // "Send confirmation text message." ticked
-    QString confirmation_shown; // the confirmation number as its step text names it
+    int method = 0;            // send-method list index: 0 free texts, any other paid
+    bool confirmation = false; // "Send confirmation text message." ticked
+    QString confirmationShown; // the confirmation number as its step text names it
     // Log off at the end whatever "dontlogout" says, and keep no session.
-    bool always_log_off = false;
+    bool alwaysLogOff = false;
     // Of a send that stopped half way: its texts marked Confirmed are left
     // out now (a confirmation copy that went is never sent again).
     const SendRecord* done = nullptr;
@@ -56,11 +56,11 @@ public:
     // Why the job cannot go on; nothing has been sent.
     virtual void refuse(const JobMessage& message) = 0;
     // The "Message warning" question: true goes on.
-    virtual bool go_on(const JobMessage& message) = 0;
+    virtual bool goOn(const JobMessage& message) = 0;
     // The sent-message log could not be written ("Save error").
-    virtual void log_not_saved(const JobMessage& message) = 0;
+    virtual void logNotSaved(const JobMessage& message) = 0;
     // Every step is done: the send window keeps "Finished." in view a moment.
-    virtual void finished_pause() = 0;
+    virtual void finishedPause() = 0;
 };
 
 class SendJob {
@@ -85,16 +85,16 @@ public:
     // What the site confirmed, text by text, in the last run.
     const SendRecord& record() const { return record_; }
     // The last run logged on and did not log off again.
-    bool left_logged_on() const { return logged_on_; }
+    bool leftLoggedOn() const { return loggedOn_; }
 
 private:
     // Part `k` of entry `i`, or the confirmation copy, went in an earlier job.
     static bool already(const SendOrder& order, qsizetype i, qsizetype k);
-    static bool confirmation_already(const SendOrder& order);
+    static bool confirmationAlready(const SendOrder& order);
     // Moves the progress on by one step; at the maximum nothing changes.
     void up_percentage();
-    bool dont_logout(const SendOrder& order) const;
-    bool go_on(bool ok) const;
+    bool keepsSessionOpen(const SendOrder& order) const;
+    bool goOn(bool ok) const;
 
     OperatorSite& site_;
     SendJobListener& listener_;
@@ -102,24 +102,20 @@ private:
     SendRecord record_;
     int value_ = 0;
     int maximum_ = 0;
-    bool logged_on_ = false;
+    bool loggedOn_ = false;
 };
 
 // The pieces of a send job that stand on their own: how the To text is read,
 // how progress is counted and shown, and the texts the job builds.
 
-// Entries of a recipient list, split at " ; " exactly as the To field holds
-// them (empty entries kept).
-QStringList split_recipients(const QString& to);
-
 // The number an entry is sent to: the address book look-up of the entry
 // without its surrounding spaces; "" when it names no number.
-QString recipient_number(const QString& entry);
+QString recipientNumber(const QString& entry);
 
 // The entries that name no number, without their surrounding spaces (a blank
 // entry as ""), and the text of the box that lists them.
-QStringList entries_without_number(const QStringList& entries);
-QString no_number_text(const QStringList& entries);
+QStringList entriesWithoutNumber(const QStringList& entries);
+QString noNumberText(const QStringList& entries);
 
 // The most recipients and messages one job may send while the limit is on,
 // and the total above which the user is asked first.
@@ -128,24 +124,24 @@ inline constexpr int kMaxMessages = 30;
 inline constexpr int kWarnMessages = 10;
 
 // Texts of the three limit messages.
-QString too_many_recipients_text();
-QString message_warning_text(int total);
-QString too_many_messages_text(int total);
+QString tooManyRecipientsText();
+QString messageWarningText(int total);
+QString tooManyMessagesText(int total);
 
 // Progress steps of a job: log on, every part, the confirmation, the quota
 // check, log off; a kept session skips log-off, and log-on too when it is
 // already open.
-int progress_steps(int total, bool confirmation, bool dont_logout, bool logged_in);
+int progressSteps(int total, bool confirmation, bool keepsSessionOpen, bool logged_in);
 
 // "57% completed": the whole-number percentage of value out of maximum.
-QString percentage_text(int value, int maximum);
+QString percentageText(int value, int maximum);
 
 // The copy sent to the user's own phone: "The following message was sent to
 // N recipient(s): " and as much of the message as fits in one part.
-QString confirmation_text(qsizetype recipients, const QString& message, qint16 part_length);
+QString confirmationText(qsizetype recipients, const QString& message, qint16 part_length);
 
 // "Thursday 22 May 2003, 07:03:09 pm", in English whatever the machine's
 // language.
-QString sent_time_text(const QDateTime& when);
+QString sentTimeText(const QDateTime& when);
 
 } // namespace zemble

@@ -23,12 +23,12 @@ SendWindow::SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent
     : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::frmSend>()), site_(site),
       compose_(compose) {
     ui_->setupUi(this);
-    load_form();
+    loadForm();
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &SendWindow::cmdCancel_Click);
-    site_.set_front(&transportWindows_);
+    site_.setFront(&windowFront_);
     // The transport reports its transfer states ("Status: Connecting.") here.
     QPointer<QLabel> status = ui_->lblStatus;
-    site_.set_status_listener([status](const QString& text) {
+    site_.setStatusListener([status](const QString& text) {
         if (status)
             status->setText(text);
     });
@@ -38,11 +38,11 @@ SendWindow::~SendWindow() {
     // A job still running stops at its next step, without this window.
     if (running_)
         site_.cancel();
-    site_.set_status_listener({});
-    site_.set_front(nullptr);
+    site_.setStatusListener({});
+    site_.setFront(nullptr);
 }
 
-void SendWindow::load_form() {
+void SendWindow::loadForm() {
     setWindowTitle(kWindowTitle);
     ui_->lblMessage->setText(QStringLiteral("Please wait ..."));
     ui_->lblDone->setText(QStringLiteral("0% completed"));
@@ -51,7 +51,7 @@ void SendWindow::load_form() {
     ui_->pbMessage->setValue(0);
 }
 
-void SendWindow::set_step_text(const QString& text) {
+void SendWindow::setStepText(const QString& text) {
     ui_->lblMessage->setText(text);
 }
 
@@ -63,8 +63,8 @@ SendOrder SendWindow::order() const {
     order.confirmation = compose_.sendConfirmationChecked();
     // The field is only read for a copy that goes: reading it makes the
     // preferences dialog.
-    if (order.confirmation && !get_setting(QStringLiteral("confnumber"), "").isEmpty())
-        order.confirmation_shown = compose_.confNumberFieldText();
+    if (order.confirmation && !get_setting(keys::confNumber, "").isEmpty())
+        order.confirmationShown = compose_.confNumberFieldText();
     order.done = compose_.sendAlreadyDone();
     return order;
 }
@@ -81,7 +81,7 @@ void SendWindow::up_percentage() {
 }
 
 void SendWindow::step(SendStep, const QString& text) {
-    set_step_text(text);
+    setStepText(text);
 }
 
 void SendWindow::progress(int value, int maximum) {
@@ -89,30 +89,30 @@ void SendWindow::progress(int value, int maximum) {
     if (maximum > 0)
         bar->setMaximum(maximum);
     bar->setValue(value);
-    const QString text = percentage_text(value, maximum);
+    const QString text = percentageText(value, maximum);
     ui_->lblDone->setText(text);
     setWindowTitle(text);
 }
 
 void SendWindow::refuse(const JobMessage& message) {
-    platform::message_box(message.title, message.text,
-                          message.warning ? platform::Icon::Exclamation
-                                          : platform::Icon::Information);
+    platform::messageBox(message.title, message.text,
+                         message.warning ? platform::Icon::Exclamation
+                                         : platform::Icon::Information);
 }
 
-bool SendWindow::go_on(const JobMessage& message) {
-    return platform::message_box(message.title, message.text, platform::Icon::Information,
-                                 platform::Buttons::YesNo) == platform::Answer::Yes;
+bool SendWindow::goOn(const JobMessage& message) {
+    return platform::messageBox(message.title, message.text, platform::Icon::Information,
+                                platform::Buttons::YesNo) == platform::Answer::Yes;
 }
 
-void SendWindow::log_not_saved(const JobMessage& message) {
+void SendWindow::logNotSaved(const JobMessage& message) {
     refuse(message);
 }
 
-void SendWindow::finished_pause() {
+void SendWindow::finishedPause() {
     // Keep the finished state on screen for a moment.
     repaint();
-    platform::pause_blocking(2000);
+    platform::pauseBlocking(2000);
 }
 
 void SendWindow::send_message() {
@@ -120,7 +120,7 @@ void SendWindow::send_message() {
         return;
     running_ = true;
     QPointer<SendWindow> alive(this);
-    site_.reset_cancel();
+    site_.resetCancel();
     ui_->cmdCancel->setText(kCancelCaption);
     // The compose window stays disabled for the whole job, so its fields are
     // those of the send.
@@ -131,26 +131,25 @@ void SendWindow::send_message() {
     running_ = false;
     // The compose window remembers a send that stopped half way.
     compose_.sendJobEnded(job.record(), result == SendJob::Sent);
-    end_job();
+    endJob();
 }
 
-void SendWindow::end_job() {
+void SendWindow::endJob() {
     site_.unloadIE();
     // Cancel has already handed the compose window back.
     if (site_.cancelled())
         return;
-    compose_.setComposeEnabled(true);
-    hide();
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
+    // Enabled before this window hides, so that the compose window is there
+    // to take the focus as this one goes.
+    compose_.giveComposeBack(ComposeHost::Repaint::No, [this] { hide(); });
 }
 
 void SendWindow::cmdCancel_Click() {
     if (ui_->cmdCancel->text() == kEndCaption) {
         // Once is enough: ending the program may close this window again.
-        if (end_requested_)
+        if (endRequested_)
             return;
-        end_requested_ = true;
+        endRequested_ = true;
         // Ends the log-off request in flight so nothing waits any longer.
         site_.cancel();
         emit programEndRequested();
@@ -158,10 +157,7 @@ void SendWindow::cmdCancel_Click() {
     }
     site_.cancel();
     hide();
-    compose_.setComposeEnabled(true);
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
-    compose_.repaintCompose();
+    compose_.giveComposeBack(ComposeHost::Repaint::Last);
 }
 
 void SendWindow::closeEvent(QCloseEvent* event) {
@@ -170,19 +166,19 @@ void SendWindow::closeEvent(QCloseEvent* event) {
         return;
     cmdCancel_Click();
     // Closed from its frame the window starts afresh next time it is shown.
-    load_form();
+    loadForm();
 }
 
-void SendWindow::exit_log_off() {
+void SendWindow::exitLogOff() {
     QPointer<SendWindow> alive(this);
     OperatorSite& site = site_;
-    site.reset_cancel();
-    end_requested_ = false;
+    site.resetCancel();
+    endRequested_ = false;
     ui_->lblMessage->setText(QStringLiteral("Logging out of O2 and exiting ..."));
     ui_->cmdCancel->setText(kEndCaption);
     ui_->pbMessage->setMaximum(1);
     ui_->pbMessage->setValue(0);
-    ui_->lblDone->setText(percentage_text(0, 1));
+    ui_->lblDone->setText(percentageText(0, 1));
     // The window's own caption, not the percentage of the last send, in front.
     setWindowTitle(kWindowTitle);
     show();
@@ -192,11 +188,11 @@ void SendWindow::exit_log_off() {
     if (!alive)
         return;
     // "End" during the log-off skips the finished state.
-    if (!end_requested_) {
+    if (!endRequested_) {
         ui_->lblMessage->setText(QStringLiteral("Finished."));
         ui_->pbMessage->setValue(1);
         ui_->lblDone->setText(QStringLiteral("100% complete"));
-        platform::pause_after_events(1000);
+        platform::pauseAfterEvents(1000);
         if (!alive)
             return;
     }

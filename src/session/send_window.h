@@ -1,7 +1,7 @@
 #pragma once
 
 #include "session/send_job.h"
-#include "session/transport_windows.h"
+#include "session/windowed_transport_front.h"
 
 #include <QWidget>
 
@@ -16,7 +16,7 @@ namespace zemble {
 class ComposeHost;
 class OperatorSite;
 
-// The send-progress window: the send job's front end in the windowed
+// The send-progress window `frmSend`: the send job's front end in the windowed
 // program.  It shows each step and the progress, asks the job's questions in
 // message boxes, and gives the site its error window.
 class SendWindow : public QWidget, private SendJobListener, private SendJobQuestions {
@@ -36,7 +36,7 @@ public:
 
     // The compose window's exit path with a kept portal session: a visible
     // log-off ("Logging out of O2 and exiting ...") with an "End" button.
-    void exit_log_off();
+    void exitLogOff();
 
 signals:
     // The "End" button: the program must end at once.
@@ -48,29 +48,29 @@ protected:
 private:
     void cmdCancel_Click();
     // The texts the window has when it is first shown.
-    void load_form();
-    void set_step_text(const QString& text);
+    void loadForm();
+    void setStepText(const QString& text);
     // The compose window's fields as the job takes them.
     SendOrder order() const;
     // What every job does last: close the page display and give the compose
     // window back, unless Cancel has already given it back.
-    void end_job();
+    void endJob();
 
     // SendJobListener
     void step(SendStep step, const QString& text) override;
     void progress(int value, int maximum) override;
     // SendJobQuestions
     void refuse(const JobMessage& message) override;
-    bool go_on(const JobMessage& message) override;
-    void log_not_saved(const JobMessage& message) override;
-    void finished_pause() override;
+    bool goOn(const JobMessage& message) override;
+    void logNotSaved(const JobMessage& message) override;
+    void finishedPause() override;
 
     std::unique_ptr<Ui::frmSend> ui_;
     OperatorSite& site_;
     ComposeHost& compose_;
-    TransportWindows transportWindows_;
+    WindowedTransportFront windowFront_;
     bool running_ = false;
-    bool end_requested_ = false;
+    bool endRequested_ = false;
 };
 
 } // namespace zemble

@@ -26,20 +26,20 @@ namespace {
 
 // The address as the request takes it: "https://" (any letter case) selects
 // HTTPS, everything else HTTP, also an address without a scheme.
-QUrl request_url(const QString& address) {
+QUrl requestUrl(const QString& address) {
     const QString lower = address.left(8).toLower();
     if (lower.startsWith(QLatin1String("https://")))
         return QUrl(QLatin1String("https://") + address.mid(8));
-    const qsizetype scheme_end = address.indexOf(QLatin1String("://"));
-    if (scheme_end < 0)
+    const qsizetype schemeEnd = address.indexOf(QLatin1String("://"));
+    if (schemeEnd < 0)
         return QUrl(QLatin1String("http://") + address);
-    return QUrl(QLatin1String("http://") + address.mid(scheme_end + 3));
+    return QUrl(QLatin1String("http://") + address.mid(schemeEnd + 3));
 }
 
 // The authorities of the "extracafile" setting, as the file holds them at
 // the moment of the request.  Decoding a certificate takes long, so the file
 // is decoded again only when it has changed.
-QList<QSslCertificate> extra_authorities() {
+QList<QSslCertificate> extraAuthorities() {
     struct Decoded {
         QString path;
         QDateTime modified;
@@ -47,7 +47,7 @@ QList<QSslCertificate> extra_authorities() {
         QList<QSslCertificate> certificates;
     };
     static Decoded last;
-    const QString path = get_setting(QString::fromLatin1(keys::extraCaFile), "");
+    const QString path = get_setting(keys::extraCaFile, "");
     if (path.isEmpty())
         return {};
     const QFileInfo file(path);
@@ -63,7 +63,7 @@ QList<QSslCertificate> extra_authorities() {
 // system's are then looked up by the TLS library as a chain needs them: the
 // TLS layer can add authorities to the system's only after reading the whole
 // system store, which takes a quarter of a second or more.
-QSslConfiguration tls_configuration(const QList<QSslCertificate>& authorities) {
+QSslConfiguration tlsConfiguration(const QList<QSslCertificate>& authorities) {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
     if (!authorities.isEmpty())
         config.setCaCertificates(authorities);
@@ -73,7 +73,7 @@ QSslConfiguration tls_configuration(const QList<QSslCertificate>& authorities) {
 
 // The certificate chains to no authority that was trusted, and nothing else
 // is wrong with it.
-bool only_unknown_issuer(const QList<QSslError>& errors) {
+bool onlyUnknownIssuer(const QList<QSslError>& errors) {
     static const QList<QSslError::SslError> unknown = {
         QSslError::UnableToGetIssuerCertificate,   QSslError::UnableToGetLocalIssuerCertificate,
         QSslError::UnableToVerifyFirstCertificate, QSslError::SelfSignedCertificate,
@@ -86,7 +86,7 @@ bool only_unknown_issuer(const QList<QSslError>& errors) {
 // Whether the certificate names `host` among its subject alternative names.
 // Browsers no longer take the subject's common name for the host, and
 // neither does the transport.
-bool names_host(const QSslCertificate& certificate, const QString& host) {
+bool namesHost(const QSslCertificate& certificate, const QString& host) {
     const auto names = certificate.subjectAlternativeNames();
     const QHostAddress address(host);
     if (!address.isNull()) {
@@ -110,12 +110,12 @@ bool names_host(const QSslCertificate& certificate, const QString& host) {
     return false;
 }
 
-bool is_web_address(const QUrl& address) {
+bool isWebAddress(const QUrl& address) {
     const QString scheme = address.scheme().toLower();
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-int default_port(const QUrl& address) {
+int defaultPort(const QUrl& address) {
     return address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
 }
 
@@ -147,7 +147,7 @@ private:
 // An answer with an HTTP status is a page, whatever the status: the site's
 // own error pages are shown and judged by their text.  Failures of the
 // connection, the TLS handshake or the redirects are not.
-bool is_page_error(QNetworkReply::NetworkError error) {
+bool isPageError(QNetworkReply::NetworkError error) {
     return error > QNetworkReply::UnknownProxyError;
 }
 
@@ -165,11 +165,11 @@ Transport::~Transport() {
     }
 }
 
-void Transport::set_status_listener(std::function<void(const QString&)> listener) {
+void Transport::setStatusListener(std::function<void(const QString&)> listener) {
     listener_ = std::move(listener);
 }
 
-QString Transport::status_text(int code) {
+QString Transport::statusText(int code) {
     static const char* const names[] = {"",
                                         "Resolving host",
                                         "Resolved",
@@ -189,12 +189,12 @@ QString Transport::status_text(int code) {
 
 void Transport::report(int code) {
     if (listener_)
-        listener_(status_text(code));
+        listener_(statusText(code));
 }
 
-void Transport::unloadIE() {
+void Transport::closePageDisplay() {
     if (front_)
-        front_->close_pages();
+        front_->closePages();
 }
 
 void Transport::cancel() {
@@ -227,29 +227,28 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         if (reply_)
             reply_->abort();
     });
-    deadline.start(deadline_ms_);
+    deadline.start(deadlineMs_);
 
-    QUrl address = request_url(URL);
+    QUrl address = requestUrl(URL);
     const QString* form = post ? &args : nullptr;
     for (int redirects = 0;; ++redirects) {
         // The system's authorities and the extra ones are both trusted, one
         // set at a time: a site whose certificate chains to none of the extra
         // ones is tried against the system's, before anything was sent, and
         // from then on checked against the system's only.
-        const QList<QSslCertificate> extra = extra_authorities();
+        const QList<QSslCertificate> extra = extraAuthorities();
         const QString origin =
-            address.host().toLower() + u':' + QString::number(address.port(default_port(address)));
-        const bool extraFirst = !extra.isEmpty() && !system_trusted_.contains(origin);
-        Exchange answer =
-            exchange(address, referer, form,
-                     tls_configuration(extraFirst ? extra : QList<QSslCertificate>()));
-        if (extraFirst && answer.unknown_issuer && !answer.sent && answer.status == 0) {
+            address.host().toLower() + u':' + QString::number(address.port(defaultPort(address)));
+        const bool extraFirst = !extra.isEmpty() && !systemTrusted_.contains(origin);
+        Exchange answer = exchange(address, referer, form,
+                                   tlsConfiguration(extraFirst ? extra : QList<QSslCertificate>()));
+        if (extraFirst && answer.unknownIssuer && !answer.sent && answer.status == 0) {
             // A connection keeps the authorities it was first made with.
             manager_.clearConnectionCache();
-            system_trusted_.insert(origin);
-            answer = exchange(address, referer, form, tls_configuration({}));
-            if (answer.unknown_issuer)
-                system_trusted_.remove(origin);
+            systemTrusted_.insert(origin);
+            answer = exchange(address, referer, form, tlsConfiguration({}));
+            if (answer.unknownIssuer)
+                systemTrusted_.remove(origin);
         }
         if (answer.cancelled) {
             Outcome outcome;
@@ -270,8 +269,8 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
                 target.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
             const bool otherHost =
                 address.host().compare(target.host(), Qt::CaseInsensitive) != 0 ||
-                address.port(default_port(address)) != target.port(default_port(target));
-            if (!is_web_address(target)) {
+                address.port(defaultPort(address)) != target.port(defaultPort(target));
+            if (!isWebAddress(target)) {
                 answer.fail(QNetworkReply::InsecureRedirectError,
                             QStringLiteral("Redirected to an address that is not a web page: ") +
                                 target.toString());
@@ -304,7 +303,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
             outcome.code = answer.code;
             outcome.description = answer.failure;
         }
-        session().page_text = from_cp1252(answer.body);
+        session().page_text = fromCp1252(answer.body);
         return outcome;
     }
 }
@@ -318,7 +317,7 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
         request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
     request.setRawHeader("HTTP_UserAgent", kUserAgent);
     if (!referer.isEmpty())
-        request.setRawHeader("Referer", to_cp1252(referer));
+        request.setRawHeader("Referer", toCp1252(referer));
     // The network layer always names an agent; let it name the same browser
     // rather than contradict it.
     request.setRawHeader("User-Agent", kUserAgent);
@@ -330,14 +329,14 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     // The transport follows redirects itself, one exchange at a time.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-    request.setTransferTimeout(timeout_ms_);
+    request.setTransferTimeout(timeoutMs_);
     // Also a plain address: a redirect may lead it to HTTPS.
     request.setSslConfiguration(tls);
 
     report(Connecting);
     QNetworkReply* reply = nullptr;
     if (form) {
-        auto* body = new FormBody(to_cp1252(*form), this);
+        auto* body = new FormBody(toCp1252(*form), this);
         reply = manager_.post(request, body);
         body->setParent(reply);
     } else {
@@ -350,7 +349,7 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     connect(reply, &QNetworkReply::encrypted, this, [&, reply] {
         // Before anything is sent over the new connection.
         const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
-        if (!names_host(certificate, address.host())) {
+        if (!namesHost(certificate, address.host())) {
             answer.fail(QNetworkReply::SslHandshakeFailedError,
                         QSslError(QSslError::HostNameMismatch, certificate).errorString());
             reply->abort();
@@ -359,7 +358,7 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
         report(Connected);
     });
     connect(reply, &QNetworkReply::sslErrors, this, [&](const QList<QSslError>& errors) {
-        answer.unknown_issuer = only_unknown_issuer(errors);
+        answer.unknownIssuer = onlyUnknownIssuer(errors);
     });
     connect(reply, &QNetworkReply::requestSent, this, [&, this] {
         answer.sent = true;
@@ -408,15 +407,15 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     } else if (overdue_) {
         answer.fail(QNetworkReply::TimeoutError,
                     QStringLiteral("The page was still arriving after %1 seconds")
-                        .arg(deadline_ms_ / 1000.0));
+                        .arg(deadlineMs_ / 1000.0));
     } else if (error == QNetworkReply::NoError || answer.truncated ||
-               (answer.status > 0 && is_page_error(error))) {
+               (answer.status > 0 && isPageError(error))) {
         // A page.
     } else if (error == QNetworkReply::OperationCanceledError) {
         // Only the transfer time-out aborts a request the program did not.
         answer.fail(
             QNetworkReply::TimeoutError,
-            QStringLiteral("The request timed out after %1 seconds").arg(timeout_ms_ / 1000.0));
+            QStringLiteral("The request timed out after %1 seconds").arg(timeoutMs_ / 1000.0));
     } else if (error == QNetworkReply::ContentReSendError) {
         // The form could not go again after the connection closed.
         answer.fail(QNetworkReply::RemoteHostClosedError,
@@ -431,23 +430,23 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
 }
 
 bool Transport::go_site(const QString& URL, const QString& referer, const QString& args,
-                        const QString& method, const QString& resp, bool sends_text) {
-    may_have_arrived_ = false;
+                        const QString& method, const QString& resp, bool sendsText) {
+    mayHaveArrived_ = false;
     if (cancelled_)
         return false;
     if (front_)
-        front_->request_starting();
+        front_->requestStarting();
     const bool post = method.compare(QLatin1String("post"), Qt::CaseInsensitive) == 0;
 
     for (;;) {
         const Outcome outcome = perform(URL, referer, args, post);
         // A text whose request left and got no answer may have been taken.
-        may_have_arrived_ = sends_text && outcome.sent;
+        mayHaveArrived_ = sendsText && outcome.sent;
         if (outcome.cancelled || cancelled_)
             return false;
         const QString& page = session().page_text;
         if (front_)
-            front_->page_received(page);
+            front_->pageReceived(page);
         if (!outcome.failed && !page.isEmpty() && page.contains(resp, Qt::CaseInsensitive))
             return true;
         if (!front_)
@@ -460,8 +459,8 @@ bool Transport::go_site(const QString& URL, const QString& referer, const QStrin
         failure.failed = outcome.failed;
         failure.code = outcome.code;
         failure.description = outcome.description;
-        failure.sends_text = sends_text;
-        const FailureChoice choice = front_->request_failed(failure);
+        failure.sendsText = sendsText;
+        const FailureChoice choice = front_->requestFailed(failure);
         if (cancelled_)
             return false;
         if (choice == FailureChoice::Retry)

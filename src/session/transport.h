@@ -39,42 +39,42 @@ public:
     // is not empty).  On a mismatch or a failed request the front end
     // decides: Retry repeats the request, Ignore returns true, Abort returns
     // false (so does a mismatch without a front end).  Returns false at once
-    // after cancel().  `sends_text`: the request hands the site a text
+    // after cancel().  `sendsText`: the request hands the site a text
     // message to deliver, so when no answer comes back it may have gone.
     bool go_site(const QString& URL, const QString& referer, const QString& args,
-                 const QString& method, const QString& resp, bool sends_text = false);
+                 const QString& method, const QString& resp, bool sendsText = false);
 
     // Shows the pages and decides on failed requests; null for none.  Not
     // owned: it must outlive its use here.
-    void set_front(TransportFront* front) { front_ = front; }
+    void setFront(TransportFront* front) { front_ = front; }
 
-    // Closes the page display window if one is open.
-    void unloadIE();
+    // Closes the page display window if one is open (the site's unloadIE).
+    void closePageDisplay();
 
     // The last go_site handed the site a text message and got no answer after
     // the request had left (it failed or was cancelled): the text may have
     // arrived although the site never said so.
-    bool may_have_arrived() const { return may_have_arrived_; }
+    bool mayHaveArrived() const { return mayHaveArrived_; }
 
     // Ends the request in flight and any wait at once (the front end's too);
     // go_site then returns false, and every later
-    // go_site returns false without sending until reset_cancel().
+    // go_site returns false without sending until resetCancel().
     void cancel();
     bool cancelled() const { return cancelled_; }
-    void reset_cancel() { cancelled_ = false; }
+    void resetCancel() { cancelled_ = false; }
 
     // Receives the transfer states as "Status: <state>.".
-    void set_status_listener(std::function<void(const QString&)> listener);
+    void setStatusListener(std::function<void(const QString&)> listener);
 
     // The limits of one request, shortened by tests: the time without
     // progress after which it fails (30 seconds), and the time after which
     // it fails even while the page is still arriving (120 seconds).
-    void set_request_timeout(int milliseconds) { timeout_ms_ = milliseconds; }
-    void set_request_deadline(int milliseconds) { deadline_ms_ = milliseconds; }
+    void setRequestTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
+    void setRequestDeadline(int milliseconds) { deadlineMs_ = milliseconds; }
 
     // The status line text of a transfer state code: 3 gives
     // "Status: Connecting.", an unknown code "Status: .".
-    static QString status_text(int code);
+    static QString statusText(int code);
 
     static constexpr int kDefaultTimeoutMs = 30000;
     static constexpr int kDefaultDeadlineMs = 120000;
@@ -116,7 +116,7 @@ private:
         QString location;
         QByteArray body;
         bool truncated = false;
-        bool unknown_issuer = false; // the certificate chains to no trusted authority
+        bool unknownIssuer = false; // the certificate chains to no trusted authority
         int code = 0;
         QString failure; // a run-time failure: no page to judge
         void fail(int c, const QString& why) { code = c, failure = why; }
@@ -134,13 +134,13 @@ private:
     TransportFront* front_ = nullptr;
     // "host:port" of the sites whose certificates chain to a system authority
     // rather than to one of the "extracafile" setting.
-    QSet<QString> system_trusted_;
+    QSet<QString> systemTrusted_;
     std::function<void(const QString&)> listener_;
-    int timeout_ms_ = kDefaultTimeoutMs;
-    int deadline_ms_ = kDefaultDeadlineMs;
+    int timeoutMs_ = kDefaultTimeoutMs;
+    int deadlineMs_ = kDefaultDeadlineMs;
     bool cancelled_ = false;
     bool overdue_ = false; // the request in flight passed its deadline
-    bool may_have_arrived_ = false;
+    bool mayHaveArrived_ = false;
 };
 
 } // namespace zemble

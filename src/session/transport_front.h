@@ -15,7 +15,7 @@ struct RequestFailure {
     int code = 0;
     QString description;
     // The request handed the site a text message to deliver.
-    bool sends_text = false;
+    bool sendsText = false;
 };
 
 // What becomes of a failed request: sent again, taken as done, or given up.
@@ -29,15 +29,15 @@ class TransportFront {
 public:
     virtual ~TransportFront() = default;
     // Before each request.
-    virtual void request_starting() {}
+    virtual void requestStarting() {}
     // After each request, with the page it brought ("" when none).
-    virtual void page_received(const QString& page) { (void)page; }
+    virtual void pageReceived(const QString& page) { (void)page; }
     // A request failed; the answer decides what the transport does next.
-    virtual FailureChoice request_failed(const RequestFailure& failure) = 0;
+    virtual FailureChoice requestFailed(const RequestFailure& failure) = 0;
     // Cancel: a wait for the choice ends at once; its answer no longer counts.
     virtual void cancel() {}
     // The page display, if one is open, closes.
-    virtual void close_pages() {}
+    virtual void closePages() {}
 };
 
 } // namespace zemble

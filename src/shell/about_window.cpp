@@ -22,7 +22,7 @@ inline constexpr int kIconSize = 48;
 
 // The program's own icon when start-up has given it one; otherwise a plain
 // envelope drawn here.
-QPixmap program_icon() {
+QPixmap programIcon() {
     const QIcon icon = QGuiApplication::windowIcon();
     if (!icon.isNull())
         return icon.pixmap(kIconSize, kIconSize);
@@ -37,11 +37,6 @@ QPixmap program_icon() {
     painter.drawPolyline(QPolygonF{
         body.topLeft(), QPointF(body.center().x(), body.center().y() + 2), body.topRight()});
     return pixmap;
-}
-
-QPointer<AboutWindow>& open_about_window() {
-    static QPointer<AboutWindow> window;
-    return window;
 }
 
 } // namespace
@@ -68,15 +63,14 @@ AboutWindow::~AboutWindow() = default;
 
 void AboutWindow::Form_Load() {
     setWindowTitle(QStringLiteral("About ") + QLatin1String(kAppTitle));
-    ui_->lblTitle->setText(window_title());
-    ui_->lblRelease->setText(release_line());
-    homePage_ = get_setting(QLatin1String(keys::productHomePage), kDefaultProductHomePage);
+    ui_->lblTitle->setText(titleWithVersion());
+    ui_->lblRelease->setText(releaseLine());
+    homePage_ = get_setting(keys::productHomePage, kDefaultProductHomePage);
     ui_->lblUrl->setText(homePage_);
     setLinkColour(kLinkColour);
-    ui_->picIcon->setPixmap(program_icon());
-    ui_->picIcon->setToolTip(setting_is_yes(QStringLiteral("nosendlimit"))
-                                 ? QStringLiteral("SMS sending limit disabled")
-                                 : QString());
+    ui_->picIcon->setPixmap(programIcon());
+    ui_->picIcon->setToolTip(
+        settingIsYes(keys::noSendLimit) ? QStringLiteral("SMS sending limit disabled") : QString());
 }
 
 void AboutWindow::setLinkColour(QRgb colour) {
@@ -142,20 +136,19 @@ void AboutWindow::keyPressEvent(QKeyEvent* event) {
 
 void AboutWindow::lblUrl_Click() {
     // A failure to open the page is not reported.
-    platform::open_web_address(homePage_);
+    platform::openWebAddress(homePage_);
 }
 
 void AboutWindow::StartSysInfo() {
-    if (!platform::start_system_info_tool())
-        platform::message_box(QLatin1String(kAppTitle), QLatin1String(kSysInfoUnavailable),
-                              platform::Icon::None, platform::Buttons::Ok);
+    if (!platform::startSystemInfoTool())
+        platform::messageBox(QLatin1String(kAppTitle), QLatin1String(kSysInfoUnavailable),
+                             platform::Icon::None, platform::Buttons::Ok);
 }
 
-AboutWindow* AboutWindow::showAbout(QWidget* opener) {
-    QPointer<AboutWindow>& window = open_about_window();
+AboutWindow* AboutWindow::showAbout(QPointer<AboutWindow>& window, QWidget* opener) {
     if (!window) {
         window = new AboutWindow;
-        platform::stay_above(window, opener);
+        platform::stayAbove(window, opener);
     }
     window->show();
     window->raise();

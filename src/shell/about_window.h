@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 
 namespace Ui {
@@ -25,10 +26,11 @@ public:
     explicit AboutWindow(QWidget* parent = nullptr);
     ~AboutWindow() override;
 
-    // Help > About Zemble...: shows the About window, not modal, above
-    // `opener`, creating it when none is open and bringing the open one to
-    // the front otherwise.
-    static AboutWindow* showAbout(QWidget* opener = nullptr);
+    // Help > About Zemble...: shows the About window held in `open`, not
+    // modal, above `opener`, creating it there when none is open and
+    // bringing the open one to the front otherwise.  The window discards
+    // itself when it closes, which empties `open`.
+    static AboutWindow* showAbout(QPointer<AboutWindow>& open, QWidget* opener = nullptr);
 
     // The home page address that the link shows and opens.
     QString homePage() const { return homePage_; }

@@ -48,20 +48,19 @@ void LoginDialog::Form_Load() {
     const SessionState& state = session();
     ui_->txtUsername->setText(!state.session_username.isEmpty()
                                   ? state.session_username
-                                  : get_setting(QStringLiteral("wispusername"), ""));
-    ui_->txtPassword->setText(
-        !state.session_password.isEmpty()
-            ? state.session_password
-            : unscramble_password(get_setting(QStringLiteral("wisppassword"), "")));
+                                  : get_setting(keys::wispUsername, ""));
+    ui_->txtPassword->setText(!state.session_password.isEmpty()
+                                  ? state.session_password
+                                  : unscramble_password(get_setting(keys::wispPassword, "")));
 }
 
 void LoginDialog::cmdLogin_Click() {
-    ui_->txtUsername->setText(trim_spaces(ui_->txtUsername->text()));
-    ui_->txtPassword->setText(trim_spaces(ui_->txtPassword->text()));
+    ui_->txtUsername->setText(trimSpaces(ui_->txtUsername->text()));
+    ui_->txtPassword->setText(trimSpaces(ui_->txtPassword->text()));
     if (ui_->txtUsername->text().isEmpty() || ui_->txtPassword->text().isEmpty()) {
-        platform::message_box(QStringLiteral("Login error"),
-                              QStringLiteral("Please enter a valid username and password"),
-                              platform::Icon::Information);
+        platform::messageBox(QStringLiteral("Login error"),
+                             QStringLiteral("Please enter a valid username and password"),
+                             platform::Icon::Information);
         return;
     }
 
@@ -72,19 +71,15 @@ void LoginDialog::cmdLogin_Click() {
         startSend_();
     } else {
         // Without a send job to run, the compose window must not stay locked.
-        compose_.setComposeEnabled(true);
-        compose_.repaintCompose();
-        compose_.bringComposeToFront();
-        compose_.updateStatusBar();
+        compose_.giveComposeBack(ComposeHost::Repaint::BeforeFront);
     }
 }
 
 void LoginDialog::cmdCancel_Click() {
     hide();
-    compose_.setComposeEnabled(true);
-    compose_.repaintCompose();
-    compose_.bringComposeToFront();
-    compose_.updateStatusBar();
+    // This dialog repaints the compose window before it comes to the front
+    // (here and after a login without a send); the others repaint last.
+    compose_.giveComposeBack(ComposeHost::Repaint::BeforeFront);
 }
 
 void LoginDialog::cmdHelp_Click() {

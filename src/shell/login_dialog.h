@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/compose_windows.h"
+#include "compose/compose_hooks.h"
 #include "session/send_window.h"
 
 #include <QDialog>
@@ -16,10 +16,9 @@ namespace zemble {
 
 class ComposeHost;
 
-// "Wisp Login": asks for the portal account when the Send command does not
-// know it, keeps it in the session for the rest of the run and starts the
-// send.  Created once and only ever hidden, so the boxes keep what was typed.
-// Enter is Login, Escape is Cancel.
+// The login dialog `frmLogin`, "Wisp Login": asks for the portal account when the Send command does
+// not know it, keeps it in the session for the rest of the run and starts the send.  Created once
+// and only ever hidden, so the boxes keep what was typed. Enter is Login, Escape is Cancel.
 class LoginDialog : public QDialog {
     Q_OBJECT
 public:
@@ -51,7 +50,7 @@ private:
 
 // The usual `startSend` of the login dialog: show the send-progress window,
 // bring it to the front, repaint it and run its send job.
-inline std::function<void()> send_job_starter(SendWindow& window) {
+inline std::function<void()> sendJobStarter(SendWindow& window) {
     return [&window] {
         window.show();
         window.raise();

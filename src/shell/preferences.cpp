@@ -6,20 +6,13 @@
 namespace zemble {
 namespace {
 
-QString yes_no(bool on) {
+QString yesNo(bool on) {
     return on ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
-// The indicator is judged by its single-byte code; a character the code page
-// has no byte for is not kept.
-int code_page_byte(QChar c) {
-    const int code = cp1252_code(c);
-    return (code == '?' && c != u'?') ? -1 : code;
 }
 
 } // namespace
 
-int quit_confirm_index(const QString& stored) {
+int quitConfirmIndex(const QString& stored) {
     if (stored == QLatin1String("ask"))
         return 2;
     if (stored == QLatin1String("end"))
@@ -27,7 +20,7 @@ int quit_confirm_index(const QString& stored) {
     return 1;
 }
 
-QString quit_confirm_value(int index) {
+QString quitConfirmValue(int index) {
     if (index == 0)
         return QStringLiteral("end");
     if (index == 1)
@@ -35,66 +28,59 @@ QString quit_confirm_value(int index) {
     return QStringLiteral("ask");
 }
 
-Preferences load_preferences() {
+Preferences loadPreferences() {
     Preferences p;
-    p.quitConfirmIndex = quit_confirm_index(get_setting(QStringLiteral("quitconfirm"), "confirm"));
-    p.username = get_setting(QStringLiteral("wispusername"), "");
-    p.password = unscramble_password(get_setting(QStringLiteral("wisppassword"), ""));
-    p.clip = get_setting(QStringLiteral("textclipchar"), "");
+    p.quitConfirmIndex = quitConfirmIndex(get_setting(keys::quitConfirm, "confirm"));
+    p.username = get_setting(keys::wispUsername, "");
+    p.password = unscramble_password(get_setting(keys::wispPassword, ""));
+    p.clip = get_setting(keys::textClipChar, "");
     p.clipTicked = !p.clip.isEmpty();
-    p.showWindow = setting_is_yes(QStringLiteral("showiewindow"));
-    p.signature = get_setting(QStringLiteral("signature"), "");
-    p.appendSignature = setting_is_yes(QStringLiteral("appendsignature"));
-    p.confNumber = get_setting(QStringLiteral("confnumber"), "");
-    p.defaultSmsConf = setting_is_yes(QStringLiteral("defaultsmsconf"));
-    p.hideSplashScreen = setting_is_yes(QStringLiteral("hidesplashscreen"));
-    p.systemTray = setting_is_yes(QStringLiteral("systemtray"));
-    p.logSent = setting_is_yes(QStringLiteral("logsent"));
-    p.smsLogLocation = get_setting(QStringLiteral("smsloglocation"), "");
-    p.dontLogout = setting_is_yes(QStringLiteral("dontlogout"));
+    p.showWindow = settingIsYes(keys::showIeWindow);
+    p.signature = get_setting(keys::signature, "");
+    p.appendSignature = settingIsYes(keys::appendSignature);
+    p.confNumber = get_setting(keys::confNumber, "");
+    p.defaultSmsConf = settingIsYes(keys::defaultSmsConf);
+    p.hideSplashScreen = settingIsYes(keys::hideSplashScreen);
+    p.systemTray = settingIsYes(keys::systemTray);
+    p.logSent = settingIsYes(keys::logSent);
+    p.smsLogLocation = get_setting(keys::smsLogLocation, "");
+    p.dontLogout = settingIsYes(keys::dontLogout);
     return p;
 }
 
 void save_preferences(const Preferences& p) {
-    save_setting(QStringLiteral("wispusername"), p.username);
-    save_setting(QStringLiteral("wisppassword"), scramble_password(p.password));
+    save_setting(keys::wispUsername, p.username);
+    save_setting(keys::wispPassword, scramble_password(p.password));
     if (p.clipTicked)
-        save_setting(QStringLiteral("textclipchar"), p.clip);
+        save_setting(keys::textClipChar, p.clip);
     else
-        delete_setting(QStringLiteral("textclipchar"));
-    save_setting(QStringLiteral("showiewindow"), yes_no(p.showWindow));
-    save_setting(QStringLiteral("quitconfirm"), quit_confirm_value(p.quitConfirmIndex));
-    save_setting(QStringLiteral("appendsignature"), yes_no(p.appendSignature));
-    save_setting(QStringLiteral("confnumber"), p.confNumber);
+        delete_setting(keys::textClipChar);
+    save_setting(keys::showIeWindow, yesNo(p.showWindow));
+    save_setting(keys::quitConfirm, quitConfirmValue(p.quitConfirmIndex));
+    save_setting(keys::appendSignature, yesNo(p.appendSignature));
+    save_setting(keys::confNumber, p.confNumber);
     // The signature is kept even with its tick clear: new messages use it.
-    save_setting(QStringLiteral("signature"), p.signature);
-    save_setting(QStringLiteral("defaultsmsconf"), yes_no(p.defaultSmsConf));
-    save_setting(QStringLiteral("hidesplashscreen"), yes_no(p.hideSplashScreen));
-    save_setting(QStringLiteral("systemtray"), yes_no(p.systemTray));
-    save_setting(QStringLiteral("logsent"), yes_no(p.logSent));
-    save_setting(QStringLiteral("smsloglocation"), p.smsLogLocation);
-    save_setting(QStringLiteral("dontlogout"), yes_no(p.dontLogout));
+    save_setting(keys::signature, p.signature);
+    save_setting(keys::defaultSmsConf, yesNo(p.defaultSmsConf));
+    save_setting(keys::hideSplashScreen, yesNo(p.hideSplashScreen));
+    save_setting(keys::systemTray, yesNo(p.systemTray));
+    save_setting(keys::logSent, yesNo(p.logSent));
+    save_setting(keys::smsLogLocation, p.smsLogLocation);
+    save_setting(keys::dontLogout, yesNo(p.dontLogout));
 }
 
-QString clean_clip_text(const QString& text) {
-    QString cleaned;
-    cleaned.reserve(text.size());
-    for (const QChar c : text) {
-        const int code = code_page_byte(c);
-        if (code == 10)
-            cleaned.append(u' ');
-        else if ((code >= 32 && code <= 90) || (code >= 97 && code <= 125 && code != 124))
-            cleaned.append(c);
-    }
-    return cleaned;
+QString cleanClipText(const QString& text) {
+    return keepCp1252(text, [](int code) {
+        return (code >= 32 && code <= 90) || (code >= 97 && code <= 125 && code != 124);
+    });
 }
 
-QString clip_sample(bool ticked, const QString& clip) {
+QString clipSample(bool ticked, const QString& clip) {
     const QString fixed = QLatin1String(kClipSampleText);
     return ticked ? fixed + clip : fixed;
 }
 
-QString signature_sample(bool ticked, const QString& signature) {
+QString signatureSample(bool ticked, const QString& signature) {
     const QString fixed = QLatin1String(kSignatureSampleText);
     return ticked ? fixed + signature : fixed;
 }

@@ -38,11 +38,11 @@ struct Preferences {
 };
 
 // The "When quitting:" list index for a stored "quitconfirm" value and back.
-int quit_confirm_index(const QString& stored);
-QString quit_confirm_value(int index);
+int quitConfirmIndex(const QString& stored);
+QString quitConfirmValue(int index);
 
 // What the dialog shows when it is first filled from the store.
-Preferences load_preferences();
+Preferences loadPreferences();
 
 // Writes every key the dialog owns, changed or not, in one pass; the
 // continuation indicator's key is deleted when its tick is clear.
@@ -52,10 +52,10 @@ void save_preferences(const Preferences& preferences);
 // digits, letters and the punctuation that every phone shows; a line feed
 // becomes a space; "[", "\", "]", "^", "_", "`", "|", "~", control
 // characters and everything outside plain ASCII go.
-QString clean_clip_text(const QString& text);
+QString cleanClipText(const QString& text);
 
 // The live samples below the indicator and the signature.
-QString clip_sample(bool ticked, const QString& clip);
-QString signature_sample(bool ticked, const QString& signature);
+QString clipSample(bool ticked, const QString& clip);
+QString signatureSample(bool ticked, const QString& signature);
 
 } // namespace zemble

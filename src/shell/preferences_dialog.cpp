@@ -50,7 +50,7 @@ void PreferencesDialog::Form_Load() {
     for (const char* entry : kQuitConfirmEntries)
         ui_->cmbConfirm->addItem(QString::fromUtf8(entry));
 
-    const Preferences p = load_preferences();
+    const Preferences p = loadPreferences();
     ui_->cmbConfirm->setCurrentIndex(p.quitConfirmIndex);
     ui_->txtUsername->setText(p.username);
     ui_->txtPassword->setText(p.password);
@@ -82,12 +82,12 @@ void PreferencesDialog::refresh_controls() {
     const bool clip = ui_->chkTextClip->isChecked();
     ui_->txtClip->setEnabled(clip);
     setBoxBackground(ui_->txtClip, clip);
-    ui_->lblClipSample->setText(clip_sample(clip, ui_->txtClip->text()));
+    ui_->lblClipSample->setText(clipSample(clip, ui_->txtClip->text()));
 
     const bool signature = ui_->chkSignature->isChecked();
     ui_->txtSignature->setEnabled(signature);
     setBoxBackground(ui_->txtSignature, signature);
-    ui_->lblSigSample->setText(signature_sample(signature, ui_->txtSignature->text()));
+    ui_->lblSigSample->setText(signatureSample(signature, ui_->txtSignature->text()));
 
     const bool log = ui_->chkLogSent->isChecked();
     setBoxBackground(ui_->txtSMSLog, log);
@@ -96,15 +96,15 @@ void PreferencesDialog::refresh_controls() {
 }
 
 void PreferencesDialog::txtClip_Change() {
-    ui_->lblClipSample->setText(clip_sample(true, ui_->txtClip->text()));
+    ui_->lblClipSample->setText(clipSample(true, ui_->txtClip->text()));
 }
 
 void PreferencesDialog::txtSignature_Change() {
-    ui_->lblSigSample->setText(signature_sample(true, ui_->txtSignature->text()));
+    ui_->lblSigSample->setText(signatureSample(true, ui_->txtSignature->text()));
 }
 
 void PreferencesDialog::txtClip_LostFocus() {
-    const QString cleaned = clean_clip_text(ui_->txtClip->text());
+    const QString cleaned = cleanClipText(ui_->txtClip->text());
     if (cleaned != ui_->txtClip->text())
         ui_->txtClip->setText(cleaned);
 }
@@ -131,8 +131,8 @@ bool PreferencesDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PreferencesDialog::cmdBrowserSMSLogPath_Click() {
-    const QString path = platform::choose_save_file(QLatin1String(kLogFileChooserTitle),
-                                                    QLatin1String(kLogFileFilters));
+    const QString path = platform::chooseSaveFile(QLatin1String(kLogFileChooserTitle),
+                                                  QLatin1String(kLogFileFilters));
     if (!path.isEmpty())
         ui_->txtSMSLog->setText(path);
 }
@@ -183,14 +183,12 @@ void PreferencesDialog::cmdHelp_Click() {
 }
 
 void PreferencesDialog::finish() {
+    // The compose window is enabled before the dialog hides, so that it is
+    // there to take the focus as the dialog goes.
     if (host_)
-        host_->setComposeEnabled(true);
-    hide();
-    if (host_) {
-        host_->bringComposeToFront();
-        host_->updateStatusBar();
-        host_->repaintCompose();
-    }
+        host_->giveComposeBack(ComposeHost::Repaint::Last, [this] { hide(); });
+    else
+        hide();
 }
 
 void PreferencesDialog::reject() {
@@ -217,24 +215,24 @@ QString PreferencesDialog::confNumberText() const {
     return ui_->txtConfNumber->text();
 }
 
-PreferencesWindow::PreferencesWindow(ComposeHost* host, QWidget* opener)
+PreferencesHolder::PreferencesHolder(ComposeHost* host, QWidget* opener)
     : host_(host), opener_(opener) {}
 
-PreferencesWindow::~PreferencesWindow() = default;
+PreferencesHolder::~PreferencesHolder() = default;
 
-PreferencesDialog& PreferencesWindow::ensure() {
+PreferencesDialog& PreferencesHolder::ensure() {
     if (!dialog_) {
         dialog_ = std::make_unique<PreferencesDialog>(host_);
-        platform::stay_above(dialog_.get(), opener_);
+        platform::stayAbove(dialog_.get(), opener_);
     }
     return *dialog_;
 }
 
-void PreferencesWindow::show() {
+void PreferencesHolder::show() {
     ensure().showForCompose();
 }
 
-QString PreferencesWindow::confNumberFieldText() {
+QString PreferencesHolder::confNumberFieldText() {
     return ensure().confNumberText();
 }
 

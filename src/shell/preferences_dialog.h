@@ -68,13 +68,13 @@ private:
 // Holds the one preferences dialog of the program run and creates it the
 // first time anything needs it: the compose window's Edit menu or the send
 // job asking for the confirmation number.
-class PreferencesWindow {
+class PreferencesHolder {
 public:
     // The dialog stays above `opener` (the compose window).
-    explicit PreferencesWindow(ComposeHost* host = nullptr, QWidget* opener = nullptr);
-    ~PreferencesWindow();
-    PreferencesWindow(const PreferencesWindow&) = delete;
-    PreferencesWindow& operator=(const PreferencesWindow&) = delete;
+    explicit PreferencesHolder(ComposeHost* host = nullptr, QWidget* opener = nullptr);
+    ~PreferencesHolder();
+    PreferencesHolder(const PreferencesHolder&) = delete;
+    PreferencesHolder& operator=(const PreferencesHolder&) = delete;
 
     // Edit > Preferences...: shows the dialog and disables the compose window.
     void show();

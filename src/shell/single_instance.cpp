@@ -14,7 +14,7 @@ const QByteArray kShown = "shown\n";
 
 // The profile's name in the runtime folder: the same settings folder, however
 // it was written, gives the same name.
-QString profile_key(const QString& profileFolder) {
+QString profileKey(const QString& profileFolder) {
     const QString folder = QDir(profileFolder).absolutePath();
     const QByteArray hash =
         QCryptographicHash::hash(QDir::cleanPath(folder).toUtf8(), QCryptographicHash::Sha1);
@@ -24,11 +24,11 @@ QString profile_key(const QString& profileFolder) {
 } // namespace
 
 QString SingleInstance::lockPath(const QString& profileFolder, const QString& runtimeFolder) {
-    return QDir(runtimeFolder).filePath(profile_key(profileFolder) + QStringLiteral(".lock"));
+    return QDir(runtimeFolder).filePath(profileKey(profileFolder) + QStringLiteral(".lock"));
 }
 
 QString SingleInstance::socketPath(const QString& profileFolder, const QString& runtimeFolder) {
-    return QDir(runtimeFolder).filePath(profile_key(profileFolder) + QStringLiteral(".socket"));
+    return QDir(runtimeFolder).filePath(profileKey(profileFolder) + QStringLiteral(".socket"));
 }
 
 SingleInstance::SingleInstance(const QString& profileFolder, const QString& runtimeFolder)

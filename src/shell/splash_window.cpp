@@ -10,7 +10,7 @@
 
 namespace zemble {
 
-QPixmap zemble_picture(int size) {
+QPixmap zemblePicture(int size) {
     QPixmap picture(size, size);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
@@ -36,10 +36,10 @@ QPixmap zemble_picture(int size) {
     return picture;
 }
 
-QIcon zemble_icon() {
+QIcon zembleIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128})
-        icon.addPixmap(zemble_picture(size));
+        icon.addPixmap(zemblePicture(size));
     return icon;
 }
 
@@ -47,7 +47,7 @@ SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       ui_(std::make_unique<Ui::frmSplash>()) {
     ui_->setupUi(this);
-    ui_->imgPicture->setPixmap(zemble_picture(128));
+    ui_->imgPicture->setPixmap(zemblePicture(128));
     Form_Load();
     // In the middle of the screen, whatever the window manager would choose.
     adjustSize();
@@ -58,8 +58,8 @@ SplashWindow::SplashWindow(QWidget* parent)
 SplashWindow::~SplashWindow() = default;
 
 void SplashWindow::Form_Load() {
-    ui_->lblVersion->setText(splash_version_line());
-    ui_->lblRelease->setText(release_line());
+    ui_->lblVersion->setText(splashVersionLine());
+    ui_->lblRelease->setText(releaseLine());
 }
 
 } // namespace zemble

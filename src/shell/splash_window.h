@@ -14,10 +14,10 @@ namespace zemble {
 
 // The program's own pictures, drawn here so nothing depends on an image
 // plug-in: the window and tray icon, and the splash picture.
-QIcon zemble_icon();
-QPixmap zemble_picture(int size);
+QIcon zembleIcon();
+QPixmap zemblePicture(int size);
 
-// The splash window shown while the program starts: picture, product name,
+// The splash window `frmSplash`, shown while the program starts: picture, product name,
 // version and release date.  It has no behaviour of its own.
 class SplashWindow : public QWidget {
     Q_OBJECT

@@ -29,6 +29,7 @@ Program::Program(QString contactsFolder) : contactsFolder_(std::move(contactsFol
 
 Program::~Program() {
     // Windows that work for the compose window go before it.
+    delete about_.data();
     login_.reset();
     chooser_.reset();
     addressBook_.reset();
@@ -38,38 +39,38 @@ Program::~Program() {
 }
 
 void Program::Main() {
-    QApplication::setWindowIcon(zemble_icon());
-    const bool useSplash = !setting_is_yes(QStringLiteral("hidesplashscreen"));
+    QApplication::setWindowIcon(zembleIcon());
+    const bool useSplash = !settingIsYes(keys::hideSplashScreen);
     std::unique_ptr<SplashWindow> splash;
     if (useSplash) {
         splash = std::make_unique<SplashWindow>();
         splash->show();
-        platform::paint_now(splash.get());
-        platform::pause_blocking(kSplashPause);
+        platform::paintNow(splash.get());
+        platform::pauseBlocking(kSplashPause);
     }
 
-    set_contacts_folder(contactsFolder_.isEmpty() ? default_contacts_folder() : contactsFolder_);
-    set_contacts_problem_handler([](const QString& title, const QString& text) {
-        platform::message_box(title, text, platform::Icon::Exclamation);
+    setContactsFolder(contactsFolder_.isEmpty() ? defaultContactsFolder() : contactsFolder_);
+    setContactsProblemHandler([](const QString& title, const QString& text) {
+        platform::messageBox(title, text, platform::Icon::Exclamation);
     });
     load_contacts();
 
     SessionState& state = session();
     state.logged_in = false;
-    state.quota_free = leading_number_int16(get_setting(QStringLiteral("quotaleft"), -1));
-    state.quota_paid = leading_number_int16(get_setting(QStringLiteral("paidquotaleft"), -1));
+    state.quota_free = leadingNumberInt16(get_setting(keys::quotaLeft, -1));
+    state.quota_paid = leadingNumberInt16(get_setting(keys::paidQuotaLeft, -1));
 
     makeWindows();
     compose_->Form_Load();
-    compose_->setWindowTitle(window_title());
+    compose_->setWindowTitle(titleWithVersion());
 
     if (splash) {
         // The compose window is drawn first, then the splash in front of it.
-        platform::paint_now(compose_.get());
+        platform::paintNow(compose_.get());
         splash->show();
         splash->raise();
-        platform::paint_now(splash.get());
-        platform::pause_blocking(kSplashPause);
+        platform::paintNow(splash.get());
+        platform::pauseBlocking(kSplashPause);
         splash->close();
     }
 }
@@ -77,24 +78,24 @@ void Program::Main() {
 void Program::makeWindows() {
     site_ = std::make_unique<OperatorProtocol>();
     compose_ = std::make_unique<MainWindow>();
-    compose_->setWindowIcon(zemble_icon());
+    compose_->setWindowIcon(zembleIcon());
     send_ = std::make_unique<SendWindow>(*site_, *compose_);
     chooser_ = std::make_unique<NameChooserWindow>(*compose_);
     compose_->recipientsField().setChooser(chooser_.get());
     addressBook_ = std::make_unique<AddressBook>(*compose_, compose_.get());
-    preferences_ = std::make_unique<PreferencesWindow>(compose_.get(), compose_.get());
+    preferences_ = std::make_unique<PreferencesHolder>(compose_.get(), compose_.get());
     // The windows that work for the compose window stay above it.
-    platform::stay_above(send_.get(), compose_.get());
-    platform::stay_above(chooser_.get(), compose_.get());
+    platform::stayAbove(send_.get(), compose_.get());
+    platform::stayAbove(chooser_.get(), compose_.get());
 
-    ComposeWindows windows;
+    ComposeHooks windows;
     windows.showAddressBook = [this] { addressBook_->show(); };
     windows.showPreferences = [this] { preferences_->show(); };
-    windows.showAbout = [this] { AboutWindow::showAbout(compose_.get()); };
+    windows.showAbout = [this] { AboutWindow::showAbout(about_, compose_.get()); };
     windows.showLogin = [this](LoginFocus focus) { login().showForSend(focus); };
     windows.confNumberFieldText = [this] { return preferences_->confNumberFieldText(); };
-    windows.sendMessage = send_job_starter(*send_);
-    windows.exitLogOff = [this] { send_->exit_log_off(); };
+    windows.sendMessage = sendJobStarter(*send_);
+    windows.exitLogOff = [this] { send_->exitLogOff(); };
     compose_->setWindows(std::move(windows));
 
     // Closing the compose window, or "End" during its final log-off, ends
@@ -106,8 +107,8 @@ void Program::makeWindows() {
 
 LoginDialog& Program::login() {
     if (!login_) {
-        login_ = std::make_unique<LoginDialog>(*compose_, send_job_starter(*send_));
-        platform::stay_above(login_.get(), compose_.get());
+        login_ = std::make_unique<LoginDialog>(*compose_, sendJobStarter(*send_));
+        platform::stayAbove(login_.get(), compose_.get());
     }
     return *login_;
 }

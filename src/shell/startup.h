@@ -1,17 +1,19 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
 
 namespace zemble {
 
+class AboutWindow;
 class AddressBook;
 class LoginDialog;
 class MainWindow;
 class NameChooserWindow;
 class OperatorProtocol;
-class PreferencesWindow;
+class PreferencesHolder;
 class SendWindow;
 
 // The whole program: start-up, and the windows it keeps for the run.
@@ -43,7 +45,9 @@ private:
     std::unique_ptr<LoginDialog> login_;
     std::unique_ptr<NameChooserWindow> chooser_;
     std::unique_ptr<AddressBook> addressBook_;
-    std::unique_ptr<PreferencesWindow> preferences_;
+    std::unique_ptr<PreferencesHolder> preferences_;
+    // Discards itself when closed (OK, Escape or its frame).
+    QPointer<AboutWindow> about_;
 };
 
 } // namespace zemble

@@ -16,12 +16,12 @@ struct AddressBookFixture : QuietPlatform {
     ~AddressBookFixture() { reset({}); }
     static void reset(const QString& folder) {
         contacts() = ContactStore{};
-        set_contacts_folder(folder);
+        setContactsFolder(folder);
         // The store's problems are told in message boxes, as the program tells them.
-        set_contacts_problem_handler(
+        setContactsProblemHandler(
             folder.isEmpty() ? ContactsProblemHandler{}
                              : [](const QString& title, const QString& text) {
-                                   platform::message_box(title, text, platform::Icon::Exclamation);
+                                   platform::messageBox(title, text, platform::Icon::Exclamation);
                                });
     }
     // The file's bytes, or "<missing>".
@@ -39,7 +39,7 @@ struct AddressBookFixture : QuietPlatform {
 };
 
 // Adds entries given as "name;number" without the duplicate test.
-inline void add_entries(const QStringList& entries) {
+inline void addEntries(const QStringList& entries) {
     for (const QString& entry : entries)
         add_contact(entry.section(u';', 0, 0), entry.section(u';', 1), false);
 }

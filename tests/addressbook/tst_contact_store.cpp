@@ -13,7 +13,7 @@ using namespace zemble::test;
 
 namespace {
 
-void add_numbered(int n) {
+void addNumbered(int n) {
     for (int i = 0; i < n; ++i)
         QVERIFY(add_contact(QStringLiteral("N%1").arg(i), QStringLiteral("07%1").arg(i), false));
 }
@@ -50,12 +50,12 @@ private slots:
         QCOMPARE(entries(), expected);
         QVERIFY(fx->messages.asked.isEmpty());
         QVERIFY(save_contacts(false)); // always written with CR LF
-        QCOMPARE(from_cp1252(fx->read()),
+        QCOMPARE(fromCp1252(fx->read()),
                  expected.isEmpty() ? "" : expected.replace(u'|', "\r\n") + "\r\n");
     }
 
     // A book larger than the store: told once, the lines past the limit kept as they were.
-    void more_entries_than_the_limit() {
+    void moreEntriesThanTheLimit() {
         QByteArray head, tail;
         for (int i = 0; i < 40000; ++i) {
             (i < kMaxContacts ? head : tail) +=
@@ -97,7 +97,7 @@ private slots:
     }
     void lookup() {
         QFETCH(QString, row);
-        add_entries({"John;0711", "Joan Smith;0722", "jo;0733", "+1 Club;0744", "+44 Club;0755"});
+        addEntries({"John;0711", "Joan Smith;0722", "jo;0733", "+1 Club;0744", "+44 Club;0755"});
         QCOMPARE(lookup_contact(row.section(u'|', 0, 0)), row.section(u'|', 1));
     }
 
@@ -108,27 +108,27 @@ private slots:
         load_contacts(); // no file: an empty book, nothing told
         QVERIFY(save_contacts(false));
         QCOMPARE(fx->read(), QByteArray());
-        add_numbered(3);
+        addNumbered(3);
         set_contact(0, QString::fromUtf8("Zoë;x\r\ny\nzŁ"), QStringLiteral("+44 7 9"));
         set_contact(1, QStringLiteral("No number"), QStringLiteral("none"));
         const QString backup = fx->write("zemble_contacts.bak", "old");
         QVERIFY(save_contacts(true));
         QCOMPARE(fx->read("zemble_contacts.bak"), QByteArray("Zo\xeb,x y z?;079\r\nN2;072\r\n"));
         QCOMPARE(fx->read(), QByteArray()); // the main file untouched
-        QCOMPARE(test::mode_of(backup), 0600);
-        QCOMPARE(test::mode_of(contacts_file_path(false)), 0600);
+        QCOMPARE(test::modeOf(backup), 0600);
+        QCOMPARE(test::modeOf(contactsFilePath(false)), 0600);
 
-        add_numbered(200);
+        addNumbered(200);
         for (const bool backup : {false, true}) {
             const char* name = backup ? "zemble_contacts.bak" : "zemble_contacts.txt";
             fx->write(name, "Old;071\r\n");
-            QVERIFY(!test::with_file_size_limit(1000, [&] { return save_contacts(backup); }));
+            QVERIFY(!test::withFileSizeLimit(1000, [&] { return save_contacts(backup); }));
             QCOMPARE(fx->read(name), QByteArray("Old;071\r\n"));
             QCOMPARE(fx->messages.asked.last().text,
-                     platform::crlf_lines({"Zemble could not save the address book to the file",
-                                           QDir::toNativeSeparators(fx->dir.filePath(name)),
-                                           QString::fromLocal8Bit(strerror(EFBIG)),
-                                           "The file was left as it was."}));
+                     platform::crlfLines({"Zemble could not save the address book to the file",
+                                          QDir::toNativeSeparators(fx->dir.filePath(name)),
+                                          QString::fromLocal8Bit(strerror(EFBIG)),
+                                          "The file was left as it was."}));
         }
         QCOMPARE(fx->messages.titles(), QStringList(2, "Address book not saved"));
         QCOMPARE(QDir(fx->dir.path()).entryList(QDir::Files).size(), 2); // nothing left aside

@@ -27,7 +27,7 @@ QStringList texts(const QListWidget* list) {
     return out;
 }
 
-void select_rows(QListWidget* list, const QList<int>& rows) {
+void selectRows(QListWidget* list, const QList<int>& rows) {
     list->clearSelection();
     for (int row : rows)
         list->setCurrentRow(row, QItemSelectionModel::Select);
@@ -35,7 +35,7 @@ void select_rows(QListWidget* list, const QList<int>& rows) {
 
 // One exported line of 120 fields: the raw first name (1), last name (3) and
 // mobile phone (40), the other fields filler.
-QByteArray csv_line(const QByteArray& first, const QByteArray& last, const QByteArray& mobile) {
+QByteArray csvLine(const QByteArray& first, const QByteArray& last, const QByteArray& mobile) {
     QList<QByteArray> fields(120, QByteArray("x"));
     fields[1] = first;
     fields[3] = last;
@@ -66,6 +66,7 @@ class TestContactsWindow : public QObject {
     QListWidget* recepsList() const { return find<QListWidget>("lstReceps"); }
     QString label(const char* name) const { return find<QLabel>(name)->text(); }
     ContactInfoDialog* details() const { return w()->contactInfo(); }
+    QLineEdit* detailsField(const char* n) const { return details()->findChild<QLineEdit*>(n); }
     void open(const QString& to) {
         e->host.to = to;
         e->book.show();
@@ -83,7 +84,7 @@ class TestContactsWindow : public QObject {
     }
     // The first line is always taken as the header, whatever it holds.
     void importCsv(const QList<QByteArray>& lines, bool append = true) {
-        const QByteArray header = csv_line("Lost", "First", "07700900000");
+        const QByteArray header = csvLine("Lost", "First", "07700900000");
         e->fx.files.answers.enqueue(e->fx.write("in.csv", header + "\r\n" + lines.join("\r\n")));
         runImport(1, append);
     }
@@ -120,7 +121,7 @@ private slots:
         const QLocale before;
         const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
         QLocale::setDefault(QLocale(c[0]));
-        add_entries({"bob;071", "Ann;072", "Carl;073", "alice;074", "ann;075"});
+        addEntries({"bob;071", "Ann;072", "Carl;073", "alice;074", "ann;075"});
         open(c[1]);
         QVERIFY(w()->isVisible() && !e->host.enabled);
         QCOMPARE(texts(contactsList()), (QStringList{"alice", "Ann", "ann", "bob", "Carl"}));
@@ -139,11 +140,11 @@ private slots:
     }
 
     void addAndRemove() {
-        add_entries({"Bob;071", "Zed;072", "Emil;073"});
+        addEntries({"Bob;071", "Zed;072", "Emil;073"});
         open("BOB ; 079 ; c ; emma");
         QCOMPARE(texts(contactsList()), (QStringList{"Bob", "Emil", "Zed"}));
-        select_rows(recepsList(), {2});
-        select_rows(contactsList(), {0, 1, 2});
+        selectRows(recepsList(), {2});
+        selectRows(contactsList(), {0, 1, 2});
         QCOMPARE(label("lblContacts"), QStringLiteral("3 contacts (3 selected)"));
         click("cmdAdd"); // Bob is listed already, as BOB
         QCOMPARE(texts(recepsList()), (QStringList{"079", "BOB", "c", "Emil", "emma", "Zed"}));
@@ -151,7 +152,7 @@ private slots:
         QVERIFY(contactsList()->selectedItems().isEmpty() && !find("cmdAdd")->isEnabled());
         QCOMPARE(recepsList()->selectedItems().size(), 1); // still chosen: c
 
-        select_rows(recepsList(), {0, 2, 3});
+        selectRows(recepsList(), {0, 2, 3});
         QTest::keyClick(recepsList(), Qt::Key_Return); // Enter in a list acts as its button
         QCOMPARE(texts(recepsList()), (QStringList{"BOB", "emma", "Zed"}));
         QVERIFY(!find("cmdRemove")->isEnabled());
@@ -160,30 +161,30 @@ private slots:
     // Edit and Del act on the selected contact, not the current item; Edit splits the name at
     // commas, Escape cancels; Del asks first, and Yes writes the file at once.
     void editAndDeleteTheSelectedContact() {
-        add_entries({"Smith, Jr., John;073", "Smith;+44 7700 900002", "Cy;074"});
+        addEntries({"Smith, Jr., John;073", "Smith;+44 7700 900002", "Cy;074"});
         open("");
         const auto edit = [&](int row) {
-            select_rows(contactsList(), {row});
+            selectRows(contactsList(), {row});
             contactsList()->setCurrentRow(0, QItemSelectionModel::NoUpdate); // not selected
             click("cmdEdit");
-            return details()->windowTitle() + "|" + details()->txtSurname()->text() + "|" +
-                   details()->txtForename()->text() + "|" + details()->txtNumber()->text();
+            return details()->windowTitle() + "|" + detailsField("txtSurname")->text() + "|" +
+                   detailsField("txtForename")->text() + "|" + detailsField("txtNumber")->text();
         };
         QCOMPARE(edit(2), "Edit details|Smith|Jr.|073"); // Smith, Jr., John
         QVERIFY(details()->isVisible() && !w()->isEnabled());
         QTest::mouseClick(details()->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
         QVERIFY(!details()->isVisible() && w()->isEnabled());
         QCOMPARE(edit(1), "Edit details|Smith||07700900002");
-        details()->txtSurname()->setText(QStringLiteral("Changed"));
+        detailsField("txtSurname")->setText(QStringLiteral("Changed"));
         QTest::keyClick(details(), Qt::Key_Escape);
         QVERIFY(!details()->isVisible() && w()->isEnabled());
         QCOMPARE(e->fx.read(), QByteArray("Smith, Jr.;073\r\nSmith;07700900002\r\nCy;074\r\n"));
 
-        select_rows(contactsList(), {0, 2}); // Del wants exactly one contact
+        selectRows(contactsList(), {0, 2}); // Del wants exactly one contact
         click("cmdDelete");
         e->fx.messages.answers << platform::Answer::No << platform::Answer::Yes;
         for (const bool yes : {false, true}) {
-            select_rows(contactsList(), {1});
+            selectRows(contactsList(), {1});
             contactsList()->setCurrentRow(2, QItemSelectionModel::NoUpdate);
             click("cmdDelete");
             QCOMPARE(e->fx.messages.asked.last().text,
@@ -200,15 +201,15 @@ private slots:
     }
 
     void newContactWithOnlyAForename() {
-        add_entries({"Zed;071"});
+        addEntries({"Zed;071"});
         open("");
         click("cmdNew");
         QCOMPARE(details()->windowTitle(), QStringLiteral("New details"));
-        details()->txtSurname()->setText(QStringLiteral("   "));
-        details()->txtNumber()->setText(QStringLiteral("+44 7700 900001"));
+        detailsField("txtSurname")->setText(QStringLiteral("   "));
+        detailsField("txtNumber")->setText(QStringLiteral("+44 7700 900001"));
         details()->cmdOk_Click(); // no name
-        details()->txtForename()->setText(QStringLiteral("  Ann "));
-        details()->txtNumber()->setText(QStringLiteral("+33 1 23"));
+        detailsField("txtForename")->setText(QStringLiteral("  Ann "));
+        detailsField("txtNumber")->setText(QStringLiteral("+33 1 23"));
         details()->cmdOk_Click(); // no UK mobile number
         QCOMPARE(e->fx.messages.titles(), QStringList(2, "Missing data"));
         QCOMPARE(e->fx.messages.asked[0].text, "You need to enter a name for this entry");
@@ -216,14 +217,14 @@ private slots:
         QCOMPARE(e->fx.messages.asked[1].icon, platform::Icon::Information);
         QVERIFY(details()->isVisible() && !w()->isEnabled());
         QCOMPARE(e->fx.read(), QByteArray("<missing>"));
-        details()->txtNumber()->setText(QStringLiteral("+44 7700 900001"));
-        QTest::keyClick(details()->txtNumber(), Qt::Key_Return); // Enter from inside a field
+        detailsField("txtNumber")->setText(QStringLiteral("+44 7700 900001"));
+        QTest::keyClick(detailsField("txtNumber"), Qt::Key_Return); // Enter from inside a field
         QVERIFY(!details()->isVisible());
         QCOMPARE(texts(contactsList()), (QStringList{"Ann", "Zed"}));
         // A new entry under a name already there (another case) is dropped silently.
         click("cmdNew");
-        details()->txtSurname()->setText(QStringLiteral("ANN"));
-        details()->txtNumber()->setText(QStringLiteral("079"));
+        detailsField("txtSurname")->setText(QStringLiteral("ANN"));
+        detailsField("txtNumber")->setText(QStringLiteral("079"));
         details()->cmdOk_Click();
         QCOMPARE(e->fx.read(), QByteArray("Zed;071\r\nAnn;07700900001\r\n"));
         QCOMPARE(e->fx.messages.asked.size(), 2);
@@ -244,21 +245,21 @@ private slots:
         QFETCH(QString, fields);
         CsvFields split;
         split.fill("stale"); // emptied first, as for each line of an import
-        QVERIFY(split_csv_line(line, split));
+        QVERIFY(splitCsvLine(line, split));
         auto end = std::find_if(split.rbegin(), split.rend(), [](auto& f) { return !f.isEmpty(); });
         QCOMPARE(QStringList(split.begin(), end.base()).join(u'|'), fields);
     }
 
     void csvAppendThenOverwrite() {
-        add_entries({"smith, JOHN;071"});
-        const QList<QByteArray> lines{csv_line("John", "Smith", "07700 900001"),
-                                      csv_line("John", "\"Smith, Jr.\"", "\"+44 7700 900002\""),
-                                      csv_line(" Ann\nx", "Lee ", "07700900005"), // LF in a field
-                                      csv_line("Ann", "", "07700900006"),         // no last name
-                                      csv_line("Ann", "\"\"", "07700900007"), // one of two quotes
-                                      csv_line("Ann", "Lee", ""),
-                                      csv_line("Ann", "Lee", "+33 1 23 45"),
-                                      csv_line("JOHN", "SMITH", "074")};
+        addEntries({"smith, JOHN;071"});
+        const QList<QByteArray> lines{csvLine("John", "Smith", "07700 900001"),
+                                      csvLine("John", "\"Smith, Jr.\"", "\"+44 7700 900002\""),
+                                      csvLine(" Ann\nx", "Lee ", "07700900005"), // LF in a field
+                                      csvLine("Ann", "", "07700900006"),         // no last name
+                                      csvLine("Ann", "\"\"", "07700900007"), // one of two quotes
+                                      csvLine("Ann", "Lee", ""),
+                                      csvLine("Ann", "Lee", "+33 1 23 45"),
+                                      csvLine("JOHN", "SMITH", "074")};
         importCsv(lines, true);
         QCOMPARE(entries(),
                  QStringLiteral(
@@ -281,7 +282,7 @@ private slots:
         QCOMPARE(status(), progress(8, 4));
 
         // Cancel, pressed while a long line is split, stops before its record is taken.
-        const QByteArray line = csv_line("Ann", "Lee", "071") + ',' + QByteArray(100000, 'y');
+        const QByteArray line = csvLine("Ann", "Lee", "071") + ',' + QByteArray(100000, 'y');
         QMetaObject::invokeMethod(
             this, [this] { accessCancel()->click(); }, Qt::QueuedConnection);
         const qsizetype paused = e->fx.pauses.blocked.size();
@@ -303,8 +304,8 @@ private slots:
             if (index == 1) // a close from the frame asks to stop; the window stays till the end
                 fromFrame ? void(access()->close()) : QTest::keyClick(access(), Qt::Key_Escape);
         };
-        importCsv({csv_line("John", "Smith", "071"), csv_line("B", "", "072"),
-                   csv_line("C", "Three", "073")});
+        importCsv({csvLine("John", "Smith", "071"), csvLine("B", "", "072"),
+                   csvLine("C", "Three", "073")});
         QCOMPARE(status(), progress(2, 1));
         QCOMPARE(e->fx.pauses.blocked, (QList<int>{100, 100, 500}));
         QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
@@ -346,7 +347,7 @@ private slots:
         QFETCH(int, source);
         QFETCH(QString, file);
         const bool told = source == 0 || !file.isEmpty();
-        add_entries({"Old;071", "Older;072"});
+        addEntries({"Old;071", "Older;072"});
         e->fx.files.answers.enqueue(file.isEmpty() ? QString() : e->fx.dir.filePath(file));
         runImport(source, false); // the platform's own direct source has no program to reach
         QCOMPARE(entries(), QStringLiteral("Old;071|Older;072"));
@@ -357,10 +358,10 @@ private slots:
         QCOMPARE(importer()->isVisible(), !told);
         if (told) {
             QCOMPARE(e->fx.messages.asked.first().text,
-                     source ? crlf_lines({"Zemble was unable to open the contacts file",
-                                          QDir::toNativeSeparators(e->fx.dir.filePath(file)),
-                                          "No such file or directory",
-                                          "Your address book has not been changed."})
+                     source ? crlfLines({"Zemble was unable to open the contacts file",
+                                         QDir::toNativeSeparators(e->fx.dir.filePath(file)),
+                                         "No such file or directory",
+                                         "Your address book has not been changed."})
                             : "Zemble was unable to access your contacts. This is probably "
                               "because you don't have Outlook installed.\r\n\r\n");
             QCOMPARE(e->fx.messages.asked.first().icon, platform::Icon::Information);
@@ -398,14 +399,14 @@ private slots:
         QFETCH(QString, row);
         const QStringList c = row.split(u'#');
         const QString &opener = c[0], &control = c[1], &keys = c[2], &after = c[3];
-        add_entries({"Ann;071", "Bob;072", "Cy;073"});
+        addEntries({"Ann;071", "Bob;072", "Cy;073"});
         open("Bob ; 077");
         if (!opener.isEmpty())
             click(qPrintable(opener));
         QWidget* window = opener.isEmpty()     ? static_cast<QWidget*>(w())
                           : opener == "cmdNew" ? static_cast<QWidget*>(details())
                                                : importer();
-        focus_and_wait(window->findChild<QWidget*>(control));
+        focusAndWait(window->findChild<QWidget*>(control));
         press(keys);
         QStringList state;
         for (QWidget* shown : QApplication::topLevelWidgets())

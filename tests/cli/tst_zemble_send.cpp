@@ -50,12 +50,12 @@ struct Fixture {
             !book.write("Anna;07700900001\r\nAnne;07700900003\r\nBob;07700900456\r\n"))
             return false;
         book.close();
-        set_settings_file_path(dir.filePath("config/Zemble/Zemble.ini"));
+        setSettingsFilePath(dir.filePath("config/Zemble/Zemble.ini"));
         sim.applyToSettings();
         save_setting("logsent", "yes");
         save_setting("confnumber", "07700900999");
         save_setting("smsloglocation", log);
-        set_settings_file_path({});
+        setSettingsFilePath({});
         return true;
     }
     // Runs the program as a script would, without a display.
@@ -229,9 +229,9 @@ private slots:
         if (!hashed || !QFile::copy(OpSim::caFile(), certs + '/' + name) ||
             !probe.waitForFinished(10000) || probe.exitCode() != 0)
             QSKIP("no private mount namespace or no openssl here");
-        set_settings_file_path(f.dir.filePath("config/Zemble/Zemble.ini"));
+        setSettingsFilePath(f.dir.filePath("config/Zemble/Zemble.ini"));
         save_setting(QString::fromLatin1(keys::extraCaFile), OpSim::certificate("untrusted.pem"));
-        set_settings_file_path({});
+        setSettingsFilePath({});
         QByteArray out, err;
         const Run quota{.args = {"--quota", "-u", "alice"},
                         .wrap = {"unshare", "-m", "sh", "-c",

@@ -48,7 +48,7 @@ struct Fixture {
         session() = SessionState{};
         contacts() = ContactStore{};
     }
-    MainWindow& load(ComposeWindows windows = {}) {
+    MainWindow& load(ComposeHooks windows = {}) {
         window = std::make_unique<MainWindow>(std::move(windows));
         window->Form_Load();
         return *window;
@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(f.quiet.browser.opened, QStringList({u"o2"_s, "zemble", "board", "guestbook"}));
         QCOMPARE(about, 1);
         QCOMPARE(f.find<QPushButton>("cmdTo")->toolTip(), u"Select from contacts list"_s);
-        test::focus_and_wait(f.to());
+        test::focusAndWait(f.to());
         QStringList visited;
         for (int i = 0; i < 9; ++i, test::press(u"Tab"_s))
             visited << QApplication::focusWidget()->objectName();
@@ -296,7 +296,7 @@ private slots:
         QApplication::clipboard()->clear();
         f.message()->setPlainText(c[1]);
         f.message()->moveCursor(QTextCursor::End);
-        test::focus_and_wait(f.find<QWidget>(qPrintable(c[0])));
+        test::focusAndWait(f.find<QWidget>(qPrintable(c[0])));
         QPushButton* pressed = nullptr;
         QString answered;
         QTimer::singleShot(0, &chooser, [&] {

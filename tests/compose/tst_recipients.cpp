@@ -28,7 +28,7 @@ public:
 };
 
 // A store from "name=number" pairs, with the empty spare slots the real one keeps.
-ContactStore make_store(const QStringList& entries) {
+ContactStore makeStore(const QStringList& entries) {
     ContactStore store{.count = qint16(entries.size())};
     for (const QString& entry : entries + QStringList(5)) {
         store.names.append(entry.section(u'=', 0, 0));
@@ -68,7 +68,7 @@ private slots:
     void normalise() {
         QFETCH(QString, row);
         const QStringList c = row.split(u'|');
-        const ContactStore store = make_store(c[0].split(u' ', Qt::SkipEmptyParts));
+        const ContactStore store = makeStore(c[0].split(u' ', Qt::SkipEmptyParts));
         ScriptedChooser chooser;
         chooser.answer = c[3] == "cancel" ? QString() : c[3];
         RecipientsField field(store, &chooser);
@@ -84,16 +84,16 @@ private slots:
 
     // Window events run while the chooser waits; a focus change then must not
     // start a second normalisation over the same list.
-    void not_reentered_while_choosing() {
-        const ContactStore store = make_store({"Anna=071", "Anne=072", "Bob=073"});
+    void notReenteredWhileChoosing() {
+        const ContactStore store = makeStore({"Anna=071", "Anne=072", "Bob=073"});
         ScriptedChooser chooser;
         chooser.answer = "Anne";
         RecipientsField field(store, &chooser);
         std::optional<QString> nested = QString("not run");
-        chooser.during = [&] { nested = field.normalise_recipient_text("bob"); };
-        QCOMPARE(field.normalise_recipient_text("bob ; ann ; 074"), QString("Bob ; Anne ; 074"));
+        chooser.during = [&] { nested = field.normaliseRecipientText("bob"); };
+        QCOMPARE(field.normaliseRecipientText("bob ; ann ; 074"), QString("Bob ; Anne ; 074"));
         QVERIFY(!nested.has_value());
-        QCOMPARE(RecipientsField(store).normalise_recipient_text("ann"), QString("ann"));
+        QCOMPARE(RecipientsField(store).normaliseRecipientText("ann"), QString("ann"));
     }
 
     // The first `num` names in the address book's order (the locale's, accents second), then
@@ -129,7 +129,7 @@ private slots:
             if (how == "nothing selected" || how == "Tab back in")
                 list->clearSelection();
             if (how == "Tab back in") { // the current item is selected again
-                test::focus_and_wait(w.findChild<QPushButton*>("cmdOk"));
+                test::focusAndWait(w.findChild<QPushButton*>("cmdOk"));
                 test::press(u"Shift+Tab Return"_s);
             }
             if (how == "second question")

@@ -13,11 +13,11 @@ private slots:
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
-        QCOMPARE(to_cp1252(from_cp1252(all)), all);
-        QCOMPARE(to_cp1252(QString::fromUtf8("A\u00a3\u20ac\u0178\u00e9\u0416b\U0001F600")),
+        QCOMPARE(toCp1252(fromCp1252(all)), all);
+        QCOMPARE(toCp1252(QString::fromUtf8("A\u00a3\u20ac\u0178\u00e9\u0416b\U0001F600")),
                  QByteArray("A\xa3\x80\x9f\xe9?b?"));
-        QCOMPARE(cp1252_code(QChar(0x20ac)), 0x80);
-        QCOMPARE(cp1252_fold(QString::fromUtf8("\u0416\u00a3")), QString::fromUtf8("?\u00a3"));
+        QCOMPARE(cp1252Code(QChar(0x20ac)), 0x80);
+        QCOMPARE(cp1252Fold(QString::fromUtf8("\u0416\u00a3")), QString::fromUtf8("?\u00a3"));
     }
 };
 

@@ -41,9 +41,9 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old") == 3);
         file.close();
         const QByteArray content(size, 'x');
-        const auto save = [&] { return save_file(file.fileName(), content); };
+        const auto save = [&] { return saveFile(file.fileName(), content); };
         const std::optional<QString> failure =
-            room < 0 ? save() : test::with_file_size_limit(rlim_t(room), save);
+            room < 0 ? save() : test::withFileSizeLimit(rlim_t(room), save);
         QCOMPARE(failure.value_or(QString()), reason);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), failure ? QByteArray("old") : content);
@@ -64,15 +64,15 @@ private slots:
         QFile file(old);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(chmod(qPrintable(old), 0644) == 0 && chmod(qPrintable(dir.path()), 0755) == 0);
-        QVERIFY(!save_file(old, "x") && !save_file(dir.filePath("new.txt"), "x"));
-        QVERIFY(make_private_folder(folder) && make_private_folder(folder));
-        QCOMPARE(test::mode_of(old), 0600);
-        QCOMPARE(test::mode_of(dir.filePath("new.txt")), 0600);
-        QCOMPARE(test::mode_of(dir.filePath("new")), 0700);
-        QCOMPARE(test::mode_of(folder), 0700);
-        QCOMPARE(test::mode_of(dir.path()), 0755);
-        QCOMPARE(save_file(dir.filePath("no/such/folder.txt"), "x"), reason(ENOENT));
-        QVERIFY(save_file(folder, "x").has_value()); // a folder in its place
+        QVERIFY(!saveFile(old, "x") && !saveFile(dir.filePath("new.txt"), "x"));
+        QVERIFY(makePrivateFolder(folder) && makePrivateFolder(folder));
+        QCOMPARE(test::modeOf(old), 0600);
+        QCOMPARE(test::modeOf(dir.filePath("new.txt")), 0600);
+        QCOMPARE(test::modeOf(dir.filePath("new")), 0700);
+        QCOMPARE(test::modeOf(folder), 0700);
+        QCOMPARE(test::modeOf(dir.path()), 0755);
+        QCOMPARE(saveFile(dir.filePath("no/such/folder.txt"), "x"), reason(ENOENT));
+        QVERIFY(saveFile(folder, "x").has_value()); // a folder in its place
     }
 };
 

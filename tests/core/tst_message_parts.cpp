@@ -20,9 +20,9 @@ private slots:
         QFETCH(QString, row);
         const QStringList c = row.split(u' ');
         const QString message(c[0].toInt(), u'x'), clip(c[2].toInt(), u'.');
-        const qint16 partLength = part_length_for(c[1].toInt());
+        const qint16 partLength = partLengthFor(c[1].toInt());
         QCOMPARE(count_parts(message, partLength, clip), c[3].toInt());
-        const QStringList cut = cut_parts(message, partLength, clip);
+        const QStringList cut = cutParts(message, partLength, clip);
         QCOMPARE(cut.size(), c[3].toInt());
         for (const QString& part : cut)
             QVERIFY(part.size() <= partLength);
@@ -47,8 +47,8 @@ private slots:
         QFETCH(int, method);
         QFETCH(QString, clip);
         QFETCH(QStringList, parts);
-        QCOMPARE(cut_parts(message, part_length_for(method), clip), parts);
-        QCOMPARE(count_parts(message, part_length_for(method), clip), int(parts.size()));
+        QCOMPARE(cutParts(message, partLengthFor(method), clip), parts);
+        QCOMPARE(count_parts(message, partLengthFor(method), clip), int(parts.size()));
     }
 };
 

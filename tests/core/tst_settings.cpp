@@ -16,7 +16,7 @@ private slots:
     void storeSwitchesAndPassword() {
         test::TempSettings store;
         QCOMPARE(get_setting("quotaleft", -1), QStringLiteral("-1"));
-        QVERIFY(!setting_is_yes("hidesplashscreen"));
+        QVERIFY(!settingIsYes("hidesplashscreen"));
         QVERIFY(!QFile::exists(store.path()));
         save_setting("textclipchar", "...");
         QCOMPARE(get_setting("textclipchar", ""), QStringLiteral("..."));
@@ -24,10 +24,10 @@ private slots:
         delete_setting("textclipchar"); // already absent: ignored
         QCOMPARE(get_setting("textclipchar", "none"), QStringLiteral("none"));
         save_setting("logsent", "Yes");
-        QVERIFY(!setting_is_yes("logsent"));
+        QVERIFY(!settingIsYes("logsent"));
         save_setting("logsent", "yes");
-        QVERIFY(setting_is_yes("logsent"));
-        QCOMPARE(test::mode_of(store.path()), 0600);
+        QVERIFY(settingIsYes("logsent"));
+        QCOMPARE(test::modeOf(store.path()), 0600);
         const QString password = QStringLiteral(" ~pass word}");
         save_setting("wisppassword", scramble_password(password));
         QSettings raw(store.path(), QSettings::IniFormat);
@@ -67,8 +67,8 @@ private slots:
     void leadingNumber() {
         QFETCH(QString, row);
         const QStringList c = row.split(u'|');
-        QCOMPARE(int(leading_number_int16(c[0])), c[1].toInt());
-        QCOMPARE(send_type_index(c[0]), c[2].toInt());
+        QCOMPARE(int(leadingNumberInt16(c[0])), c[1].toInt());
+        QCOMPARE(sendTypeIndex(c[0]), c[2].toInt());
     }
 };
 

@@ -8,18 +8,18 @@ using namespace zemble::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     contacts() = ContactStore{};
-    read_contacts(bytes_of(data, size));
+    readContacts(bytesOf(data, size));
     const ContactStore first = contacts();
-    const QByteArray saved = contacts_file_bytes();
+    const QByteArray saved = contactsFileBytes();
 
     contacts() = ContactStore{};
-    read_contacts(saved);
+    readContacts(saved);
     const ContactStore& second = contacts();
     check(second.count == first.count, "as many entries after a save");
     check(second.names.mid(0, first.count) == first.names.mid(0, first.count), "the same names");
     check(second.numbers.mid(0, first.count) == first.numbers.mid(0, first.count),
           "the same numbers");
-    check(second.kept_lines == first.kept_lines, "the same lines past the limit");
-    check(contacts_file_bytes() == saved, "the same file on the next save");
+    check(second.keptLines == first.keptLines, "the same lines past the limit");
+    check(contactsFileBytes() == saved, "the same file on the next save");
     return 0;
 }

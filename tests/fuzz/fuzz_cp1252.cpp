@@ -9,11 +9,11 @@ using namespace zemble;
 using namespace zemble::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes = bytes_of(data, size);
-    check(to_cp1252(from_cp1252(bytes)) == bytes, "bytes come back");
-    const QString text = text_of(bytes);
-    check(to_cp1252(text).size() == text.toUcs4().size(), "one byte per character");
-    const QString folded = cp1252_fold(text);
-    check(cp1252_fold(folded) == folded, "the folded text stays");
+    const QByteArray bytes = bytesOf(data, size);
+    check(toCp1252(fromCp1252(bytes)) == bytes, "bytes come back");
+    const QString text = textOf(bytes);
+    check(toCp1252(text).size() == text.toUcs4().size(), "one byte per character");
+    const QString folded = cp1252Fold(text);
+    check(cp1252Fold(folded) == folded, "the folded text stays");
     return 0;
 }

@@ -13,7 +13,7 @@ using namespace zemble::fuzz;
 namespace {
 
 // A line ends at CR LF or a lone CR.
-QList<QByteArray> reference_lines(const QByteArray& bytes) {
+QList<QByteArray> referenceLines(const QByteArray& bytes) {
     QList<QByteArray> lines = QByteArray(bytes).replace("\r\n", "\r").split('\r');
     if (lines.last().isEmpty()) // nothing after the last line end
         lines.removeLast();
@@ -22,7 +22,7 @@ QList<QByteArray> reference_lines(const QByteArray& bytes) {
 
 // A quote flips the in-quotes state; a comma outside quotes ends a field, which loses its
 // enclosing quotes and has each doubled quote made one; the last field is kept as it is.
-CsvFields reference_split(const QString& line) {
+CsvFields referenceSplit(const QString& line) {
     CsvFields fields;
     int f = 0;
     bool inQuotes = false;
@@ -49,21 +49,21 @@ CsvFields reference_split(const QString& line) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QByteArray bytes = bytes_of(data, size);
+    QByteArray bytes = bytesOf(data, size);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     LineReader reader(buffer, LineEnds::CrLfOrCr);
     QList<QByteArray> lines;
     while (!reader.atEnd())
         lines.append(reader.readLine());
-    check(lines == reference_lines(bytes), "the reference's lines");
+    check(lines == referenceLines(bytes), "the reference's lines");
 
     CsvFields fields;
     fields.fill(QStringLiteral("left from the line before"));
     for (const QByteArray& line : lines) {
-        const QString text = from_cp1252(line);
-        check(split_csv_line(text, fields), "a split without a stop runs to the end");
-        check(fields == reference_split(text), "the reference's fields");
+        const QString text = fromCp1252(line);
+        check(splitCsvLine(text, fields), "a split without a stop runs to the end");
+        check(fields == referenceSplit(text), "the reference's fields");
     }
     return 0;
 }

@@ -12,7 +12,7 @@ using namespace zemble::fuzz;
 
 namespace {
 
-void check_between(const QString& page, const QString& start, const QString& end) {
+void checkBetween(const QString& page, const QString& start, const QString& end) {
     const QString between = text_between(page, start, end);
     const qsizetype at = page.indexOf(start, 0, Qt::CaseInsensitive);
     check(at >= 0 || between.isEmpty(), "nothing without the start marker");
@@ -30,18 +30,18 @@ void check_between(const QString& page, const QString& start, const QString& end
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The input as three texts cut at its first two zero bytes: start, end, page.
-    const QByteArray bytes = bytes_of(data, size);
+    const QByteArray bytes = bytesOf(data, size);
     QList<QByteArray> parts = bytes.split('\0');
     parts = parts.mid(0, 2) << parts.mid(2).join('\0');
     parts.resize(3);
-    check_between(from_cp1252(parts[2]), from_cp1252(parts[0]), from_cp1252(parts[1]));
+    checkBetween(fromCp1252(parts[2]), fromCp1252(parts[0]), fromCp1252(parts[1]));
 
-    const QString text = text_of(bytes);
+    const QString text = textOf(bytes);
     const QString form = convert_text(text);
     static const QRegularExpression escape(QStringLiteral("%[0-9A-F]{2}"));
     static const QRegularExpression notPlain(QStringLiteral("[^0-9A-Z\\[\\\\\\]^_a-z]"));
     check(!QString(form).remove(escape).contains(notPlain), "only plain characters and escapes");
-    check(QByteArray::fromPercentEncoding(form.toLatin1()) == to_cp1252(text),
+    check(QByteArray::fromPercentEncoding(form.toLatin1()) == toCp1252(text),
           "the form text decodes back");
     return 0;
 }

@@ -8,7 +8,7 @@ using namespace zemble;
 using namespace zemble::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = text_of(bytes_of(data, size));
+    const QString text = textOf(bytesOf(data, size));
     QString work = text;
     bool foreign = false;
     if (text.startsWith(u'+')) {

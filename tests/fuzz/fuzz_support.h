@@ -12,12 +12,12 @@
 
 namespace zemble::fuzz {
 
-inline QByteArray bytes_of(const uint8_t* data, size_t size) {
+inline QByteArray bytesOf(const uint8_t* data, size_t size) {
     return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
 // The input read as UTF-16 units, lone surrogates and all.
-inline QString text_of(const QByteArray& bytes) {
+inline QString textOf(const QByteArray& bytes) {
     QString text(bytes.size() / 2, Qt::Uninitialized);
     std::memcpy(text.data(), bytes.constData(), size_t(text.size()) * 2);
     return text;

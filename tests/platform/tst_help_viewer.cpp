@@ -17,14 +17,14 @@ namespace {
 const QStringList kTopics = {topics::main,  topics::contacts, topics::import,   topics::multiple,
                              topics::prefs, topics::login,    topics::sendError};
 
-QString page_source(const QString& page) {
+QString pageSource(const QString& page) {
     QFile file(":/zemble.chm/"_L1 + page);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-QString title_of(const QString& page) {
+QString titleOf(const QString& page) {
     static const QRegularExpression tag(u"<title>([^<]*)</title>"_s);
-    return tag.match(page_source(page)).captured(1).trimmed();
+    return tag.match(pageSource(page)).captured(1).trimmed();
 }
 
 QToolButton* button(HelpViewer& viewer, const char* name) {
@@ -45,22 +45,22 @@ private slots:
     // the viewer shows it.
     void topic() {
         QFETCH(QString, page);
-        QVERIFY(!title_of(page).isEmpty());
+        QVERIFY(!titleOf(page).isEmpty());
         static const QRegularExpression link(u"href=\"([^\"]*)\""_s);
-        auto links = link.globalMatch(page_source(page));
+        auto links = link.globalMatch(pageSource(page));
         QVERIFY(links.hasNext());
         while (links.hasNext())
             QVERIFY(kTopics.contains(links.next().captured(1)));
         HelpViewer viewer;
         viewer.showTopic(page);
         QCOMPARE(viewer.currentPage(), page);
-        QCOMPARE(viewer.findChild<QTextBrowser*>(u"txtPage"_s)->documentTitle(), title_of(page));
+        QCOMPARE(viewer.findChild<QTextBrowser*>(u"txtPage"_s)->documentTitle(), titleOf(page));
         QVERIFY(viewer.isVisible());
     }
 
     // Back and Forward follow links and topics; a missing page (a path outside, markup in
     // the name) is a notice that names it, and a step in the history like any page.
-    void back_and_forward() {
+    void backAndForward() {
         HelpViewer viewer;
         viewer.showTopic(kTopics[0]);
         QVERIFY(!button(viewer, "cmdBack")->isEnabled() &&
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(viewers[0]->currentPage(), kTopics[0]);
         auto* list = viewers[0]->findChild<QListWidget*>(u"lstTopics"_s);
         for (int i = 0; i < list->count(); ++i)
-            QCOMPARE(list->item(i)->text(), title_of(kTopics.at(i)));
+            QCOMPARE(list->item(i)->text(), titleOf(kTopics.at(i)));
         QCOMPARE(list->count(), kTopics.size());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(4)).center());

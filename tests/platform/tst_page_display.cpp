@@ -5,7 +5,7 @@
 #include <QTextBrowser>
 
 using zemble::platform::PageDisplayService;
-using zemble::test::real_page_window;
+using zemble::test::realPageWindow;
 using namespace Qt::StringLiterals;
 
 class TestPageDisplay : public QObject {
@@ -33,16 +33,16 @@ private slots:
         PageDisplayService& display = PageDisplayService::real();
         QVERIFY(!display.isOpen());
         display.open();
-        QTextBrowser* view = real_page_window();
+        QTextBrowser* view = realPageWindow();
         QVERIFY(display.isOpen() && view && view->isVisible());
         QCOMPARE(QRect(view->frameGeometry().topLeft(), view->size()), QRect(100, 100, 360, 360));
         display.showPage(page);
         QCOMPARE(view->toPlainText(), text);
         display.close();
         QVERIFY(!display.isOpen());
-        QTRY_VERIFY(!real_page_window());
+        QTRY_VERIFY(!realPageWindow());
         display.open();
-        real_page_window()->close();
+        realPageWindow()->close();
         QTRY_VERIFY(!display.isOpen());
     }
 };

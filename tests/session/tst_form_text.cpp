@@ -72,8 +72,8 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QString, free);
         QFETCH(QString, paid);
-        QCOMPARE(QString::number(OperatorProtocol::free_quota_of(page)), free);
-        QCOMPARE(QString::number(OperatorProtocol::paid_quota_of(page)), paid);
+        QCOMPARE(QString::number(OperatorProtocol::freeQuotaOf(page)), free);
+        QCOMPARE(QString::number(OperatorProtocol::paidQuotaOf(page)), paid);
     }
 
     // The transfer states as the send window's status line shows them; 13 is no state.
@@ -84,15 +84,15 @@ private slots:
                     "Disconnecting|Disconnected|Communication error|Completed|")
                 .split('|');
         for (int code = 0; code < names.size(); ++code)
-            QCOMPARE(Transport::status_text(code), "Status: " + names[code] + '.');
+            QCOMPARE(Transport::statusText(code), "Status: " + names[code] + '.');
     }
 
     // The sent-message time: a 12-hour clock, whatever the machine's language.
     void sentTime() {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(sent_time_text({{2026, 1, 4}, {0, 5, 0}}), "Sunday 4 Jan 2026, 12:05:00 am");
-        QCOMPARE(sent_time_text({{2003, 5, 22}, {19, 3, 9}}), "Thursday 22 May 2003, 07:03:09 pm");
-        QCOMPARE(sent_time_text({{2024, 9, 30}, {12, 0, 59}}), "Monday 30 Sep 2024, 12:00:59 pm");
+        QCOMPARE(sentTimeText({{2026, 1, 4}, {0, 5, 0}}), "Sunday 4 Jan 2026, 12:05:00 am");
+        QCOMPARE(sentTimeText({{2003, 5, 22}, {19, 3, 9}}), "Thursday 22 May 2003, 07:03:09 pm");
+        QCOMPARE(sentTimeText({{2024, 9, 30}, {12, 0, 59}}), "Monday 30 Sep 2024, 12:00:59 pm");
     }
 };
 

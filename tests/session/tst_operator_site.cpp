@@ -5,7 +5,7 @@
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 #include "session/transport.h"
-#include "session/transport_windows.h"
+#include "session/windowed_transport_front.h"
 
 #include "support/doubles.h"
 #include "support/error_window_driver.h"
@@ -148,9 +148,9 @@ private slots:
                     ? untrusted.start()
                     : sim.setFault(kLogin, e.fault, e.faults, 3000 * (e.fault == "slow")));
         Transport transport;
-        TransportWindows windows;
-        transport.set_front(&windows);
-        transport.set_request_timeout(e.timeoutMs);
+        WindowedTransportFront windows;
+        transport.setFront(&windows);
+        transport.setRequestTimeout(e.timeoutMs);
         bool windowUpAtMessage = false;
         f->quiet.messages.onAsk = [&](auto&) { windowUpAtMessage = ErrorWindowDriver::shown(); };
         ErrorWindowDriver driver(e.script);
@@ -177,8 +177,8 @@ private slots:
         const QString text = "Tea & cake: \u00A3"
                              "3\r\n50%?";
         OperatorProtocol site;
-        TransportWindows windows;
-        site.set_front(&windows);
+        WindowedTransportFront windows;
+        site.setFront(&windows);
         {
             ErrorWindowDriver driver;
             QVERIFY(site.log_on("alice", kPassword));
@@ -254,7 +254,7 @@ private slots:
         save_setting("showiewindow", shown ? "yes" : "no");
         QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 4000));
         SendRig rig;
-        rig.site.transport().set_request_timeout(late ? 2000 : Transport::kDefaultTimeoutMs);
+        rig.site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
         rig.compose.method = method;
         rig.compose.confirmation = confirmation;
         ErrorWindowDriver driver({"cmdRetry"});

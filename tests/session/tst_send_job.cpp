@@ -35,12 +35,12 @@ public:
     bool send_part(const QString&, const QString&, bool) override { return run("part"); }
     bool log_off() override { return run("off"); }
     void unloadIE() override { ++unloads; }
-    void set_front(TransportFront*) override {}
-    bool may_have_arrived() const override { return false; }
+    void setFront(TransportFront*) override {}
+    bool mayHaveArrived() const override { return false; }
     void cancel() override { cancelled_ = ++cancels; }
     bool cancelled() const override { return cancelled_; }
-    void reset_cancel() override { cancelled_ = false; }
-    void set_status_listener(std::function<void(const QString&)>) override {}
+    void resetCancel() override { cancelled_ = false; }
+    void setStatusListener(std::function<void(const QString&)>) override {}
 
     QStringList ops, refused; // refused: tried after Cancel
     QString fails;
@@ -94,7 +94,7 @@ struct Rig {
     }
 };
 
-QByteArray read_all(const QString& path) {
+QByteArray readWhole(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
@@ -280,13 +280,13 @@ private slots:
             QCOMPARE(said, job.said);
         const QString when = session().last_sent_time;
         QCOMPARE(session().last_sent_key, sent ? rig.compose.to + rig.compose.message : "before");
-        QVERIFY(!sent || when == sent_time_text(started) ||
-                when == sent_time_text(QDateTime::currentDateTime()));
-        QCOMPARE(read_all(rig.log), sent && !job.badLog
-                                        ? ("To: " + rig.compose.to + "\r\nDate: " + when +
-                                           "\r\nMessage: " + rig.compose.message + "\r\n\r\n")
-                                              .toLatin1()
-                                        : "<missing>");
+        QVERIFY(!sent || when == sentTimeText(started) ||
+                when == sentTimeText(QDateTime::currentDateTime()));
+        QCOMPARE(readWhole(rig.log), sent && !job.badLog
+                                         ? ("To: " + rig.compose.to + "\r\nDate: " + when +
+                                            "\r\nMessage: " + rig.compose.message + "\r\n\r\n")
+                                               .toLatin1()
+                                         : "<missing>");
         if (job.cancelAt >= 0) { // the next job starts afresh
             rig.site.during = {};
             rig.site.ops.clear();
@@ -297,7 +297,7 @@ private slots:
 
     // "End" during the exit path's log-off, under the window's own caption, ends the
     // program at once, asked for once.
-    void exit_log_off_ended() {
+    void exitLogOffEnded() {
         Rig rig;
         QSignalSpy ended(&rig.window, &SendWindow::programEndRequested);
         // Ending the program closes every window, this one included.
@@ -308,7 +308,7 @@ private slots:
             QCOMPARE(button->text() + " " + rig.window.windowTitle(), "End Send messages");
             button->click();
         };
-        rig.window.exit_log_off();
+        rig.window.exitLogOff();
         QCOMPARE(ended.count(), 1);
         QCOMPARE(rig.site.ops, QStringList{"off"});
         QVERIFY(rig.platform.pauses.afterEvents.isEmpty());
@@ -344,18 +344,18 @@ private slots:
         QVERIFY(old.isEmpty() ||
                 (file.open(QIODevice::WriteOnly) && file.write(old) && file.flush()));
         QString told;
-        const auto log_one = [&] {
+        const auto logOne = [&] {
             told = log_sent_message("A ; 071", message, "Thursday 22 May 2003, 07:03:09 pm");
         };
-        full ? with_file_size_limit(rlim_t(old.size() + 10), log_one) : log_one();
+        full ? withFileSizeLimit(rlim_t(old.size() + 10), logOne) : logOne();
 
-        QCOMPARE(read_all(log), expected);
+        QCOMPARE(readWhole(log), expected);
         QCOMPARE(QDir(settings.dir.path()).entryList({"sent*"}, QDir::Files), {"sent.log"});
         QCOMPARE(told, full ? "Unable to save out your SMS to the log file.\r\n" +
                                   QDir::toNativeSeparators(log) + "\r\n" +
                                   QString::fromLocal8Bit(strerror(EFBIG))
                             : QString());
-        QVERIFY(full || message.isEmpty() || mode_of(log) == 0600);
+        QVERIFY(full || message.isEmpty() || modeOf(log) == 0600);
     }
 };
 

@@ -4,7 +4,7 @@
 #include "core/settings.h"
 #include "platform/page_display.h"
 #include "session/transport.h"
-#include "session/transport_windows.h"
+#include "session/windowed_transport_front.h"
 
 #include "support/doubles.h"
 #include "support/error_window_driver.h"
@@ -90,7 +90,7 @@ HostileServer::Answer page(const QByteArray& html) {
     return {HostileServer::page(html)};
 }
 
-bool has_magenta(const QImage& image) {
+bool hasMagenta(const QImage& image) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (image.pixelColor(x, y) == kMagenta)
@@ -112,7 +112,7 @@ private slots:
             return QString("%1 POST /start %2").arg(server, kForm);
         };
         const auto shows = [](const QString& text) {
-            QVERIFY(real_page_window()->toPlainText().contains(text));
+            QVERIFY(realPageWindow()->toPlainText().contains(text));
         };
         // clang-format off
         // A form is never sent again to a less safe address nor to another host.
@@ -150,14 +150,14 @@ private slots:
             "<img src=\"qrc:/zemble.chm/main.html\"></body></html>"), .method = "get",
             .realDisplay = true, .check = [=] {
                 shows("Hello");
-                QVERIFY(!has_magenta(real_page_window()->grab().toImage()));
+                QVERIFY(!hasMagenta(realPageWindow()->grab().toImage()));
             }});
         row("page of nested tables", {.answer = page(QByteArray("<table cellpadding=99999999><tr>"
             "<td>").repeated(30) + "Hello"), .method = "get", .realDisplay = true,
             .check = [=] { shows("Hello"); }});
         row("page of one long word", {.answer = page(QByteArray(256 * 1024, 'w')), .method = "get",
             .realDisplay = true, .check = [] {
-                const QString text = real_page_window()->toPlainText();
+                const QString text = realPageWindow()->toPlainText();
                 QVERIFY(text.size() < platform::kShownPageChars * 11 / 10);
                 static const QRegularExpression leftOut(
                     "\\nThe rest of this page \\(\\d+ more characters\\) is not shown\\.$");
@@ -180,10 +180,10 @@ private slots:
         servers.named(c.server).on("/start", c.answer);
         servers.plain.on("/dest", page("<p>the page</p>"));
         Transport transport;
-        TransportWindows windows;
-        transport.set_front(&windows);
-        transport.set_request_timeout(3000);
-        transport.set_request_deadline(c.deadlineMs);
+        WindowedTransportFront windows;
+        transport.setFront(&windows);
+        transport.setRequestTimeout(3000);
+        transport.setRequestDeadline(c.deadlineMs);
         ErrorWindowDriver driver;
         driver.onShown = c.check;
         const QString address = servers.named(c.server).address("/start");

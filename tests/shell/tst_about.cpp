@@ -18,7 +18,7 @@ struct Fixture {
     explicit Fixture(const char* key = nullptr, const char* value = nullptr) {
         if (key)
             save_setting(key, value);
-        window = AboutWindow::showAbout();
+        AboutWindow::showAbout(window);
     }
     ~Fixture() { delete window; }
     test::TempSettings settings;
@@ -55,17 +55,17 @@ private slots:
         QCOMPARE(url->text(), "http://127.0.0.1/z/");
         QTest::mouseClick(url, Qt::RightButton);
         QTest::mouseClick(url, Qt::LeftButton);
-        test::focus_and_wait(f.window->findChild<QPushButton*>("cmdOK"));
+        test::focusAndWait(f.window->findChild<QPushButton*>("cmdOK"));
         test::press("Tab Tab Return Space");
         QCOMPARE(f.quiet.browser.opened, QStringList(3, "http://127.0.0.1/z/"));
         QVERIFY(f.window->isVisible() && f.label("picIcon")->width() < f.window->width() / 5);
 
-        QCOMPARE(AboutWindow::showAbout(), f.window.data());
+        QCOMPARE(AboutWindow::showAbout(f.window), f.window.data());
         QTest::keyClick(f.window, Qt::Key_Escape);
         QTRY_VERIFY(f.window.isNull());
-        QPointer<AboutWindow> second = AboutWindow::showAbout();
+        QPointer<AboutWindow> second = AboutWindow::showAbout(f.window);
         QVERIFY(second && second->isVisible());
-        test::focus_and_wait(second->findChild<QPushButton*>("cmdOK"));
+        test::focusAndWait(second->findChild<QPushButton*>("cmdOK"));
         test::press("Return");
         QTRY_VERIFY(second.isNull());
     }

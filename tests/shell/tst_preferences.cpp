@@ -27,7 +27,7 @@ struct Fixture {
     test::TempSettings settings;
     test::QuietPlatform quiet;
     test::FakeComposeHost host;
-    PreferencesWindow window{&host};
+    PreferencesHolder window{&host};
 
     PreferencesDialog* open() { return window.show(), window.dialog(); }
     template <class T = QWidget> T* get(const char* n) { return window.dialog()->findChild<T*>(n); }
@@ -66,7 +66,7 @@ private slots:
             QVERIFY2(!f.get(name)->isEnabled(), name);
         QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
         QCOMPARE(f.edit("txtPassword")->echoMode(), QLineEdit::Password);
-        test::focus_and_wait(f.get("cmdHelp"));
+        test::focusAndWait(f.get("cmdHelp"));
         test::press("Return"); // Enter on Help is Help, not OK
         QCOMPARE(f.quiet.help.topics, QStringList{"prefs.html"});
         // The log file's chooser, cancelled, then picked with Enter on its button.
@@ -75,7 +75,7 @@ private slots:
         f.quiet.files.answers << QString() << "/home/u/sent log.txt";
         f.click("cmdBrowserSMSLogPath");
         QCOMPARE(f.edit("txtSMSLog")->text(), "/old.txt");
-        test::focus_and_wait(f.get("cmdBrowserSMSLogPath"));
+        test::focusAndWait(f.get("cmdBrowserSMSLogPath"));
         test::press("Return");
         QVERIFY(hidden->isVisible());
         QCOMPARE(f.edit("txtSMSLog")->text(), "/home/u/sent log.txt");
@@ -182,7 +182,7 @@ private slots:
             QTest::keyClicks(f.edit("txtUsername"), "dee");
             f.click("chkSystemTray");
             if (how == 3)
-                test::focus_and_wait(f.get("cmdCancel"));
+                test::focusAndWait(f.get("cmdCancel"));
             how == 0   ? f.click("cmdCancel")
             : how == 1 ? void(first->close())
             : how == 2 ? QTest::keyClick(first, Qt::Key_Escape)

@@ -3,7 +3,7 @@
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/help_viewer.h"
-#include "session/browser_window.h"
+#include "session/error_window.h"
 #include "shell/startup.h"
 #include "support/doubles.h"
 #include "support/keys.h"
@@ -146,7 +146,7 @@ private slots:
         MainWindow* compose = f.start();
         compose->setToText(u"0771"_s);
         child<QPlainTextEdit>(compose, "txtMessage")->setPlainText(u"hi"_s);
-        BrowserWindow errors;
+        ErrorWindow errors;
         platform::HelpViewer help;
         for (const QString& step : c[0].split(u' ', Qt::SkipEmptyParts)) {
             QObject* control =

@@ -32,7 +32,7 @@ public:
 
     // An item with the three properties the import reads; a null QString leaves one out.
     void addContact(const QString& mobile, const QString& last, const QString& first) {
-        namespace p = platform::contact_properties;
+        namespace p = platform::contactProperties;
         Item item;
         for (const auto& [name, value] :
              {std::pair{p::mobile, mobile}, {p::lastName, last}, {p::firstName, first}})

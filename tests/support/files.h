@@ -13,7 +13,7 @@ namespace zemble::test {
 // Runs `work` while no file may grow past `bytes`, so that a write beyond it
 // is refused with the system's "File too large" (the signal that would end
 // the process is ignored meanwhile).
-template <class Work> auto with_file_size_limit(rlim_t bytes, Work work) {
+template <class Work> auto withFileSizeLimit(rlim_t bytes, Work work) {
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const rlimit small{bytes, saved.rlim_max};
@@ -43,7 +43,7 @@ private:
 };
 
 // The permission bits of a file or folder (0600, 0755 ...); -1 when it is missing.
-inline int mode_of(const QString& path) {
+inline int modeOf(const QString& path) {
     struct stat info {};
     return stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }

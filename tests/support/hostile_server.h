@@ -70,7 +70,7 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     // The request at the front of `buffer` once it has arrived whole.
-    static bool take_request(QByteArray& buffer, Received* out) {
+    static bool takeRequest(QByteArray& buffer, Received* out) {
         const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
         if (headEnd < 0)
             return false;
@@ -96,7 +96,7 @@ private:
         const auto readMore = [this, socket, buffer] {
             *buffer += socket->readAll();
             Received request;
-            while (take_request(*buffer, &request)) {
+            while (takeRequest(*buffer, &request)) {
                 received.append(request);
                 serve(socket,
                       answers_.value(request.path, {page("<html><body>Not here</body></html>")}));

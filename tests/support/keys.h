@@ -11,7 +11,7 @@ namespace zemble::test {
 
 // Brings the widget's window to the front and puts the caret in the widget, as a
 // click or Tab would; the calling test fails if either does not happen.
-inline void focus_and_wait(QWidget* widget) {
+inline void focusAndWait(QWidget* widget) {
     widget->window()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(widget->window()));
     widget->setFocus(Qt::TabFocusReason);

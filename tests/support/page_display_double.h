@@ -29,7 +29,7 @@ private:
 };
 
 // The program's own page display window while it exists, else null.
-inline QTextBrowser* real_page_window() {
+inline QTextBrowser* realPageWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("pageDisplay"))
             return qobject_cast<QTextBrowser*>(w);

@@ -9,8 +9,8 @@ namespace zemble::test {
 // Points the settings store at an empty file of its own for one test.
 class TempSettings {
 public:
-    TempSettings() { set_settings_file_path(dir.filePath(QStringLiteral("Zemble.ini"))); }
-    ~TempSettings() { set_settings_file_path({}); }
+    TempSettings() { setSettingsFilePath(dir.filePath(QStringLiteral("Zemble.ini"))); }
+    ~TempSettings() { setSettingsFilePath({}); }
     TempSettings(const TempSettings&) = delete;
     TempSettings& operator=(const TempSettings&) = delete;
 

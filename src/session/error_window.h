@@ -10,26 +10,26 @@ class frmBrowser;
 
 namespace zemble {
 
-// The error window shown when a request of the operator session went wrong:
+// The error window (the form `frmBrowser`) shown when a request of the operator session went wrong:
 // the user chooses between Retry, Ignore Error and Abort All.  Closing it
 // from its frame, or Escape, counts as Abort All.  Enter presses only a
 // button the user has moved the caret to: the window opens with the caret on
 // none, so a stray Enter never sends a text again.
-class BrowserWindow : public QWidget {
+class ErrorWindow : public QWidget {
     Q_OBJECT
 public:
     enum Choice : qint16 { None = -1, Retry = 1, Ignore = 2, Abort = 3 };
 
-    explicit BrowserWindow(QWidget* parent = nullptr);
-    ~BrowserWindow() override;
+    explicit ErrorWindow(QWidget* parent = nullptr);
+    ~ErrorWindow() override;
 
     // Shows or hides the line saying that a text message whose request got
     // no answer may already have been delivered, and goes again on Retry.
-    void show_delivery_warning(bool shown);
+    void showDeliveryWarning(bool shown);
 
     // The button chosen since the last reset; None while the user decides.
     Choice error_choice() const { return choice_; }
-    void reset_choice() { choice_ = None; }
+    void resetChoice() { choice_ = None; }
 
 signals:
     void choiceMade(int choice);

@@ -9,10 +9,10 @@ namespace zemble {
 // Where the login dialog puts the caret when the Send command opens it.
 enum class LoginFocus { DialogDefault, Username, Password };
 
-// Windows of other folders that the compose window opens.  The application
+// Hooks to the windows of other folders that the compose window opens.  The application
 // shell fills these in at start-up; a command whose window is not provided
 // stays visibly disabled.
-struct ComposeWindows {
+struct ComposeHooks {
     std::function<void()> showAddressBook; // To.. button
     std::function<void()> showPreferences; // Edit > Preferences...
     std::function<void()> showAbout;       // Help > About Zemble...

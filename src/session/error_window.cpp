@@ -1,4 +1,4 @@
-#include "session/browser_window.h"
+#include "session/error_window.h"
 
 #include "platform/help.h"
 #include "ui_frmBrowser.h"
@@ -9,7 +9,7 @@
 
 namespace zemble {
 
-BrowserWindow::BrowserWindow(QWidget* parent)
+ErrorWindow::ErrorWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::frmBrowser>()) {
     ui_->setupUi(this);
     ui_->picIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
@@ -22,27 +22,27 @@ BrowserWindow::BrowserWindow(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-BrowserWindow::~BrowserWindow() = default;
+ErrorWindow::~ErrorWindow() = default;
 
-void BrowserWindow::show_delivery_warning(bool shown) {
+void ErrorWindow::showDeliveryWarning(bool shown) {
     ui_->lblDelivered->setVisible(shown);
 }
 
-void BrowserWindow::choose(Choice choice) {
+void ErrorWindow::choose(Choice choice) {
     choice_ = choice;
     emit choiceMade(choice);
 }
 
-void BrowserWindow::cmdHelp_Click() {
+void ErrorWindow::cmdHelp_Click() {
     platform::show_help_topic(QString::fromLatin1(platform::topics::sendError));
 }
 
-void BrowserWindow::showEvent(QShowEvent* event) {
+void ErrorWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     setFocus(Qt::OtherFocusReason);
 }
 
-void BrowserWindow::keyPressEvent(QKeyEvent* event) {
+void ErrorWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
         return;
@@ -50,7 +50,7 @@ void BrowserWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-void BrowserWindow::closeEvent(QCloseEvent* event) {
+void ErrorWindow::closeEvent(QCloseEvent* event) {
     // The window is kept for the next error; closing it from the frame while
     // the user is asked gives up like Abort All.
     event->ignore();

@@ -1,4 +1,4 @@
-#include "session/browser_window.h"
+#include "session/error_window.h"
 
 #include "support/doubles.h"
 #include "support/keys.h"
@@ -15,18 +15,18 @@ private slots:
     void keys_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("choice");
-        QTest::newRow("stray Enter") << "Return" << int(BrowserWindow::None);
-        QTest::newRow("Escape") << "Esc" << int(BrowserWindow::Abort);
-        QTest::newRow("Retry") << "Tab Return" << int(BrowserWindow::Retry);
-        QTest::newRow("Ignore Error") << "Tab Tab Enter" << int(BrowserWindow::Ignore);
-        QTest::newRow("Abort All") << "Shift+Tab Shift+Tab Return" << int(BrowserWindow::Abort);
-        QTest::newRow("Help") << "Shift+Tab Return" << int(BrowserWindow::None);
+        QTest::newRow("stray Enter") << "Return" << int(ErrorWindow::None);
+        QTest::newRow("Escape") << "Esc" << int(ErrorWindow::Abort);
+        QTest::newRow("Retry") << "Tab Return" << int(ErrorWindow::Retry);
+        QTest::newRow("Ignore Error") << "Tab Tab Enter" << int(ErrorWindow::Ignore);
+        QTest::newRow("Abort All") << "Shift+Tab Shift+Tab Return" << int(ErrorWindow::Abort);
+        QTest::newRow("Help") << "Shift+Tab Return" << int(ErrorWindow::None);
     }
     void keys() {
         QFETCH(QString, keys);
         QFETCH(int, choice);
         test::QuietPlatform quiet;
-        BrowserWindow window;
+        ErrorWindow window;
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -52,4 +52,4 @@ private slots:
 };
 
 QTEST_MAIN(TestBrowserWindow)
-#include "tst_browser_window.moc"
+#include "tst_error_window.moc"

@@ -8,32 +8,32 @@
 
 namespace zemble {
 
-class BrowserWindow;
+class ErrorWindow;
 
 // The windowed program's front end of the transport: the page display window
 // (opened for every request when "showiewindow" is on, and on every failed
 // one), the "Internal Error" box when no page came back, and the error window
 // where the user chooses Retry, Ignore Error or Abort All.
-class TransportWindows final : public TransportFront {
+class WindowedTransportFront final : public TransportFront {
 public:
-    TransportWindows();
-    ~TransportWindows() override;
+    WindowedTransportFront();
+    ~WindowedTransportFront() override;
 
-    void request_starting() override;
-    void page_received(const QString& page) override;
-    FailureChoice request_failed(const RequestFailure& failure) override;
+    void requestStarting() override;
+    void pageReceived(const QString& page) override;
+    FailureChoice requestFailed(const RequestFailure& failure) override;
     void cancel() override;
-    void close_pages() override;
+    void closePages() override;
 
     // The error window (created on first use; kept for the next error).
-    BrowserWindow& error_window();
+    ErrorWindow& errorWindow();
 
 private:
     // Shows the error window until the user chooses; false when Cancel
     // ended the wait.
-    bool wait_for_choice();
+    bool waitForChoice();
 
-    std::unique_ptr<BrowserWindow> window_;
+    std::unique_ptr<ErrorWindow> window_;
     QEventLoop* wait_ = nullptr;
     bool cancelled_ = false;
 };
