@@ -44,11 +44,12 @@ qint16 leadingNumberInt16(const QString& text);
 // A value the program never writes reads as the nearest of the two.
 int sendTypeIndex(const QString& stored);
 
-// Every key of the store.  The program names keys only through these, so
-// that a misspelt key does not compile.  Its own settings come first, each
-// with the value a read gives when the key is absent; then the operator's
-// hosts, the extra trusted authorities and the web pages, which are set only
-// from outside the program.
+// Every key of the store.  The program names keys only through these, so a
+// misspelt name does not compile (the store calls still take any text, as
+// the tests pass literal keys).  Its own settings come first, each with the
+// value a read gives when the key is absent; then the operator's hosts, the
+// extra trusted authorities and the web pages, which are set only from
+// outside the program.
 namespace keys {
 // Number (list index of the send method); absent: 0
 inline constexpr auto sendType = "sendtype";
