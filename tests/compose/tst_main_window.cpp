@@ -112,48 +112,12 @@ private slots:
         QCOMPARE(f.label("lblStats"), c[2]);
     }
 
-    // After a send with a long date the window keeps its width, the text wraps whole short
-    // of "Quota:"; edited then edited back it reads sent again; disabled, the quota greys.
-    void quotaDisplay() {
-        Fixture f;
-        const int width = f.load().width();
-        session() = {.last_sent_key = u"0771hi"_s,
-                     .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
-        f.to()->setText(u"0771"_s);
-        QStringList informed;
-        for (const QString& text : {u"hi!"_s, u"hi"_s}) {
-            f.message()->setPlainText(text);
-            informed << f.label("lblInformation");
-        }
-        QCOMPARE(informed, QStringList({u"       You have not sent this text message yet"_s,
-                                        u"       You sent this text message on Wednesday 30 "
-                                        "September 2026, 12:59:59 pm"_s}));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QCOMPARE(f.window->width(), width);
-        QLabel* information = f.find("lblInformation");
-        QVERIFY(information->height() >= information->heightForWidth(information->width()));
-        QVERIFY(f.find("Label2")->x() - information->geometry().right() >= 8);
-        QStringList quotas; // red only when both are 0
-        for (const auto& [free, paid] : {std::pair{-1, -1}, {0, 0}, {-1, 0}}) {
-            session().quota_free = qint16(free), session().quota_paid = qint16(paid);
-            f.window->update_status_bar();
-            quotas << f.label("lblQuota") + u"|"_s +
-                          f.find("lblQuota")->palette().color(QPalette::WindowText).name();
-        }
-        QCOMPARE(quotas,
-                 QStringList({u"Unknown free & unknown paid|#000000"_s,
-                              u"0 free & 0 paid|#ff0000"_s, u"Unknown free & 0 paid|#000000"_s}));
-        f.window->setComposeEnabled(false);
-        QCOMPARE(f.find("lblQuota")->palette().color(QPalette::Disabled, QPalette::WindowText),
-                 f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
-    }
-
     // One window walked through.  The menus as a person reads them ("caption|shortcut", "-" a
     // line), what each Help item opens, the To.. tip and the order Tab visits the controls in.
     // New Message asks only once something is written, No keeps it; File > Clear recipients
     // and Clear message each empty their own field, unasked; the caret goes to the start.
     // Send with both empty lists both reasons; filled in, a remembered account sends without
-    // login.
+    // login, and the window stays disabled until the send ends.
     void menusNewMessageAndSend() {
         Fixture f;
         for (const QString& entry : u"operatorhomepage=o2 homepage=zemble messageboardpage=board "
@@ -240,7 +204,41 @@ private slots:
         f.click("cmdSend");
         QCOMPARE(calls, QStringList{u"send"_s});
         QCOMPARE(session().session_password, u"secret"_s);
-        QVERIFY(!f.window->composeEnabled()); // until the send ends
+        QVERIFY(!f.window->composeEnabled());
+
+        // Then, after a send with a long date, the window keeps its width and the text wraps
+        // whole short of "Quota:"; edited then edited back it reads sent again; disabled, the
+        // quota greys.
+        const int width = f.window->width();
+        session() = {.last_sent_key = u"0771hi"_s,
+                     .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
+        QStringList informed;
+        for (const QString& text : {u"hi!"_s, u"hi"_s}) {
+            f.message()->setPlainText(text);
+            informed << f.label("lblInformation");
+        }
+        QCOMPARE(informed, QStringList({u"       You have not sent this text message yet"_s,
+                                        u"       You sent this text message on Wednesday 30 "
+                                        "September 2026, 12:59:59 pm"_s}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(f.window->width(), width);
+        QLabel* information = f.find("lblInformation");
+        QVERIFY(information->height() >= information->heightForWidth(information->width()));
+        QVERIFY(f.find("Label2")->x() - information->geometry().right() >= 8);
+        f.window->setComposeEnabled(true);
+        QStringList quotas; // red only when both are 0
+        for (const auto& [free, paid] : {std::pair{-1, -1}, {0, 0}, {-1, 0}}) {
+            session().quota_free = qint16(free), session().quota_paid = qint16(paid);
+            f.window->update_status_bar();
+            quotas << f.label("lblQuota") + u"|"_s +
+                          f.find("lblQuota")->palette().color(QPalette::WindowText).name();
+        }
+        QCOMPARE(quotas,
+                 QStringList({u"Unknown free & unknown paid|#000000"_s,
+                              u"0 free & 0 paid|#ff0000"_s, u"Unknown free & 0 paid|#000000"_s}));
+        f.window->setComposeEnabled(false);
+        QCOMPARE(f.find("lblQuota")->palette().color(QPalette::Disabled, QPalette::WindowText),
+                 f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
     }
 
     // "field with the caret#message#steps#chooser's answer#To after#message after (= as
