@@ -18,17 +18,15 @@ const QString kSend = "/webOriginate/action/sendMessage";
 // One run of the program and what it must leave behind.
 struct Run {
     QStringList args;
-    QByteArray input = {};             // standard input
-    QString password = "secret";       // ZEMBLE_PASSWORD; "" leaves it unset
-    QString fault = {};                // "kind path skip [delay]": armed before the run
-    int exit = 0;                      // the exit status
-    QStringList outbox = {};           // "number|text" of every text the site took
-    QStringList told = {};             // lines found on standard error
-    QString printed = {};              // found on standard output
-    QString logged = {};               // the To line of the sent-message log; "" no log
-    std::optional<QString> paths = {}; // "path:count ..." of the requests; "" for none at all
-    QStringList wrap = {};             // runs the program under this command
-    QList<int> interrupts = {};        // signals sent once two texts were asked for
+    QByteArray input = {};       // standard input
+    QString password = "secret"; // ZEMBLE_PASSWORD; "" leaves it unset
+    QString fault = {};          // "kind path skip [delay]", armed before the run
+    int exit = 0;
+    QStringList outbox = {}, told = {}; // "number|text" the site took; found on standard error
+    QString printed = {}, logged = {};  // standard output; the log's To line ("" no log)
+    std::optional<QString> paths = {};  // "path:count ..." of the requests; "" none at all
+    QStringList wrap = {};              // a command the program runs under
+    QList<int> interrupts = {};         // signals sent once two texts were asked for
 };
 
 // The program copied beside an address book, with settings of its own pointing at the simulator,
