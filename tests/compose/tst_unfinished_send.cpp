@@ -84,12 +84,10 @@ private slots:
         OpSim sim{{{"alice", "secret", "Alice", 50, 5}}};
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
         sim.applyToSettings();
-        for (const auto& [key, value] : {std::pair{"wispusername", u"alice"_s},
-                                         {"wisppassword", scramble_password("secret")},
-                                         {"confnumber", kMe},
-                                         {"logsent", u"yes"_s},
-                                         {"smsloglocation", settings.dir.filePath("sent.log")}})
-            save_setting(key, value);
+        for (const QString& entry : {u"wispusername=alice"_s, "confnumber=" + kMe, u"logsent=yes"_s,
+                                     "smsloglocation=" + settings.dir.filePath("sent.log")})
+            save_setting(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        save_setting(u"wisppassword"_s, scramble_password("secret"));
         session() = SessionState{};
         contacts() = ContactStore{};
         QHash<QString, QString> names{{kMe, "me"}}; // the outbox's numbers as the rows name them
@@ -113,19 +111,17 @@ private slots:
         auto* box = compose.findChild<QPlainTextEdit*>("txtMessage");
         box->setPlainText(message.left(115 * (how[1].toInt() - 1) + 10));
         compose.findChild<QCheckBox*>("chkSendConfirmation")->setChecked(how.contains("confirm"));
-        const auto information = [&] {
-            return compose.findChild<QLabel*>("lblInformation")->text();
-        };
+        auto* information = compose.findChild<QLabel*>("lblInformation");
 
         QVERIFY(sim.setFault("/webOriginate/action/sendMessage", how[2], 1, 0, how[3].toInt()));
         ErrorWindowDriver abortAll;
         compose.cmdSend_Click();
         const QString reached = "       This text message reached " + c[1] + " recipients";
-        QCOMPARE(information(), reached);
+        QCOMPARE(information->text(), reached);
         if (how.contains("edit")) {
             const QString text = box->toPlainText();
             box->setPlainText(text + "!");
-            QCOMPARE(information(), "       You have not sent this text message yet");
+            QCOMPARE(information->text(), "       You have not sent this text message yet");
             box->setPlainText(text);
         }
 
@@ -154,7 +150,7 @@ private slots:
         const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
         if (answer == Answer::Cancel) {
             QCOMPARE(int(sim.requests().size()), requests);
-            QCOMPARE(information(), reached);
+            QCOMPARE(information->text(), reached);
             QVERIFY(logged.isEmpty());
             return;
         }
@@ -162,7 +158,7 @@ private slots:
         QCOMPARE(logged.count("To: "), 1);
         QVERIFY(logged.startsWith("To: " + to.join(" ; ").toUtf8() + "\r\n"));
         QCOMPARE(session().last_sent_key, compose.toText() + compose.messageText());
-        QVERIFY(information().startsWith("       You sent this text message on "));
+        QVERIFY(information->text().startsWith("       You sent this text message on "));
         QCOMPARE(sending.findChild<QProgressBar*>("pbMessage")->maximum(), c[4].toInt());
     }
 };
