@@ -60,6 +60,12 @@ struct Fixture {
     QPlainTextEdit* message() const { return find<QPlainTextEdit>("txtMessage"); }
     QLineEdit* to() const { return find<QLineEdit>("txtTo"); }
     void click(const char* button) const { find<QPushButton>(button)->click(); }
+    QString boxes() const { // every message box asked, a line each
+        QStringList out;
+        for (const platform::MessageBoxRequest& r : asked)
+            out << box(r);
+        return out.join(u'\n');
+    }
 };
 
 } // namespace
@@ -67,129 +73,65 @@ struct Fixture {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    // The send method survives a restart; `keys` typed at the end with "12\n34" on the
-    // clipboard.  A line break counts two; typing and a paste stop at the limit.
+    // The send method survives a restart; "method|keys|stats", the keys typed at the end of
+    // the text with "12\n34" on the clipboard.  A line break counts two; typing and a paste
+    // stop at the limit.
     void statisticsAfterRestart_data() {
-        QTest::addColumn<int>("method");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("stats");
-        const auto row = [](const char* name, int method, const QString& text, const char* keys,
-                            const char* stats) {
-            QTest::newRow(name) << method << text << QString(keys) << QString(stats);
+        QTest::addColumn<QString>("row");
+        const auto row = [](const char* name, const QString& text, const char* r) {
+            QTest::newRow(name) << text << QString(r);
         };
-        const char* limit = "32767 characters used (split over 285 messages)";
-        row("empty", 0, {}, "", "0 characters used (split over 0 messages)");
-        row("one", 0, u"a"_s, "", "1 character used (split over 1 message)");
-        row("paid whole", 1, QString(130, 'x'), "", "130 characters used (split over 1 message)");
-        row("line break counts two", 0, QString(57, 'x') + "\n" + QString(57, 'y'), "",
-            "116 characters used (split over 2 messages)");
-        row("typing stops", 0, QString(32764, 'x'), "a Return b", limit);
-        row("paste cut", 0, QString(32763, 'x'), "Ctrl+V", limit);
-        row("paste undone", 0, QString(32763, 'x'), "Ctrl+V Ctrl+Z",
-            "32763 characters used (split over 285 messages)");
+        row("empty", {}, "0||0 characters used (split over 0 messages)");
+        row("one", u"a"_s, "0||1 character used (split over 1 message)");
+        row("paid whole", QString(130, 'x'), "1||130 characters used (split over 1 message)");
+        row("line break counts two", QString(57, 'x') + "\n" + QString(57, 'y'),
+            "0||116 characters used (split over 2 messages)");
+        row("typing stops", QString(32764, 'x'),
+            "0|a Return b|32767 characters used (split over 285 messages)");
+        row("paste cut", QString(32763, 'x'),
+            "0|Ctrl+V|32767 characters used (split over 285 messages)");
+        row("paste undone", QString(32763, 'x'),
+            "0|Ctrl+V Ctrl+Z|32763 characters used (split over 285 messages)");
     }
     void statisticsAfterRestart() {
-        QFETCH(int, method);
         QFETCH(QString, text);
-        QFETCH(QString, keys);
-        QFETCH(QString, stats);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'|');
         Fixture f;
         f.load();
-        f.find<QComboBox>("cmbSendMethod")->setCurrentIndex(method);
+        f.find<QComboBox>("cmbSendMethod")->setCurrentIndex(c[0].toInt());
         f.load();
-        QCOMPARE(f.window->sendMethodIndex(), method);
+        QCOMPARE(f.window->sendMethodIndex(), c[0].toInt());
         f.message()->setPlainText(u"x"_s);
         f.message()->setPlainText(text);
         f.message()->moveCursor(QTextCursor::End);
         QApplication::clipboard()->setText(u"12\n34"_s);
-        for (const QString& key : keys.split(u' ', Qt::SkipEmptyParts))
+        for (const QString& key : c[1].split(u' ', Qt::SkipEmptyParts))
             QTest::keySequence(f.message(), QKeySequence(key));
-        QCOMPARE(f.label("lblStats"), stats);
+        QCOMPARE(f.label("lblStats"), c[2]);
     }
 
-    // After a send with a long date the window keeps its width, the text wraps whole short
-    // of "Quota:"; edited then edited back it reads sent again; disabled, the quota greys.
-    void quotaDisplay() {
-        Fixture f;
-        const int width = f.load().width();
-        session() = {.last_sent_key = u"0771hi"_s,
-                     .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
-        f.to()->setText(u"0771"_s);
-        QStringList informed;
-        for (const QString& text : {u"hi!"_s, u"hi"_s}) {
-            f.message()->setPlainText(text);
-            informed << f.label("lblInformation");
-        }
-        QCOMPARE(informed, QStringList({u"       You have not sent this text message yet"_s,
-                                        u"       You sent this text message on Wednesday 30 "
-                                        "September 2026, 12:59:59 pm"_s}));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QCOMPARE(f.window->width(), width);
-        QLabel* information = f.find("lblInformation");
-        QVERIFY(information->height() >= information->heightForWidth(information->width()));
-        QVERIFY(f.find("Label2")->x() - information->geometry().right() >= 8);
-        QStringList quotas; // red only when both are 0
-        for (const auto& [free, paid] : {std::pair{-1, -1}, {0, 0}, {-1, 0}}) {
-            session().quota_free = qint16(free), session().quota_paid = qint16(paid);
-            f.window->update_status_bar();
-            quotas << f.label("lblQuota") + u"|"_s +
-                          f.find("lblQuota")->palette().color(QPalette::WindowText).name();
-        }
-        QCOMPARE(quotas,
-                 QStringList({u"Unknown free & unknown paid|#000000"_s,
-                              u"0 free & 0 paid|#ff0000"_s, u"Unknown free & 0 paid|#000000"_s}));
-        f.window->setComposeEnabled(false);
-        QCOMPARE(f.find("lblQuota")->palette().color(QPalette::Disabled, QPalette::WindowText),
-                 f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
-    }
-
+    // One window walked through.  The menus as a person reads them ("caption|shortcut", "-" a
+    // line), what each Help item opens, the To.. tip and the order Tab visits the controls in.
     // New Message asks only once something is written, No keeps it; File > Clear recipients
-    // and Clear message each empty their own field, unasked.  The caret goes to the start.
-    void newMessageQuestion() {
+    // and Clear message each empty their own field, unasked; the caret goes to the start.
+    // Send with both empty lists both reasons; filled in, a remembered account sends without
+    // login, and the window stays disabled until the send ends.
+    void menusNewMessageAndSend() {
         Fixture f;
-        save_setting(u"signature"_s, u"sig"_s);
-        f.load();
-        const auto fields = [&] {
-            return u"%1|%2|%3"_s.arg(f.to()->text(), f.message()->toPlainText())
-                .arg(f.message()->textCursor().position());
-        };
-        f.window->new_message();
-        f.message()->setPlainText(u"xsig"_s);
-        f.quiet.messages.answers << platform::Answer::No << platform::Answer::Yes;
-        f.window->new_message();
-        QCOMPARE(fields(), u"|xsig|0"_s);
-        f.to()->setText(u"0771"_s);
-        f.click("cmdNewMessage");
-        QCOMPARE(fields(), u"|sig|0"_s);
-        f.to()->setText(u"0771"_s);
-        f.message()->setPlainText(u"xsig"_s);
-        f.message()->moveCursor(QTextCursor::End);
-        f.window->fileItem(1)->trigger();
-        QCOMPARE(fields(), u"|xsig|4"_s);
-        f.window->fileItem(2)->trigger();
-        QCOMPARE(fields(), u"|sig|0"_s);
-        QCOMPARE(f.asked.size(), 2);
-        QCOMPARE(box(f.asked.first()), box({u"New Message"_s,
-                                            u"Are you sure you want to create a new SMS?\r\n"
-                                            "Anything currently written will be erased."_s,
-                                            Icon::Question, Buttons::YesNo}));
-    }
-
-    // The menus as a person reads them ("caption|shortcut", "-" a line), what each Help
-    // item opens, the To.. tip and the order Tab visits the controls in.
-    void menusAndTabOrder() {
-        Fixture f;
-        save_setting(QLatin1String(keys::operatorHomePage), u"o2"_s);
-        save_setting(QLatin1String(keys::productHomePage), u"zemble"_s);
-        save_setting(QLatin1String(keys::messageBoardPage), u"board"_s);
-        save_setting(QLatin1String(keys::guestbookPage), u"guestbook"_s);
-        save_setting(u"confnumber"_s, u"0771"_s);
+        for (const QString& entry : u"operatorhomepage=o2 homepage=zemble messageboardpage=board "
+                                    "guestbookpage=guestbook confnumber=0771 signature=sig "
+                                    "wispusername=alice"_s.split(u' '))
+            save_setting(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
         int about = 0;
+        QStringList calls;
         f.load({.showAddressBook = [] {},
                 .showPreferences = [] {},
                 .showAbout = [&] { ++about; },
-                .sendMessage = [] {}});
+                .showLogin = [&](LoginFocus) { calls << u"login"_s; },
+                .sendMessage = [&] { calls << u"send"_s; }});
         QStringList menus;
         for (const char* name : {"mnuFileTop", "mnuEditTop", "mnuHelpTop"}) {
             QStringList items;
@@ -219,33 +161,84 @@ private slots:
             visited << QApplication::focusWidget()->objectName();
         QCOMPARE(visited.join(u' '), u"txtTo cmdTo txtMessage cmbSendMethod chkSendConfirmation "
                                      "cmdSend cmdNewMessage cmdHelp cmdQuit"_s);
-    }
 
-    // Empty: both reasons listed.  Filled in, a remembered account sends without login.
-    void sendChecksThenHandsOver() {
-        Fixture f;
-        save_setting(u"wispusername"_s, u"alice"_s);
-        save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
-        QStringList calls;
-        f.load({.showLogin = [&](LoginFocus) { calls << u"login"_s; },
-                .sendMessage = [&] { calls << u"send"_s; }});
+        const auto fields = [&] {
+            return u"%1|%2|%3"_s.arg(f.to()->text(), f.message()->toPlainText())
+                .arg(f.message()->textCursor().position());
+        };
+        f.window->new_message();
+        f.message()->setPlainText(u"xsig"_s);
+        f.quiet.messages.answers << platform::Answer::No << platform::Answer::Yes;
+        f.window->new_message();
+        QCOMPARE(fields(), u"|xsig|0"_s);
+        f.to()->setText(u"0771"_s);
+        f.click("cmdNewMessage");
+        QCOMPARE(fields(), u"|sig|0"_s);
+        f.to()->setText(u"0771"_s);
+        f.message()->setPlainText(u"xsig"_s);
+        f.message()->moveCursor(QTextCursor::End);
+        f.window->fileItem(1)->trigger();
+        QCOMPARE(fields(), u"|xsig|4"_s);
+        f.window->fileItem(2)->trigger();
+        QCOMPARE(fields(), u"|sig|0"_s);
+
         f.message()->clear();
         f.click("cmdSend");
-        QCOMPARE(f.asked.size(), 1);
-        QCOMPARE(box(f.asked.first()),
-                 box({u"Message alert"_s,
-                      u"Zemble is going to be unable to send your text message because of the "
-                      "following reason(s):\r\n\r\n   \u2022  No phone number has been entered.\r\n"
-                      "   \u2022  No message has been entered.\r\n\r\nPlease check your details "
-                      "and try again"_s,
-                      Icon::Information}));
         QVERIFY(calls.isEmpty() && f.window->composeEnabled());
+        const QString newMessage = box({u"New Message"_s,
+                                        u"Are you sure you want to create a new SMS?\r\n"
+                                        "Anything currently written will be erased."_s,
+                                        Icon::Question, Buttons::YesNo});
+        QCOMPARE(f.boxes(),
+                 QStringList({newMessage, newMessage,
+                              box({u"Message alert"_s,
+                                   u"Zemble is going to be unable to send your text message "
+                                   "because of the following reason(s):\r\n\r\n   \u2022  No "
+                                   "phone number has been entered.\r\n   \u2022  No message has "
+                                   "been entered.\r\n\r\nPlease check your details and try "
+                                   "again"_s,
+                                   Icon::Information})})
+                     .join(u'\n'));
         f.to()->setText(u"0771"_s);
         f.message()->setPlainText(u"hi"_s);
         f.click("cmdSend");
         QCOMPARE(calls, QStringList{u"send"_s});
         QCOMPARE(session().session_password, u"secret"_s);
-        QVERIFY(!f.window->composeEnabled()); // until the send ends
+        QVERIFY(!f.window->composeEnabled());
+
+        // Then, after a send with a long date, the window keeps its width and the text wraps
+        // whole short of "Quota:"; edited then edited back it reads sent again; disabled, the
+        // quota greys.
+        const int width = f.window->width();
+        session() = {.last_sent_key = u"0771hi"_s,
+                     .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
+        QStringList informed;
+        for (const QString& text : {u"hi!"_s, u"hi"_s}) {
+            f.message()->setPlainText(text);
+            informed << f.label("lblInformation");
+        }
+        QCOMPARE(informed, QStringList({u"       You have not sent this text message yet"_s,
+                                        u"       You sent this text message on Wednesday 30 "
+                                        "September 2026, 12:59:59 pm"_s}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(f.window->width(), width);
+        QLabel* information = f.find("lblInformation");
+        QVERIFY(information->height() >= information->heightForWidth(information->width()));
+        QVERIFY(f.find("Label2")->x() - information->geometry().right() >= 8);
+        f.window->setComposeEnabled(true);
+        QStringList quotas; // red only when both are 0
+        for (const auto& [free, paid] : {std::pair{-1, -1}, {0, 0}, {-1, 0}}) {
+            session().quota_free = qint16(free), session().quota_paid = qint16(paid);
+            f.window->update_status_bar();
+            quotas << f.label("lblQuota") + u"|"_s +
+                          f.find("lblQuota")->palette().color(QPalette::WindowText).name();
+        }
+        QCOMPARE(quotas,
+                 QStringList({u"Unknown free & unknown paid|#000000"_s,
+                              u"0 free & 0 paid|#ff0000"_s, u"Unknown free & 0 paid|#000000"_s}));
+        f.window->setComposeEnabled(false);
+        QCOMPARE(f.find("lblQuota")->palette().color(QPalette::Disabled, QPalette::WindowText),
+                 f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
     }
 
     // "field with the caret#message#steps#chooser's answer#To after#message after (= as
@@ -253,9 +246,7 @@ private slots:
     // while the chooser asks.  A menu is not leaving a field.
     void leavingAField_data() {
         QTest::addColumn<QString>("row");
-        const auto row = [](const char* name, const char* fields) {
-            QTest::newRow(name) << QString::fromUtf8(fields);
-        };
+        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
         row("Alt+E, Esc in the message",
             "txtMessage#hello#Return d e f Alt+E Esc Esc###hello\ndef#caret txtMessage undo");
         row("Alt+F in To", "txtTo#hello#a n n Alt+F##ann#=#menu mnuFileTop caret menubar");
@@ -338,23 +329,21 @@ private slots:
     }
 
     // Each "quitconfirm" value, and the log-off of a kept session on the way out:
-    // "quitconfirm|edited|dontlogout|logged in|log-offs", "-" for a setting left unset.
+    // "quitconfirm|edited|dontlogout|logged in|log-offs|question", "-" for a setting left unset;
+    // the question, when there is one, ends "Are you sure you want to quit?".
     void quitQuestions_data() {
         QTest::addColumn<QString>("row");
-        QTest::addColumn<QString>("question");
-        const QString unsent =
-            u"This SMS has not been sent yet.\r\nAre you sure you want to quit?"_s;
-        QTest::newRow("default untouched") << u"-|0|-|0|0"_s << QString();
-        QTest::newRow("confirm (default) edited") << u"-|1|-|0|0"_s << unsent;
-        QTest::newRow("ask untouched") << u"ask|0|-|0|0"_s << u"Are you sure you want to quit?"_s;
-        QTest::newRow("end edited") << u"end|1|-|0|0"_s << QString();
-        QTest::newRow("kept session") << u"end|0|yes|1|1"_s << QString();
-        QTest::newRow("no session") << u"end|0|yes|0|0"_s << QString();
-        QTest::newRow("logs out each send") << u"end|0|no|1|0"_s << QString();
+        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
+        row("default untouched", "-|0|-|0|0");
+        row("confirm (default) edited", "-|1|-|0|0|This SMS has not been sent yet.\r\n");
+        row("ask untouched", "ask|0|-|0|0|");
+        row("end edited", "end|1|-|0|0");
+        row("kept session", "end|0|yes|1|1");
+        row("no session", "end|0|yes|0|0");
+        row("logs out each send", "end|0|no|1|0");
     }
     void quitQuestions() {
         QFETCH(QString, row);
-        QFETCH(QString, question);
         const QStringList c = row.split(u'|');
         Fixture f;
         for (const auto& [key, value] :
@@ -372,10 +361,11 @@ private slots:
         f.window->setComposeEnabled(true);
         f.quiet.messages.answers << platform::Answer::No << platform::Answer::Yes;
         f.click("cmdQuit");
-        QCOMPARE(f.asked.size(), question.isEmpty() ? 0 : 1);
-        if (!question.isEmpty()) {
-            QCOMPARE(box(f.asked.first()),
-                     box({u"Quit confirmation"_s, question, Icon::Exclamation, Buttons::YesNo}));
+        QCOMPARE(f.boxes(), c.size() < 6 ? QString()
+                                         : box({u"Quit confirmation"_s,
+                                                c[5] + u"Are you sure you want to quit?"_s,
+                                                Icon::Exclamation, Buttons::YesNo}));
+        if (c.size() == 6) {
             QVERIFY(ended.isEmpty() && f.window->isVisible()); // No keeps the window
             f.window->fileItem(6)->trigger();
         }
@@ -383,41 +373,43 @@ private slots:
         QCOMPARE(calls, c[4].toInt());
     }
 
-    // Minimised with "systemtray" on, the window hides behind an icon unless there is
-    // no notification area (-1: no hiding); any click but the middle one brings it back.
+    // Minimised with "systemtray" on, the window hides behind an icon unless there is no
+    // notification area; any click but the middle one brings it back, and so does another start
+    // of the program from wherever the window is.  "systemtray|click (TrayClick's order; -1 none,
+    // -2 no notification area)|state minimised|state after the click", a state "visible minimised
+    // icon shows".
     void trayHideAndRestore_data() {
-        QTest::addColumn<QString>("systemtray");
-        QTest::addColumn<int>("click");
-        int click = 0; // in TrayClick's order
-        for (const char* name : {"left", "double", "right", "middle"})
-            QTest::newRow(name) << u"yes"_s << click++;
-        QTest::newRow("switched off") << u"no"_s << -1;
-        QTest::newRow("no notification area") << u"yes"_s << -2;
+        QTest::addColumn<QString>("row");
+        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
+        row("left", "yes|0|0 1 1 1|1 0 0 1");
+        row("double", "yes|1|0 1 1 1|1 0 0 1");
+        row("right", "yes|2|0 1 1 1|1 0 0 1");
+        row("middle", "yes|3|0 1 1 1|0 1 1 1");
+        row("switched off", "no|-1|1 1 0 0|");
+        row("no notification area", "yes|-2|1 1 0 1|");
     }
     void trayHideAndRestore() {
-        QFETCH(QString, systemtray);
-        QFETCH(int, click);
-        const bool restores = click != int(TrayClick::Middle);
+        QFETCH(QString, row);
+        const QStringList c = row.split(u'|');
         Fixture f;
-        save_setting(u"systemtray"_s, systemtray);
-        f.tray.available = click != -2;
+        save_setting(u"systemtray"_s, c[0]);
+        f.tray.available = c[1] != u"-2"_s;
         f.load().setWindowIcon(QIcon(QPixmap(16, 16)));
+        const auto state = [&] {
+            return QString::asprintf("%d %d %d %d", f.window->isVisible(), f.window->isMinimized(),
+                                     f.tray.shown, f.tray.showCount);
+        };
         f.window->showMinimized();
         QTRY_VERIFY(f.window->isMinimized());
         QCoreApplication::processEvents();
-        QCOMPARE(f.window->isVisible(), click < 0);
-        QCOMPARE(f.tray.shown, click >= 0);
-        QCOMPARE(f.tray.showCount, systemtray == "yes" ? 1 : 0);
-        if (click >= 0) {
+        QCOMPARE(state(), c[2]);
+        if (f.tray.shown) {
             QCOMPARE(f.tray.tip, u"Zemble"_s);
-            f.tray.onClick(TrayClick(click));
-            QCOMPARE(f.window->isVisible(), restores);
-            QCOMPARE(f.tray.shown, !restores);
-            QCOMPARE(f.window->isMinimized(), !restores);
+            f.tray.onClick(TrayClick(c[1].toInt()));
+            QCOMPARE(state(), c[3]);
         }
-        // Another start of the program brings the window back from wherever it is.
         f.window->showFromAnotherStart();
-        QVERIFY(f.window->isVisible() && !f.window->isMinimized() && !f.tray.shown);
+        QCOMPARE(state(), u"1 0 0 "_s + c[2].back());
     }
 };
 
