@@ -4,9 +4,7 @@
 
 #include "platform/contacts_source.h"
 
-#include <QList>
-#include <QMap>
-#include <QString>
+#include <QtCore>
 #include <functional>
 
 namespace zemble::test {

@@ -10,8 +10,7 @@
 #include "platform/service.h"
 #include "platform/web_browser.h"
 
-#include <QList>
-#include <QQueue>
+#include <QtCore>
 #include <functional>
 
 namespace zemble::test {

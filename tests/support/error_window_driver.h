@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QApplication>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 

@@ -3,11 +3,7 @@
 // An attacker answering in the site's place (the simulator models the site): a plain or TLS
 // server on 127.0.0.1 inside the test process that records each whole request it read.
 
-#include <QFile>
-#include <QHash>
-#include <QSslKey>
-#include <QSslServer>
-#include <QTimer>
+#include <QtNetwork>
 
 #include <memory>
 

@@ -2,10 +2,8 @@
 
 // Keys and the caret as a person uses them, for tests that drive real windows.
 
-#include <QApplication>
-#include <QKeySequence>
-#include <QTest>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace zemble::test {
 

@@ -2,10 +2,7 @@
 
 #include "core/settings.h"
 
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QJsonDocument>
-#include <QTcpSocket>
+#include <QtNetwork>
 
 namespace zemble::test {
 

@@ -3,11 +3,7 @@
 // The operator-site simulator (zemble-opsim) for one test, on 127.0.0.1 at ports the system
 // picks, with its outbox and request log in a folder that goes away with the object.
 
-#include <QJsonObject>
-#include <QList>
-#include <QProcess>
-#include <QStringList>
-#include <QTemporaryDir>
+#include <QtCore>
 
 namespace zemble::test {
 

@@ -2,9 +2,7 @@
 
 #include "platform/page_display.h"
 
-#include <QApplication>
-#include <QStringList>
-#include <QTextBrowser>
+#include <QtWidgets>
 
 namespace zemble::test {
 
