@@ -6,12 +6,8 @@
 #include "support/keys.h"
 #include "support/temp_settings.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFocusEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace zemble;
 
@@ -50,6 +46,7 @@ class TestPreferences : public QObject {
     Q_OBJECT
 private slots:
     // The first look at the number fills the hidden dialog once; later changes do not reach it.
+    // Then Help, the log file's chooser, and the clip and signature ticks cleared again.
     void filledOnceWithDefaults() {
         Fixture f;
         save_setting("confnumber", "073");
@@ -82,6 +79,22 @@ private slots:
         QCOMPARE(f.quiet.files.kinds, QStringList({"save", "save"}));
         QCOMPARE(f.quiet.files.filterLists.first(),
                  "Text documents (*.txt)|*.txt|All files (*.*)|*.*");
+        // Clearing a tick keeps its text; a long signature does not widen the dialog.
+        const int width = hidden->width();
+        const QString signature = "-Cy!" + QString(36, u'W');
+        f.click("chkTextClip");
+        QTest::keyClicks(f.edit("txtClip"), "+");
+        f.click("chkSignature");
+        QTest::keyClicks(f.edit("txtSignature"), signature);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(hidden->width(), width);
+        QCOMPARE(f.label("lblSigSample"), kSigFixed + signature);
+        f.click("chkTextClip");
+        f.click("chkSignature");
+        QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
+        f.click("cmdOkay");
+        QCOMPARE(f.stored("textclipchar") + "|" + f.edit("txtClip")->text(), "<absent>|+");
+        QCOMPARE(f.stored("appendsignature") + "|" + f.stored("signature"), "no|" + signature);
     }
 
     // OK writes every key back as loaded, or the "When quitting:" entry picked.  A row is
@@ -138,10 +151,7 @@ private slots:
         box->setFocus();
         box->selectAll();
         box->insert(c[1]); // as typed or pasted
-        if (enter)
-            QTest::keyClick(box, Qt::Key_Return);
-        else
-            leave(box);
+        enter ? QTest::keyClick(box, Qt::Key_Return) : leave(box);
         QCOMPARE(box->text(), c[2]);
         const char* tick = c[2].isEmpty() ? "confirmation_disabled" : "confirmation_enabled";
         QCOMPARE(f.host.calls.filter("confirmation").value(0), number ? tick : "");
@@ -152,26 +162,6 @@ private slots:
         QCOMPARE(f.host.confirmationEnabled, !number || !c[2].isEmpty());
         QCOMPARE(f.stored(number ? "confnumber" : "textclipchar"),
                  enter ? c[2] : QString(number ? "070" : "<absent>"));
-    }
-
-    // Clearing a tick keeps its text; a long signature does not widen the dialog.
-    void untickingKeepsTheTexts() {
-        Fixture f;
-        save_setting("textclipchar", "+");
-        save_setting("appendsignature", "yes");
-        save_setting("signature", "-Cy");
-        const int width = f.open()->width();
-        QTest::keyClicks(f.edit("txtSignature"), "!" + QString(36, u'w'));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QCOMPARE(f.window.dialog()->width(), width);
-        QCOMPARE(f.label("lblSigSample"), kSigFixed + "-Cy!" + QString(36, u'w'));
-        f.click("chkTextClip");
-        f.click("chkSignature");
-        QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
-        f.click("cmdOkay");
-        QCOMPARE(f.stored("textclipchar") + "|" + f.edit("txtClip")->text(), "<absent>|+");
-        QCOMPARE(f.stored("appendsignature") + "|" + f.stored("signature"),
-                 "no|-Cy!" + QString(36, u'w'));
     }
 
     // Cancel, a close from the window frame, Escape and Enter on Cancel.
