@@ -119,18 +119,15 @@ private slots:
         QCOMPARE(test::modeOf(contactsFilePath(false)), 0600);
 
         addNumbered(200);
-        for (const bool backup : {false, true}) {
-            const char* name = backup ? "zemble_contacts.bak" : "zemble_contacts.txt";
-            fx->write(name, "Old;071\r\n");
-            QVERIFY(!test::withFileSizeLimit(1000, [&] { return save_contacts(backup); }));
-            QCOMPARE(fx->read(name), QByteArray("Old;071\r\n"));
-            QCOMPARE(fx->messages.asked.last().text,
-                     platform::crlfLines({"Zemble could not save the address book to the file",
-                                          QDir::toNativeSeparators(fx->dir.filePath(name)),
-                                          QString::fromLocal8Bit(strerror(EFBIG)),
-                                          "The file was left as it was."}));
-        }
-        QCOMPARE(fx->messages.titles(), QStringList(2, "Address book not saved"));
+        fx->write("zemble_contacts.txt", "Old;071\r\n");
+        QVERIFY(!test::withFileSizeLimit(1000, [] { return save_contacts(false); }));
+        QCOMPARE(fx->read(), QByteArray("Old;071\r\n"));
+        QCOMPARE(fx->messages.titles(), QStringList{"Address book not saved"});
+        QCOMPARE(fx->messages.asked.last().text,
+                 platform::crlfLines(
+                     {"Zemble could not save the address book to the file",
+                      QDir::toNativeSeparators(fx->dir.filePath("zemble_contacts.txt")),
+                      QString::fromLocal8Bit(strerror(EFBIG)), "The file was left as it was."}));
         QCOMPARE(QDir(fx->dir.path()).entryList(QDir::Files).size(), 2); // nothing left aside
 
         // A folder in the file's place cannot be read: told, and the store stays.
