@@ -274,27 +274,26 @@ private slots:
         QCOMPARE(e->fx.messages.titles(), QStringList(3, "Backup information"));
     }
 
-    void cancelKeepsWhatWasAddedAndTheNextStartsAfresh_data() {
-        QTest::addColumn<bool>("fromFrame");
-        row("Esc", false), row("frame", true);
-    }
+    // Escape, or a close from the frame, stops an import; the next starts afresh.
     void cancelKeepsWhatWasAddedAndTheNextStartsAfresh() {
-        QFETCH(bool, fromFrame);
-        e->fx.pauses.onPause = [&](int index, int) {
-            QVERIFY(!importer()->isEnabled()); // no second import from the options meanwhile
-            if (index == 1) // a close from the frame asks to stop; the window stays till the end
-                fromFrame ? void(access()->close()) : QTest::keyClick(access(), Qt::Key_Escape);
-        };
-        importCsv({csvLine("John", "Smith", "071"), csvLine("B", "", "072"),
-                   csvLine("C", "Three", "073")});
-        QCOMPARE(status(), progress(2, 1));
-        QCOMPARE(e->fx.pauses.blocked, (QList<int>{100, 100, 500}));
-        QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
-        QCOMPARE(e->fx.read(), QByteArray("Smith, John;071\r\n"));
-        QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
-        QVERIFY(!access()->isVisible() && importer()->isEnabled());
+        for (const bool fromFrame : {false, true}) {
+            e.emplace();
+            e->fx.pauses.onPause = [&](int index, int) {
+                QVERIFY(!importer()->isEnabled()); // no second import from the options meanwhile
+                if (index == 1)                    // the window stays till the end
+                    fromFrame ? void(access()->close()) : QTest::keyClick(access(), Qt::Key_Escape);
+            };
+            importCsv({csvLine("John", "Smith", "071"), csvLine("B", "", "072"),
+                       csvLine("C", "Three", "073")});
+            QCOMPARE(status(), progress(2, 1));
+            QCOMPARE(e->fx.pauses.blocked, (QList<int>{100, 100, 500}));
+            QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
+            QCOMPARE(e->fx.read(), QByteArray("Smith, John;071\r\n"));
+            QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
+            QVERIFY(!access()->isVisible() && importer()->isEnabled());
+        }
 
-        // A direct import next, its items with and without the properties read.
+        // The direct import, its items with and without the properties read.
         e->fx.pauses.onPause = nullptr;
         FakeContactsSource source;
         platform::ScopedService<platform::ContactsSourceService> guard(&source);
