@@ -11,15 +11,6 @@
 using namespace zemble;
 using namespace zemble::test;
 
-namespace {
-
-void addNumbered(int n) {
-    for (int i = 0; i < n; ++i)
-        QVERIFY(add_contact(QStringLiteral("N%1").arg(i), QStringLiteral("07%1").arg(i), false));
-}
-
-} // namespace
-
 class TestContactStore : public QObject {
     Q_OBJECT
     std::optional<AddressBookFixture> fx;
@@ -28,24 +19,21 @@ private slots:
     void init() { fx.emplace(); }
     void cleanup() { fx.reset(); }
 
+    // A row is "file bytes#entries read, joined by '|'": lines ending in CR LF or a lone CR
+    // (a lone LF ends lines only in a file with no CR), skipped lines, blanks, Windows-1252.
     void load_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("expected");
-        row("skipping rules",
-            QByteArray("A;071\r\n\r\nB\r\n;072\r\nC;\r\nD;abc\r\nE;+33 1\r\nF;+44 71;x\r\n"),
-            "A;071|F;071");
-        row("lone CR ends a line", QByteArray("A;071\rB;072"), "A;071|B;072");
-        row("lone LF does not", QByteArray("A;07\nB;072\r\n"), "A;07");
-        row("LF in a name", QByteArray("A\nB;071\r\n"), "A B;071");
-        row("LF-only file", QByteArray("A;071\nB;072\n\nC;073"), "A;071|B;072|C;073");
-        row("same name twice", QByteArray("A;071\r\nA;072"), "A;071|A;072");
-        row("blanks kept", QByteArray(" A ; 07 1 \r\n"), " A ;071");
-        row("Windows-1252", QByteArray("Zo\xeb \x80;071\r\n"), "Zoë €;071");
+        QTest::addColumn<QByteArray>("row");
+        for (const QByteArray row :
+             {"A;071\r\n\r\nB\r\n;072\r\nC;\r\nD;abc\r\nE;+33 1\r\nF;+44 71;x\r\n#A;071|F;071",
+              "A;071\rB;072#A;071|B;072", "A;07\nB;072\r\n#A;07", "A\nB;071\r\n#A B;071",
+              "A;071\nB;072\n\nC;073#A;071|B;072|C;073", "A;071\r\nA;072#A;071|A;072",
+              " A ; 07 1 \r\n# A ;071", "Zo\xeb \x80;071\r\n#Zo\xeb \x80;071"})
+            QTest::newRow(row.left(16).toPercentEncoding().constData()) << row;
     }
     void load() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, expected);
-        fx->write("zemble_contacts.txt", bytes);
+        QFETCH(QByteArray, row);
+        QString expected = fromCp1252(row.split('#')[1]);
+        fx->write("zemble_contacts.txt", row.split('#')[0]);
         load_contacts();
         QCOMPARE(entries(), expected);
         QVERIFY(fx->messages.asked.isEmpty());
@@ -72,10 +60,8 @@ private slots:
                  "The address book holds 40000 entries, but Zemble can show only the first "
                  "32759.\r\nThe other 7241 stay in the file as they are and are kept on every "
                  "save.");
-        QCOMPARE(fx->messages.asked[0].icon, platform::Icon::Exclamation);
         delete_contact(0);
         QCOMPARE(fx->read(), head.mid(head.indexOf('\n') + 1) + tail);
-        QCOMPARE(fx->read().count(";07"), 39999);
     }
 
     void duplicates() {
@@ -108,7 +94,7 @@ private slots:
         load_contacts(); // no file: an empty book, nothing told
         QVERIFY(save_contacts(false));
         QCOMPARE(fx->read(), QByteArray());
-        addNumbered(3);
+        addEntries({"N0;070", "N1;071", "N2;072"});
         set_contact(0, QString::fromUtf8("Zoë;x\r\ny\nzŁ"), QStringLiteral("+44 7 9"));
         set_contact(1, QStringLiteral("No number"), QStringLiteral("none"));
         const QString backup = fx->write("zemble_contacts.bak", "old");
@@ -118,19 +104,16 @@ private slots:
         QCOMPARE(test::modeOf(backup), 0600);
         QCOMPARE(test::modeOf(contactsFilePath(false)), 0600);
 
-        addNumbered(200);
-        for (const bool backup : {false, true}) {
-            const char* name = backup ? "zemble_contacts.bak" : "zemble_contacts.txt";
-            fx->write(name, "Old;071\r\n");
-            QVERIFY(!test::withFileSizeLimit(1000, [&] { return save_contacts(backup); }));
-            QCOMPARE(fx->read(name), QByteArray("Old;071\r\n"));
-            QCOMPARE(fx->messages.asked.last().text,
-                     platform::crlfLines({"Zemble could not save the address book to the file",
-                                          QDir::toNativeSeparators(fx->dir.filePath(name)),
-                                          QString::fromLocal8Bit(strerror(EFBIG)),
-                                          "The file was left as it was."}));
-        }
-        QCOMPARE(fx->messages.titles(), QStringList(2, "Address book not saved"));
+        addEntries(QStringList(200, "Filler;071"));
+        fx->write("zemble_contacts.txt", "Old;071\r\n");
+        QVERIFY(!test::withFileSizeLimit(1000, [] { return save_contacts(false); }));
+        QCOMPARE(fx->read(), QByteArray("Old;071\r\n"));
+        QCOMPARE(fx->messages.titles(), QStringList{"Address book not saved"});
+        QCOMPARE(fx->messages.asked.last().text,
+                 platform::crlfLines(
+                     {"Zemble could not save the address book to the file",
+                      QDir::toNativeSeparators(fx->dir.filePath("zemble_contacts.txt")),
+                      QString::fromLocal8Bit(strerror(EFBIG)), "The file was left as it was."}));
         QCOMPARE(QDir(fx->dir.path()).entryList(QDir::Files).size(), 2); // nothing left aside
 
         // A folder in the file's place cannot be read: told, and the store stays.

@@ -1,7 +1,6 @@
 #include "core/line_reader.h"
 
-#include <QBuffer>
-#include <QTest>
+#include <QtTest>
 
 using namespace zemble;
 

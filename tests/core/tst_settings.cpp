@@ -2,31 +2,23 @@
 #include "support/files.h"
 #include "support/temp_settings.h"
 
-#include <QFile>
-#include <QSettings>
-#include <QTest>
+#include <QtTest>
 
 using namespace zemble;
 
 class TestSettings : public QObject {
     Q_OBJECT
 private slots:
-    // Reading never creates the file; only the exact "yes" is on; the file is its owner's
-    // alone, and the password is kept in it scrambled, for the next run.
+    // Reading never creates the file, which is its owner's alone; the password is kept in it
+    // scrambled, for the next run.  The About and start-up tests pin the exact "yes".
     void storeSwitchesAndPassword() {
         test::TempSettings store;
         QCOMPARE(get_setting("quotaleft", -1), QStringLiteral("-1"));
-        QVERIFY(!settingIsYes("hidesplashscreen"));
-        QVERIFY(!QFile::exists(store.path()));
+        QVERIFY(!settingIsYes("hidesplashscreen") && !QFile::exists(store.path()));
         save_setting("textclipchar", "...");
-        QCOMPARE(get_setting("textclipchar", ""), QStringLiteral("..."));
         delete_setting("textclipchar");
         delete_setting("textclipchar"); // already absent: ignored
         QCOMPARE(get_setting("textclipchar", "none"), QStringLiteral("none"));
-        save_setting("logsent", "Yes");
-        QVERIFY(!settingIsYes("logsent"));
-        save_setting("logsent", "yes");
-        QVERIFY(settingIsYes("logsent"));
         QCOMPARE(test::modeOf(store.path()), 0600);
         const QString password = QStringLiteral(" ~pass word}");
         save_setting("wisppassword", scramble_password(password));
@@ -35,25 +27,19 @@ private slots:
         QCOMPARE(unscramble_password(get_setting("wisppassword", "")), password);
     }
 
-    // A row is "plain\nstored"; with no stored form only the round trip is checked.  Outside
-    // 32..126 a character is kept, and the shift still advances.
+    // A row is "plain\nstored" (round trips are fuzzed).  Outside 32..126 a character is kept,
+    // and the shift still advances.
     void scramble_data() {
         QTest::addColumn<QString>("row");
-        QString printable;
-        for (int c = 32; c <= 126; ++c)
-            printable.append(QChar(c));
         for (const QString row : {QString("\n"), QString("aaaa\ncbfc"), QString("~~~\n! $"),
-                                  QString::fromUtf8("a\u00a3b\tc\u20acd\nc\u00a3g\td\u20acf"),
-                                  printable, "a" + printable, "aa" + printable})
+                                  QString::fromUtf8("a\u00a3b\tc\u20acd\nc\u00a3g\td\u20acf")})
             QTest::newRow(qPrintable(row.left(12))) << row;
     }
     void scramble() {
         QFETCH(QString, row);
-        const QString plain = row.section(u'\n', 0, 0), scrambled = scramble_password(plain);
-        if (row.contains(u'\n'))
-            QCOMPARE(scrambled, row.section(u'\n', 1));
-        QCOMPARE(scrambled.size(), plain.size());
-        QCOMPARE(unscramble_password(scrambled), plain);
+        const QString plain = row.section(u'\n', 0, 0), stored = row.section(u'\n', 1);
+        QCOMPARE(scramble_password(plain), stored);
+        QCOMPARE(unscramble_password(stored), plain);
     }
 
     // A stored number's value, and the send method it selects (beyond the list: paid).

@@ -6,12 +6,8 @@
 #include "support/keys.h"
 #include "support/temp_settings.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFocusEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace zemble;
 
@@ -50,6 +46,7 @@ class TestPreferences : public QObject {
     Q_OBJECT
 private slots:
     // The first look at the number fills the hidden dialog once; later changes do not reach it.
+    // Then Help, the log file's chooser, and the clip and signature ticks cleared again.
     void filledOnceWithDefaults() {
         Fixture f;
         save_setting("confnumber", "073");
@@ -82,6 +79,22 @@ private slots:
         QCOMPARE(f.quiet.files.kinds, QStringList({"save", "save"}));
         QCOMPARE(f.quiet.files.filterLists.first(),
                  "Text documents (*.txt)|*.txt|All files (*.*)|*.*");
+        // Clearing a tick keeps its text; a long signature does not widen the dialog.
+        const int width = hidden->width();
+        const QString signature = "-Cy!" + QString(36, u'W');
+        f.click("chkTextClip");
+        QTest::keyClicks(f.edit("txtClip"), "+");
+        f.click("chkSignature");
+        QTest::keyClicks(f.edit("txtSignature"), signature);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(hidden->width(), width);
+        QCOMPARE(f.label("lblSigSample"), kSigFixed + signature);
+        f.click("chkTextClip");
+        f.click("chkSignature");
+        QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
+        f.click("cmdOkay");
+        QCOMPARE(f.stored("textclipchar") + "|" + f.edit("txtClip")->text(), "<absent>|+");
+        QCOMPARE(f.stored("appendsignature") + "|" + f.stored("signature"), "no|" + signature);
     }
 
     // OK writes every key back as loaded, or the "When quitting:" entry picked.  A row is
@@ -117,85 +130,53 @@ private slots:
     }
 
     // The tick follows the number at once, even past Cancel; the sample follows the clip.
-    // A row is "field#typed#cleaned#Enter, else moving on, then Cancel".
+    // Cancel, a close from the frame, Escape and Enter on Cancel save nothing and keep the edit
+    // for the next showing.  A row is "field#typed#cleaned#how the dialog is left".
     void fieldCleaned_data() {
         QTest::addColumn<QString>("row");
-        for (const char* row :
-             {"number#+44 7 1#071#", "number###", "number#+44 7 9#079#Enter",
-              "clip#[]_|~`\\^\u00e9\t##", "clip#(.+-)\na 9#(.+-) a 9#", "clip#x[]#x#Enter"})
+        for (const char* row : {"number#+44 7 1#071#Cancel", "number###frame",
+                                "number#+44 7 9#079#Enter", "clip#[]_|~`\\^\u00e9\t##Esc",
+                                "clip#(.+-)\na 9#(.+-) a 9#Return on Cancel", "clip#x[]#x#Enter"})
             QTest::newRow(row) << QString::fromUtf8(row);
     }
     void fieldCleaned() {
         QFETCH(QString, row);
         const QStringList c = row.split(u'#');
-        const bool number = c[0] == "number", enter = c[3] == "Enter";
+        const bool number = c[0] == "number";
+        const char* key = number ? "confnumber" : "textclipchar";
         Fixture f;
         save_setting("confnumber", "070");
-        f.open();
+        PreferencesDialog* dialog = f.open();
         if (!number)
             f.click("chkTextClip");
         QLineEdit* box = f.edit(number ? "txtConfNumber" : "txtClip");
         box->setFocus();
         box->selectAll();
         box->insert(c[1]); // as typed or pasted
-        if (enter)
-            QTest::keyClick(box, Qt::Key_Return);
-        else
-            leave(box);
+        c[3] == "Enter" ? QTest::keyClick(box, Qt::Key_Return) : leave(box);
         QCOMPARE(box->text(), c[2]);
-        const char* tick = c[2].isEmpty() ? "confirmation_disabled" : "confirmation_enabled";
-        QCOMPARE(f.host.calls.filter("confirmation").value(0), number ? tick : "");
         if (!number)
             QCOMPARE(f.label("lblClipSample"), kClipFixed + c[2]);
-        if (!enter)
-            f.click("cmdCancel");
+        if (c[3] == "Return on Cancel")
+            test::focusAndWait(f.get("cmdCancel"));
+        c[3] == "Cancel"  ? f.click("cmdCancel")
+        : c[3] == "frame" ? void(dialog->close())
+        : c[3] == "Esc"   ? QTest::keyClick(dialog, Qt::Key_Escape)
+        : c[3] != "Enter" ? test::press("Return")
+                          : void();
+        QVERIFY(!dialog->isVisible());
+        const char* tick = c[2].isEmpty() ? "confirmation_disabled " : "confirmation_enabled ";
+        QCOMPARE(f.host.calls.join(' '), "disable " + QString(number ? tick : "") +
+                                             "enable raise update_status_bar repaint");
         QCOMPARE(f.host.confirmationEnabled, !number || !c[2].isEmpty());
-        QCOMPARE(f.stored(number ? "confnumber" : "textclipchar"),
-                 enter ? c[2] : QString(number ? "070" : "<absent>"));
-    }
-
-    // Clearing a tick keeps its text; a long signature does not widen the dialog.
-    void untickingKeepsTheTexts() {
-        Fixture f;
-        save_setting("textclipchar", "+");
-        save_setting("appendsignature", "yes");
-        save_setting("signature", "-Cy");
-        const int width = f.open()->width();
-        QTest::keyClicks(f.edit("txtSignature"), "!" + QString(36, u'w'));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QCOMPARE(f.window.dialog()->width(), width);
-        QCOMPARE(f.label("lblSigSample"), kSigFixed + "-Cy!" + QString(36, u'w'));
-        f.click("chkTextClip");
-        f.click("chkSignature");
-        QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
-        f.click("cmdOkay");
-        QCOMPARE(f.stored("textclipchar") + "|" + f.edit("txtClip")->text(), "<absent>|+");
-        QCOMPARE(f.stored("appendsignature") + "|" + f.stored("signature"),
-                 "no|-Cy!" + QString(36, u'w'));
-    }
-
-    // Cancel, a close from the window frame, Escape and Enter on Cancel.
-    void cancelSavesNothingButKeepsEdits() {
-        for (int how : {0, 1, 2, 3}) {
-            Fixture f;
-            PreferencesDialog* first = f.open();
-            QTest::keyClicks(f.edit("txtUsername"), "dee");
-            f.click("chkSystemTray");
-            if (how == 3)
-                test::focusAndWait(f.get("cmdCancel"));
-            how == 0   ? f.click("cmdCancel")
-            : how == 1 ? void(first->close())
-            : how == 2 ? QTest::keyClick(first, Qt::Key_Escape)
-                       : test::press("Return");
-            QVERIFY(!first->isVisible());
-            QCOMPARE(f.host.calls,
-                     QStringList({"disable", "enable", "raise", "update_status_bar", "repaint"}));
-            QVERIFY(!QFile::exists(f.settings.path()));
-            QCOMPARE(f.open(), first);
-            QCOMPARE(f.edit("txtUsername")->text(), "dee");
+        if (c[3] != "Enter") {
+            QCOMPARE(f.stored(key) + "|" + f.stored("wispusername"),
+                     (number ? "070" : "<absent>") + QString("|<absent>"));
+            QCOMPARE(f.open(), dialog);
+            QCOMPARE(box->text(), c[2]);
             f.click("cmdOkay");
-            QCOMPARE(f.stored("wispusername") + "|" + f.stored("systemtray"), "dee|yes");
         }
+        QCOMPARE(f.stored(key), c[2]);
     }
 };
 

@@ -85,10 +85,8 @@ private slots:
         QProcess* third = p.start();
         QVERIFY(third && p.answers());
         QCOMPARE(third->state(), QProcess::Running);
-    }
 
-    // The demo's profile and a normal one run side by side; a folder is one however written.
-    void profilesApart() {
+        // The demo's profile and a normal one run side by side; a folder is one however written.
         QTemporaryDir run;
         SingleInstance normal("/home/u/.config/Zemble", run.path());
         SingleInstance demo("/home/u/zemble/build/demo/config/Zemble", run.path());

@@ -30,10 +30,6 @@ template <class T = QLabel> T* child(QWidget* window, const char* name) {
     return window->findChild<T*>(QLatin1String(name));
 }
 
-QString labelText(QWidget* window, const char* name) {
-    return window ? child(window, name)->text() : u"-"_s;
-}
-
 // Clicks a control as a person would, so the focus moves to it first.
 void clickInto(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(4, 4));
@@ -46,13 +42,12 @@ struct Fixture {
     platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
     QTemporaryDir contactsDir;
     std::unique_ptr<Program> program;
-    Fixture() {
+    Fixture() { // a fresh session and store, the address book holding Bob
         session() = SessionState{};
         contacts() = ContactStore{};
-    }
-    void writeBook(const QByteArray& bytes) {
         QFile book(contactsDir.filePath(u"zemble_contacts.txt"_s));
-        QVERIFY(book.open(QIODevice::WriteOnly) && book.write(bytes) == bytes.size());
+        if (!book.open(QIODevice::WriteOnly) || book.write("Bob;07700900456\r\n") != 17)
+            qFatal("cannot write the address book");
     }
     MainWindow* start() {
         program = std::make_unique<Program>(contactsDir.path());
@@ -84,7 +79,6 @@ private slots:
             save_setting(u"quotaleft"_s, quota.section(u' ', 0, 0));
             save_setting(u"paidquotaleft"_s, quota.section(u' ', 1));
         }
-        f.writeBook("Bob;07700900456\r\n");
         struct PaintLog : QObject {
             bool eventFilter(QObject* watched, QEvent* event) override {
                 if (event->type() == QEvent::Paint && watched->isWidgetType())
@@ -105,8 +99,8 @@ private slots:
             const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
             seen.append(
                 u"%1|%2|%3|%4|%5|%6"_s.arg(milliseconds)
-                    .arg(labelText(splashWindow, "lblVersion"),
-                         labelText(splashWindow, "lblRelease"))
+                    .arg(child(splashWindow, "lblVersion")->text(),
+                         child(splashWindow, "lblRelease")->text())
                     .arg((splashWindow->geometry().center() - middle).manhattanLength() < 2 &&
                          onScreen(splashWindow))
                     .arg(compose && onScreen(compose) ? compose->windowTitle() : u"-"_s)
@@ -114,14 +108,13 @@ private slots:
         };
         const QString title = u"Zemble v0.4.16 (beta)"_s;
         QCOMPARE(f.start()->windowTitle(), title);
-        QVERIFY(f.program->composeWindow()->isVisible());
-        QCOMPARE(shownWindow(u"frmSplash"_s), nullptr);
+        QVERIFY(f.program->composeWindow()->isVisible() && !shownWindow(u"frmSplash"_s));
         const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|1|"_s;
         QCOMPARE(seen, splash ? QStringList({lines + "-|0", lines + title + "|1"}) : QStringList());
         QVERIFY(f.quiet.pauses.afterEvents.isEmpty());
-        QCOMPARE(contacts().count, 1);
-        QCOMPARE(u"%1 %2"_s.arg(session().quota_free).arg(session().quota_paid),
-                 quota.isEmpty() ? u"-1 -1"_s : quota);
+        QCOMPARE(
+            u"%1 %2 %3"_s.arg(contacts().count).arg(session().quota_free).arg(session().quota_paid),
+            u"1 "_s + (quota.isEmpty() ? u"-1 -1"_s : quota));
     }
 
     // Each control taking the caret has its own spoken name; a window stays above its opener.
@@ -151,10 +144,8 @@ private slots:
         for (const QString& step : c[0].split(u' ', Qt::SkipEmptyParts)) {
             QObject* control =
                 shownWindow(step.section(u':', 0, 0))->findChild<QObject*>(step.section(u':', 1));
-            if (auto* action = qobject_cast<QAction*>(control))
-                action->trigger();
-            else
-                static_cast<QAbstractButton*>(control)->click();
+            QVERIFY(
+                QMetaObject::invokeMethod(control, control->isWidgetType() ? "click" : "trigger"));
         }
         QWidget* w = shownWindow(c[1], true);
         QStringList said;
@@ -171,11 +162,9 @@ private slots:
             QVERIFY2(!name.isEmpty() && !said.contains(name), qPrintable(control->objectName()));
             said << name;
         }
+        // Qt names a widget's window after the widget, with "Window" added.
         const QWindow* parent = w->windowHandle() ? w->windowHandle()->transientParent() : nullptr;
-        QWidget* opener = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            opener = parent && top->windowHandle() == parent ? top : opener;
-        QCOMPARE(opener ? opener->objectName() : QString(), c[2]);
+        QCOMPARE(parent ? parent->objectName() : u"Window"_s, c[2] + u"Window"_s);
         if (w->isVisible() && !compose->isEnabled()) { // brought forward with Alt+Tab
             compose->activateWindow();
             QTRY_VERIFY(w->isActiveWindow());
@@ -216,7 +205,6 @@ private slots:
             save_setting(u"wispusername"_s, u"alice"_s);
         if (remembered == u"both"_s)
             save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
-        f.writeBook("Bob;07700900456\r\n");
         MainWindow* compose = f.start();
         compose->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(compose));
@@ -226,17 +214,15 @@ private slots:
              caretInTo ? QList<QWidget*>{message, toField} : QList<QWidget*>{toField, message}) {
             clickInto(field == message ? message->viewport() : field);
             QTRY_VERIFY(field->hasFocus());
-            const QString typed = field == message ? text : to;
-            for (qsizetype i = 0; i < typed.size(); i += typed[i].isHighSurrogate() ? 2 : 1)
+            for (const char32_t character : (field == message ? text : to).toUcs4())
                 QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
-                                    typed.mid(i, typed[i].isHighSurrogate() ? 2 : 1), {});
+                                    QString::fromUcs4(&character, 1), {});
         }
         if (caretInTo) {
             QTest::keyClick(toField, Qt::Key_S, Qt::ControlModifier);
-            QCOMPARE(f.quiet.messages.titles(), QStringList{told});
-            QCOMPARE(sim.requests().size(), 0);
-            QCOMPARE(toField->text(), to);
-            QVERIFY(compose->isEnabled());
+            QCOMPARE(f.quiet.messages.titles().join(u' ') + u'|' + toField->text(),
+                     told + u'|' + to);
+            QVERIFY(sim.requests().isEmpty() && compose->isEnabled());
             return;
         }
         auto* send = child<QPushButton>(compose, "cmdSend");
@@ -306,13 +292,11 @@ private slots:
             for (const QString& part : {first, second})
                 expected << u"alice "_s + number + u" free "_s + part;
         QCOMPARE(sent, expected);
-        const QString information = child(compose, "lblInformation")->text();
-        QVERIFY2(information.startsWith(u"       You sent this text message on "_s),
-                 qPrintable(information));
-        QCOMPARE(child(compose, "lblQuota")->text(), u"2 free & 5 paid"_s);
-        QCOMPARE(sim.quota(u"alice"_s).value("free").toInt(), 2);
-        QVERIFY(f.quiet.pauses.blocked.contains(2000));
-        QVERIFY(!session().logged_in);
+        QCOMPARE(child(compose, "lblInformation")->text().left(37) + u'|' +
+                     child(compose, "lblQuota")->text() + u'|' +
+                     sim.quota(u"alice"_s).value("free").toVariant().toString(),
+                 u"       You sent this text message on |2 free & 5 paid|2"_s);
+        QVERIFY(f.quiet.pauses.blocked.contains(2000) && !session().logged_in);
         // Nothing changed since: closing asks nothing under the default setting.
         compose->close();
         QVERIFY(f.quiet.messages.asked.isEmpty());
