@@ -1,4 +1,4 @@
-// The transport, the operator protocol and whole send jobs against the simulator.
+// The operator protocol and whole send jobs against the simulator.
 
 #include "core/session_state.h"
 #include "core/settings.h"
@@ -14,14 +14,8 @@
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
-#include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <optional>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace zemble;
 using namespace zemble::test;
@@ -31,7 +25,6 @@ namespace {
 const QString kPassword = "s3cr&t \u00A3";
 const QString kLogin = "/login/mblogin";
 const QString kSend = "/webOriginate/action/sendMessage";
-const QString kTitle = "<TITLE>background LOGIN</TITLE>"; // the page's text in another case
 const QString kBody = "username=alice&password=s3cr%26t%20%A3";
 const QString kForm = "Content-Type=application/x-www-form-urlencoded, ";
 const QString kAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)";
@@ -74,16 +67,6 @@ struct SendRig {
     }
 };
 
-struct ErrorPath {
-    QString fault;
-    int faults;
-    QString resp;
-    QStringList script;
-    bool result, displayOpen;
-    int code = 0; // of the internal error, when no page comes back
-    int timeoutMs = 30000;
-};
-
 struct Whole {
     QString message;
     int method;
@@ -93,7 +76,6 @@ struct Whole {
 
 } // namespace
 
-Q_DECLARE_METATYPE(ErrorPath)
 Q_DECLARE_METATYPE(Whole)
 
 class TestOperatorSite : public QObject {
@@ -123,54 +105,6 @@ private slots:
         session().session_password = kPassword;
     }
     void cleanup() { f.reset(); }
-
-    // Every way out of the error window (Retry sends the same request again); no answer
-    // at all first shows the "Internal Error" message with its code, never a wait without end.
-    void errorWindow_data() {
-        QTest::addColumn<ErrorPath>("e");
-        const auto row = [](const char* name, const ErrorPath& e) { QTest::newRow(name) << e; };
-        const QString w = "wrongpage";
-        const QStringList abort{"cmdAbort"};
-        row("retry twice: display opened once", {w, 2, kTitle, {"cmdRetry", "cmdRetry"}, 1, 1});
-        row("ignore", {w, 1, kTitle, {"cmdIgnore"}, true, true});
-        row("abort", {w, 1, kTitle, abort, false, false});
-        row("closed from the frame is abort", {w, 1, kTitle, {"close"}, false, false});
-        row("blank page never matches an empty text", {"blank", 1, "", {"cmdRetry"}, true, true});
-        row("server error is a page", {"http500", 1, kTitle, abort, false, false});
-        row("time-out", {"slow", 10, kTitle, abort, false, false, 4, 500});
-        row("untrusted certificate", {"untrusted", 0, kTitle, abort, false, false, 6});
-    }
-    void errorWindow() {
-        QFETCH(ErrorPath, e);
-        OpSim untrusted({{"alice", kPassword, "Alice", 1, 1}}, {"--untrusted-cert"});
-        OpSim& sim = e.fault == "untrusted" ? untrusted : f->sim;
-        QVERIFY(&sim == &untrusted
-                    ? untrusted.start()
-                    : sim.setFault(kLogin, e.fault, e.faults, 3000 * (e.fault == "slow")));
-        Transport transport;
-        WindowedTransportFront windows;
-        transport.setFront(&windows);
-        transport.setRequestTimeout(e.timeoutMs);
-        bool windowUpAtMessage = false;
-        f->quiet.messages.onAsk = [&](auto&) { windowUpAtMessage = ErrorWindowDriver::shown(); };
-        ErrorWindowDriver driver(e.script);
-        QCOMPARE(
-            transport.go_site("https://" + sim.portalHost() + kLogin, "", kBody, "post", e.resp),
-            e.result);
-        QCOMPARE(driver.visits, e.script.size());
-        QCOMPARE(session().session_password, QString()); // forgotten at the window
-        const QList<QJsonObject> sent = sim.requests();
-        QVERIFY(e.code || (sent.size() == 1 + e.script.count("cmdRetry") &&
-                           sent.last()["body"].toString() == kBody));
-        QVERIFY(!ErrorWindowDriver::shown());
-        QCOMPARE(f->quiet.messages.titles(),
-                 e.code ? QStringList{"Internal Error"} : QStringList{});
-        const QString told = f->quiet.messages.asked.value(0).text;
-        QVERIFY2(!e.code || told.contains(QString("\r\n\r\n%1 - ").arg(e.code)), qPrintable(told));
-        QVERIFY(!windowUpAtMessage);
-        QCOMPARE(f->display.opens, 1);
-        QCOMPARE(f->display.isOpen(), e.displayOpen);
-    }
 
     // Log on (quota into session and settings), one text, log off, as the site received them.
     void wholeSend() {
