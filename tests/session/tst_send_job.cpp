@@ -212,12 +212,11 @@ private slots:
     void jobs() {
         QFETCH(Job, job);
         Rig rig(job.n, job.parts);
-        if (!job.to.isEmpty())
-            rig.compose.to = job.to;
-        saveSettings({{"nosendlimit", job.noLimit ? "yes" : "no"},
-                      {"confnumber", job.conf},
-                      {"dontlogout", job.keep ? "yes" : "no"},
-                      {"logsent", "yes"}});
+        rig.compose.to = job.to.isEmpty() ? rig.compose.to : job.to;
+        save_setting("nosendlimit", job.noLimit ? "yes" : "no");
+        save_setting("confnumber", job.conf);
+        save_setting("dontlogout", job.keep ? "yes" : "no");
+        save_setting("logsent", "yes");
         session().logged_in = job.kept;
         rig.compose.confirmation = job.tick;
         rig.platform.messages.yesNoFallback =
@@ -304,8 +303,7 @@ private slots:
         rig.window.exitLogOff();
         QCOMPARE(ended.count(), 1);
         QCOMPARE(rig.site.ops, QStringList{"off"});
-        QVERIFY(rig.platform.pauses.afterEvents.isEmpty());
-        QVERIFY(rig.compose.calls.isEmpty());
+        QVERIFY(rig.platform.pauses.afterEvents.isEmpty() && rig.compose.calls.isEmpty());
     }
 
     // The sent-message log: CRLF, Windows-1252, 200 old lines; a failed write keeps it whole.
