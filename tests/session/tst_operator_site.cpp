@@ -35,14 +35,11 @@ struct Fixture {
     RecordingPageDisplay display;
     platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
     OpSim sim{{{"alice", kPassword, "Alice", 10, 5}}};
-};
-
-// A send window working for a compose double, on the real protocol.
-struct SendRig {
+    // A send window working for a compose double, on the real protocol.
     OperatorProtocol site;
     FakeComposeHost compose;
     SendWindow window{site, compose};
-    void start(const QString& message) {
+    void send(const QString& message) {
         compose.to = "07700900001 ; 07700900002";
         compose.message = message;
         compose.enabled = false;
@@ -177,16 +174,15 @@ private slots:
         save_setting("confnumber", "07700900999");
         save_setting("showiewindow", shown ? "yes" : "no");
         QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 4000));
-        SendRig rig;
-        rig.site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
-        rig.compose.method = method;
-        rig.compose.confirmation = confirmation;
+        f->site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
+        f->compose.method = method;
+        f->compose.confirmation = confirmation;
         ErrorWindowDriver driver({"cmdRetry"});
         driver.onShown = [] {
             const auto* line = ErrorWindowDriver::shown()->findChild<QLabel*>("lblDelivered");
             QVERIFY(line && line->isVisible());
         };
-        rig.start(message);
+        f->send(message);
         QCOMPARE(outbox(), sent);
         QCOMPARE(f->quiet.messages.titles(), late ? QStringList{"Internal Error"} : QStringList{});
         QCOMPARE(driver.visits, int(late));
@@ -194,7 +190,7 @@ private slots:
         QCOMPARE(f->sim.quota("alice")[method ? "paid" : "free"].toInt(), left);
         QCOMPARE(method ? session().quota_paid : session().quota_free, qint16(left));
         QCOMPARE(paths().last(), "/logout.html");
-        QCOMPARE(session().last_sent_key, rig.compose.to + message);
+        QCOMPARE(session().last_sent_key, f->compose.to + message);
         if (!late) // a page for each request but the followed redirect
             QCOMPARE(f->display.pages.size(), shown ? paths().size() - 1 : 0);
     }
@@ -211,27 +207,26 @@ private slots:
         const int delayMs = fault == "slow" ? 4000 : 0;
         QVERIFY(f->sim.setFault(kSend, fault, 1, delayMs));
         session().last_sent_key = "before";
-        SendRig rig;
-        auto* step = rig.window.findChild<QLabel*>("lblMessage");
+        auto* step = f->window.findChild<QLabel*>("lblMessage");
         int ticks = 0; // of 10 ms, while a part is under way
         bool windowSeen = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
             windowSeen = windowSeen || ErrorWindowDriver::shown();
             if (step->text().startsWith("Sending message part") && ++ticks == 30)
-                rig.window.findChild<QPushButton*>("cmdCancel")->click();
+                f->window.findChild<QPushButton*>("cmdCancel")->click();
         });
         poll.start(10);
         QElapsedTimer clock;
         clock.start();
-        rig.start("Hi");
+        f->send("Hi");
         const qint64 took = clock.elapsed();
         QCOMPARE(windowSeen, delayMs == 0);
         QVERIFY(!ErrorWindowDriver::shown());
         QVERIFY(!f->display.isOpen());
         QVERIFY2(took < qMax(delayMs, 3000), qPrintable(QString::number(took)));
-        QCOMPARE(rig.compose.calls.join(" "), "enable raise update_status_bar repaint");
-        QVERIFY(!rig.window.isVisible());
+        QCOMPARE(f->compose.calls.join(" "), "enable raise update_status_bar repaint");
+        QVERIFY(!f->window.isVisible());
         QCOMPARE(session().last_sent_key, QString("before"));
         // Let a slow answer arrive: still nothing after the cancelled part.
         QTest::qWait(qMax(0, delayMs - int(took)) + 300);
