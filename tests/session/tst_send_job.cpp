@@ -202,11 +202,10 @@ private slots:
         // Cancel ends the job without one more request; the next job runs.  Once every text is
         // confirmed (6: quota check, 7: log-off) the send stays recorded, a quota read is kept.
         const QString eight = "on" + parts5 + "quota off";
-        for (int at : {0, 5, 6, 7, 16}) {
+        for (int at : {0, 5, 6, 7, 16})
             QTest::addRow("%s at request %d", at < 8 ? "Cancel" : "frame", at % 10)
                 << Job{.conf = me, .tick = true, .steps = 8, .ops = eight.section(' ', 0, at % 10),
                        .cancelAt = at % 10, .byFrame = at >= 8};
-        }
         // clang-format on
     }
     void jobs() {
