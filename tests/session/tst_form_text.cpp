@@ -8,72 +8,50 @@
 using namespace zemble;
 
 namespace {
-void row(const char* name, const QString& a, const QString& b, const QString& c = {},
-         const QString& d = {}) {
-    QTest::newRow(name) << a << b << c << d;
-}
-void columns(std::initializer_list<const char*> names) {
-    for (const char* name : names)
-        QTest::addColumn<QString>(name);
+// One "a|b|..." string per row, named by itself.
+void rows(std::initializer_list<QString> list) {
+    QTest::addColumn<QStringList>("c");
+    for (const QString& row : list)
+        QTest::newRow(qPrintable(row)) << row.split(u'|');
 }
 } // namespace
 
 class TestFormText : public QObject {
     Q_OBJECT
 private slots:
+    // "text|form": which marks are escaped, the plain ranges' edges, a letter the code page lacks.
     void convertText_data() {
-        columns({"input", "expected", "c", "d"});
-        row("space and underscore", "a b_c", "a%20b_c");
-        row("crlf keeps two digits", "\r\n", "%0D%0A");
-        row("line feed then 3 is not a pound", "\n3", "%0A3");
-        row("empty", "", "");
-        row("form marks", "&+.=!", "%26%2B%2E%3D%21");
-        row("letter outside code page", QString(QChar(0x0416)), "%3F");
-        row("range edges", "/09:@AZ[\\]^_`az{~", "%2F09%3A%40AZ[\\]^_%60az%7B%7E");
-        row("control, pound and top", QString(QChar(1)) + QChar(0xA3) + QChar(0xFF), "%01%A3%FF");
+        rows({"a b&+.=!|a%20b%26%2B%2E%3D%21", "/09:@AZ[\\]^_`az{~|%2F09%3A%40AZ[\\]^_%60az%7B%7E",
+              QString(QChar(0x0416)) + "|%3F"});
     }
     void convertText() {
-        QFETCH(QString, input);
-        QFETCH(QString, expected);
-        QCOMPARE(convert_text(input), expected);
+        QFETCH(QStringList, c);
+        QCOMPARE(convert_text(c[0]), c[1]);
     }
 
-    void textBetween_data() {
-        columns({"page", "start", "end", "expected"});
-        row("start absent, end present", "value] more", "v=[", "]", "");
-        row("empty value is absent", "v=[]", "v=[", "]", "");
-        row("end absent", "v=[abc", "v=[", "]", "");
-        row("markers in other case, value keeps its case", "<I>MiXeD</i>", "<i>", "</I>", "MiXeD");
-        row("first start, next end after it", "] s=1] s=2]", "s=", "]", "1");
-        row("end before start ignored", "x]v=[abc]", "v=[", "]", "abc");
-    }
+    // "page|start|end|value": markers in another case; the end searched after the first start.
+    void textBetween_data() { rows({"<I>MiXeD</i>|<i>|</I>|MiXeD", "] s=1] s=2]|s=|]|1"}); }
     void textBetween() {
-        QFETCH(QString, page);
-        QFETCH(QString, start);
-        QFETCH(QString, end);
-        QFETCH(QString, expected);
-        QCOMPARE(text_between(page, start, end), expected);
+        QFETCH(QStringList, c);
+        QCOMPARE(text_between(c[0], c[1], c[2]), c[3]);
     }
 
-    // Free and paid figures, -1 when unknown.
+    // "page|free|paid", -1 when unknown; {f} and {p} stand for the site's phrases.
     void quotaFigures_data() {
-        columns({"page", "free", "paid", "d"});
-        const QString f = "Use free TXT - you have ", p = "Use paid TXT - you have ";
-        row("both", f + "3 TXT remaining<br>" + p + "0 TXT remaining", "3", "0");
-        row("no free phrase", "xx 4 TXT remaining " + p + "9 TXT remaining", "-1", "9");
-        row("no TXT remaining at all", f + "3 " + p + "2", "-1", "-1");
-        row("paid before the first remaining is not read",
-            p + "8 TXT remaining " + f + "4 TXT remaining", "4", "-1");
-        row("figure then words", f + "12 more TXT remaining", "12", "-1");
-        row("tag before the figure", f + "<b>7</b> TXT remaining", "0", "-1");
-        row("figure past 16 bits", f + "99999 TXT remaining", "32767", "-1");
+        rows({"{f}3 TXT remaining<br>{p}0 TXT remaining|3|0",
+              "xx 4 TXT remaining {p}9 TXT remaining|-1|9",
+              "{p}8 TXT remaining {f}4 TXT remaining|4|-1", "{f}12 more TXT remaining|12|-1",
+              "{f}<b>7</b> TXT remaining|0|-1"});
     }
     void quotaFigures() {
-        QFETCH(QString, page);
-        QFETCH(QString, free);
-        QFETCH(QString, paid);
-        QCOMPARE(QString::number(OperatorProtocol::freeQuotaOf(page)), free);
-        QCOMPARE(QString::number(OperatorProtocol::paidQuotaOf(page)), paid);
+        QFETCH(QStringList, c);
+        const QString page = QString(c[0])
+                                 .replace("{f}", "Use free TXT - you have ")
+                                 .replace("{p}", "Use paid TXT - you have ");
+        QCOMPARE(QString("%1|%2")
+                     .arg(OperatorProtocol::freeQuotaOf(page))
+                     .arg(OperatorProtocol::paidQuotaOf(page)),
+                 c[1] + '|' + c[2]);
     }
 
     // The transfer states as the send window's status line shows them; 13 is no state.

@@ -1,4 +1,4 @@
-// The transport, the operator protocol and whole send jobs against the simulator.
+// The operator protocol and whole send jobs against the simulator.
 
 #include "core/session_state.h"
 #include "core/settings.h"
@@ -14,14 +14,8 @@
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
-#include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <optional>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace zemble;
 using namespace zemble::test;
@@ -31,7 +25,6 @@ namespace {
 const QString kPassword = "s3cr&t \u00A3";
 const QString kLogin = "/login/mblogin";
 const QString kSend = "/webOriginate/action/sendMessage";
-const QString kTitle = "<TITLE>background LOGIN</TITLE>"; // the page's text in another case
 const QString kBody = "username=alice&password=s3cr%26t%20%A3";
 const QString kForm = "Content-Type=application/x-www-form-urlencoded, ";
 const QString kAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)";
@@ -42,46 +35,17 @@ struct Fixture {
     RecordingPageDisplay display;
     platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
     OpSim sim{{{"alice", kPassword, "Alice", 10, 5}}};
-};
-
-// The header block as received, less what any browser sends (a User-Agent
-// like the HTTP_UserAgent, pages asked for uncompressed).
-QString block(const QJsonObject& request) {
-    static const QStringList common = QString("host|content-length|connection|accept-language|"
-                                              "cookie|accept-encoding=identity|user-agent=%1")
-                                          .arg(kAgent)
-                                          .split('|');
-    QStringList out;
-    for (const QJsonValue& h : request["headers"].toArray()) {
-        const QString name = h[0].toString(), low = name.toLower(), value = h[1].toString();
-        if (!common.contains(low) && !common.contains(low + '=' + value))
-            out.append(name + '=' + value);
-    }
-    return out.join(", ");
-}
-
-// A send window working for a compose double, on the real protocol.
-struct SendRig {
+    // A send window working for a compose double, on the real protocol.
     OperatorProtocol site;
     FakeComposeHost compose;
     SendWindow window{site, compose};
-    void start(const QString& message) {
+    void send(const QString& message) {
         compose.to = "07700900001 ; 07700900002";
         compose.message = message;
         compose.enabled = false;
         window.show();
         window.send_message();
     }
-};
-
-struct ErrorPath {
-    QString fault;
-    int faults;
-    QString resp;
-    QStringList script;
-    bool result, displayOpen;
-    int code = 0; // of the internal error, when no page comes back
-    int timeoutMs = 30000;
 };
 
 struct Whole {
@@ -93,7 +57,6 @@ struct Whole {
 
 } // namespace
 
-Q_DECLARE_METATYPE(ErrorPath)
 Q_DECLARE_METATYPE(Whole)
 
 class TestOperatorSite : public QObject {
@@ -124,54 +87,6 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    // Every way out of the error window (Retry sends the same request again); no answer
-    // at all first shows the "Internal Error" message with its code, never a wait without end.
-    void errorWindow_data() {
-        QTest::addColumn<ErrorPath>("e");
-        const auto row = [](const char* name, const ErrorPath& e) { QTest::newRow(name) << e; };
-        const QString w = "wrongpage";
-        const QStringList abort{"cmdAbort"};
-        row("retry twice: display opened once", {w, 2, kTitle, {"cmdRetry", "cmdRetry"}, 1, 1});
-        row("ignore", {w, 1, kTitle, {"cmdIgnore"}, true, true});
-        row("abort", {w, 1, kTitle, abort, false, false});
-        row("closed from the frame is abort", {w, 1, kTitle, {"close"}, false, false});
-        row("blank page never matches an empty text", {"blank", 1, "", {"cmdRetry"}, true, true});
-        row("server error is a page", {"http500", 1, kTitle, abort, false, false});
-        row("time-out", {"slow", 10, kTitle, abort, false, false, 4, 500});
-        row("untrusted certificate", {"untrusted", 0, kTitle, abort, false, false, 6});
-    }
-    void errorWindow() {
-        QFETCH(ErrorPath, e);
-        OpSim untrusted({{"alice", kPassword, "Alice", 1, 1}}, {"--untrusted-cert"});
-        OpSim& sim = e.fault == "untrusted" ? untrusted : f->sim;
-        QVERIFY(&sim == &untrusted
-                    ? untrusted.start()
-                    : sim.setFault(kLogin, e.fault, e.faults, 3000 * (e.fault == "slow")));
-        Transport transport;
-        WindowedTransportFront windows;
-        transport.setFront(&windows);
-        transport.setRequestTimeout(e.timeoutMs);
-        bool windowUpAtMessage = false;
-        f->quiet.messages.onAsk = [&](auto&) { windowUpAtMessage = ErrorWindowDriver::shown(); };
-        ErrorWindowDriver driver(e.script);
-        QCOMPARE(
-            transport.go_site("https://" + sim.portalHost() + kLogin, "", kBody, "post", e.resp),
-            e.result);
-        QCOMPARE(driver.visits, e.script.size());
-        QCOMPARE(session().session_password, QString()); // forgotten at the window
-        const QList<QJsonObject> sent = sim.requests();
-        QVERIFY(e.code || (sent.size() == 1 + e.script.count("cmdRetry") &&
-                           sent.last()["body"].toString() == kBody));
-        QVERIFY(!ErrorWindowDriver::shown());
-        QCOMPARE(f->quiet.messages.titles(),
-                 e.code ? QStringList{"Internal Error"} : QStringList{});
-        const QString told = f->quiet.messages.asked.value(0).text;
-        QVERIFY2(!e.code || told.contains(QString("\r\n\r\n%1 - ").arg(e.code)), qPrintable(told));
-        QVERIFY(!windowUpAtMessage);
-        QCOMPARE(f->display.opens, 1);
-        QCOMPARE(f->display.isOpen(), e.displayOpen);
-    }
-
     // Log on (quota into session and settings), one text, log off, as the site received them.
     void wholeSend() {
         const QString text = "Tea & cake: \u00A3"
@@ -179,17 +94,12 @@ private slots:
         OperatorProtocol site;
         WindowedTransportFront windows;
         site.setFront(&windows);
-        {
-            ErrorWindowDriver driver;
-            QVERIFY(site.log_on("alice", kPassword));
-            QVERIFY(site.check_quota());
-            QCOMPARE(QString("%1 %2 ").arg(session().quota_free).arg(session().quota_paid) +
-                         get_setting("quotaleft", "") + ' ' + get_setting("paidquotaleft", ""),
-                     "10 5 10 5");
-            QVERIFY(site.send_part("07700900123", text, false));
-            QVERIFY(site.log_off());
-            QCOMPARE(driver.visits, 0);
-        }
+        ErrorWindowDriver driver; // Abort All, should a page be wrong
+        QVERIFY(site.log_on("alice", kPassword) && site.check_quota() &&
+                site.send_part("07700900123", text, false) && site.log_off());
+        QCOMPARE(QString("%1 %2 ").arg(session().quota_free).arg(session().quota_paid) +
+                     get_setting("quotaleft", "") + ' ' + get_setting("paidquotaleft", ""),
+                 "10 5 10 5");
         QCOMPARE(outbox(), QStringList{"07700900123|free|" + text});
         QCOMPARE(f->sim.quota("alice"), (QJsonObject{{"free", 9}, {"paid", 5}}));
 
@@ -213,12 +123,23 @@ private slots:
         QStringList got;
         static const QRegularExpression fields(
             "^data=firstname=Alice&username=alice&dest=[^&]+&mID=[^&]+&mAT=[^&]+&QE3=[^&]+$");
+        // The headers less what any browser sends (a User-Agent like the HTTP_UserAgent, pages
+        // asked for uncompressed).
+        const QStringList common = {
+            "host",   "content-length",           "connection",          "accept-language",
+            "cookie", "accept-encoding=identity", "user-agent=" + kAgent};
         for (const QJsonObject& r : f->sim.requests()) {
             const QString body = r["body"].toString();
+            QStringList headers;
+            for (const QJsonValue& h : r["headers"].toArray()) {
+                const QString name = h[0].toString(), low = name.toLower(), value = h[1].toString();
+                if (!common.contains(low) && !common.contains(low + '=' + value))
+                    headers.append(name + '=' + value);
+            }
             got.append(r["method"].toString() + (r["scheme"] == "https" ? " S" : " H") +
                        r["path"].toString() + " : " +
                        (fields.match(body).hasMatch() ? "(the six hidden fields)" : body) + " [" +
-                       block(r) + ']');
+                       headers.join(", ") + ']');
         }
         got.replaceInStrings("https://" + f->sim.portalHost(), "S");
         got.replaceInStrings("http://" + f->sim.smsHost(), "H");
@@ -253,16 +174,15 @@ private slots:
         save_setting("confnumber", "07700900999");
         save_setting("showiewindow", shown ? "yes" : "no");
         QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 4000));
-        SendRig rig;
-        rig.site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
-        rig.compose.method = method;
-        rig.compose.confirmation = confirmation;
+        f->site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
+        f->compose.method = method;
+        f->compose.confirmation = confirmation;
         ErrorWindowDriver driver({"cmdRetry"});
         driver.onShown = [] {
             const auto* line = ErrorWindowDriver::shown()->findChild<QLabel*>("lblDelivered");
             QVERIFY(line && line->isVisible());
         };
-        rig.start(message);
+        f->send(message);
         QCOMPARE(outbox(), sent);
         QCOMPARE(f->quiet.messages.titles(), late ? QStringList{"Internal Error"} : QStringList{});
         QCOMPARE(driver.visits, int(late));
@@ -270,7 +190,7 @@ private slots:
         QCOMPARE(f->sim.quota("alice")[method ? "paid" : "free"].toInt(), left);
         QCOMPARE(method ? session().quota_paid : session().quota_free, qint16(left));
         QCOMPARE(paths().last(), "/logout.html");
-        QCOMPARE(session().last_sent_key, rig.compose.to + message);
+        QCOMPARE(session().last_sent_key, f->compose.to + message);
         if (!late) // a page for each request but the followed redirect
             QCOMPARE(f->display.pages.size(), shown ? paths().size() - 1 : 0);
     }
@@ -279,36 +199,34 @@ private slots:
     // job ends at once, nothing more reaches the site, the compose window is given back once.
     void cancelDuringRequest_data() {
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("delayMs");
-        QTest::newRow("slow answer") << "slow" << 4000;
-        QTest::newRow("error window up") << "wrongpage" << 0;
+        QTest::newRow("slow answer") << "slow"; // after 4 s
+        QTest::newRow("error window up") << "wrongpage";
     }
     void cancelDuringRequest() {
         QFETCH(QString, fault);
-        QFETCH(int, delayMs);
+        const int delayMs = fault == "slow" ? 4000 : 0;
         QVERIFY(f->sim.setFault(kSend, fault, 1, delayMs));
         session().last_sent_key = "before";
-        SendRig rig;
-        auto* step = rig.window.findChild<QLabel*>("lblMessage");
+        auto* step = f->window.findChild<QLabel*>("lblMessage");
         int ticks = 0; // of 10 ms, while a part is under way
         bool windowSeen = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
             windowSeen = windowSeen || ErrorWindowDriver::shown();
             if (step->text().startsWith("Sending message part") && ++ticks == 30)
-                rig.window.findChild<QPushButton*>("cmdCancel")->click();
+                f->window.findChild<QPushButton*>("cmdCancel")->click();
         });
         poll.start(10);
         QElapsedTimer clock;
         clock.start();
-        rig.start("Hi");
+        f->send("Hi");
         const qint64 took = clock.elapsed();
         QCOMPARE(windowSeen, delayMs == 0);
         QVERIFY(!ErrorWindowDriver::shown());
         QVERIFY(!f->display.isOpen());
         QVERIFY2(took < qMax(delayMs, 3000), qPrintable(QString::number(took)));
-        QCOMPARE(rig.compose.calls.join(" "), "enable raise update_status_bar repaint");
-        QVERIFY(!rig.window.isVisible());
+        QCOMPARE(f->compose.calls.join(" "), "enable raise update_status_bar repaint");
+        QVERIFY(!f->window.isVisible());
         QCOMPARE(session().last_sent_key, QString("before"));
         // Let a slow answer arrive: still nothing after the cancelled part.
         QTest::qWait(qMax(0, delayMs - int(took)) + 300);

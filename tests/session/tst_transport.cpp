@@ -13,13 +13,8 @@
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
-#include <QImage>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTextBrowser>
-#include <functional>
-#include <optional>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace zemble;
 using namespace zemble::test;
@@ -27,7 +22,6 @@ using namespace zemble::test;
 namespace {
 
 const QByteArray kForm = "username=alice&password=s3cret";
-const QColor kMagenta(255, 0, 255);
 
 // The hostile servers of one case: TLS with the simulator's own certificate,
 // TLS with one that names its host only in the common name, two plain ones.
@@ -37,22 +31,8 @@ struct Servers {
     HostileServer plain, other;
     QTemporaryDir dir;
     bool listen() { return tls.listen() && cnOnly.listen() && plain.listen() && other.listen(); }
-    const QList<std::pair<QString, HostileServer*>> all{
+    const QMap<QString, HostileServer*> all{
         {"tls", &tls}, {"cnOnly", &cnOnly}, {"plain", &plain}, {"other", &other}};
-    // "tls POST /start username=...": every request each one read, server by server.
-    QStringList received() const {
-        QStringList out;
-        for (auto [name, server] : all)
-            for (const auto& r : server->received)
-                out << QString("%1 %2 %3 %4").arg(name, r.method, r.path, r.body).trimmed();
-        return out;
-    }
-    HostileServer& named(const QString& name) const {
-        for (auto [n, server] : all)
-            if (n == name)
-                return *server;
-        return *all[2].second;
-    }
     // A text with "{plain}", "{other}" and "{dir}" standing for those servers' addresses and
     // a folder of local files a page can name (all magenta: an image and a style sheet).
     QString fill(QString text) const {
@@ -62,20 +42,24 @@ struct Servers {
     }
     bool plantMagenta() {
         QImage image(40, 40, QImage::Format_RGB32);
-        image.fill(kMagenta);
+        image.fill(Qt::magenta);
         QFile style(dir.filePath("magenta.css"));
         return image.save(dir.filePath("magenta.png")) && style.open(QIODevice::WriteOnly) &&
                style.write("body { background-color: #ff00ff } p { color: #ff00ff }") > 0;
     }
 };
 
+using Answer = HostileServer::Answer;
+
 // One request: the server that gets it, how it answers, what the transport makes of it.
 struct Case {
-    QString server = "plain";
-    HostileServer::Answer answer = {}; // of "/start"
+    QString server = "plain"; // "untrusted": the simulator, with a certificate nobody trusts
+    Answer answer = {};       // of "/start"
     QString method = "post";
-    bool result = false; // true: the page ("the page") is taken; else Abort All
-    QString told = {};   // in the "Internal Error" text; "" when none is shown
+    QString expect = "the page";              // the text that makes a page the right one
+    bool result = false;                      // the page taken
+    QStringList script = {"cmdAbort"};        // the error window's buttons, one per showing
+    QString told = {};                        // in the "Internal Error" text; "" when none is shown
     std::optional<QStringList> received = {}; // what reached the servers, when checked
     int deadlineMs = 20000;                   // of the whole request
     QString ca = OpSim::caFile();             // the authority the program trusts
@@ -83,27 +67,15 @@ struct Case {
     std::function<void()> check = {};         // runs while the error window is up
 };
 
-HostileServer::Answer redirect(int status, const QString& location) {
-    return {HostileServer::redirect(status, location)};
-}
-HostileServer::Answer page(const QByteArray& html) {
-    return {HostileServer::page(html)};
-}
-
-bool hasMagenta(const QImage& image) {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == kMagenta)
-                return true;
-    return false;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Case)
 
 class TestTransport : public QObject {
     Q_OBJECT
+    static Answer redirect(int s, const QString& to) { return {HostileServer::redirect(s, to)}; }
+    static Answer page(const QByteArray& html) { return {HostileServer::page(html)}; }
+
 private slots:
     void hostile_data() {
         QTest::addColumn<Case>("c");
@@ -122,11 +94,10 @@ private slots:
             .told = "{other}/steal", .received = QStringList{post("plain")}});
         // The log-on's own redirect: the form's answer sends the browser on to an HTTP page.
         row("302 from HTTPS to an HTTP page", {.server = "tls", .answer = redirect(302,
-            "{plain}/dest"), .result = true, .received = QStringList{post("tls"), "plain GET /dest"}});
+            "{plain}/dest"), .result = true, .script = {}, .received = QStringList{"plain GET /dest",
+            post("tls")}});
         row("redirect to a local file", {.answer = redirect(302, "file:///etc/passwd"),
             .told = "file:///etc/passwd"});
-        row("redirect to data", {.answer = redirect(302, "data:text/html,the page"),
-            .method = "get", .told = "data:text/html,the page"});
         row("redirect loop", {.answer = redirect(302, "{plain}/start"), .method = "get",
             .told = "too many redirects"});
         // The request arrived; its answer did not.  Only the user may send it again.
@@ -141,8 +112,20 @@ private slots:
             .method = "get", .check = [] {
                 QCOMPARE(session().page_text.size(), qsizetype(Transport::kMaxPageBytes));
             }});
+        row("silence", {.method = "get", .told = "4 - The request timed out after 3 seconds"});
+        row("untrusted certificate", {.server = "untrusted", .told = "6 - "});
         row("host only in the certificate's common name", {.server = "cnOnly", .told = "6 - ",
             .received = QStringList{}, .ca = OpSim::certificate("cn_only_ca.pem")});
+        // A wrong page: Retry sends the form again, Ignore Error takes the page, the frame's
+        // close is Abort All.  A blank page never matches an empty text; a 500 is a page.
+        const auto wrong = page("<p>wrong</p>");
+        row("wrong page, Retry twice", {.answer = wrong, .script = {"cmdRetry", "cmdRetry",
+            "cmdAbort"}, .received = QStringList(3, post("plain"))});
+        row("wrong page, Ignore Error", {.answer = wrong, .result = true, .script = {"cmdIgnore"}});
+        row("wrong page, closed", {.answer = wrong, .script = {"close"}});
+        row("blank page", {.answer = page(""), .expect = ""});
+        row("server error", {.answer = {"HTTP/1.1 500 Oops\r\nContent-Length: 8\r\n\r\nthe page"},
+            .result = true, .script = {}});
         // Crafted pages shown in the program's own display window: nothing they name is loaded.
         row("page naming /dev/zero and local files", {.answer = page(
             "<html><head><link rel=stylesheet href=\"{dir}/magenta.css\"></head><body background="
@@ -150,7 +133,11 @@ private slots:
             "<img src=\"qrc:/zemble.chm/main.html\"></body></html>"), .method = "get",
             .realDisplay = true, .check = [=] {
                 shows("Hello");
-                QVERIFY(!hasMagenta(realPageWindow()->grab().toImage()));
+                const QImage shot = realPageWindow()->grab().toImage().convertToFormat(
+                    QImage::Format_RGB32); // rows without padding
+                const auto* pixel = reinterpret_cast<const QRgb*>(shot.constBits());
+                QCOMPARE(std::count(pixel, pixel + shot.width() * shot.height(),
+                                    QColor(Qt::magenta).rgb()), 0);
             }});
         row("page of nested tables", {.answer = page(QByteArray("<table cellpadding=99999999><tr>"
             "<td>").repeated(30) + "Hello"), .method = "get", .realDisplay = true,
@@ -170,6 +157,7 @@ private slots:
         TempSettings settings;
         QuietPlatform quiet;
         save_setting(QString::fromLatin1(keys::extraCaFile), c.ca);
+        session().session_password = "s3cret";
         RecordingPageDisplay recording;
         std::optional<platform::ScopedService<platform::PageDisplayService>> displayGuard;
         if (!c.realDisplay)
@@ -177,20 +165,38 @@ private slots:
         Servers servers;
         QVERIFY(servers.listen() && servers.plantMagenta());
         c.answer.bytes = servers.fill(QString::fromLatin1(c.answer.bytes)).toLatin1();
-        servers.named(c.server).on("/start", c.answer);
-        servers.plain.on("/dest", page("<p>the page</p>"));
+        HostileServer& server = *servers.all.value(c.server, &servers.plain);
+        server.on("/start", c.answer);
+        servers.plain.on("/dest", page("<p>THE Page</p>")); // matched in any case
+        OpSim untrusted({{"alice", "s3cret", "Alice", 1, 1}}, {"--untrusted-cert"});
+        QVERIFY(c.server != "untrusted" || untrusted.start());
         Transport transport;
         WindowedTransportFront windows;
         transport.setFront(&windows);
         transport.setRequestTimeout(3000);
         transport.setRequestDeadline(c.deadlineMs);
-        ErrorWindowDriver driver;
+        ErrorWindowDriver driver(c.script);
         driver.onShown = c.check;
-        const QString address = servers.named(c.server).address("/start");
-        QCOMPARE(transport.go_site(address, "", kForm, c.method, "the page"), c.result);
-        QCOMPARE(driver.visits, c.result ? 0 : 1);
-        if (c.received)
-            QCOMPARE(servers.received(), *c.received);
+        bool windowUpAtMessage = false;
+        quiet.messages.onAsk = [&](auto&) { windowUpAtMessage = ErrorWindowDriver::shown(); };
+        const QString address = c.server == "untrusted"
+                                    ? "https://" + untrusted.portalHost() + "/start"
+                                    : server.address("/start");
+        QCOMPARE(transport.go_site(address, "", kForm, c.method, c.expect), c.result);
+        QCOMPARE(driver.visits, c.script.size());
+        QVERIFY(!ErrorWindowDriver::shown() && !windowUpAtMessage);
+        QVERIFY(c.script.isEmpty() || session().session_password.isEmpty()); // forgotten there
+        // The display opened once for the error window, left open only for a page taken.
+        const bool shown = !c.script.isEmpty() && !c.realDisplay;
+        QCOMPARE(recording.opens, int(shown));
+        QCOMPARE(recording.isOpen(), shown && c.result);
+        if (c.received) { // "tls POST /start username=...": what each server read, in turn
+            QStringList got;
+            for (auto [name, server] : servers.all.asKeyValueRange())
+                for (const auto& r : server->received)
+                    got << QString("%1 %2 %3 %4").arg(name, r.method, r.path, r.body).trimmed();
+            QCOMPARE(got, *c.received);
+        }
         QCOMPARE(quiet.messages.titles(),
                  c.told.isEmpty() ? QStringList{} : QStringList{"Internal Error"});
         const QString told = quiet.messages.asked.value(0).text;
