@@ -25,7 +25,6 @@ struct Run {
     QStringList outbox = {}, told = {}; // "number|text" the site took; found on standard error
     QString printed = {}, logged = {};  // standard output; the log's To line ("" no log)
     std::optional<QString> paths = {};  // "path:count ..." of the requests; "" none at all
-    QStringList wrap = {};              // a command the program runs under
     QList<int> interrupts = {};         // signals sent once two texts were asked for
 };
 
@@ -35,7 +34,7 @@ struct Fixture {
     QTemporaryDir dir;
     OpSim sim{{{"alice", "secret", "Alice", 20, 5}}};
     QString program = dir.filePath("zemble-send"), log = dir.filePath("sent.log");
-    bool prepare(const QString& extraCa = {}) {
+    bool prepare() {
         QFile book(dir.filePath("zemble_contacts.txt"));
         if (!sim.start() || !QFile::copy(ZEMBLE_SEND_PATH, program) ||
             !book.open(QIODevice::WriteOnly) ||
@@ -46,8 +45,6 @@ struct Fixture {
         save_setting("logsent", "yes");
         save_setting("confnumber", "07700900999");
         save_setting("smsloglocation", log);
-        if (!extraCa.isEmpty()) // in place of the simulator's own authority
-            save_setting(keys::extraCaFile, extraCa);
         setSettingsFilePath({});
         return true;
     }
@@ -62,8 +59,7 @@ struct Fixture {
             env.insert("ZEMBLE_PASSWORD", r.password);
         QProcess process;
         process.setProcessEnvironment(env);
-        const QStringList command = r.wrap + QStringList{program} + r.args;
-        process.start(command.first(), command.mid(1));
+        process.start(program, r.args);
         process.write(r.input);
         process.closeWriteChannel();
         if (!r.interrupts.isEmpty() &&
@@ -192,33 +188,6 @@ private slots:
         QFile log(f.log);
         QCOMPARE(log.open(QIODevice::ReadOnly) ? log.readLine() : QByteArray(),
                  r.logged.isEmpty() ? QByteArray() : "To: " + r.logged.toUtf8() + "\r\n");
-    }
-
-    // The system's authorities stay trusted beside "extracafile" (the simulator's joins
-    // them in a private mount namespace, where one can be made).
-    void trustsSystemAuthoritiesBesideExtraOnes() {
-        Fixture f;
-        QVERIFY2(f.prepare(OpSim::certificate("untrusted.pem")), qPrintable(f.sim.errorText()));
-        QProcess hash;
-        hash.start("openssl", {"x509", "-hash", "-noout", "-in", OpSim::caFile()});
-        const bool hashed = hash.waitForFinished(10000) && hash.exitCode() == 0;
-        const QString certs = f.dir.filePath("certs");
-        QVERIFY(QDir().mkpath(certs));
-        const QString name = QString::fromLatin1(hash.readAllStandardOutput().trimmed()) + ".0";
-        QProcess probe;
-        probe.start("unshare", {"-m", "sh", "-c", "mount --bind \"$0\" /etc/ssl/certs", certs});
-        if (!hashed || !QFile::copy(OpSim::caFile(), certs + '/' + name) ||
-            !probe.waitForFinished(10000) || probe.exitCode() != 0)
-            QSKIP("no private mount namespace or no openssl here");
-        QByteArray out, err;
-        const Run quota{.args = {"--quota", "-u", "alice"},
-                        .wrap = {"unshare", "-m", "sh", "-c",
-                                 "mount --bind \"$0\" /etc/ssl/certs && exec \"$@\"", certs}};
-        QCOMPARE(f.run(quota, &out, &err), 0);
-        QCOMPARE(out, "20 free, 5 paid\n");
-        // Without it among the system's, no authority vouches for the site.
-        QCOMPARE(f.run({.args = quota.args}, &out, &err), 2);
-        QVERIFY2(err.contains("SSL handshake failed"), err.constData());
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.

@@ -2,10 +2,8 @@
 
 // The input as bytes or text, and the check that ends the run when a property fails.
 
-#include <QByteArray>
-#include <QString>
+#include <QtCore>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -62,9 +62,10 @@ struct Case {
     QString told = {};                        // in the "Internal Error" text; "" when none is shown
     std::optional<QStringList> received = {}; // what reached the servers, when checked
     int deadlineMs = 20000;                   // of the whole request
-    QString ca = OpSim::caFile();             // the authority the program trusts
-    bool realDisplay = false;                 // shown in the program's own page display window
-    std::function<void()> check = {};         // runs while the error window is up
+    QString ca = OpSim::caFile();             // "extracafile"
+    bool systemCa = false;            // the simulator's authority stands in for the system's own
+    bool realDisplay = false;         // shown in the program's own page display window
+    std::function<void()> check = {}; // runs while the error window is up
 };
 
 } // namespace
@@ -114,6 +115,10 @@ private slots:
             }});
         row("silence", {.method = "get", .told = "4 - The request timed out after 3 seconds"});
         row("untrusted certificate", {.server = "untrusted", .told = "6 - "});
+        // The system's authorities stay trusted beside "extracafile"; the form still goes once.
+        row("system authority beside an extra one", {.server = "tls", .answer = page("the page"),
+            .result = true, .script = {}, .received = QStringList{post("tls")},
+            .ca = OpSim::certificate("untrusted.pem"), .systemCa = true});
         row("host only in the certificate's common name", {.server = "cnOnly", .told = "6 - ",
             .received = QStringList{}, .ca = OpSim::certificate("cn_only_ca.pem")});
         // A wrong page: Retry sends the form again, Ignore Error takes the page, the frame's
@@ -157,6 +162,14 @@ private slots:
         TempSettings settings;
         QuietPlatform quiet;
         save_setting(QString::fromLatin1(keys::extraCaFile), c.ca);
+        const QSslConfiguration system = QSslConfiguration::defaultConfiguration();
+        const auto restore =
+            qScopeGuard([&] { QSslConfiguration::setDefaultConfiguration(system); });
+        if (c.systemCa) {
+            QSslConfiguration config = system;
+            config.setCaCertificates(QSslCertificate::fromPath(OpSim::caFile()));
+            QSslConfiguration::setDefaultConfiguration(config);
+        }
         session().session_password = "s3cret";
         RecordingPageDisplay recording;
         std::optional<platform::ScopedService<platform::PageDisplayService>> displayGuard;

@@ -13,7 +13,7 @@ class FakeContactsSource final : public platform::ContactsSourceService {
 public:
     using Item = QMap<QString, QString>; // property name -> value; absent = lacking
 
-    bool connect() override { return position_ = -1, connected_ = reachable; }
+    bool connect() override { return position_ = -1, connected_ = true; }
     bool nextItem() override {
         if (!connected_ || position_ + 1 >= items.size())
             return false;
@@ -39,7 +39,6 @@ public:
         items.append(item);
     }
 
-    bool reachable = true;
     QList<Item> items;
     std::function<void(int)> onItem; // on moving to item i, before its properties are read
     int releases = 0;
