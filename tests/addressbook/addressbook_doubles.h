@@ -5,10 +5,6 @@
 #include "addressbook/contact_store.h"
 #include "support/doubles.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-
 namespace zemble::test {
 
 struct AddressBookFixture : QuietPlatform {
@@ -50,10 +46,6 @@ inline QString entries() {
     for (int i = 0; i < contacts().count; ++i)
         out << contacts().names.at(i) + u';' + contacts().numbers.at(i);
     return out.join(u'|');
-}
-
-template <class... T> void row(const char* name, T... values) {
-    (QTest::newRow(name) << ... << values);
 }
 
 } // namespace zemble::test
