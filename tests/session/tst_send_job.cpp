@@ -83,12 +83,6 @@ struct Rig {
         compose.message = parts ? QString(115 * (parts - 1) + 1, u'm') : QString();
         save_setting("smsloglocation", log);
     }
-    QString text(const char* label) { return window.findChild<QLabel*>(label)->text(); }
-    QProgressBar* bar() { return window.findChild<QProgressBar*>("pbMessage"); }
-    void start() {
-        window.show();
-        window.send_message();
-    }
 };
 
 QByteArray readWhole(const QString& path) {
@@ -225,8 +219,8 @@ private slots:
         rig.site.okBefore = job.ok;
         QStringList seen, said;
         const auto look = [&] {
-            seen.append(rig.text("lblDone").section('%', 0, 0));
-            said.append(rig.text("lblMessage"));
+            seen.append(rig.window.findChild<QLabel*>("lblDone")->text().section('%', 0, 0));
+            said.append(rig.window.findChild<QLabel*>("lblMessage")->text());
         };
         rig.site.during = [&] {
             look();
@@ -237,7 +231,8 @@ private slots:
             QVERIFY(!rig.window.isVisible());
         };
         const QDateTime started = QDateTime::currentDateTime();
-        rig.start();
+        rig.window.show();
+        rig.window.send_message();
         look();
         QStringList boxes;
         for (const auto& box : rig.platform.messages.asked)
@@ -260,9 +255,9 @@ private slots:
         QCOMPARE(session().quota_free,
                  qint16(rig.site.ops.contains("quota") && job.cancelAt != 6 ? 7 : -1));
         if (job.steps)
-            QCOMPARE(rig.bar()->maximum(), job.steps);
+            QCOMPARE(rig.window.findChild<QProgressBar*>("pbMessage")->maximum(), job.steps);
         if (done)
-            QCOMPARE(rig.bar()->value(), job.steps);
+            QCOMPARE(rig.window.findChild<QProgressBar*>("pbMessage")->value(), job.steps);
         if (!job.percents.isEmpty())
             QCOMPARE(seen.join(' '), job.percents);
         if (!job.said.isEmpty())
@@ -277,7 +272,8 @@ private slots:
         if (job.cancelAt >= 0) { // the next job starts afresh
             rig.site.during = {};
             rig.site.ops.clear();
-            rig.start();
+            rig.window.show();
+            rig.window.send_message();
             QCOMPARE(rig.site.ops.size(), 8);
         }
     }
