@@ -42,7 +42,6 @@ struct Fixture {
     RecordingTray tray;
     platform::ScopedService<platform::TrayService> trayGuard{&tray};
     std::unique_ptr<MainWindow> window;
-    QList<platform::MessageBoxRequest>& asked = quiet.messages.asked;
 
     Fixture() {
         session() = SessionState{};
@@ -62,7 +61,7 @@ struct Fixture {
     void click(const char* button) const { find<QPushButton>(button)->click(); }
     QString boxes() const { // every message box asked, a line each
         QStringList out;
-        for (const platform::MessageBoxRequest& r : asked)
+        for (const platform::MessageBoxRequest& r : quiet.messages.asked)
             out << box(r);
         return out.join(u'\n');
     }
