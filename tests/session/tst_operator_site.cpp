@@ -80,9 +80,7 @@ private slots:
         f.emplace();
         QVERIFY2(f->sim.start(), qPrintable(f->sim.errorText()));
         f->sim.applyToSettings();
-        session() = SessionState{};
-        session().session_username = "alice";
-        session().session_password = kPassword;
+        session() = {.session_username = "alice", .session_password = kPassword};
     }
     void cleanup() { f.reset(); }
 
