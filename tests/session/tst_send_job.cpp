@@ -73,9 +73,7 @@ struct Rig {
 
     // Free-text messages of `parts` parts without continuation text.
     explicit Rig(int recipients = 2, int parts = 2) {
-        session() = SessionState{};
-        session().last_sent_key = "before";
-        session().session_username = "alice";
+        session() = {.session_username = "alice", .last_sent_key = "before"};
         contacts() = ContactStore{};
         compose.confNumberField = "07700 900 999"; // as typed in the preferences
         compose.enabled = false;                   // the Send command disabled it
@@ -324,11 +322,10 @@ private slots:
         QFile file(log);
         QVERIFY(old.isEmpty() ||
                 (file.open(QIODevice::WriteOnly) && file.write(old) && file.flush()));
-        QString told;
         const auto logOne = [&] {
-            told = log_sent_message("A ; 071", message, "Thursday 22 May 2003, 07:03:09 pm");
+            return log_sent_message("A ; 071", message, "Thursday 22 May 2003, 07:03:09 pm");
         };
-        full ? withFileSizeLimit(rlim_t(old.size() + 10), logOne) : logOne();
+        const QString told = full ? withFileSizeLimit(rlim_t(old.size() + 10), logOne) : logOne();
 
         QCOMPARE(readWhole(log), expected);
         QCOMPARE(QDir(settings.dir.path()).entryList({"sent*"}, QDir::Files), {"sent.log"});
