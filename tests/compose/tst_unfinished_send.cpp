@@ -26,11 +26,6 @@ namespace {
 const QStringList kNames{"Ann", "Bob", "Cat", "Dan", "Eve"};
 const QString kMe = "07700900999";
 
-// The n-th recipient: a contact, past the book a number (shown by its last two digits).
-QString who(int i) {
-    return i < kNames.size() ? kNames[i] : QString("077009002%1").arg(i, 2, 10, QChar(u'0'));
-}
-
 } // namespace
 
 class TestUnfinishedSend : public QObject {
@@ -85,9 +80,9 @@ private slots:
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
         sim.applyToSettings();
         for (const QString& entry : {u"wispusername=alice"_s, "confnumber=" + kMe, u"logsent=yes"_s,
+                                     "wisppassword=" + scramble_password("secret"),
                                      "smsloglocation=" + settings.dir.filePath("sent.log")})
             save_setting(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-        save_setting(u"wisppassword"_s, scramble_password("secret"));
         session() = SessionState{};
         contacts() = ContactStore{};
         QHash<QString, QString> names{{kMe, "me"}}; // the outbox's numbers as the rows name them
@@ -104,8 +99,8 @@ private slots:
                             .confNumberFieldText = [] { return kMe; }});
         compose.Form_Load();
         QStringList to;
-        for (int i = 0; i < how[0].toInt(); ++i)
-            to.append(who(i));
+        for (int i = 0; i < how[0].toInt(); ++i) // past the book a number, named by its end
+            to.append(i < kNames.size() ? kNames[i] : u"077009002%1"_s.arg(i, 2, 10, QChar(u'0')));
         compose.setToText(to.join(" ; "));
         const QString message = QString(115, u'a') + QString(115, u'b') + QString(10, u'c');
         auto* box = compose.findChild<QPlainTextEdit*>("txtMessage");

@@ -73,21 +73,13 @@ struct Rig {
 
     // Free-text messages of `parts` parts without continuation text.
     explicit Rig(int recipients = 2, int parts = 2) {
-        session() = SessionState{};
-        session().last_sent_key = "before";
-        session().session_username = "alice";
+        session() = {.session_username = "alice", .last_sent_key = "before"};
         contacts() = ContactStore{};
         compose.confNumberField = "07700 900 999"; // as typed in the preferences
         compose.enabled = false;                   // the Send command disabled it
         compose.to = numbers(recipients);
         compose.message = parts ? QString(115 * (parts - 1) + 1, u'm') : QString();
         save_setting("smsloglocation", log);
-    }
-    QString text(const char* label) { return window.findChild<QLabel*>(label)->text(); }
-    QProgressBar* bar() { return window.findChild<QProgressBar*>("pbMessage"); }
-    void start() {
-        window.show();
-        window.send_message();
     }
 };
 
@@ -106,7 +98,7 @@ QByteArray lines(int first, int last) {
 const QByteArray kRecord("To: A ; 071\r\nDate: Thursday 22 May 2003, 07:03:09 pm\r\n"
                          "Message: m\r\n\r\n");
 
-// A send job, the questions before it ("title|words of its text") and how it goes.
+// A send job, the questions before it ("title|icon buttons|text", enum numbers), how it goes.
 struct Job {
     int n = 2, parts = 2; // recipients, parts of the message
     QString to = {};      // instead of n numbers
@@ -141,7 +133,7 @@ private slots:
                 .arg(n);
         };
         const auto warn = [&](int n) {
-            return "Message warning|" + requested(n) +
+            return "Message warning|11|" + requested(n) +
                    "You are reminded that sending excessive text messages may alert O2 into "
                    "thinking\r\nyou are spamming and may cause your account to be disabled.\r\n\r\n"
                    "Please be aware that the author of Zemble accepts no responsibility for the "
@@ -152,23 +144,23 @@ private slots:
                       parts5 = " " + parts(5);
         // clang-format off
         row("31 recipients refused first", {.n = 31, .parts = 4,
-            .asked = {"Spam warning|You cannot send SMS' to more than 30 recipients"}});
+            .asked = {"Spam warning|20|You cannot send SMS' to more than 30 recipients"}});
         row("30 recipients asked", {.n = 30, .parts = 1, .asked = {warn(30)}, .steps = 33});
         row("total 12, no", {.n = 3, .parts = 4, .yes = false, .asked = {warn(12)}});
-        row("total 31, yes then refused", {.n = 1, .parts = 31, .asked = {warn(31), "Spam warning|" +
-            requested(31) + "This number exceeds the maximum allowed and, as such, you will not "
-            "be able to continue."}});
+        row("total 31, yes then refused", {.n = 1, .parts = 31, .asked = {warn(31),
+            "Spam warning|10|" + requested(31) + "This number exceeds the maximum allowed and, as "
+            "such, you will not be able to continue."}});
         row("no limit, total 62", {.n = 31, .noLimit = true, .steps = 65});
         // Every entry is resolved before any question: one without a number sends nothing.
-        const QString alert = "Recipient alert|Zemble is going to be unable to send your text "
-            "message because these recipients have no phone number:\r\n\r\n   \u2022  ",
+        const QString alert = "Recipient alert|20|Zemble is going to be unable to send your "
+            "text message because these recipients have no phone number:\r\n\r\n   \u2022  ",
             nothing = "\r\n\r\nNothing has been sent. Please check the To field and try again";
         row("only spaces", {.to = "   ", .asked = {alert + "(a blank entry)" + nothing}});
         row("unknown name among 31 numbers",
             {.to = numbers(31) + " ; Nobody", .asked = {alert + "Nobody" + nothing}});
         // The sent-message log that cannot be written is told; the send still counts.
-        row("plain, log not written", {.asked = {"Save error|Unable to save out your SMS to the "
-            "log file.\r\n{log}\r\nFilename refers to a directory"}, .steps = 7,
+        row("plain, log not written", {.asked = {"Save error|20|Unable to save out your SMS to "
+            "the log file.\r\n{log}\r\nFilename refers to a directory"}, .steps = 7,
             .ops = all, .percents = "0 14 28 42 57 71 85 100", .badLog = true});
         row("total 10 asks nothing; session left from a 'no' job dropped",
             {.parts = 5, .kept = true, .steps = 13, .ops = "on " + parts(10) + "quota off"});
@@ -225,8 +217,8 @@ private slots:
         rig.site.okBefore = job.ok;
         QStringList seen, said;
         const auto look = [&] {
-            seen.append(rig.text("lblDone").section('%', 0, 0));
-            said.append(rig.text("lblMessage"));
+            seen.append(rig.window.findChild<QLabel*>("lblDone")->text().section('%', 0, 0));
+            said.append(rig.window.findChild<QLabel*>("lblMessage")->text());
         };
         rig.site.during = [&] {
             look();
@@ -237,17 +229,14 @@ private slots:
             QVERIFY(!rig.window.isVisible());
         };
         const QDateTime started = QDateTime::currentDateTime();
-        rig.start();
+        rig.window.show();
+        rig.window.send_message();
         look();
-        QCOMPARE(rig.platform.messages.asked.size(), job.asked.size());
-        for (int i = 0; i < job.asked.size(); ++i) {
-            const auto& box = rig.platform.messages.asked[i];
-            QCOMPARE(box.title + '|' + box.text, QString(job.asked[i]).replace("{log}", rig.log));
-            QCOMPARE(box.buttons, box.title == "Message warning" ? platform::Buttons::YesNo
-                                                                 : platform::Buttons::Ok);
-            const bool info = box.title == "Message warning" || box.text.endsWith("continue.");
-            QCOMPARE(box.icon, info ? platform::Icon::Information : platform::Icon::Exclamation);
-        }
+        QStringList boxes;
+        for (const auto& box : rig.platform.messages.asked)
+            boxes.append(box.title + QString::asprintf("|%d%d|", int(box.icon), int(box.buttons)) +
+                         box.text);
+        QCOMPARE(boxes, job.asked.replaceInStrings("{log}", rig.log));
         QCOMPARE(rig.site.ops.isEmpty(), !job.steps);
         if (!job.ops.isEmpty())
             QCOMPARE(rig.site.ops.join(' '), job.ops.trimmed());
@@ -264,9 +253,9 @@ private slots:
         QCOMPARE(session().quota_free,
                  qint16(rig.site.ops.contains("quota") && job.cancelAt != 6 ? 7 : -1));
         if (job.steps)
-            QCOMPARE(rig.bar()->maximum(), job.steps);
+            QCOMPARE(rig.window.findChild<QProgressBar*>("pbMessage")->maximum(), job.steps);
         if (done)
-            QCOMPARE(rig.bar()->value(), job.steps);
+            QCOMPARE(rig.window.findChild<QProgressBar*>("pbMessage")->value(), job.steps);
         if (!job.percents.isEmpty())
             QCOMPARE(seen.join(' '), job.percents);
         if (!job.said.isEmpty())
@@ -281,7 +270,8 @@ private slots:
         if (job.cancelAt >= 0) { // the next job starts afresh
             rig.site.during = {};
             rig.site.ops.clear();
-            rig.start();
+            rig.window.show();
+            rig.window.send_message();
             QCOMPARE(rig.site.ops.size(), 8);
         }
     }
@@ -332,11 +322,10 @@ private slots:
         QFile file(log);
         QVERIFY(old.isEmpty() ||
                 (file.open(QIODevice::WriteOnly) && file.write(old) && file.flush()));
-        QString told;
         const auto logOne = [&] {
-            told = log_sent_message("A ; 071", message, "Thursday 22 May 2003, 07:03:09 pm");
+            return log_sent_message("A ; 071", message, "Thursday 22 May 2003, 07:03:09 pm");
         };
-        full ? withFileSizeLimit(rlim_t(old.size() + 10), logOne) : logOne();
+        const QString told = full ? withFileSizeLimit(rlim_t(old.size() + 10), logOne) : logOne();
 
         QCOMPARE(readWhole(log), expected);
         QCOMPARE(QDir(settings.dir.path()).entryList({"sent*"}, QDir::Files), {"sent.log"});
