@@ -36,7 +36,8 @@ private slots:
     // first|lines of the question, '#' between (none: not asked)|"who:part" of every text the
     // site took, in order|progress steps of the second send|"Message warning" questions".
     // Each part's text is one letter (a, b, c); "confirm" ticks the copy to the user's phone,
-    // "edit" changes one character, then back, between the sends.
+    // "edit" (the message) or "editTo" (the To field) changes one character, then back, between the
+    // sends.
     void scenarios_data() {
         QTest::addColumn<QString>("row");
         const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
@@ -47,6 +48,8 @@ private slots:
             "5 1 wrongpage 2 Cancel|2 of 5|Already sent to: Ann, Bob|Ann:1 Bob:1|0|0");
         row("one changed character forgets",
             "5 1 wrongpage 2 Yes edit|2 of 5||Ann:1 Bob:1 Ann:1 Bob:1 Cat:1 Dan:1 Eve:1|8|0");
+        row("one changed recipient forgets",
+            "5 1 wrongpage 2 Yes editTo|2 of 5||Ann:1 Bob:1 Ann:1 Bob:1 Cat:1 Dan:1 Eve:1|8|0");
         // The site took Bob's first part but its answer was lost.
         row("a part's answer lost: Yes sends it again",
             "2 2 lostanswer 2 Yes|1 of 2|Already sent to: Ann#Not yet sent to: Bob#Part 1 of 2 to "
@@ -118,6 +121,11 @@ private slots:
             box->setPlainText(text + "!");
             QCOMPARE(information->text(), "       You have not sent this text message yet");
             box->setPlainText(text);
+        } else if (how.contains("editTo")) {
+            auto* toField = compose.findChild<QLineEdit*>("txtTo");
+            const QString text = toField->text();
+            toField->setText(text + "!");
+            toField->setText(text);
         }
 
         quiet.messages.answers.enqueue(answer);
