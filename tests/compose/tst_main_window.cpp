@@ -67,6 +67,10 @@ struct Fixture {
     }
 };
 
+void row(const char* name, const char* text) {
+    QTest::newRow(name) << QString(text);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -77,7 +81,6 @@ private slots:
     // two; typing and a paste stop at the limit.
     void statisticsAfterRestart_data() {
         QTest::addColumn<QString>("row");
-        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
         row("empty", "0|||0 characters used (split over 0 messages)");
         row("one", "0|1||1 character used (split over 1 message)");
         row("paid whole", "1|130||130 characters used (split over 1 message)");
@@ -241,7 +244,6 @@ private slots:
     // while the chooser asks.  A menu is not leaving a field.
     void leavingAField_data() {
         QTest::addColumn<QString>("row");
-        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
         row("Alt+E, Esc in the message",
             "txtMessage#hello#Return d e f Alt+E Esc Esc###hello\ndef#caret txtMessage undo");
         row("Alt+F in To", "txtTo#hello#a n n Alt+F##ann#=#menu mnuFileTop caret menubar");
@@ -328,7 +330,6 @@ private slots:
     // the question, when there is one, ends "Are you sure you want to quit?".
     void quitQuestions_data() {
         QTest::addColumn<QString>("row");
-        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
         row("default untouched", "-|0|-|0|0");
         row("confirm (default) edited", "-|1|-|0|0|This SMS has not been sent yet.\r\n");
         row("ask untouched", "ask|0|-|0|0|");
@@ -375,7 +376,6 @@ private slots:
     // icon shows".
     void trayHideAndRestore_data() {
         QTest::addColumn<QString>("row");
-        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
         row("left", "yes|0|0 1 1 1|1 0 0 1");
         row("double", "yes|1|0 1 1 1|1 0 0 1");
         row("right", "yes|2|0 1 1 1|1 0 0 1");
