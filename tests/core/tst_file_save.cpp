@@ -7,6 +7,7 @@
 #include <cstring>
 
 using namespace zemble;
+using namespace zemble::test;
 
 namespace {
 
@@ -14,58 +15,155 @@ QString reason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QByteArray readWhole(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeWhole(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+enum class Owner { User, AnotherUser };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Owner)
 
 class TestFileSave : public QObject {
     Q_OBJECT
 private slots:
     // A save replaces the file whole, or tells the reason and leaves it, nothing beside it.
-    // A row is "bytes the file may grow to (-1: no limit) size".
     void savesWholeOrNotAtAll_data() {
-        QTest::addColumn<QString>("row");
-        for (const char* row : {"-1 300000", "40000 300000", "5 10", "0 10"})
-            QTest::newRow(row) << QString(row);
+        QTest::addColumn<int>("growsTo"); // bytes the file may grow to, -1 for no limit
+        QTest::addColumn<int>("size");
+        QTest::newRow("no limit") << -1 << 300000;
+        QTest::newRow("disk fills in the middle") << 40000 << 300000;
+        QTest::newRow("disk fills after a few bytes") << 5 << 10;
+        QTest::newRow("disk full") << 0 << 10;
     }
     void savesWholeOrNotAtAll() {
-        QFETCH(QString, row);
-        const int room = row.section(u' ', 0, 0).toInt(), size = row.section(u' ', 1).toInt();
+        QFETCH(int, growsTo);
+        QFETCH(int, size);
         QTemporaryDir dir;
-        QFile file(dir.filePath("f.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("old") == 3);
-        file.close();
+        const QString path = dir.filePath("f.txt");
+        QVERIFY(writeWhole(path, "old"));
         const QByteArray content(size, 'x');
-        const auto save = [&] { return saveFile(file.fileName(), content); };
+        const auto save = [&] { return saveFile(path, content); };
         const std::optional<QString> failure =
-            room < 0 ? save() : test::withFileSizeLimit(rlim_t(room), save);
-        QCOMPARE(failure.value_or(QString()), room < 0 ? QString() : reason(EFBIG));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), failure ? QByteArray("old") : content);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f.txt"});
+            growsTo < 0 ? save() : withFileSizeLimit(rlim_t(growsTo), save);
+        QCOMPARE(failure.value_or(QString()), growsTo < 0 ? QString() : reason(EFBIG));
+        QCOMPARE(readWhole(path), failure ? QByteArray("old") : content);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"f.txt"});
     }
 
     // Files and folders made owner-only whatever the umask; a folder that was there keeps its
-    // mode.  A place that cannot hold the file is told with the system's reason.
+    // mode.  A place that cannot hold the file is told with the folder and the system's reason.
     void ownerOnly_data() {
         QTest::addColumn<int>("mask");
         QTest::newRow("umask 000") << 0, QTest::newRow("umask 022") << 022;
     }
     void ownerOnly() {
         QFETCH(int, mask);
-        const test::ScopedUmask scoped{mode_t(mask)};
+        const ScopedUmask scoped{mode_t(mask)};
         QTemporaryDir dir;
         const QString old = dir.filePath("old.txt"), folder = dir.filePath("new/inner");
-        QFile file(old);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(writeWhole(old, ""));
         QVERIFY(chmod(qPrintable(old), 0644) == 0 && chmod(qPrintable(dir.path()), 0755) == 0);
         QVERIFY(!saveFile(old, "x") && !saveFile(dir.filePath("new.txt"), "x"));
         QVERIFY(makePrivateFolder(folder) && makePrivateFolder(folder));
-        QCOMPARE(test::modeOf(old), 0600);
-        QCOMPARE(test::modeOf(dir.filePath("new.txt")), 0600);
-        QCOMPARE(test::modeOf(dir.filePath("new")), 0700);
-        QCOMPARE(test::modeOf(folder), 0700);
-        QCOMPARE(test::modeOf(dir.path()), 0755);
-        QCOMPARE(saveFile(dir.filePath("no/such/folder.txt"), "x"), reason(ENOENT));
+        QCOMPARE(modeOf(old), 0600);
+        QCOMPARE(modeOf(dir.filePath("new.txt")), 0600);
+        QCOMPARE(modeOf(dir.filePath("new")), 0700);
+        QCOMPARE(modeOf(folder), 0700);
+        QCOMPARE(modeOf(dir.path()), 0755);
+        QCOMPARE(saveFile(dir.filePath("no/such/folder.txt"), "x"),
+                 "Cannot write to the folder " + dir.filePath("no/such") + ": " + reason(ENOENT));
         QVERIFY(saveFile(folder, "x").has_value()); // a folder in its place
+    }
+
+    // A link is followed only when it and the file it leads to are the user's own: the file is
+    // then rewritten in its own folder and the link stays a link.  Any other link is refused by
+    // name and nothing changes.
+    void followsOnlyTheUsersOwnLinks_data() {
+        QTest::addColumn<Owner>("link");
+        QTest::addColumn<Owner>("target");
+        QTest::newRow("own link to an own file elsewhere") << Owner::User << Owner::User;
+        QTest::newRow("another user's link to an own file") << Owner::AnotherUser << Owner::User;
+        QTest::newRow("own link to another user's file") << Owner::User << Owner::AnotherUser;
+        QTest::newRow("another user's link to their file")
+            << Owner::AnotherUser << Owner::AnotherUser;
+    }
+    void followsOnlyTheUsersOwnLinks() {
+        QFETCH(Owner, link);
+        QFETCH(Owner, target);
+        const bool foreign = link == Owner::AnotherUser || target == Owner::AnotherUser;
+        const std::optional<OtherUser> other = otherUser();
+        if (foreign && !other)
+            QSKIP("giving a file or link to another user needs the tests to run as root");
+        QTemporaryDir programDir, syncedDir;
+        const QString linkPath = programDir.filePath("zemble_contacts.txt"),
+                      targetPath = syncedDir.filePath("contacts.txt");
+        QVERIFY(writeWhole(targetPath, "old"));
+        // The target is named relative to the link's folder, as links often are.
+        const QString relative = QDir(programDir.path()).relativeFilePath(targetPath);
+        QVERIFY(QFile::link(relative, linkPath));
+        if (link == Owner::AnotherUser)
+            QVERIFY(lchown(qPrintable(linkPath), other->uid, other->gid) == 0);
+        if (target == Owner::AnotherUser)
+            QVERIFY(chown(qPrintable(targetPath), other->uid, other->gid) == 0);
+
+        const std::optional<QString> failure = saveFile(linkPath, "new");
+
+        QCOMPARE(failure.value_or(QString()),
+                 foreign ? "The link " + linkPath +
+                               " is not followed: it, or the file it leads to, belongs to another "
+                               "user"
+                         : QString());
+        QCOMPARE(QFileInfo(linkPath).symLinkTarget(), targetPath);
+        QCOMPARE(readWhole(targetPath), foreign ? "old" : "new");
+        QCOMPARE(
+            QDir(programDir.path())
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"zemble_contacts.txt"});
+        QCOMPARE(QDir(syncedDir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"contacts.txt"});
+    }
+
+    // While one process holds a file's lock another waits, and after the wait is told which lock
+    // kept it out.  A holder that is killed leaves its lock file, which keeps nobody out; the
+    // lock file goes when the lock is let go.
+    void lockKeepsOtherProcessesOutUntilItsHolderEnds() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("sent.log"), lockPath = path + ".lock";
+        int ready[2];
+        QVERIFY(pipe(ready) == 0);
+        const pid_t holder = fork();
+        if (holder == 0) {
+            const FileLock lock(path, std::chrono::milliseconds(0));
+            const char held = lock.failure() ? 'n' : 'y';
+            if (write(ready[1], &held, 1) == 1)
+                pause();
+            _exit(1);
+        }
+        QVERIFY(holder > 0);
+        char held = 0;
+        QVERIFY(read(ready[0], &held, 1) == 1);
+        QCOMPARE(held, 'y');
+        {
+            const FileLock waiting(path, std::chrono::milliseconds(300));
+            QCOMPARE(waiting.failure().value_or(QString()),
+                     "The file is in use: another program has held " + lockPath +
+                         " for more than 0.3 seconds");
+        }
+        QVERIFY(kill(holder, SIGKILL) == 0 && waitpid(holder, nullptr, 0) == holder);
+        QVERIFY(QFile::exists(lockPath));
+        {
+            const FileLock next(path, std::chrono::milliseconds(300));
+            QCOMPARE(next.failure().value_or(QString()), QString());
+        }
+        QVERIFY(!QFile::exists(lockPath));
     }
 };
 
