@@ -8,23 +8,32 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+
+#include <optional>
 
 namespace zemble {
 namespace {
 
 // The lines of the old log.  The log is written with CR LF, but a file that
 // another program touched may end its lines with a lone CR or a lone LF; each
-// of the three ends one line.
-QStringList readLines(const QString& path) {
-    QStringList lines;
+// of the three ends one line.  No log yet counts as empty; a log that is
+// there but cannot be read gives the reason, and must not be replaced.
+std::optional<QString> readLines(const QString& path, QStringList* lines) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return lines; // no log yet, or unreadable: counts as empty
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A folder in the log's place is told by the write.
+        if (!file.exists() || QFileInfo(path).isDir())
+            return std::nullopt;
+        return QStringLiteral("Cannot read the old log: ") + file.errorString();
+    }
     LineReader reader(file, LineEnds::CrLfCrOrLf);
     while (!reader.atEnd())
-        lines.append(fromCp1252(reader.readLine()));
-    return lines;
+        lines->append(fromCp1252(reader.readLine()));
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("Cannot read the old log: ") + file.errorString();
+    return std::nullopt;
 }
 
 // Every line break of the message becomes the file's own CR LF, so each of
@@ -43,7 +52,20 @@ QString log_sent_message(const QString& to, const QString& message, const QStrin
     if (path.isEmpty())
         return {};
 
-    QStringList lines = readLines(path);
+    const auto tell = [&path](const QString& reason) {
+        return crlfLines({QStringLiteral("Unable to save out your SMS to the log file."),
+                          QDir::toNativeSeparators(path), reason});
+    };
+    // Another copy of the program, or zemble-send, may log a send at the same
+    // moment: each reads, adds to and writes back the whole log while it holds
+    // the lock, so no record is lost to another writer.
+    const FileLock lock(path);
+    if (lock.failure())
+        return tell(*lock.failure());
+
+    QStringList lines;
+    if (const std::optional<QString> failure = readLines(path, &lines))
+        return tell(*failure);
     if (lines.size() > kSentLogKeptLines)
         lines = lines.mid(lines.size() - kSentLogKeptLines);
     lines << QStringLiteral("To: ") + to << QStringLiteral("Date: ") + when
@@ -58,8 +80,7 @@ QString log_sent_message(const QString& to, const QString& message, const QStrin
     // The new log replaces the old one only when complete, so a failed write
     // never costs the records already there.
     if (const std::optional<QString> failure = saveFile(path, toCp1252(text)))
-        return crlfLines({QStringLiteral("Unable to save out your SMS to the log file."),
-                          QDir::toNativeSeparators(path), *failure});
+        return tell(*failure);
     return {};
 }
 

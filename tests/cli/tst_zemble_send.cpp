@@ -48,17 +48,20 @@ struct Fixture {
         setSettingsFilePath({});
         return true;
     }
-    int run(const Run& r, QByteArray* out, QByteArray* err) {
+    QProcessEnvironment environment(const QString& password) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name :
              {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZEMBLE_PASSWORD"})
             env.remove(name);
         env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         env.insert("XDG_DATA_HOME", dir.filePath("data"));
-        if (!r.password.isEmpty())
-            env.insert("ZEMBLE_PASSWORD", r.password);
+        if (!password.isEmpty())
+            env.insert("ZEMBLE_PASSWORD", password);
+        return env;
+    }
+    int run(const Run& r, QByteArray* out, QByteArray* err) {
         QProcess process;
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(environment(r.password));
         process.start(program, r.args);
         process.write(r.input);
         process.closeWriteChannel();
@@ -188,6 +191,47 @@ private slots:
         QFile log(f.log);
         QCOMPARE(log.open(QIODevice::ReadOnly) ? log.readLine() : QByteArray(),
                  r.logged.isEmpty() ? QByteArray() : "To: " + r.logged.toUtf8() + "\r\n");
+    }
+
+    // Runs started together, as scripts and the program itself may, each log their send: every
+    // text the site took has its one record in the log.
+    void sendsAtOnceAreEachLogged_data() {
+        QTest::addColumn<int>("runs");
+        QTest::newRow("four at once") << 4;
+        QTest::newRow("sixteen at once") << 16;
+    }
+    void sendsAtOnceAreEachLogged() {
+        QFETCH(int, runs);
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        QStringList numbers;
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (int i = 0; i < runs; ++i) {
+            numbers.append(QString("077009002%1").arg(i, 2, 10, QChar(u'0')));
+            auto& process = processes.emplace_back(std::make_unique<QProcess>());
+            process->setProcessEnvironment(f.environment("secret"));
+            process->start(f.program, {"-u", "alice", "-q", "-m", "hi", numbers.last()});
+        }
+        for (const auto& process : processes) {
+            QVERIFY(process->waitForFinished(120000));
+            QVERIFY2(process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0,
+                     process->readAllStandardError().constData());
+        }
+
+        QStringList delivered, logged;
+        for (const QJsonObject& o : f.sim.outbox())
+            delivered.append(o["number"].toString());
+        QFile log(f.log);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : log.readAll().split('\n'))
+            if (line.startsWith("To: "))
+                logged.append(QString::fromLatin1(line.mid(4).trimmed()));
+        delivered.sort();
+        logged.sort();
+        QCOMPARE(delivered, numbers);
+        QCOMPARE(logged, numbers);
+        qInfo("%d sends at once: %lld texts delivered, %lld records logged", runs,
+              qlonglong(delivered.size()), qlonglong(logged.size()));
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.

@@ -160,7 +160,7 @@ private slots:
             {.to = numbers(31) + " ; Nobody", .asked = {alert + "Nobody" + nothing}});
         // The sent-message log that cannot be written is told; the send still counts.
         row("plain, log not written", {.asked = {"Save error|20|Unable to save out your SMS to "
-            "the log file.\r\n{log}\r\nFilename refers to a directory"}, .steps = 7,
+            "the log file.\r\n{log}\r\nIs a directory"}, .steps = 7,
             .ops = all, .percents = "0 14 28 42 57 71 85 100", .badLog = true});
         row("total 10 asks nothing; session left from a 'no' job dropped",
             {.parts = 5, .kept = true, .steps = 13, .ops = "on " + parts(10) + "quota off"});
@@ -334,6 +334,53 @@ private slots:
                                   QString::fromLocal8Bit(strerror(EFBIG))
                             : QString());
         QVERIFY(full || message.isEmpty() || modeOf(log) == 0600);
+    }
+
+    // A log the user may not read, or a folder the user may not write in, is told with the
+    // reason and the log stays as it was; it is never replaced by the new record alone.
+    void logThatCannotBeRewrittenIsLeftAsItWas_data() {
+        QTest::addColumn<int>("logMode");
+        QTest::addColumn<bool>("folderOfTheUser");
+        QTest::addColumn<QString>("reason"); // {folder}: the log's folder
+        QTest::newRow("log the user may write but not read")
+            << 0200 << true << "Cannot read the old log: Permission denied";
+        QTest::newRow("folder the user may not write in")
+            << 0600 << false << "Cannot write to the folder {folder}: Permission denied";
+    }
+    void logThatCannotBeRewrittenIsLeftAsItWas() {
+        QFETCH(int, logMode);
+        QFETCH(bool, folderOfTheUser);
+        QFETCH(QString, reason);
+        // The test runs as root, which may read and write anything: the log is written by a
+        // child process that has become another user, who owns the log and maybe its folder.
+        const std::optional<OtherUser> user = otherUser();
+        if (!user)
+            QSKIP("a log another user owns needs the tests to run as root");
+        TempSettings settings;
+        const QString folder = settings.dir.filePath("logs"), log = folder + "/sent.log";
+        save_setting("smsloglocation", log);
+        QVERIFY(QDir().mkdir(folder));
+        {
+            QFile file(log);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines(1, 10)));
+        }
+        QVERIFY(chmod(qPrintable(settings.dir.path()), 0755) == 0 &&
+                chmod(qPrintable(settings.path()), 0644) == 0 &&
+                chmod(qPrintable(folder), 0755) == 0 &&
+                chmod(qPrintable(log), mode_t(logMode)) == 0 &&
+                chown(qPrintable(log), user->uid, user->gid) == 0);
+        if (folderOfTheUser)
+            QVERIFY(chown(qPrintable(folder), user->uid, user->gid) == 0);
+
+        const QString told = runAs(*user, [] {
+            return log_sent_message("A ; 071", "m", "Thursday 22 May 2003, 07:03:09 pm");
+        });
+
+        QCOMPARE(told, "Unable to save out your SMS to the log file.\r\n" +
+                           QDir::toNativeSeparators(log) + "\r\n" +
+                           reason.replace("{folder}", QDir::toNativeSeparators(folder)));
+        QCOMPARE(readWhole(log), lines(1, 10));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), {"sent.log"});
     }
 };
 
