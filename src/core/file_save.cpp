@@ -121,9 +121,10 @@ std::optional<QString> saveFile(const QString& path, QByteArrayView content) {
     if (fd < 0)
         return folderReason(file, errno);
     int failed = 0;
+    errno = 0;
     // The new file would otherwise take the umask's mode.
     if (fchmod(fd, kOwnerOnlyFile) != 0 || !writeAll(fd, content) || fsync(fd) != 0)
-        failed = errno;
+        failed = errno != 0 ? errno : EIO;
     if (close(fd) != 0 && !failed)
         failed = errno;
     if (!failed && rename(fresh.constData(), file.constData()) != 0)
