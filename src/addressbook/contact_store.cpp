@@ -2,6 +2,7 @@
 
 #include "core/cp1252.h"
 #include "core/file_save.h"
+#include "core/install_folder.h"
 #include "core/line_reader.h"
 #include "core/phone.h"
 #include "core/text.h"
@@ -103,10 +104,11 @@ QString contactsFolder() {
 
 QString defaultContactsFolder() {
     const QString program = QCoreApplication::applicationDirPath();
-    if (!program.isEmpty() && QFileInfo(program).isWritable())
+    if (!program.isEmpty() && QFileInfo(program).isWritable() && !isInstallFolder(program))
         return program;
-    // An installed program sits in a folder its user cannot write; keep the
-    // address book in the user's own data folder instead.
+    // An installed program sits in a folder that is not its user's: one the
+    // user cannot write, or the install folder (which root can write); keep
+    // the address book in the user's own data folder instead.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     makePrivateFolder(data);
     return data;

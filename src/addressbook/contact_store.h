@@ -33,7 +33,7 @@ inline constexpr qint16 kMaxContacts = 32759;
 void setContactsFolder(const QString& folder);
 QString contactsFolder();
 // The folder the program uses: its executable's folder when that can be
-// written, else the per-user data folder.
+// written and is not the install folder, else the per-user data folder.
 QString defaultContactsFolder();
 
 // Who is told when the address book file cannot be read or saved, or holds
