@@ -219,6 +219,30 @@ private slots:
         QCOMPARE(e->fx.messages.asked.size(), 5);
     }
 
+    // While the window is open another program rewrites the book: OK in the details dialog
+    // keeps that program's contacts and shows them; the contact edited here, changed there,
+    // is kept in both versions with one message.  An import then keeps them too.
+    void changesMadeElsewhereAreShown() {
+        e->fx.write("zemble_contacts.txt", "Bob;071\r\n");
+        load_contacts();
+        open("");
+        e->fx.write("zemble_contacts.txt", "Bob;075\r\nCy;072\r\n");
+        selectRows(contactsList(), {0});
+        click("cmdEdit");
+        detailsField("txtNumber")->setText(QStringLiteral("079"));
+        details()->cmdOk_Click();
+        QCOMPARE(texts(contactsList()), (QStringList{"Bob", "Bob", "Cy"}));
+        QCOMPARE(e->fx.read(), QByteArray("Bob;075\r\nCy;072\r\nBob;079\r\n"));
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Address book changed elsewhere"});
+        QVERIFY(e->fx.messages.asked[0].text.contains(QStringLiteral("\"Bob\"")));
+
+        e->fx.write("zemble_contacts.txt", e->fx.read() + "Dee;073\r\n");
+        importCsv({csvLine("Ed", "Eve", "074")});
+        QCOMPARE(e->fx.read(),
+                 QByteArray("Bob;075\r\nCy;072\r\nBob;079\r\nDee;073\r\nEve, Ed;074\r\n"));
+        QCOMPARE(texts(contactsList()), (QStringList{"Bob", "Bob", "Cy", "Dee", "Eve, Ed"}));
+    }
+
     // A large field of doubled quotes is split whole, the fields of the line before emptied
     // (the fuzz target checks the split against a reference on every other line).  Then an
     // import appended, one overwriting, and one cancelled.
