@@ -195,36 +195,6 @@ private slots:
         QCOMPARE(lookup_contact(row.section(u'|', 0, 0)), row.section(u'|', 1));
     }
 
-    // A name typed whole reaches its own contact, whichever was stored first; a name that
-    // matches none whole still reaches the first that begins with it.
-    void wholeNameBeforeAnEarlierPrefix_data() {
-        QTest::addColumn<QString>("firstName");
-        QTest::addColumn<QString>("firstNumber");
-        QTest::addColumn<QString>("secondName");
-        QTest::addColumn<QString>("secondNumber");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("number");
-        const QString joanne = "07700900001", jo = "07700900002", anna = "07700900003",
-                      ann = "07700900004";
-        QTest::newRow("Jo after Joanne") << "Joanne" << joanne << "Jo" << jo << "jo" << jo;
-        QTest::newRow("Jo before Joanne") << "Jo" << jo << "Joanne" << joanne << "JO" << jo;
-        QTest::newRow("Joanne after Jo") << "Jo" << jo << "Joanne" << joanne << "joanne" << joanne;
-        QTest::newRow("Ann after Anna") << "Anna" << anna << "Ann" << ann << "ann" << ann;
-        QTest::newRow("Ann before Anna") << "Ann" << ann << "Anna" << anna << "Ann" << ann;
-        QTest::newRow("a prefix of both") << "Joanne" << joanne << "Jo" << jo << "j" << joanne;
-    }
-    void wholeNameBeforeAnEarlierPrefix() {
-        QFETCH(QString, firstName);
-        QFETCH(QString, firstNumber);
-        QFETCH(QString, secondName);
-        QFETCH(QString, secondNumber);
-        QFETCH(QString, typed);
-        QFETCH(QString, number);
-        QVERIFY(add_contact(firstName, firstNumber, true));
-        QVERIFY(add_contact(secondName, secondNumber, true));
-        QCOMPARE(lookup_contact(typed), number);
-    }
-
     // A name in another case refused only when checked; both files owner-only under umask 000;
     // on a full disk, the file and the system's reason told, the store and the old file whole.
     void save() {
