@@ -34,15 +34,10 @@ QString property(platform::ContactsSourceService& source, const char* name) {
 
 // An overwrite starts from an empty address book; the slots keep their
 // capacity and hold empty strings, as after deleting every entry.  Entries
-// kept past the limit go too: the backup holds them.
+// kept past the limit and the lines that are not entries go too: the backup
+// holds them.
 void emptyAddressBook() {
-    ContactStore& store = contacts();
-    for (QString& name : store.names)
-        name.clear();
-    for (QString& number : store.numbers)
-        number.clear();
-    store.count = 0;
-    store.keptLines.clear();
+    clearContacts();
 }
 
 void tellUnreachableContacts() {

@@ -29,14 +29,20 @@ void ContactInfoDialog::newContact() {
     emptyFields();
     show();
     modifyid_ = -1;
+    shown_ = {};
     ui_->txtSurname->setFocus();
 }
 
 void ContactInfoDialog::editContact(qint16 index) {
     const ContactStore& store = contacts();
-    const QStringList pieces = store.names.at(index).split(u',');
-    ui_->txtSurname->setText(trimSpaces(pieces.at(0)));
-    ui_->txtForename->setText(pieces.size() > 1 ? trimSpaces(pieces.at(1)) : QString());
+    // The surname is what comes before the first comma, the forename all
+    // the rest, further commas included, so that no part of the name is
+    // left out of the fields.
+    const QString& name = store.names.at(index);
+    const qsizetype comma = name.indexOf(u',');
+    ui_->txtSurname->setText(trimSpaces(comma < 0 ? name : name.left(comma)));
+    ui_->txtForename->setText(comma < 0 ? QString() : trimSpaces(name.mid(comma + 1)));
+    shown_ = {name, ui_->txtSurname->text(), ui_->txtForename->text()};
     ui_->txtNumber->setText(normalise_number(store.numbers.at(index)));
     setWindowTitle(QStringLiteral("Edit details"));
     modifyid_ = index;
@@ -79,6 +85,10 @@ void ContactInfoDialog::cmdOk_Click() {
                              platform::Icon::Information);
         return;
     }
+    // A name whose fields were left as shown is stored exactly as it was,
+    // spacing around its commas included.
+    const bool unchanged = modifyid_ != -1 && ui_->txtSurname->text() == shown_.surname &&
+                           ui_->txtForename->text() == shown_.forename;
     if (ui_->txtSurname->text().isEmpty()) {
         ui_->txtSurname->setText(ui_->txtForename->text());
         ui_->txtForename->clear();
@@ -86,6 +96,8 @@ void ContactInfoDialog::cmdOk_Click() {
     QString name = ui_->txtSurname->text();
     if (!ui_->txtForename->text().isEmpty())
         name += QStringLiteral(", ") + ui_->txtForename->text();
+    if (unchanged)
+        name = shown_.name;
     set_contact(modifyid_, name, ui_->txtNumber->text());
     save_contacts(false);
     hide();

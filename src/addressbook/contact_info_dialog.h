@@ -31,7 +31,8 @@ public:
     void newContact();
     // Shows the dialog, titled "Edit details", filled with the contact at
     // `index` of the store (its name split into surname and forename at the
-    // first comma); OK changes that contact.
+    // first comma); OK changes that contact, and keeps its name exactly as it
+    // was when neither name field was changed.
     void editContact(qint16 index);
 
     void cmdOk_Click();
@@ -50,6 +51,10 @@ private:
     Owner owner_;
     // Store index of the entry being edited; -1 while a new one is made.
     qint16 modifyid_ = -1;
+    // The name being edited and the two fields as they were shown for it.
+    struct Shown {
+        QString name, surname, forename;
+    } shown_;
 };
 
 } // namespace zemble

@@ -9,12 +9,14 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace zemble {
@@ -81,6 +83,148 @@ void tellNotSaved(const QString& path, const QString& reason) {
                            QStringLiteral("The file was left as it was.")}));
 }
 
+void tellConflict(const QString& name) {
+    tellProblem(QStringLiteral("Address book changed elsewhere"),
+                crlfLines({QStringLiteral("Another program changed or deleted the contact \"%1\" "
+                                          "while you were editing it.")
+                               .arg(name),
+                           QStringLiteral("Both versions are kept: yours has been added to the "
+                                          "address book beside the other program's.")}));
+}
+
+QByteArray digestOf(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// The file's size and time as they are now; the digest is the caller's.
+ContactsFileState fileStateNow(const QString& path) {
+    QFileInfo info(path);
+    ContactsFileState state;
+    state.known = true;
+    state.exists = info.exists();
+    if (state.exists) {
+        state.size = info.size();
+        state.modified = info.lastModified().toMSecsSinceEpoch();
+    }
+    return state;
+}
+
+// Adds an entry without recording it as a change: the adding part of
+// add_contact, used by loading as well.
+bool addEntry(ContactStore& store, const QString& name, const QString& number,
+              bool check_duplicates) {
+    const QString n = normalise_number(number);
+    if (n.isEmpty())
+        return false;
+    const QString stored = storableContactName(name);
+    if (check_duplicates && store.count > 0) {
+        for (int i = 0; i < store.count; ++i) {
+            const QString& existing = store.names.at(i);
+            if (existing.size() == stored.size() &&
+                existing.compare(stored, Qt::CaseInsensitive) == 0)
+                return false;
+        }
+    }
+    if (store.count >= kMaxContacts)
+        return false;
+    const int count = store.count + 1;
+    if (count == 1) {
+        store.names = QStringList(kSpareSlots + 1);
+        store.numbers = QStringList(kSpareSlots + 1);
+    } else if (count > store.names.size() - 1) {
+        const qsizetype wanted = count + kSpareSlots + 1;
+        // Room is reserved ahead in doubling steps so that filling a large
+        // book does not copy the lists on every growth.
+        if (store.names.capacity() < wanted) {
+            store.names.reserve(std::max(wanted, 2 * store.names.capacity()));
+            store.numbers.reserve(std::max(wanted, 2 * store.numbers.capacity()));
+        }
+        store.names.resize(wanted);
+        store.numbers.resize(wanted);
+    }
+    store.count = qint16(count);
+    store.names[count - 1] = stored;
+    store.numbers[count - 1] = n;
+    return true;
+}
+
+void removeEntry(ContactStore& store, int index) {
+    const int last = store.count - 1;
+    for (int i = index; i < last; ++i) {
+        store.names[i] = store.names.at(i + 1);
+        store.numbers[i] = store.numbers.at(i + 1);
+    }
+    store.names[last].clear();
+    store.numbers[last].clear();
+    store.count = qint16(last);
+    // A line that stood after the entry moves up with the entries after it;
+    // one that stood just before it now stands before the next.
+    for (ContactsFileLine& line : store.otherLines) {
+        if (line.entriesBefore > index)
+            --line.entriesBefore;
+    }
+}
+
+void clearEntries(ContactStore& store) {
+    for (QString& name : store.names)
+        name.clear();
+    for (QString& number : store.numbers)
+        number.clear();
+    store.count = 0;
+    store.otherLines.clear();
+    store.keptLines.clear();
+}
+
+// The index of the entry `name`;`number`, looked for first at `index`, where
+// it stood when it was changed; -1 when no entry is that one.
+int findEntry(const ContactStore& store, int index, const QString& name, const QString& number) {
+    const auto is = [&](int i) {
+        return store.names.at(i) == name && store.numbers.at(i) == number;
+    };
+    if (index >= 0 && index < store.count && is(index))
+        return index;
+    for (int i = 0; i < store.count; ++i) {
+        if (is(i))
+            return i;
+    }
+    return -1;
+}
+
+// Makes a change made here again on a book read afresh from the file.  An
+// edited contact that is no longer there as it was is added in its edited
+// form beside whatever the file holds, and its old name is returned so that
+// the user can be told.
+std::optional<QString> replay(ContactStore& store, const ContactChange& change) {
+    switch (change.kind) {
+    case ContactChange::Kind::Add:
+        addEntry(store, change.name, change.number, change.checkDuplicates);
+        break;
+    case ContactChange::Kind::Edit: {
+        const int at = findEntry(store, change.index, change.name, change.number);
+        if (at >= 0) {
+            store.names[at] = change.newName;
+            store.numbers[at] = change.newNumber;
+        } else if (findEntry(store, change.index, change.newName, change.newNumber) < 0) {
+            // Changed or deleted there: both versions stay.
+            addEntry(store, change.newName, change.newNumber, false);
+            return change.name;
+        }
+        break;
+    }
+    case ContactChange::Kind::Delete: {
+        // Gone there already, or changed there: what the file holds stays.
+        const int at = findEntry(store, change.index, change.name, change.number);
+        if (at >= 0)
+            removeEntry(store, at);
+        break;
+    }
+    case ContactChange::Kind::Clear:
+        clearEntries(store);
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void setContactsProblemHandler(ContactsProblemHandler handler) {
@@ -120,25 +264,9 @@ QString contactsFilePath(bool backup) {
                          : QStringLiteral("zemble_contacts.txt"));
 }
 
-void load_contacts() {
-    QFile file(contactsFilePath(false));
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        // The store stays as it is; the user learns why the book is empty.
-        tellProblem(QStringLiteral("Address book not read"),
-                    crlfLines({QStringLiteral("Zemble could not read the "
-                                              "address book from the file"),
-                               QDir::toNativeSeparators(file.fileName()), file.errorString()}));
-        return;
-    }
-    const int held = readContacts(file.readAll());
-    if (held > kMaxContacts)
-        tellTooMany(held);
-}
+namespace {
 
-int readContacts(const QByteArray& bytes) {
-    ContactStore& store = contacts();
+int readInto(ContactStore& store, const QByteArray& bytes) {
     int held = store.count;
     // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
     // A file without any CR was written with LF line ends, and there an LF
@@ -157,16 +285,27 @@ int readContacts(const QByteArray& bytes) {
                 ++held;
             continue;
         }
-        if (entry && add_contact(entry->name.toString(), entry->number.toString(), false))
+        if (entry && addEntry(store, entry->name.toString(), entry->number.toString(), false))
             ++held;
+        else
+            store.otherLines.append({store.count, line});
     }
     return held;
 }
 
-QByteArray contactsFileBytes() {
-    const ContactStore& store = contacts();
+QByteArray fileBytesOf(const ContactStore& store) {
     QString text;
+    qsizetype other = 0;
+    const auto otherLinesUpTo = [&](int entriesBefore) {
+        for (; other < store.otherLines.size() &&
+               store.otherLines.at(other).entriesBefore <= entriesBefore;
+             ++other) {
+            text += store.otherLines.at(other).text;
+            text += QLatin1String("\r\n");
+        }
+    };
     for (int i = 0; i < store.count; ++i) {
+        otherLinesUpTo(i);
         const QString& name = store.names.at(i);
         const QString& number = store.numbers.at(i);
         if (name.isEmpty() || number.isEmpty())
@@ -176,6 +315,7 @@ QByteArray contactsFileBytes() {
         text += number;
         text += QLatin1String("\r\n");
     }
+    otherLinesUpTo(std::numeric_limits<int>::max());
     for (const QString& line : store.keptLines) {
         text += line;
         text += QLatin1String("\r\n");
@@ -183,49 +323,118 @@ QByteArray contactsFileBytes() {
     return toCp1252(text);
 }
 
+void record(const ContactChange& change) {
+    contacts().unsaved.append(change);
+}
+
+// What a save writes: the store, or, when the main file changed since it was
+// read, the file's book with this store's unsaved changes made on it.  The
+// names of contacts kept in two versions go to `conflicts`.  Nothing when the
+// changed file cannot be read (told to the user).
+std::optional<ContactStore> bookToSave(QStringList& conflicts) {
+    const ContactStore& store = contacts();
+    if (!store.file.known)
+        return store;
+    const QString path = contactsFilePath(false);
+    ContactsFileState now = fileStateNow(path);
+    if (!now.exists && !store.file.exists)
+        return store;
+    QByteArray bytes;
+    if (now.exists) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            tellNotSaved(path, file.errorString());
+            return std::nullopt;
+        }
+        bytes = file.readAll();
+        now.digest = digestOf(bytes);
+    }
+    if (now.exists == store.file.exists && now.size == store.file.size &&
+        now.modified == store.file.modified && now.digest == store.file.digest)
+        return store;
+    ContactStore merged;
+    readInto(merged, bytes);
+    for (const ContactChange& change : store.unsaved) {
+        if (const std::optional<QString> name = replay(merged, change))
+            conflicts.append(*name);
+    }
+    merged.unsaved = store.unsaved;
+    merged.file = now;
+    return merged;
+}
+
+} // namespace
+
+void load_contacts() {
+    ContactStore& store = contacts();
+    QFile file(contactsFilePath(false));
+    // The file as read: a save that finds it otherwise reads it again first.
+    store.file = fileStateNow(file.fileName());
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // The store stays as it is; the user learns why the book is empty.
+        // A save reads the file again before writing, so a book that could
+        // not be read is not overwritten with an empty one.
+        store.file.exists = false;
+        tellProblem(QStringLiteral("Address book not read"),
+                    crlfLines({QStringLiteral("Zemble could not read the "
+                                              "address book from the file"),
+                               QDir::toNativeSeparators(file.fileName()), file.errorString()}));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    store.file.digest = digestOf(bytes);
+    const int held = readInto(store, bytes);
+    if (held > kMaxContacts)
+        tellTooMany(held);
+}
+
+int readContacts(const QByteArray& bytes) {
+    return readInto(contacts(), bytes);
+}
+
+QByteArray contactsFileBytes() {
+    return fileBytesOf(contacts());
+}
+
 bool save_contacts(bool backup) {
+    QStringList conflicts;
+    std::optional<ContactStore> book = bookToSave(conflicts);
+    if (!book)
+        return false;
     const QString path = contactsFilePath(backup);
-    if (const std::optional<QString> failure = saveFile(path, contactsFileBytes())) {
+    const QByteArray bytes = fileBytesOf(*book);
+    if (const std::optional<QString> failure = saveFile(path, bytes)) {
         tellNotSaved(path, *failure);
         return false;
     }
+    if (!backup) {
+        // The file now holds every change.
+        book->unsaved.clear();
+        if (book->file.known) {
+            book->file = fileStateNow(path);
+            book->file.digest = digestOf(bytes);
+        }
+    }
+    // The book written (merged with the file's, when that had changed) is
+    // the one shown from now on.
+    contacts() = std::move(*book);
+    for (const QString& name : std::as_const(conflicts))
+        tellConflict(name);
     return true;
 }
 
 bool add_contact(const QString& name, const QString& number, bool check_duplicates) {
-    ContactStore& store = contacts();
-    const QString n = normalise_number(number);
-    if (n.isEmpty())
+    if (!addEntry(contacts(), name, number, check_duplicates))
         return false;
-    const QString stored = storableContactName(name);
-    if (check_duplicates && store.count > 0) {
-        for (int i = 0; i < store.count; ++i) {
-            const QString& existing = store.names.at(i);
-            if (existing.size() == stored.size() &&
-                existing.compare(stored, Qt::CaseInsensitive) == 0)
-                return false;
-        }
-    }
-    if (store.count >= kMaxContacts)
-        return false;
-    const int count = store.count + 1;
-    if (count == 1) {
-        store.names = QStringList(kSpareSlots + 1);
-        store.numbers = QStringList(kSpareSlots + 1);
-    } else if (count > store.names.size() - 1) {
-        const qsizetype wanted = count + kSpareSlots + 1;
-        // Room is reserved ahead in doubling steps so that filling a large
-        // book does not copy the lists on every growth.
-        if (store.names.capacity() < wanted) {
-            store.names.reserve(std::max(wanted, 2 * store.names.capacity()));
-            store.numbers.reserve(std::max(wanted, 2 * store.numbers.capacity()));
-        }
-        store.names.resize(wanted);
-        store.numbers.resize(wanted);
-    }
-    store.count = qint16(count);
-    store.names[count - 1] = stored;
-    store.numbers[count - 1] = n;
+    const ContactStore& store = contacts();
+    ContactChange change;
+    change.kind = ContactChange::Kind::Add;
+    change.name = store.names.at(store.count - 1);
+    change.number = store.numbers.at(store.count - 1);
+    change.checkDuplicates = check_duplicates;
+    record(change);
     return true;
 }
 
@@ -237,23 +446,40 @@ void set_contact(qint16 index, const QString& name, const QString& number) {
     }
     if (index < 0 || index >= store.count)
         return;
-    store.numbers[index] = normalise_number(number);
-    store.names[index] = storableContactName(name);
+    ContactChange change;
+    change.kind = ContactChange::Kind::Edit;
+    change.index = index;
+    change.name = store.names.at(index);
+    change.number = store.numbers.at(index);
+    change.newName = storableContactName(name);
+    change.newNumber = normalise_number(number);
+    store.numbers[index] = change.newNumber;
+    store.names[index] = change.newName;
+    // An edit that changes nothing is not made again on a changed file,
+    // where it would bring back what another program changed.
+    if (change.newName != change.name || change.newNumber != change.number)
+        record(change);
 }
 
 void delete_contact(qint16 index) {
     ContactStore& store = contacts();
     if (index < 0 || index >= store.count)
         return;
-    const int last = store.count - 1;
-    for (int i = index; i < last; ++i) {
-        store.names[i] = store.names.at(i + 1);
-        store.numbers[i] = store.numbers.at(i + 1);
-    }
-    store.names[last].clear();
-    store.numbers[last].clear();
-    store.count = qint16(last);
+    ContactChange change;
+    change.kind = ContactChange::Kind::Delete;
+    change.index = index;
+    change.name = store.names.at(index);
+    change.number = store.numbers.at(index);
+    removeEntry(store, index);
+    record(change);
     save_contacts(false);
+}
+
+void clearContacts() {
+    clearEntries(contacts());
+    ContactChange change;
+    change.kind = ContactChange::Kind::Clear;
+    record(change);
 }
 
 QString lookup_contact(const QString& text) {
@@ -262,10 +488,20 @@ QString lookup_contact(const QString& text) {
     if (text.startsWith(u'+') && QStringView(text).mid(1, 2) != u"44")
         return {};
     const ContactStore& store = contacts();
+    // A name typed whole reaches its own entry even when an earlier entry's
+    // name begins with it ("Jo" after "Joanne").
+    int firstPrefix = -1;
     for (int i = 0; i < store.count; ++i) {
-        if (store.names.at(i).startsWith(text, Qt::CaseInsensitive))
+        const QString& name = store.names.at(i);
+        if (!name.startsWith(text, Qt::CaseInsensitive))
+            continue;
+        if (name.size() == text.size())
             return store.numbers.at(i);
+        if (firstPrefix < 0)
+            firstPrefix = i;
     }
+    if (firstPrefix >= 0)
+        return store.numbers.at(firstPrefix);
     if (text.startsWith(QLatin1String("+44")))
         return QStringLiteral("0") + text.mid(3);
     return normalise_number(text);

@@ -8,6 +8,38 @@
 
 namespace zemble {
 
+// A line of the contacts file that holds no entry (a comment, a line without
+// ";", a name without a number, an empty line), kept as it was read.
+struct ContactsFileLine {
+    // How many entries stand before the line: it is written back just before
+    // the entry with this index, or after the last entry when there are fewer.
+    int entriesBefore = 0;
+    QString text;
+    friend bool operator==(const ContactsFileLine&, const ContactsFileLine&) = default;
+};
+
+// One change made to the store since the file was last read or written, kept
+// so that a save can make the same change to a file that another program (or
+// another copy of Zemble) has changed meanwhile.
+struct ContactChange {
+    enum class Kind { Add, Edit, Delete, Clear };
+    Kind kind = Kind::Add;
+    qint16 index = -1;            // Edit, Delete: the entry's index when it was changed
+    QString name, number;         // Add: the new entry; Edit, Delete: the entry as it was
+    QString newName, newNumber;   // Edit: the entry as it became
+    bool checkDuplicates = false; // Add: made with the duplicate-name test
+};
+
+// What the contacts file held when it was last read or written: a save
+// compares it with the file to notice a change made by someone else.
+struct ContactsFileState {
+    bool known = false; // false until the book was loaded from the file
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modified = 0; // milliseconds since the epoch
+    QByteArray digest;   // of the content
+};
+
 // The one address book in memory: parallel lists of names and numbers
 // (numbers in national form), `count` entries in use, insertion order.
 // Other code reads the three fields and changes the store only through the
@@ -16,10 +48,16 @@ struct ContactStore {
     QStringList names;
     QStringList numbers;
     qint16 count = 0;
+    // The file's lines that are not entries, in file order, each placed
+    // among the entries where it stood.  Every save writes them back.
+    QList<ContactsFileLine> otherLines;
     // The lines of the file that come after the entry that filled the store,
     // as they were read.  Every save writes them back after the entries, so a
     // book larger than the store loses nothing.
     QStringList keptLines;
+    // The changes not yet in the file, oldest first, and the file as read.
+    QList<ContactChange> unsaved;
+    ContactsFileState file;
 };
 
 // The program's address book.
@@ -44,7 +82,8 @@ using ContactsProblemHandler = std::function<void(const QString& title, const QS
 void setContactsProblemHandler(ContactsProblemHandler handler);
 
 // Reads the file into the store.  A book with more entries than the store
-// holds is told to the user once; the lines past the limit are kept.
+// holds is told to the user once; the lines past the limit are kept.  The
+// lines that hold no entry are kept too, in their places.
 void load_contacts();
 // Adds the entries of the file's bytes to the store (the reading part of
 // load_contacts, without the message).  Returns the number of entries the
@@ -53,15 +92,27 @@ int readContacts(const QByteArray& bytes);
 // Writes the main file (or the backup) whole or not at all.  A failure is
 // told to the user with the file and the system's reason, and leaves both the
 // store and the old file whole; the result says whether the file was written.
+// When the main file has changed since it was read (another program or
+// another copy wrote to it), the store is first read again from the file and
+// the changes made here since are made again on it, so that both are kept; a
+// contact edited here that was changed or deleted there is kept in both
+// versions, and the user is told.  The backup is written from that same book.
 bool save_contacts(bool backup);
 bool add_contact(const QString& name, const QString& number, bool check_duplicates);
 void set_contact(qint16 index, const QString& name, const QString& number);
 void delete_contact(qint16 index);
+// Empties the store for an import that replaces the whole book; the lines
+// that are not entries go too.
+void clearContacts();
+// The number for a recipient: the first entry whose whole name is `text`
+// (ignoring letter case), else the first whose name begins with it, else the
+// number `text` itself is.
 QString lookup_contact(const QString& text);
 
 // The file's content for the store: its entries in the file's form
 // (Windows-1252, "name;number" and CR LF per entry, entries with an empty
-// name or number left out), then the kept lines.
+// name or number left out) with the lines that are not entries among them,
+// then the lines past the limit.
 QByteArray contactsFileBytes();
 
 // The path of the main file ("zemble_contacts.txt") or of the backup.

@@ -151,7 +151,8 @@ private slots:
     }
 
     // Edit and Del act on the selected contact, not the current item; Edit splits the name at
-    // commas, Escape cancels; Del asks first, and Yes writes the file at once.  Then New.
+    // its first comma, and OK with nothing changed keeps the name as it was; Escape cancels; Del
+    // asks first, and Yes writes the file at once.  Then New.
     void editAndDeleteTheSelectedContact() {
         addEntries({"Smith, Jr., John;073", "Smith;+44 7700 900002", "Cy;074"});
         open("");
@@ -162,7 +163,7 @@ private slots:
             return details()->windowTitle() + "|" + detailsField("txtSurname")->text() + "|" +
                    detailsField("txtForename")->text() + "|" + detailsField("txtNumber")->text();
         };
-        QCOMPARE(edit(2), "Edit details|Smith|Jr.|073"); // Smith, Jr., John
+        QCOMPARE(edit(2), "Edit details|Smith|Jr., John|073");
         QVERIFY(details()->isVisible() && !w()->isEnabled());
         QTest::mouseClick(details()->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
         QVERIFY(!details()->isVisible() && w()->isEnabled());
@@ -170,7 +171,8 @@ private slots:
         detailsField("txtSurname")->setText(QStringLiteral("Changed"));
         QTest::keyClick(details(), Qt::Key_Escape);
         QVERIFY(!details()->isVisible() && w()->isEnabled());
-        QCOMPARE(e->fx.read(), QByteArray("Smith, Jr.;073\r\nSmith;07700900002\r\nCy;074\r\n"));
+        QCOMPARE(e->fx.read(),
+                 QByteArray("Smith, Jr., John;073\r\nSmith;07700900002\r\nCy;074\r\n"));
 
         selectRows(contactsList(), {0, 2}); // Del wants exactly one contact
         click("cmdDelete");
@@ -182,8 +184,8 @@ private slots:
             QCOMPARE(e->fx.messages.asked.last().text,
                      "Are you really sure you want to delete this entry?\r\n\r\nName :  "
                      "Smith\r\nNumber :  07700900002");
-            QCOMPARE(texts(contactsList()), (yes ? QStringList{"Cy", "Smith, Jr."}
-                                                 : QStringList{"Cy", "Smith", "Smith, Jr."}));
+            QCOMPARE(texts(contactsList()), (yes ? QStringList{"Cy", "Smith, Jr., John"}
+                                                 : QStringList{"Cy", "Smith", "Smith, Jr., John"}));
         }
         // New: no name, then no UK mobile number, then only a forename and Enter in a field.
         click("cmdNew");
@@ -195,7 +197,7 @@ private slots:
         detailsField("txtNumber")->setText(QStringLiteral("+33 1 23"));
         details()->cmdOk_Click();
         QVERIFY(details()->isVisible() && !w()->isEnabled());
-        QCOMPARE(e->fx.read(), QByteArray("Smith, Jr.;073\r\nCy;074\r\n"));
+        QCOMPARE(e->fx.read(), QByteArray("Smith, Jr., John;073\r\nCy;074\r\n"));
         QCOMPARE(e->fx.messages.titles(),
                  (QStringList{"Edit contact", "Delete confirmation", "Delete confirmation",
                               "Missing data", "Missing data"}));
@@ -207,14 +209,38 @@ private slots:
         detailsField("txtNumber")->setText(QStringLiteral("+44 7700 900001"));
         QTest::keyClick(detailsField("txtNumber"), Qt::Key_Return);
         QVERIFY(!details()->isVisible());
-        QCOMPARE(texts(contactsList()), (QStringList{"Ann", "Cy", "Smith, Jr."}));
+        QCOMPARE(texts(contactsList()), (QStringList{"Ann", "Cy", "Smith, Jr., John"}));
         // A new entry under a name already there (another case) is dropped silently.
         click("cmdNew");
         detailsField("txtSurname")->setText(QStringLiteral("ANN"));
         detailsField("txtNumber")->setText(QStringLiteral("079"));
         details()->cmdOk_Click();
-        QCOMPARE(e->fx.read(), QByteArray("Smith, Jr.;073\r\nCy;074\r\nAnn;07700900001\r\n"));
+        QCOMPARE(e->fx.read(), QByteArray("Smith, Jr., John;073\r\nCy;074\r\nAnn;07700900001\r\n"));
         QCOMPARE(e->fx.messages.asked.size(), 5);
+    }
+
+    // While the window is open another program rewrites the book: OK in the details dialog
+    // keeps that program's contacts and shows them; the contact edited here, changed there,
+    // is kept in both versions with one message.  An import then keeps them too.
+    void changesMadeElsewhereAreShown() {
+        e->fx.write("zemble_contacts.txt", "Bob;071\r\n");
+        load_contacts();
+        open("");
+        e->fx.write("zemble_contacts.txt", "Bob;075\r\nCy;072\r\n");
+        selectRows(contactsList(), {0});
+        click("cmdEdit");
+        detailsField("txtNumber")->setText(QStringLiteral("079"));
+        details()->cmdOk_Click();
+        QCOMPARE(texts(contactsList()), (QStringList{"Bob", "Bob", "Cy"}));
+        QCOMPARE(e->fx.read(), QByteArray("Bob;075\r\nCy;072\r\nBob;079\r\n"));
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Address book changed elsewhere"});
+        QVERIFY(e->fx.messages.asked[0].text.contains(QStringLiteral("\"Bob\"")));
+
+        e->fx.write("zemble_contacts.txt", e->fx.read() + "Dee;073\r\n");
+        importCsv({csvLine("Ed", "Eve", "074")});
+        QCOMPARE(e->fx.read(),
+                 QByteArray("Bob;075\r\nCy;072\r\nBob;079\r\nDee;073\r\nEve, Ed;074\r\n"));
+        QCOMPARE(texts(contactsList()), (QStringList{"Bob", "Bob", "Cy", "Dee", "Eve, Ed"}));
     }
 
     // A large field of doubled quotes is split whole, the fields of the line before emptied

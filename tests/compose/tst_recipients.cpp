@@ -1,6 +1,7 @@
 #include "addressbook/contact_store.h"
 #include "compose/name_chooser.h"
 #include "compose/recipients.h"
+#include "session/send_job.h"
 #include "support/doubles.h"
 #include "support/fake_compose_host.h"
 
@@ -85,6 +86,45 @@ private slots:
         QCOMPARE(host.calls, c[1].trimmed().isEmpty()
                                  ? QStringList{}
                                  : QStringList({"set_to", "update_status_bar"}));
+    }
+
+    // A name typed in the To field reaches its own contact's number when sent, whichever of
+    // two names that begin alike was stored first.
+    void sentToTheNamedContact_data() {
+        QTest::addColumn<QStringList>("namesInBookOrder");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("resolved");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("Jo after Joanne")
+            << QStringList{"Joanne", "Jo"} << u"jo"_s << u"Jo"_s << u"07700900002"_s;
+        QTest::newRow("Jo before Joanne")
+            << QStringList{"Jo", "Joanne"} << u"jo"_s << u"Jo"_s << u"07700900002"_s;
+        QTest::newRow("Ann after Anna")
+            << QStringList{"Anna", "Ann"} << u"ann"_s << u"Ann"_s << u"07700900004"_s;
+        QTest::newRow("Ann before Anna")
+            << QStringList{"Ann", "Anna"} << u"ann"_s << u"Ann"_s << u"07700900004"_s;
+    }
+    void sentToTheNamedContact() {
+        QFETCH(QStringList, namesInBookOrder);
+        QFETCH(QString, typed);
+        QFETCH(QString, resolved);
+        QFETCH(QString, number);
+        const QHash<QString, QString> numbers{{u"Joanne"_s, u"07700900001"_s},
+                                              {u"Jo"_s, u"07700900002"_s},
+                                              {u"Anna"_s, u"07700900003"_s},
+                                              {u"Ann"_s, u"07700900004"_s}};
+        contacts() = ContactStore{};
+        for (const QString& name : namesInBookOrder)
+            QVERIFY(add_contact(name, numbers.value(name), true));
+        ScriptedChooser chooser;
+        RecipientsField field(contacts(), &chooser);
+        test::FakeComposeHost host;
+        host.to = typed;
+        field.txtTo_LostFocus(host);
+        QCOMPARE(host.to, resolved);
+        QVERIFY(chooser.asked.isEmpty());
+        QCOMPARE(recipientNumber(host.to), number);
+        contacts() = ContactStore{};
     }
 
     // The first `num` names in the address book's order (the locale's, accents second), then

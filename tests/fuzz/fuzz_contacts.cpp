@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(second.names.mid(0, first.count) == first.names.mid(0, first.count), "the same names");
     check(second.numbers.mid(0, first.count) == first.numbers.mid(0, first.count),
           "the same numbers");
+    check(second.otherLines == first.otherLines, "the same other lines, in the same places");
     check(second.keptLines == first.keptLines, "the same lines past the limit");
     check(contactsFileBytes() == saved, "the same file on the next save");
     return 0;
