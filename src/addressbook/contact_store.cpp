@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zemble {
 namespace {
@@ -60,6 +62,14 @@ std::optional<Entry> entryOf(QStringView line) {
     return Entry{name, number};
 }
 
+// Whether no one but the folder's owner, the user, can change what it holds:
+// owned by the user, neither group- nor world-writable.
+bool onlyOwnerWrites(const QString& folder) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 &&
+           info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 void tellTooMany(int held) {
     tellProblem(
         QStringLiteral("Address book too large"),
@@ -101,15 +111,35 @@ QString contactsFolder() {
     return folderSetting();
 }
 
-QString defaultContactsFolder() {
-    const QString program = QCoreApplication::applicationDirPath();
-    if (!program.isEmpty() && QFileInfo(program).isWritable())
-        return program;
-    // An installed program sits in a folder its user cannot write; keep the
-    // address book in the user's own data folder instead.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    makePrivateFolder(data);
-    return data;
+QString defaultContactsFolder(bool startOwnBook) {
+    return contactsFolderFor(QCoreApplication::applicationDirPath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                             startOwnBook);
+}
+
+QString contactsFolderFor(const QString& programFolder, const QString& dataFolder,
+                          bool startOwnBook) {
+    if (!programFolder.isEmpty() && onlyOwnerWrites(programFolder) &&
+        QFileInfo(programFolder).isWritable())
+        return programFolder;
+    makePrivateFolder(dataFolder);
+    const QString left = QDir(programFolder).filePath(QStringLiteral("zemble_contacts.txt"));
+    const QString own = QDir(dataFolder).filePath(QStringLiteral("zemble_contacts.txt"));
+    if (!programFolder.isEmpty() && QFileInfo::exists(left) && !QFileInfo::exists(own)) {
+        tellProblem(
+            QStringLiteral("Address book beside the program not used"),
+            crlfLines({QStringLiteral("Other users can change the files in the folder of the "
+                                      "Zemble program, so your address book is no longer kept "
+                                      "there. This address book is not used:"),
+                       QDir::toNativeSeparators(left),
+                       QStringLiteral("Zemble keeps your address book in this file instead:"),
+                       QDir::toNativeSeparators(own),
+                       QStringLiteral("To keep the old entries, check the old file and copy it "
+                                      "over the new one while Zemble is not running.")}));
+        if (startOwnBook)
+            saveFile(own, {});
+    }
+    return dataFolder;
 }
 
 QString contactsFilePath(bool backup) {
