@@ -1,13 +1,13 @@
 #include "shell/single_instance.h"
 
+#include "core/file_save.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
-
-#include "core/file_save.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +55,8 @@ QString SingleInstance::privateFolder(const QString& profileFolder, const QStrin
     // shared fallback owned by someone else) the profile's folder has one.
     const QString own = QDir(profileFolder).filePath(QStringLiteral("runtime"));
     makePrivateFolder(own);
+    // One left open to others by hand is closed again.
+    QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (isPrivateFolder(own))
         return own;
     *problem =
