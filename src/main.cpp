@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -17,8 +16,16 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One copy per profile: a second start brings the first one forward.
-    zemble::SingleInstance only(QFileInfo(zemble::settingsFilePath()).absolutePath(),
-                                QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    const QString profile = QFileInfo(zemble::settingsFilePath()).absolutePath();
+    QString problem;
+    const QString folder = zemble::SingleInstance::privateFolder(
+        profile, qEnvironmentVariable("XDG_RUNTIME_DIR"), &problem);
+    if (folder.isEmpty())
+        std::fprintf(stderr,
+                     "Zemble: no folder of your own for the lock of this profile (%s); starting "
+                     "without the check for another copy.\n",
+                     qPrintable(problem));
+    zemble::SingleInstance only(profile, folder);
     if (!only.claim()) {
         if (only.askRunningCopyToShow())
             return 0;

@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zemble {
 namespace {
@@ -61,6 +63,14 @@ std::optional<Entry> entryOf(QStringView line) {
     if (name.isEmpty() || number.isEmpty())
         return std::nullopt;
     return Entry{name, number};
+}
+
+// Whether no one but the folder's owner, the user, can change what it holds:
+// owned by the user, neither group- nor world-writable.
+bool onlyOwnerWrites(const QString& folder) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 &&
+           info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 void tellTooMany(int held) {
@@ -246,16 +256,36 @@ QString contactsFolder() {
     return folderSetting();
 }
 
-QString defaultContactsFolder() {
-    const QString program = QCoreApplication::applicationDirPath();
-    if (!program.isEmpty() && QFileInfo(program).isWritable() && !isInstallFolder(program))
-        return program;
-    // An installed program sits in a folder that is not its user's: one the
-    // user cannot write, or the install folder (which root can write); keep
-    // the address book in the user's own data folder instead.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    makePrivateFolder(data);
-    return data;
+QString defaultContactsFolder(bool startOwnBook) {
+    return contactsFolderFor(QCoreApplication::applicationDirPath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                             startOwnBook);
+}
+
+QString contactsFolderFor(const QString& programFolder, const QString& dataFolder,
+                          bool startOwnBook) {
+    // The install folder is never the user's own, even when root can write it.
+    if (!programFolder.isEmpty() && onlyOwnerWrites(programFolder) &&
+        QFileInfo(programFolder).isWritable() && !isInstallFolder(programFolder))
+        return programFolder;
+    makePrivateFolder(dataFolder);
+    const QString left = QDir(programFolder).filePath(QStringLiteral("zemble_contacts.txt"));
+    const QString own = QDir(dataFolder).filePath(QStringLiteral("zemble_contacts.txt"));
+    if (!programFolder.isEmpty() && QFileInfo::exists(left) && !QFileInfo::exists(own)) {
+        tellProblem(
+            QStringLiteral("Address book beside the program not used"),
+            crlfLines({QStringLiteral("Other users can change the files in the folder of the "
+                                      "Zemble program, so your address book is no longer kept "
+                                      "there. This address book is not used:"),
+                       QDir::toNativeSeparators(left),
+                       QStringLiteral("Zemble keeps your address book in this file instead:"),
+                       QDir::toNativeSeparators(own),
+                       QStringLiteral("To keep the old entries, check the old file and copy it "
+                                      "over the new one while Zemble is not running.")}));
+        if (startOwnBook)
+            saveFile(own, {});
+    }
+    return dataFolder;
 }
 
 QString contactsFilePath(bool backup) {

@@ -70,9 +70,17 @@ inline constexpr qint16 kMaxContacts = 32759;
 // sets it at start-up; tests point it at a temporary folder.
 void setContactsFolder(const QString& folder);
 QString contactsFolder();
-// The folder the program uses: its executable's folder when that can be
-// written and is not the install folder, else the per-user data folder.
-QString defaultContactsFolder();
+// The folder the program uses: its executable's folder when the user can
+// write to it and no other user can, and it is not the folder the program
+// was installed into (an installed program's folder, or a shared one, would
+// hand the book to others), else the per-user data folder, made the user's
+// alone when it is missing.  When an address book beside the program is
+// passed over so and the user has none of their own yet, the problem handler
+// is told, naming both files; with `startOwnBook` the user's own book is then
+// started empty, so that this is told only once.
+QString defaultContactsFolder(bool startOwnBook = false);
+QString contactsFolderFor(const QString& programFolder, const QString& dataFolder,
+                          bool startOwnBook);
 
 // Who is told when the address book file cannot be read or saved, or holds
 // more than the store: the windowed program shows a message box with the

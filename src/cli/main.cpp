@@ -322,6 +322,11 @@ int main(int argc, char* argv[]) {
         TerminalFront::tell(title + QStringLiteral(": ") +
                             QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
     });
+    // A quota that cannot be stored is told, but the run's outcome stands.
+    setSettingsProblemHandler([](const QString& path, const QString& reason) {
+        TerminalFront::tell(
+            QStringLiteral("could not save the settings to %1: %2").arg(path, reason));
+    });
     setContactsFolder(defaultContactsFolder());
     session().logged_in = false;
 

@@ -5,10 +5,14 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 namespace zemble {
 namespace {
@@ -24,25 +28,76 @@ std::unique_ptr<QSettings> openStore() {
     return std::make_unique<QSettings>(settingsFilePath(), QSettings::IniFormat);
 }
 
-// The file holds the remembered password: only its owner may read it.
+// The file holds the remembered password: only its owner may read it.  What
+// the owner may do is left alone, so a file made read-only stays so.
 void restrictToOwner(const QString& path) {
+    const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const QFileInfo info(path);
-    QFile::setPermissions(info.absolutePath(),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (info.exists())
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    for (const QString& each : {info.absolutePath(), path})
+        if (QFileInfo::exists(each))
+            QFile::setPermissions(each, QFile::permissions(each) & owner);
+}
+
+struct ProblemReport {
+    SettingsProblemHandler handler;
+    bool told = false;
+};
+
+ProblemReport& problemReport() {
+    static ProblemReport report;
+    return report;
+}
+
+// The store says only that a write failed, not why: the reason is found by
+// doing what it does once more, by hand, without touching the file itself.
+QString reasonNotWritten(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists()) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite))
+            return file.errorString();
+    }
+    // The new file beside the old one, as large as the old one and more.
+    QTemporaryFile probe(path);
+    if (!probe.open())
+        return probe.errorString();
+    const QByteArray filler(info.size() + 4096, '\n');
+    for (qsizetype done = 0; done < filler.size();) {
+        const ssize_t wrote = ::write(probe.handle(), filler.constData() + done,
+                                      size_t(filler.size() - done));
+        if (wrote < 0 && errno != EINTR)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        done += qMax<ssize_t>(wrote, 0);
+    }
+    return QStringLiteral("The reason is not known.");
+}
+
+void tellNotWritten(const QString& path) {
+    ProblemReport& report = problemReport();
+    if (report.told)
+        return;
+    report.told = true;
+    const QString reason = reasonNotWritten(path);
+    if (report.handler)
+        report.handler(path, reason);
+    else
+        qWarning("Settings not saved to %s: %s", qPrintable(path), qPrintable(reason));
 }
 
 void write(const std::function<void(QSettings&)>& change) {
     const QString path = settingsFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     restrictToOwner(path);
+    bool written = false;
     {
         auto store = openStore();
         change(*store);
         store->sync();
+        written = store->status() != QSettings::AccessError;
     }
     restrictToOwner(path);
+    if (!written)
+        tellNotWritten(path);
 }
 
 int shiftAfter(int shift) {
@@ -60,6 +115,10 @@ QString settingsFilePath() {
 
 void setSettingsFilePath(const QString& path) {
     overridePath() = path;
+}
+
+void setSettingsProblemHandler(SettingsProblemHandler handler) {
+    problemReport() = {std::move(handler), false};
 }
 
 QString get_setting(const QString& key, const QString& fallback) {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <utility>
 
 namespace zemble {
@@ -18,6 +19,15 @@ void save_setting(const QString& key, const QString& value);
 // Saves several keys in one write of the file.
 void saveSettings(const QList<std::pair<QString, QString>>& values);
 void delete_setting(const QString& key);
+
+// Who is told when a save cannot be written to the settings file (a
+// read-only file, a full disk): the windows show a message box, zemble-send
+// prints a line.  It learns the file and the system's reason, at the first
+// failure of a run only, so that saving a whole dialog does not tell it once
+// per key; setting a handler starts a new run.  Without a handler the failure
+// goes to the program's warnings.
+using SettingsProblemHandler = std::function<void(const QString& path, const QString& reason)>;
+void setSettingsProblemHandler(SettingsProblemHandler handler);
 
 // Switches are on only for the exact text "yes"; an absent switch is "no".
 bool settingIsYes(const QString& key);

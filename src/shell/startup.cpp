@@ -18,6 +18,7 @@
 #include "shell/splash_window.h"
 
 #include <QApplication>
+#include <QDir>
 
 namespace zemble {
 
@@ -40,6 +41,15 @@ Program::~Program() {
 
 void Program::Main() {
     QApplication::setWindowIcon(zembleIcon());
+    setSettingsProblemHandler([](const QString& path, const QString& reason) {
+        platform::messageBox(
+            QStringLiteral("Settings not saved"),
+            crlfLines({QStringLiteral("Zemble could not save its settings to the file"),
+                       QDir::toNativeSeparators(path), reason,
+                       QStringLiteral("Changed preferences, the remembered account and the quota "
+                                      "figures are not kept while the file cannot be written.")}),
+            platform::Icon::Exclamation);
+    });
     const bool useSplash = !settingIsYes(keys::hideSplashScreen);
     std::unique_ptr<SplashWindow> splash;
     if (useSplash) {
@@ -49,10 +59,12 @@ void Program::Main() {
         platform::pauseBlocking(kSplashPause);
     }
 
-    setContactsFolder(contactsFolder_.isEmpty() ? defaultContactsFolder() : contactsFolder_);
     setContactsProblemHandler([](const QString& title, const QString& text) {
         platform::messageBox(title, text, platform::Icon::Exclamation);
     });
+    // The windowed program starts the user's own book when it leaves one
+    // beside the program, so that the user is told of that only once.
+    setContactsFolder(contactsFolder_.isEmpty() ? defaultContactsFolder(true) : contactsFolder_);
     load_contacts();
 
     SessionState& state = session();

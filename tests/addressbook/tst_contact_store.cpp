@@ -2,6 +2,7 @@
 
 #include "core/cp1252.h"
 #include "support/files.h"
+#include "support/other_user.h"
 
 #include <QtTest>
 #include <cerrno>
@@ -237,6 +238,60 @@ private slots:
         load_contacts();
         QCOMPARE(contacts().count, qint16(203));
         QCOMPARE(fx->messages.titles().last(), QStringLiteral("Address book not read"));
+    }
+
+    // The book is kept beside the program only while no one else can write there; else in the
+    // user's own data folder.  A book left beside the program is named with the one now in use,
+    // over two starts once when the user's own is started empty (the windows), else at each
+    // start (zemble-send, which never writes the book).
+    void folderOfTheBook_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("ownedByAnother");
+        QTest::addColumn<bool>("startOwnBook");
+        QTest::addColumn<bool>("besideProgram");
+        QTest::addColumn<int>("timesTold");
+        QTest::newRow("folder of the user's alone") << 0755 << false << true << true << 0;
+        QTest::newRow("group-writable folder") << 0775 << false << true << false << 1;
+        QTest::newRow("world-writable folder") << 0777 << false << true << false << 1;
+        QTest::newRow("another user's folder") << 0755 << true << true << false << 1;
+        QTest::newRow("group-writable, zemble-send") << 0775 << false << false << false << 2;
+    }
+    void folderOfTheBook() {
+        QFETCH(int, mode);
+        QFETCH(bool, ownedByAnother);
+        QFETCH(bool, startOwnBook);
+        QFETCH(bool, besideProgram);
+        QFETCH(int, timesTold);
+        if (ownedByAnother && !test::runAsRoot())
+            QSKIP("only root can give a folder to another user");
+        const QString program = fx->dir.filePath("bin"), data = fx->dir.filePath("data/Zemble");
+        QVERIFY(QDir(fx->dir.path()).mkdir("bin"));
+        QCOMPARE(::chmod(QFile::encodeName(program).constData(), mode_t(mode)), 0);
+        fx->write("bin/zemble_contacts.txt", "Old;07700900001\r\n");
+        if (ownedByAnother)
+            test::giveToNobody({program});
+        QCOMPARE(test::modeOf(program), mode);
+        for (int start = 0; start < 2; ++start)
+            QCOMPARE(contactsFolderFor(program, data, startOwnBook),
+                     besideProgram ? program : data);
+        QCOMPARE(fx->messages.asked.size(), timesTold);
+        for (const platform::MessageBoxRequest& told : std::as_const(fx->messages.asked)) {
+            QCOMPARE(told.title, "Address book beside the program not used");
+            QCOMPARE(told.text,
+                     platform::crlfLines(
+                         {"Other users can change the files in the folder of the Zemble "
+                          "program, so your address book is no longer kept there. This address "
+                          "book is not used:",
+                          program + "/zemble_contacts.txt",
+                          "Zemble keeps your address book in this file instead:",
+                          data + "/zemble_contacts.txt",
+                          "To keep the old entries, check the old file and copy it over the new "
+                          "one while Zemble is not running."}));
+        }
+        if (!besideProgram) {
+            QCOMPARE(test::modeOf(data), 0700);
+            QCOMPARE(test::modeOf(data + "/zemble_contacts.txt"), startOwnBook ? 0600 : -1);
+        }
     }
 };
 

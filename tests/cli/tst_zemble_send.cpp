@@ -3,10 +3,13 @@
 #include "core/settings.h"
 
 #include "support/opsim.h"
+#include "support/other_user.h"
 
 #include <QtTest>
 
 #include <csignal>
+#include <grp.h>
+#include <unistd.h>
 
 using namespace zemble;
 using namespace zemble::test;
@@ -26,6 +29,7 @@ struct Run {
     QString printed = {}, logged = {};  // standard output; the log's To line ("" no log)
     std::optional<QString> paths = {};  // "path:count ..." of the requests; "" none at all
     QList<int> interrupts = {};         // signals sent once two texts were asked for
+    bool asNobody = false;              // run as "nobody" when the test runs as root
 };
 
 // The program copied beside an address book, with settings of its own pointing at the simulator,
@@ -62,6 +66,11 @@ struct Fixture {
     int run(const Run& r, QByteArray* out, QByteArray* err) {
         QProcess process;
         process.setProcessEnvironment(environment(r.password));
+        if (r.asNobody && runAsRoot())
+            process.setChildProcessModifier([uid = nobodyUid()] {
+                if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
+                    ::_exit(126);
+            });
         process.start(program, r.args);
         process.write(r.input);
         process.closeWriteChannel();
@@ -259,6 +268,23 @@ private slots:
             f.run({.args = {"-n", "-m", "hi", "Jo", "Ann", "Joanne"}, .password = ""}, &out, &err),
             0);
         QCOMPARE(QString::fromUtf8(out), printed);
+    }
+
+    // Quota figures that cannot be stored in a read-only settings file: one line names the file
+    // and the reason; the figures are still printed and the run still succeeds.
+    void readOnlySettingsToldOnce() {
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        const QString settings = f.dir.filePath("config/Zemble/Zemble.ini");
+        QVERIFY(QProcess::execute("chmod", {"-R", "a+rX", f.dir.path()}) == 0);
+        giveToNobody({f.dir.path(), f.dir.filePath("config"), f.dir.filePath("config/Zemble")});
+        QVERIFY(QFile::setPermissions(settings, QFile::ReadOwner | QFile::ReadOther));
+        QByteArray out, err;
+        QCOMPARE(f.run({.args = {"--quota", "-u", "alice"}, .asNobody = true}, &out, &err), 0);
+        QCOMPARE(out, QByteArray("20 free, 5 paid\n"));
+        const QString line =
+            "zemble-send: could not save the settings to " + settings + ": Permission denied\n";
+        QVERIFY2(err.contains(line.toUtf8()) && err.count("could not save") == 1, err.constData());
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.

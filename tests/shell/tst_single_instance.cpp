@@ -1,5 +1,8 @@
 #include "shell/single_instance.h"
+#include "support/files.h"
+#include "support/other_user.h"
 
+#include <QLocalSocket>
 #include <QtTest>
 
 #include <csignal>
@@ -17,7 +20,7 @@ struct Profile {
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
 
     Profile() {
-        for (const char* folder : {"bin", "config/Zemble", "data", "run"})
+        for (const char* folder : {"bin", "config/Zemble", "data", "run", "tmp"})
             QDir(dir.path()).mkpath(QLatin1String(folder));
         QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::copy(ZEMBLE_PROGRAM_PATH, path("bin/zemble"));
@@ -37,22 +40,27 @@ struct Profile {
         }
         return out;
     }
-    QProcess* start() {
+    // A copy of the program; without a runtime folder XDG_RUNTIME_DIR is unset, and the shared
+    // fallback in the temporary folder belongs to another user.
+    QProcess* start(bool runtimeFolder = true) {
         auto& copy = started.emplace_back(std::make_unique<QProcess>());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         for (const auto& [variable, folder] : {std::pair{"XDG_CONFIG_HOME", "config"},
                                                {"XDG_DATA_HOME", "data"},
-                                               {"XDG_RUNTIME_DIR", "run"}})
+                                               {"XDG_RUNTIME_DIR", "run"},
+                                               {"TMPDIR", "tmp"}})
             env.insert(variable, path(folder));
+        if (!runtimeFolder)
+            env.remove("XDG_RUNTIME_DIR");
         copy->setProcessEnvironment(env);
         copy->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         copy->start(path("bin/zemble"), {});
         return copy->waitForStarted() ? copy.get() : nullptr;
     }
     // The copy holding the profile answers that it has shown its window.
-    bool answers() const {
-        return SingleInstance(path("config/Zemble"), path("run")).askRunningCopyToShow(15000);
+    bool answers(const char* folder = "run") const {
+        return SingleInstance(path("config/Zemble"), path(folder)).askRunningCopyToShow(15000);
     }
 };
 
@@ -88,6 +96,77 @@ private slots:
         SingleInstance demo("/home/u/zemble/build/demo/config/Zemble", run.path());
         QVERIFY(normal.claim() && demo.claim());
         QVERIFY(!SingleInstance("/home/u/.config/./Zemble/", run.path()).claim());
+    }
+
+    // Without a runtime folder of the user's own, one copy per profile still holds: the lock
+    // and the socket go to a folder of the user's alone in the profile's folder.
+    void oneCopyWithoutPrivateRuntimeFolder() {
+        if (!test::runAsRoot())
+            QSKIP("only root can give the shared runtime folder to another user");
+        Profile p;
+        const QString shared = p.path("tmp/runtime-root");
+        QVERIFY(QDir().mkdir(shared));
+        test::giveToNobody({shared});
+        QProcess* first = p.start(false);
+        QVERIFY(first && p.answers("config/Zemble/runtime"));
+        QCOMPARE(test::modeOf(p.path("config/Zemble/runtime")), 0700);
+        QProcess* second = p.start(false);
+        QVERIFY(second && second->waitForFinished(20000));
+        QVERIFY(second->exitStatus() == QProcess::NormalExit && second->exitCode() == 0);
+        QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    // Where the lock goes when the runtime folder will not do, or why it cannot go anywhere.
+    void privateFolder_data() {
+        QTest::addColumn<int>("runtimeMode"); // 0: XDG_RUNTIME_DIR unset
+        QTest::addColumn<bool>("profileUsable");
+        QTest::addColumn<bool>("folderHad");
+        QTest::newRow("group-writable runtime folder") << 0770 << true << true;
+        QTest::newRow("runtime folder unset") << 0 << true << true;
+        QTest::newRow("no folder at all") << 0 << false << false;
+    }
+    void privateFolder() {
+        QFETCH(int, runtimeMode);
+        QFETCH(bool, profileUsable);
+        QFETCH(bool, folderHad);
+        QTemporaryDir dir;
+        const QDir d(dir.path());
+        const QString runtime = runtimeMode ? d.filePath("run") : QString(),
+                      own = d.filePath("config/runtime");
+        QVERIFY(!runtimeMode || (d.mkdir("run") && ::chmod(QFile::encodeName(runtime).constData(),
+                                                           mode_t(runtimeMode)) == 0));
+        // A profile folder below a plain file can never be made.
+        QFile plain(d.filePath("config"));
+        QVERIFY(profileUsable ? d.mkdir("config") : plain.open(QIODevice::WriteOnly));
+        QString problem;
+        QCOMPARE(SingleInstance::privateFolder(d.filePath("config"), runtime, &problem),
+                 folderHad ? own : QString());
+        QCOMPARE(problem, folderHad ? QString()
+                                    : "XDG_RUNTIME_DIR is not set, and " + own +
+                                          " cannot be made yours alone");
+        QCOMPARE(test::modeOf(own), folderHad ? 0700 : -1);
+    }
+
+    // A caller that streams without a line end, or keeps silent, is dropped; the running copy
+    // goes on answering.
+    void oversizedOrSilentCallerDropped_data() {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("a megabyte without a line end") << QByteArray(1 << 20, 'x');
+        QTest::newRow("silence") << QByteArray();
+    }
+    void oversizedOrSilentCallerDropped() {
+        QFETCH(QByteArray, sent);
+        Profile p;
+        QProcess* first = p.start();
+        QVERIFY(first && p.answers());
+        QLocalSocket caller;
+        caller.connectToServer(SingleInstance::socketPath(p.path("config/Zemble"), p.path("run")));
+        QVERIFY(caller.waitForConnected(5000));
+        caller.write(sent);
+        QTRY_COMPARE_WITH_TIMEOUT(caller.state(), QLocalSocket::UnconnectedState, 20000);
+        QCOMPARE(caller.readAll(), QByteArray());
+        QVERIFY(p.answers());
+        QCOMPARE(first->state(), QProcess::Running);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "support/doubles.h"
 #include "support/keys.h"
 #include "support/opsim.h"
+#include "support/other_user.h"
 #include "support/page_display_double.h"
 #include "support/temp_settings.h"
 
@@ -110,6 +111,34 @@ private slots:
         QCOMPARE(
             u"%1 %2 %3"_s.arg(contacts().count).arg(session().quota_free).arg(session().quota_paid),
             u"1 "_s + row.section(u'#', 1));
+    }
+
+    // A settings file that cannot be written is told in one box for the run, naming the file and
+    // the system's reason, though the preferences' OK saves every key and the send method one.
+    void readOnlySettingsToldOnce() {
+        Fixture f;
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        MainWindow* compose = f.start();
+        const QString file = f.settings.path();
+        test::giveToNobody({f.settings.dir.path(), file});
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner));
+        {
+            const test::FileAccessAsNobody nobody;
+            QVERIFY(
+                QMetaObject::invokeMethod(compose->findChild<QAction*>(u"mnuEdit_7"_s), "trigger"));
+            QVERIFY(QMetaObject::invokeMethod(
+                child<QPushButton>(shownWindow(u"frmPrefs"_s), "cmdOkay"), "click"));
+            child<QComboBox>(compose, "cmbSendMethod")->setCurrentIndex(1);
+        }
+        QCOMPARE(f.quiet.messages.asked.size(), 1);
+        const platform::MessageBoxRequest box = f.quiet.messages.asked.first();
+        QCOMPARE(box.title, u"Settings not saved"_s);
+        QCOMPARE(box.text, crlfLines({u"Zemble could not save its settings to the file"_s, file,
+                                      u"Permission denied"_s,
+                                      u"Changed preferences, the remembered account and the "
+                                      "quota figures are not kept while the file cannot be "
+                                      "written."_s}));
+        QCOMPARE(box.icon, platform::Icon::Exclamation);
     }
 
     // Each control taking the caret has its own spoken name; a window stays above its opener.
