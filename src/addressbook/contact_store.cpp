@@ -130,23 +130,27 @@ void load_contacts() {
                                QDir::toNativeSeparators(file.fileName()), file.errorString()}));
         return;
     }
-    const int held = readContacts(file.readAll());
+    const int held = readContacts(file);
     if (held > kMaxContacts)
         tellTooMany(held);
 }
 
 int readContacts(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readContacts(buffer);
+}
+
+int readContacts(QIODevice& device) {
     ContactStore& store = contacts();
     int held = store.count;
     // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
     // A file without any CR was written with LF line ends, and there an LF
     // ends a line.
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    LineReader reader(buffer, bytes.contains('\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    LineReader reader(device, holdsByte(device, '\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
     while (!reader.atEnd()) {
-        const QString line = fromCp1252(reader.readLine());
+        QString line = reader.readCp1252Line();
         const std::optional<Entry> entry = entryOf(line);
         if (store.count >= kMaxContacts) {
             // Past the limit every line is kept as it is, entry or not.
@@ -155,7 +159,13 @@ int readContacts(const QByteArray& bytes) {
                 ++held;
             continue;
         }
-        if (entry && add_contact(entry->name.toString(), entry->number.toString(), false))
+        if (!entry)
+            continue;
+        // The name keeps the line's own memory rather than a copy of it.
+        const QString number = entry->number.toString();
+        line.truncate(entry->name.size());
+        line.squeeze();
+        if (add_contact(line, number, false))
             ++held;
     }
     return held;
