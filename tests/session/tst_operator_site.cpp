@@ -199,6 +199,7 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, reason);
         save_setting(key, value);
+        ErrorWindowDriver driver; // Abort All, should a request be made after all
         f->send("Hi");
         QCOMPARE(f->quiet.messages.titles(), QStringList{"Settings error"});
         const QString text = f->quiet.messages.asked.first().text;
