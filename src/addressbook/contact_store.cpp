@@ -296,17 +296,14 @@ QString contactsFilePath(bool backup) {
 
 namespace {
 
-int readInto(ContactStore& store, const QByteArray& bytes) {
+int readInto(ContactStore& store, QIODevice& device) {
     int held = store.count;
     // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
     // A file without any CR was written with LF line ends, and there an LF
     // ends a line.
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    LineReader reader(buffer, bytes.contains('\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    LineReader reader(device, holdsByte(device, '\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
     while (!reader.atEnd()) {
-        const QString line = fromCp1252(reader.readLine());
+        QString line = reader.readCp1252Line();
         const std::optional<Entry> entry = entryOf(line);
         if (store.count >= kMaxContacts) {
             // Past the limit every line is kept as it is, entry or not.
@@ -315,10 +312,16 @@ int readInto(ContactStore& store, const QByteArray& bytes) {
                 ++held;
             continue;
         }
-        if (entry && addEntry(store, entry->name.toString(), entry->number.toString(), false))
-            ++held;
-        else
+        if (!entry || normalise_number(entry->number.toString()).isEmpty()) {
             store.otherLines.append({store.count, line});
+            continue;
+        }
+        // The name keeps the line's own memory rather than a copy of it.
+        const QString number = entry->number.toString();
+        line.truncate(entry->name.size());
+        line.squeeze();
+        if (addEntry(store, line, number, false))
+            ++held;
     }
     return held;
 }
@@ -383,7 +386,9 @@ std::optional<ContactStore> bookToSave(QStringList& conflicts) {
         now.modified == store.file.modified && now.digest == store.file.digest)
         return store;
     ContactStore merged;
-    readInto(merged, bytes);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    readInto(merged, buffer);
     for (const ContactChange& change : store.unsaved) {
         if (const std::optional<QString> name = replay(merged, change))
             conflicts.append(*name);
@@ -413,15 +418,26 @@ void load_contacts() {
                                QDir::toNativeSeparators(file.fileName()), file.errorString()}));
         return;
     }
-    const QByteArray bytes = file.readAll();
-    store.file.digest = digestOf(bytes);
-    const int held = readInto(store, bytes);
+    // The digest is taken while streaming, so that a huge file is never held
+    // whole beside the text made from it.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    store.file.digest = hash.result();
+    file.seek(0);
+    const int held = readInto(store, file);
     if (held > kMaxContacts)
         tellTooMany(held);
 }
 
 int readContacts(const QByteArray& bytes) {
-    return readInto(contacts(), bytes);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readInto(contacts(), buffer);
+}
+
+int readContacts(QIODevice& device) {
+    return readInto(contacts(), device);
 }
 
 QByteArray contactsFileBytes() {

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QIODevice;
+
 namespace zemble {
 
 // A line of the contacts file that holds no entry (a comment, a line without
@@ -97,6 +99,8 @@ void load_contacts();
 // load_contacts, without the message).  Returns the number of entries the
 // bytes hold, including those past the limit.
 int readContacts(const QByteArray& bytes);
+// The same from a device that allows seeking, read from its position on.
+int readContacts(QIODevice& device);
 // Writes the main file (or the backup) whole or not at all.  A failure is
 // told to the user with the file and the system's reason, and leaves both the
 // store and the old file whole; the result says whether the file was written.

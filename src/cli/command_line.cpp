@@ -3,7 +3,10 @@
 #include "compose/compose_logic.h"
 
 #include <QCommandLineParser>
+#include <QIODevice>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
 
 namespace zemble::cli {
 
@@ -108,11 +111,32 @@ QString usageText() {
         "sends no other and logs off; a second one stops at once.\n");
 }
 
+namespace {
+
+QString withoutEndingLineBreaks(QString text) {
+    while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        text.chop(1);
+    return text;
+}
+
+// How a left-out character is named: itself in quotes when it shows, else
+// its code.
+QString characterName(char32_t code) {
+    const QString hex = QStringLiteral("U+%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
+    if (code == 0xFFFD)
+        return hex + QStringLiteral(" (bytes that are not UTF-8)");
+    if (code == u'\t')
+        return QStringLiteral("tab");
+    if (!QChar::isPrint(code) || QChar::isSpace(code))
+        return hex;
+    return u'"' + QString::fromUcs4(&code, 1) + u'"';
+}
+
+} // namespace
+
 QString prepareMessage(QString text, bool fromInput, QString* error) {
-    if (fromInput) {
-        while (text.endsWith(u'\n') || text.endsWith(u'\r'))
-            text.chop(1);
-    }
+    if (fromInput)
+        text = withoutEndingLineBreaks(text);
     const QString cleaned = cleanMessageText(text);
     if (cleaned.isEmpty()) {
         *error = text.isEmpty() ? QStringLiteral("the message is empty")
@@ -127,6 +151,72 @@ QString prepareMessage(QString text, bool fromInput, QString* error) {
         return {};
     }
     return cleaned;
+}
+
+std::optional<QString> readMessage(QIODevice& device, QString* error) {
+    constexpr qint64 kBlock = 64 * 1024;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text;
+    qint64 total = 0;
+    for (;;) {
+        const QByteArray block = device.read(kBlock);
+        if (block.isEmpty())
+            break;
+        total += block.size();
+        text += utf8.decode(block);
+        // Line breaks at the end may still turn into spaces inside the
+        // message, which only makes it longer: without them it is already
+        // too long, whatever follows.
+        if (cleanMessageText(withoutEndingLineBreaks(text)).size() > kMaxMessageLength) {
+            *error = QStringLiteral("the message is more than %1 characters long; at most %1 "
+                                    "can be sent")
+                         .arg(kMaxMessageLength);
+            return std::nullopt;
+        }
+        if (total > kMaxMessageInputBytes) {
+            *error = QStringLiteral("the message is more than %1 bytes long; at most %2 "
+                                    "characters can be sent")
+                         .arg(kMaxMessageInputBytes)
+                         .arg(kMaxMessageLength);
+            return std::nullopt;
+        }
+    }
+    return text + utf8.decode(QByteArrayView());
+}
+
+QString leftOutCharacters(const QString& text) {
+    constexpr int kMostNamed = 20;
+    QStringList named;
+    QSet<char32_t> seen;
+    int more = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t code = text.at(i).unicode();
+        qsizetype length = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() &&
+            text.at(i + 1).isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            length = 2;
+        }
+        const QStringView character = QStringView(text).mid(i, length);
+        i += length - 1;
+        // A line feed becomes a space; a carriage return before one, or at
+        // the end, is part of a line break.
+        const bool lineBreak =
+            code == u'\n' || (code == u'\r' && (i + 1 == text.size() || text.at(i + 1) == u'\n'));
+        if (lineBreak || !cleanMessageText(character.toString()).isEmpty() || seen.contains(code))
+            continue;
+        seen.insert(code);
+        if (named.size() < kMostNamed)
+            named.append(characterName(code));
+        else
+            ++more;
+    }
+    if (named.isEmpty())
+        return {};
+    QString line = named.join(QStringLiteral(", "));
+    if (more > 0)
+        line += QStringLiteral(" and %1 more").arg(more);
+    return line;
 }
 
 bool isUkMobile(const QString& number) {

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+class QIODevice;
+
 namespace zemble::cli {
 
 // What zemble-send was asked to do, as its command line says it.
@@ -42,6 +44,23 @@ inline constexpr int kExitPartly = 3;  // some recipients only, or a text unconf
 // it.  "" with `error` set when nothing sendable is left or the text is
 // longer than the compose window holds.
 QString prepareMessage(QString text, bool fromInput, QString* error);
+
+// The most bytes of a message file or of standard input that are read when
+// they hold so much the site cannot take (left out by the clean-up) that the
+// message is still short enough: a message that really goes is far smaller.
+inline constexpr qint64 kMaxMessageInputBytes = 1024 * 1024;
+
+// Reads a message (UTF-8) from a file or standard input, no further than the
+// point where it is certainly longer than can be sent: an endless source such
+// as a device or a pipe that never closes costs no more memory than a
+// message.  Nothing with `error` set when the message is too long; a device
+// that fails ends the text as its end would.
+std::optional<QString> readMessage(QIODevice& device, QString* error);
+
+// The characters the clean-up leaves out of a message, each named once in
+// the order they first come, for one line on standard error: "" when there
+// are none.  Line breaks are not named: they become spaces, or go at the end.
+QString leftOutCharacters(const QString& text);
 
 // A number the site can deliver to: 07 and nine more digits.
 bool isUkMobile(const QString& number);

@@ -15,6 +15,7 @@
 #include "core/version.h"
 #include "session/operator_protocol.h"
 #include "session/send_job.h"
+#include "session/site_settings.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -80,19 +81,20 @@ QString resolveRecipients(const QStringList& given) {
     return ok ? to : QString();
 }
 
-// Reads a whole file, or standard input for "".
-bool readInput(const QString& path, QByteArray* bytes, QString* error) {
+// Reads the message from a file, or standard input for "", no further than
+// a message that can be sent.
+std::optional<QString> readInput(const QString& path, QString* error) {
     QFile file;
     const bool opened = path.isEmpty() ? file.open(stdin, QIODevice::ReadOnly)
                                        : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (opened) {
-        *bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError)
-            return true;
+        std::optional<QString> text = readMessage(file, error);
+        if (!text || file.error() == QFileDevice::NoError)
+            return text;
     }
     *error = QStringLiteral("cannot read the message from %1: %2")
                  .arg(path.isEmpty() ? QStringLiteral("standard input") : path, file.errorString());
-    return false;
+    return std::nullopt;
 }
 
 // A password typed on the terminal without echo; "" when there is none.
@@ -140,6 +142,15 @@ bool takeAccount(const Options& options) {
     return true;
 }
 
+// The host and authority settings can reach the site; false after telling
+// which one cannot.
+bool siteSettingsUsable() {
+    const std::optional<SiteSettingProblem> problem = siteSettingsProblem();
+    if (problem)
+        TerminalFront::tell(siteSettingLine(*problem));
+    return !problem;
+}
+
 QString figure(qint16 quota) {
     return quota < 0 ? QStringLiteral("unknown") : QString::number(quota);
 }
@@ -151,7 +162,11 @@ int showQuota(OperatorProtocol& site, TerminalFront& front) {
     if (!site.log_on(state.session_username, state.session_password) || front.failed())
         return kExitNothing;
     front.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
-    const bool ok = site.check_quota() && !front.failed();
+    // Figures that cannot be read are no answer: the saved ones stay.
+    const bool ok = site.readQuota() && !front.failed();
+    if (!ok && !front.failed() && !site.cancelled())
+        TerminalFront::tell(QStringLiteral("the quota page shows neither figure: ") +
+                            pageSummary(state.page_text));
     site.resetCancel();
     front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
     site.log_off();
@@ -245,25 +260,31 @@ int send(const Options& options, const QString& to) {
         return kExitUsage;
     }
 
+    if (!options.dryRun && !siteSettingsUsable())
+        return kExitUsage;
+
     // A password asked on the terminal comes before a message typed there.
     const bool fromInput = !options.message && options.file.isEmpty();
     if (fromInput && !options.dryRun && !takeAccount(options))
         return kExitUsage;
     QString error;
-    QString text = options.message.value_or(QString());
-    if (!options.message) {
-        QByteArray bytes;
-        if (!readInput(options.file, &bytes, &error)) {
-            TerminalFront::tell(error);
-            return kExitUsage;
-        }
-        text = QString::fromUtf8(bytes);
+    const std::optional<QString> text =
+        options.message ? options.message : readInput(options.file, &error);
+    if (!text) {
+        TerminalFront::tell(error);
+        return kExitUsage;
     }
-    order.message = prepareMessage(text, !options.message, &error);
+    order.message = prepareMessage(*text, !options.message, &error);
     if (order.message.isEmpty()) {
         TerminalFront::tell(error);
         return kExitUsage;
     }
+    // A person sees the clean-up in the message box; a script is told.
+    const QString leftOut = leftOutCharacters(*text);
+    if (!leftOut.isEmpty())
+        TerminalFront::tell(QStringLiteral("left out of the message, as the site cannot take "
+                                           "them: ") +
+                            leftOut);
     if (options.dryRun) {
         showDryRun(order);
         return kExitSent;
@@ -331,7 +352,7 @@ int main(int argc, char* argv[]) {
     session().logged_in = false;
 
     if (options->quota) {
-        if (!takeAccount(*options))
+        if (!siteSettingsUsable() || !takeAccount(*options))
             return kExitUsage;
         OperatorProtocol site;
         TerminalFront front(site, options->quiet, options->yes, options->retries);

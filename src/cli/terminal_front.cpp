@@ -36,8 +36,12 @@ void TerminalFront::tell(const QString& text) {
 void TerminalFront::step(SendStep step, const QString& text) {
     step_ = step;
     retriesLeft_ = retries_;
-    if (stopping_ && step != SendStep::LogOff)
+    // After an interrupt no step but the log-off makes a request, so none
+    // other is announced.
+    if (stopping_ && step != SendStep::LogOff) {
         site_.cancel();
+        return;
+    }
     if (!quiet_ && !text.isEmpty())
         printLine(text);
 }

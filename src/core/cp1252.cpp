@@ -1,5 +1,6 @@
 #include "core/cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zemble {
@@ -42,21 +43,33 @@ QByteArray toCp1252(QStringView text) {
     return out;
 }
 
-QString fromCp1252(const QByteArray& bytes) {
+QString fromCp1252(QByteArrayView bytes) {
     QString out;
-    out.reserve(bytes.size());
-    for (const char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        if (u >= 0x80 && u <= 0x9F && kHigh[u - 0x80] != 0)
-            out.append(QChar(kHigh[u - 0x80]));
-        else
-            out.append(QChar(u));
-    }
+    appendFromCp1252(out, bytes);
     return out;
 }
 
-QString cp1252Fold(QStringView text) {
-    return fromCp1252(toCp1252(text));
+void appendFromCp1252(QString& text, QByteArrayView bytes) {
+    // Written straight into the text's own memory: a long text is neither
+    // built a character at a time nor copied.
+    const qsizetype start = text.size();
+    text.resize(start + bytes.size());
+    char16_t* out = reinterpret_cast<char16_t*>(text.data()) + start;
+    static const std::array<char16_t, 256> characters = [] {
+        std::array<char16_t, 256> table{};
+        for (int b = 0; b < 256; ++b)
+            table[b] =
+                (b >= 0x80 && b <= 0x9F && kHigh[b - 0x80] != 0) ? kHigh[b - 0x80] : char16_t(b);
+        return table;
+    }();
+    for (const char b : bytes)
+        *out++ = characters[static_cast<unsigned char>(b)];
+}
+
+QString cp1252Fold(const QString& text) {
+    const bool held = std::all_of(text.begin(), text.end(),
+                                  [](QChar c) { return cp1252Code(c) != '?' || c == u'?'; });
+    return held ? text : fromCp1252(toCp1252(text));
 }
 
 QString keepCp1252(QStringView text, bool (*keep)(int code)) {

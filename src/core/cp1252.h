@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace zemble {
@@ -14,10 +15,13 @@ namespace zemble {
 int cp1252Code(QChar c);
 
 QByteArray toCp1252(QStringView text);
-QString fromCp1252(const QByteArray& bytes);
+QString fromCp1252(QByteArrayView bytes);
+// Appends the characters of code page bytes to a text, growing it in place.
+void appendFromCp1252(QString& text, QByteArrayView bytes);
 
-// The text as it would read after a round trip through the code page.
-QString cp1252Fold(QStringView text);
+// The text as it would read after a round trip through the code page: the
+// text itself, sharing its memory, when the code page holds all of it.
+QString cp1252Fold(const QString& text);
 
 // The characters of a typed text that may go into a text message or a part
 // of one: those whose code page byte `keep` accepts stay, a line feed becomes

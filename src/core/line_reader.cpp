@@ -1,5 +1,7 @@
 #include "core/line_reader.h"
 
+#include "core/cp1252.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -45,18 +47,17 @@ qsizetype LineReader::nextEnd() const {
     return end == to ? -1 : end - buffer_.constData();
 }
 
-QByteArray LineReader::readLine() {
-    QByteArray line;
+template <typename Take> void LineReader::takeLine(Take take) {
     for (;;) {
         if (position_ >= buffer_.size() && !fill())
             break;
         const qsizetype end = nextEnd();
         if (end < 0) {
-            line.append(buffer_.constData() + position_, buffer_.size() - position_);
+            take(QByteArrayView(buffer_).sliced(position_));
             position_ = buffer_.size();
             continue;
         }
-        line.append(buffer_.constData() + position_, end - position_);
+        take(QByteArrayView(buffer_).sliced(position_, end - position_));
         position_ = end + 1;
         // A CR LF pair ends the line as one; the LF may sit in the next block.
         if (buffer_.at(end) == kCr) {
@@ -67,7 +68,31 @@ QByteArray LineReader::readLine() {
         }
         break;
     }
+}
+
+QByteArray LineReader::readLine() {
+    QByteArray line;
+    takeLine([&line](QByteArrayView piece) { line.append(piece); });
     return line;
+}
+
+QString LineReader::readCp1252Line() {
+    QString line;
+    takeLine([&line](QByteArrayView piece) { appendFromCp1252(line, piece); });
+    return line;
+}
+
+bool holdsByte(QIODevice& device, char byte) {
+    const qint64 start = device.pos();
+    bool found = false;
+    while (!found) {
+        const QByteArray block = device.read(kBlockSize);
+        if (block.isEmpty())
+            break;
+        found = block.contains(byte);
+    }
+    device.seek(start);
+    return found;
 }
 
 } // namespace zemble

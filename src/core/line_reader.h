@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 class QIODevice;
 
@@ -21,10 +22,15 @@ public:
 
     bool atEnd();
     QByteArray readLine();
+    // The next line read as Windows-1252 text, decoded block by block, so
+    // that a long line is held once, as the text, and never as bytes too.
+    QString readCp1252Line();
 
 private:
     bool fill();
     qsizetype nextEnd() const;
+    // Hands the next line to `take` in pieces.
+    template <typename Take> void takeLine(Take take);
 
     QIODevice& device_;
     const LineEnds ends_;
@@ -32,5 +38,9 @@ private:
     qsizetype position_ = 0;
     bool ended_ = false;
 };
+
+// Whether a device holds the byte from its position on.  Reads it through in
+// blocks and goes back to the position, so the device must allow seeking.
+bool holdsByte(QIODevice& device, char byte);
 
 } // namespace zemble

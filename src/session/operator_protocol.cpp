@@ -111,6 +111,24 @@ bool OperatorProtocol::check_quota() {
     return ok;
 }
 
+bool OperatorProtocol::readQuota() {
+    // Both figures end in this text.
+    const bool ok = transport_.go_site(homePageAddress(), sendMessageAddress(), QString(),
+                                       QStringLiteral("get"), kRemaining.trimmed());
+    if (!ok || transport_.cancelled())
+        return false;
+    SessionState& state = session();
+    const qint16 free = freeQuotaOf(state.page_text);
+    const qint16 paid = paidQuotaOf(state.page_text);
+    if (free < 0 && paid < 0)
+        return false;
+    state.quota_free = free;
+    state.quota_paid = paid;
+    saveSettings(
+        {{keys::quotaLeft, QString::number(free)}, {keys::paidQuotaLeft, QString::number(paid)}});
+    return true;
+}
+
 QString OperatorProtocol::sendForm(const QString& number, const QString& text, bool paid) {
     const QString to = convert_text(number);
     return QLatin1String("contacts=&msisdns=") + to + QLatin1String("&to=") + to +

@@ -32,6 +32,13 @@ public:
 
     Transport& transport() { return transport_; }
 
+    // The quota for a caller that shows the figures themselves: a home page
+    // without them (an error page, or one the program does not know) is a
+    // failed request that the front end decides on, and the figures, in the
+    // session and in the settings, stay as they were.  True when at least
+    // one figure was read.
+    bool readQuota();
+
     // The body of the send form for one part, in the site's order.
     static QString sendForm(const QString& number, const QString& text, bool paid);
     // The hidden-field start marker: `input type="hidden" name="`, the name

@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "session/operator_site.h"
 #include "session/sent_log.h"
+#include "session/site_settings.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -101,6 +102,11 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     value_ = maximum_ = 0;
     listener_.progress(0, 0);
 
+    // Settings that cannot reach the site are refused before any request.
+    if (const std::optional<SiteSettingProblem> problem = siteSettingsProblem()) {
+        questions_.refuse({QStringLiteral("Settings error"), siteSettingText(*problem), true});
+        return Refused;
+    }
     const int steps = check_send_limits(order);
     if (steps == 0)
         return Refused;

@@ -66,7 +66,7 @@ public:
 class SendJob {
 public:
     enum Result {
-        Refused, // the limits or a recipient without a number: nothing sent
+        Refused, // the limits, a recipient without a number or the site settings: nothing sent
         Stopped, // a request failed or was cancelled before every text went
         Sent,    // every text confirmed and the send recorded
     };
@@ -76,10 +76,10 @@ public:
     // Asks the limit questions for the order; the progress steps of the job,
     // 0 when it must not go on.
     int check_send_limits(const SendOrder& order);
-    // Runs the whole job: the limits, log on unless a session is kept, every
-    // part to every recipient, the confirmation copy, the send recorded and
-    // logged, the quota, log off.  A request that fails or is cancelled ends
-    // it at once.
+    // Runs the whole job: the site settings and the limits, log on unless a
+    // session is kept, every part to every recipient, the confirmation copy,
+    // the send recorded and logged, the quota, log off.  A request that fails
+    // or is cancelled ends it at once.
     Result run(const SendOrder& order);
 
     // What the site confirmed, text by text, in the last run.

@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 
+#include "support/bad_site_settings.h"
 #include "support/opsim.h"
 #include "support/other_user.h"
 
@@ -9,6 +10,7 @@
 
 #include <csignal>
 #include <grp.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace zemble;
@@ -17,6 +19,9 @@ using namespace zemble::test;
 namespace {
 
 const QString kSend = "/webOriginate/action/sendMessage";
+// The address space of a run that must not grow with its input: a few times what the program
+// needs for a message.
+constexpr rlim_t kAddressSpace = 256 * 1024 * 1024;
 
 // One run of the program and what it must leave behind.
 struct Run {
@@ -30,6 +35,7 @@ struct Run {
     std::optional<QString> paths = {};  // "path:count ..." of the requests; "" none at all
     QList<int> interrupts = {};         // signals sent once two texts were asked for
     bool asNobody = false;              // run as "nobody" when the test runs as root
+    QStringList untold = {};            // never on standard error
 };
 
 // The program copied beside an address book, with settings of its own pointing at the simulator,
@@ -52,6 +58,18 @@ struct Fixture {
         setSettingsFilePath({});
         return true;
     }
+    // Sets a key of the program's settings.
+    void save(const QString& key, const QString& value) {
+        setSettingsFilePath(dir.filePath("config/Zemble/Zemble.ini"));
+        save_setting(key, value);
+        setSettingsFilePath({});
+    }
+    QString saved(const QString& key) {
+        setSettingsFilePath(dir.filePath("config/Zemble/Zemble.ini"));
+        const QString value = get_setting(key, "(absent)");
+        setSettingsFilePath({});
+        return value;
+    }
     QProcessEnvironment environment(const QString& password) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name :
@@ -63,14 +81,17 @@ struct Fixture {
             env.insert("ZEMBLE_PASSWORD", password);
         return env;
     }
-    int run(const Run& r, QByteArray* out, QByteArray* err) {
-        QProcess process;
+    void setUp(QProcess& process, const Run& r) {
         process.setProcessEnvironment(environment(r.password));
         if (r.asNobody && runAsRoot())
             process.setChildProcessModifier([uid = nobodyUid()] {
                 if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
                     ::_exit(126);
             });
+    }
+    int run(const Run& r, QByteArray* out, QByteArray* err) {
+        QProcess process;
+        setUp(process, r);
         process.start(program, r.args);
         process.write(r.input);
         process.closeWriteChannel();
@@ -145,6 +166,15 @@ private slots:
         row("message warning answered by --yes", {.args = as({"--yes", "-q", "-m", "hi"}) + eleven,
             .outbox = QStringList(eleven).replaceInStrings(QRegularExpression("$"), "|hi"),
             .logged = eleven.join(" ; ")});
+        // What the clean-up leaves out is named in one line; the rest is sent.
+        row("characters the site cannot take", {.args = as({"-q", "-m", "caf\u00e9 ~_^ "
+            "\U0001F600 ok", "Anna"}), .outbox = {a + "caf   ok"}, .told = {"zemble-send: left out "
+            "of the message, as the site cannot take them: \"\u00e9\", \"~\", \"_\", \"^\", "
+            "\"\U0001F600\"\n"}, .logged = "Anna"});
+        row("bytes that are not UTF-8 and a tab on standard input", {.args = as({"-q", "Anna"}),
+            .input = "Hi\xff\tthere\r\n", .outbox = {a + "Hithere"}, .told = {"zemble-send: "
+            "left out of the message, as the site cannot take them: U+FFFD (bytes that are not "
+            "UTF-8), tab\n"}, .logged = "Anna"});
         // Input errors: a one-line reason, status 1 and no request at all.
         const auto bad = [&](const char* name, const QStringList& args, const QStringList& told) {
             row(name, {.args = args, .exit = 1, .told = told, .paths = ""});
@@ -163,13 +193,17 @@ private slots:
         const QStringList three = as({"-m", "hi", "Anna", "Bob", "07700900002"});
         const QString slow = "slow " + kSend + " 1 3000", notSent =
             "zemble-send: not sent to 07700900002\n";
+        // Only a request that leaves is announced.
+        const QStringList unsent = {"Sending message part 1 of 1 to 07700900002",
+                                    "Checking text message quota"};
         row("interrupted once", {.args = three, .fault = slow, .exit = 3, .outbox = {a + "hi",
             bob + "hi"}, .told = {sentAnna, "zemble-send: sent to Bob (07700900456)\n", notSent},
-            .paths = kSend + ":2 /logout.html:1", .interrupts = {SIGINT}});
+            .paths = kSend + ":2 /logout.html:1", .interrupts = {SIGINT}, .untold = unsent});
         row("interrupted twice", {.args = three, .fault = slow, .exit = 3, .outbox = {a + "hi",
             bob + "hi"}, .told = {sentAnna, "zemble-send: not sent to Bob (07700900456); part 1 of "
             "1 may have arrived, the site did not answer\n", notSent},
-            .paths = kSend + ":2 /logout.html:0", .interrupts = {SIGTERM, SIGINT}});
+            .paths = kSend + ":2 /logout.html:0", .interrupts = {SIGTERM, SIGINT},
+            .untold = unsent});
         // clang-format on
     }
     void runs() {
@@ -184,6 +218,8 @@ private slots:
         const QString told = QString::fromUtf8(err);
         for (const QString& line : r.told)
             QVERIFY2(told.contains(line), qPrintable(told));
+        for (const QString& line : r.untold)
+            QVERIFY2(!told.contains(line), qPrintable(told));
         if (!r.printed.isEmpty())
             QCOMPARE(QString::fromUtf8(out), r.printed);
 
@@ -285,6 +321,103 @@ private slots:
         const QString line =
             "zemble-send: could not save the settings to " + settings + ": Permission denied\n";
         QVERIFY2(err.contains(line.toUtf8()) && err.count("could not save") == 1, err.constData());
+    }
+
+    // A message source without end (a device, a pipe kept fed) is read no further than a message
+    // that can be sent: status 1 with the length reason, within a small address space.
+    void endlessMessageReadNoFurther_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("fed"); // written to standard input again and again
+        QTest::addColumn<QString>("told");
+        const QString bytes = "the message is more than 1048576 bytes long; at most 32767 "
+                              "characters can be sent";
+        QTest::newRow("the zero device as message file")
+            << QStringList{"-n", "-f", "/dev/zero", "Anna"} << QByteArray() << bytes;
+        QTest::newRow("text on standard input without end")
+            << QStringList{"-n", "Anna"} << QByteArray("Disk /srv is full\n").repeated(4096)
+            << "the message is more than 32767 characters long; at most 32767 can be sent";
+        QTest::newRow("characters the site cannot take on standard input without end")
+            << QStringList{"-n", "Anna"} << QByteArray("~").repeated(65536) << bytes;
+    }
+    void endlessMessageReadNoFurther() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, fed);
+        QFETCH(QString, told);
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        QProcess process;
+        f.setUp(process, {});
+        process.setChildProcessModifier([] {
+            const rlimit limit{kAddressSpace, kAddressSpace};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
+        process.start(f.program, args);
+        QVERIFY(process.waitForStarted());
+        QDeadlineTimer deadline(60000);
+        while (process.state() == QProcess::Running && !deadline.hasExpired()) {
+            while (!fed.isEmpty() && process.bytesToWrite() < 4 * 1024 * 1024)
+                process.write(fed);
+            if (!process.waitForBytesWritten(50))
+                process.waitForFinished(10);
+        }
+        QCOMPARE(process.state(), QProcess::NotRunning);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(process.readAllStandardError()), "zemble-send: " + told + '\n');
+    }
+
+    // --quota with an error page or an unknown page where the figures should be: status 2 with
+    // the page's words, and the figures saved earlier stay.
+    void quotaPageWithoutFiguresFails_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("error page") << "http500"
+                                    << "The server met an internal error.";
+        QTest::newRow("page the program does not know")
+            << "wrongpage"
+            << "This service is not available at the moment.";
+    }
+    void quotaPageWithoutFiguresFails() {
+        QFETCH(QString, fault);
+        QFETCH(QString, told);
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        f.save("quotaleft", "7");
+        f.save("paidquotaleft", "3");
+        // The home page of the log-on passes; the one of the quota check does not.
+        QVERIFY(f.sim.setFault("/webOriginate/action/viewHomePage", fault, 1, 0, 1));
+        QByteArray out, err;
+        QCOMPARE(f.run({.args = {"--quota", "-u", "alice"}}, &out, &err), 2);
+        const QString said = QString::fromUtf8(err);
+        QVERIFY2(said.contains("/webOriginate/action/viewHomePage: ") && said.contains(told),
+                 qPrintable(said));
+        QCOMPARE(out, QByteArray());
+        QCOMPARE(f.saved("quotaleft"), "7");
+        QCOMPARE(f.saved("paidquotaleft"), "3");
+        QCOMPARE(f.paths().count("/logout.html"), 1);
+    }
+
+    // A host or authority setting that cannot work: status 1 with the key, the value and what is
+    // wrong, before any request, for a send and for --quota alike.
+    void badSiteSettingRefusedBeforeAnyRequest_data() { badSiteSettingRows(); }
+    void badSiteSettingRefusedBeforeAnyRequest() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, reason);
+        for (const QStringList& args : {QStringList{"-u", "alice", "-m", "hi", "Anna"},
+                                        QStringList{"-u", "alice", "--quota"}}) {
+            Fixture f;
+            QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+            f.save(key, value);
+            QByteArray out, err;
+            QCOMPARE(f.run({.args = args}, &out, &err), 1);
+            const QString said = QString::fromUtf8(err);
+            QVERIFY2(said.startsWith(
+                         QString("zemble-send: the setting '%1' is '%2': ").arg(key, value)) &&
+                         said.contains(reason),
+                     qPrintable(said));
+            QCOMPARE(f.paths(), QStringList{});
+        }
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.

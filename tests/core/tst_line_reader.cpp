@@ -1,5 +1,7 @@
 #include "core/line_reader.h"
 
+#include "core/cp1252.h"
+
 #include <QtTest>
 
 using namespace zemble;
@@ -29,7 +31,15 @@ private slots:
             QByteArray read;
             while (!reader.atEnd())
                 read += reader.readLine() + '|';
-            QCOMPARE(read, row.split('#')[ends == LineEnds::CrLfOrCr ? 1 : 2]);
+            const QByteArray expected = row.split('#')[ends == LineEnds::CrLfOrCr ? 1 : 2];
+            QCOMPARE(read, expected);
+            // The same lines decoded as they are read.
+            QVERIFY(buffer.seek(0));
+            LineReader decoding(buffer, ends);
+            QString text;
+            while (!decoding.atEnd())
+                text += decoding.readCp1252Line() + u'|';
+            QCOMPARE(text, fromCp1252(expected));
         }
     }
 };

@@ -6,6 +6,7 @@
 #include "session/send_window.h"
 #include "session/transport.h"
 
+#include "support/bad_site_settings.h"
 #include "support/doubles.h"
 #include "support/error_window_driver.h"
 #include "support/fake_compose_host.h"
@@ -188,6 +189,25 @@ private slots:
         QCOMPARE(session().last_sent_key, f->compose.to + message);
         if (!late) // a page for each request but the followed redirect
             QCOMPARE(f->display.pages.size(), shown ? paths().size() - 1 : 0);
+    }
+
+    // A host or authority setting that cannot work is named in a box before any request; the
+    // compose window is given back.
+    void badSiteSettingRefusedBeforeAnyRequest_data() { badSiteSettingRows(); }
+    void badSiteSettingRefusedBeforeAnyRequest() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, reason);
+        save_setting(key, value);
+        ErrorWindowDriver driver; // Abort All, should a request be made after all
+        f->send("Hi");
+        QCOMPARE(f->quiet.messages.titles(), QStringList{"Settings error"});
+        const QString text = f->quiet.messages.asked.first().text;
+        for (const QString& part : {'"' + key + '"', '"' + value + '"', reason})
+            QVERIFY2(text.contains(part), qPrintable(text));
+        QCOMPARE(paths(), QStringList{});
+        QVERIFY(f->compose.enabled);
+        QVERIFY(!f->window.isVisible());
     }
 
     // Cancel while the site is slow to answer a part (after 4 s), then while the error window
