@@ -77,8 +77,9 @@ void tellRejectedFile(const QString& first, const QString& path, const QString& 
 }
 
 void tellUnrecognisedCsv(const QString& path) {
-    tellRejectedFile(QStringLiteral("Zemble did not recognise the contacts file"), path,
-                     QStringLiteral("It looks for a header row with %1.").arg(csvColumnsLookedFor()));
+    tellRejectedFile(
+        QStringLiteral("Zemble did not recognise the contacts file"), path,
+        QStringLiteral("It looks for a header row with %1.").arg(csvColumnsLookedFor()));
 }
 
 void tellUnrecognisedVCard(const QString& path) {
@@ -96,11 +97,12 @@ void tellNothingUsable(const QString& path, qsizetype records) {
 }
 
 void tellAbandoned() {
-    platform::messageBox(QStringLiteral("Import cancelled"),
-                         platform::crlfLines({QStringLiteral("Import cancelled."),
-                                              QStringLiteral("No contacts were added; your "
-                                                             "address book has not been changed.")}),
-                         platform::Icon::Information);
+    platform::messageBox(
+        QStringLiteral("Import cancelled"),
+        platform::crlfLines({QStringLiteral("Import cancelled."),
+                             QStringLiteral("No contacts were added; your "
+                                            "address book has not been changed.")}),
+        platform::Icon::Information);
 }
 
 QString counted(int count, const char* what) {
@@ -261,8 +263,8 @@ ImportResult importFile(FileKind kind, bool append, ImportProgress& progress) {
     // The whole file is read and judged before the address book is touched:
     // a file that gives nothing leaves the book and its backup as they were.
     progress.begin();
-    auto read = kind == FileKind::Csv ? readCsvRecords(bytes, progress)
-                                      : readVCardRecords(bytes, progress);
+    auto read =
+        kind == FileKind::Csv ? readCsvRecords(bytes, progress) : readVCardRecords(bytes, progress);
     if (const auto* outcome = std::get_if<ImportResult::Outcome>(&read)) {
         progress.end();
         result.outcome = *outcome;
@@ -348,7 +350,8 @@ QString importCompletionText(const ImportResult& result) {
         counts << counted(result.noRoom, "record") +
                       QStringLiteral(" not added because the address book is full");
     return platform::crlfLines(
-        {result.cancelled ? QStringLiteral("Import cancelled.") : QStringLiteral("Import complete."),
+        {result.cancelled ? QStringLiteral("Import cancelled.")
+                          : QStringLiteral("Import complete."),
          counts.join(QStringLiteral(", ")) + u'.', QString(),
          QStringLiteral("Your previous address book has been backed up to "
                         "'zemble_contacts.bak'."),

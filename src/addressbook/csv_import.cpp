@@ -80,8 +80,7 @@ bool splitCsvLine(QStringView line, CsvFields& fields, const CsvStopCheck& stop)
     for (QString& field : fields)
         field.clear();
     return forEachField(
-        line, kCsvFieldCount, stop,
-        [&](int f, QStringView raw) { fields[f] = cleanCsvField(raw); },
+        line, kCsvFieldCount, stop, [&](int f, QStringView raw) { fields[f] = cleanCsvField(raw); },
         [&](int f, QStringView raw) { fields[f] = raw.toString(); });
 }
 
@@ -143,7 +142,8 @@ bool CsvLayout::recognised() const {
 
 CsvLayout csvLayout(const QStringList& header) {
     CsvLayout layout;
-    if (header.size() > kCsvMobile && sameName(header[kCsvFirstName], QLatin1StringView("First Name")) &&
+    if (header.size() > kCsvMobile &&
+        sameName(header[kCsvFirstName], QLatin1StringView("First Name")) &&
         sameName(header[kCsvLastName], QLatin1StringView("Last Name")) &&
         sameName(header[kCsvMobile], QLatin1StringView("Mobile Phone"))) {
         layout.positional = true;

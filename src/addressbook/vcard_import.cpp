@@ -163,8 +163,8 @@ void takeProperty(const Property& property, Card& card) {
     } else if (property.name == "TEL") {
         Tel tel{telNumber(decodedText(property)), false};
         for (const QByteArray& type : property.types)
-            tel.mobileTyped = tel.mobileTyped || type == "cell" || type == "mobile" ||
-                              type == "iphone";
+            tel.mobileTyped =
+                tel.mobileTyped || type == "cell" || type == "mobile" || type == "iphone";
         card.tels.append(tel);
     }
 }
@@ -244,9 +244,8 @@ std::optional<QList<ImportedContact>> readVCards(const QByteArray& bytes,
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
         const QByteArray physical = bytes.sliced(start, end - start);
-        start = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n'
-                           ? 2
-                           : 1);
+        start =
+            end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
         // A quoted-printable value ending in "=" goes on in the next line as
         // it stands; any other line goes on in a next line that starts with a
         // space or a tab, which is dropped.
