@@ -109,8 +109,8 @@ QString counted(int count, const char* what) {
     return QStringLiteral("%1 %2%3").arg(count).arg(QLatin1StringView(what)).arg(plural_s(count));
 }
 
-// Takes one record by its name and number; every record lands in exactly one
-// of the counts.
+// Takes one record by its name and number; every record is counted once as
+// added, without a mobile number, without a name, already there or without room.
 void takeRecord(const QString& name, const QString& mobile, bool append, ImportResult& result) {
     const QString number = normalise_number(mobile);
     if (number.isEmpty()) {
