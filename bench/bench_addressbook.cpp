@@ -149,7 +149,12 @@ int main(int argc, char* argv[]) {
     }
 
     // The CSV import.
-    QByteArray bytes = "Title,First Name,Middle Name,Last Name\r\n";
+    // The header names the columns the records are read by.
+    QList<QByteArray> header(92, QByteArray("Other"));
+    header[1] = "First Name";
+    header[3] = "Last Name";
+    header[40] = "Mobile Phone";
+    QByteArray bytes = header.join(',') + "\r\n";
     for (int i = 0; i < kCsvLines; ++i)
         bytes += csvLine(i) + "\r\n";
     file.path = dir.filePath(QStringLiteral("contacts.csv"));

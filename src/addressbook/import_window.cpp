@@ -20,6 +20,37 @@ ImportWindow::ImportWindow(std::function<void()> closed, QWidget* parent)
     platform::activateOnKeys(ui_->lstImport, [this] { cmdOk_Click(); });
     platform::selectCurrentOnTab(ui_->lstImport);
     platform::stayAbove(access_.get(), this);
+    connect(ui_->lstImport, &QListWidget::itemSelectionChanged, this,
+            &ImportWindow::updateOkButton);
+    offerSources();
+}
+
+void ImportWindow::offerSources() {
+    // A source that cannot work here stays in its place, greyed, with the
+    // reason beside the list; the first one that can work is chosen.
+    QStringList notes;
+    int first = -1;
+    for (int row = 0; row < ui_->lstImport->count(); ++row) {
+        QListWidgetItem* item = ui_->lstImport->item(row);
+        const QString reason = sourceUnavailableReason(static_cast<ImportSource>(row));
+        if (reason.isEmpty()) {
+            if (first < 0)
+                first = row;
+            continue;
+        }
+        item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+        item->setToolTip(reason);
+        notes << QStringLiteral("%1: not available. %2").arg(item->text(), reason);
+    }
+    ui_->lblUnavailable->setText(notes.join(u'\n'));
+    ui_->lblUnavailable->setVisible(!notes.isEmpty());
+    if (first >= 0)
+        ui_->lstImport->setCurrentRow(first);
+    updateOkButton();
+}
+
+void ImportWindow::updateOkButton() {
+    ui_->cmdOk->setEnabled(!ui_->lstImport->selectedItems().isEmpty());
 }
 
 ImportWindow::~ImportWindow() = default;
@@ -30,7 +61,7 @@ void ImportWindow::cmdOk_Click() {
     if (running_)
         return;
     const QList<QListWidgetItem*> chosen = ui_->lstImport->selectedItems();
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !(chosen.first()->flags() & Qt::ItemIsEnabled))
         return;
     const auto source = static_cast<ImportSource>(ui_->lstImport->row(chosen.first()));
     const bool append = ui_->optAppend->isChecked();

@@ -14,9 +14,11 @@ namespace zemble {
 
 class AccessWindow;
 
-// frmImport, "Import Options": the source and the mode of an import.  OK
-// runs the import; OK and Cancel hide the window so the choices stay for the
-// next use; closing it from its frame discards it.
+// frmImport, "Import Options": the source and the mode of an import.  It
+// opens with the first source that can work on this system chosen; one that
+// cannot is greyed, its reason shown under the list.  OK (enabled while a
+// source is chosen) runs the import; OK and Cancel hide the window so the
+// choices stay for the next use; closing it from its frame discards it.
 class ImportWindow : public QDialog {
     Q_OBJECT
 public:
@@ -37,6 +39,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void offerSources();
+    void updateOkButton();
+
     std::unique_ptr<Ui::frmImport> ui_;
     std::unique_ptr<AccessWindow> access_;
     std::function<void()> closed_;

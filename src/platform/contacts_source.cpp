@@ -11,6 +11,9 @@ public:
     bool nextItem() override { return false; }
     QString itemProperty(const QString&) override { return {}; }
     void release() override {}
+    QString unavailableReason() const override {
+        return QStringLiteral("Outlook is not available on this system.");
+    }
 };
 
 } // namespace

@@ -22,6 +22,9 @@ public:
     virtual QString itemProperty(const QString& name) = 0;
     // Lets go of the folder and the mail program.
     virtual void release() = 0;
+    // Why the contacts folder cannot be reached on this system at all, or ""
+    // when it may be (a connect can still fail).
+    virtual QString unavailableReason() const { return {}; }
 
     static ContactsSourceService& real();
 };

@@ -1,10 +1,7 @@
-#include "addressbook/access_window.h"
 #include "addressbook/contact_info_dialog.h"
 #include "addressbook/contacts_window.h"
-#include "addressbook/csv_import.h"
 #include "addressbook/import_window.h"
 #include "addressbook_doubles.h"
-#include "support/contacts_source_double.h"
 #include "support/fake_compose_host.h"
 #include "support/keys.h"
 
@@ -26,20 +23,6 @@ void selectRows(QListWidget* list, const QList<int>& rows) {
     list->clearSelection();
     for (int row : rows)
         list->setCurrentRow(row, QItemSelectionModel::Select);
-}
-
-// One exported line of 120 fields: the raw first name (1), last name (3) and
-// mobile phone (40), the other fields filler.
-QByteArray csvLine(const QByteArray& first, const QByteArray& last, const QByteArray& mobile) {
-    QList<QByteArray> fields(120, QByteArray("x"));
-    fields[1] = first;
-    fields[3] = last;
-    fields[40] = mobile;
-    return fields.join(',');
-}
-
-QString progress(int found, int added) {
-    return QStringLiteral("Accessing contacts list ... (%1 found, %2 added)").arg(found).arg(added);
 }
 
 } // namespace
@@ -68,24 +51,6 @@ class TestContactsWindow : public QObject {
         e->host.calls.clear();
     }
     ImportWindow* importer() const { return w()->importWindow(); }
-    void runImport(int source, bool append) {
-        if (!w())
-            open("");
-        click("cmdUpdate");
-        importer()->findChild<QListWidget*>("lstImport")->setCurrentRow(source);
-        const char* mode = append ? "optAppend" : "optOverwrite";
-        importer()->findChild<QRadioButton*>(mode)->setChecked(true);
-        QTest::mouseClick(importer()->findChild<QPushButton*>("cmdOk"), Qt::LeftButton);
-    }
-    // The first line is always taken as the header, whatever it holds.
-    void importCsv(const QList<QByteArray>& lines, bool append = true) {
-        const QByteArray header = csvLine("Lost", "First", "07700900000");
-        e->fx.files.answers.enqueue(e->fx.write("in.csv", header + "\r\n" + lines.join("\r\n")));
-        runImport(1, append);
-    }
-    AccessWindow* access() const { return importer()->accessWindow(); }
-    QString status() const { return access()->findChild<QLabel*>("lblStatus")->text(); }
-    QPushButton* accessCancel() const { return access()->findChild<QPushButton*>("cmdCancel"); }
 
 private slots:
     void init() { e.emplace(); } // the last test's windows and book go first
@@ -221,7 +186,7 @@ private slots:
 
     // While the window is open another program rewrites the book: OK in the details dialog
     // keeps that program's contacts and shows them; the contact edited here, changed there,
-    // is kept in both versions with one message.  An import then keeps them too.
+    // is kept in both versions with one message.
     void changesMadeElsewhereAreShown() {
         e->fx.write("zemble_contacts.txt", "Bob;071\r\n");
         load_contacts();
@@ -235,141 +200,6 @@ private slots:
         QCOMPARE(e->fx.read(), QByteArray("Bob;075\r\nCy;072\r\nBob;079\r\n"));
         QCOMPARE(e->fx.messages.titles(), QStringList{"Address book changed elsewhere"});
         QVERIFY(e->fx.messages.asked[0].text.contains(QStringLiteral("\"Bob\"")));
-
-        e->fx.write("zemble_contacts.txt", e->fx.read() + "Dee;073\r\n");
-        importCsv({csvLine("Ed", "Eve", "074")});
-        QCOMPARE(e->fx.read(),
-                 QByteArray("Bob;075\r\nCy;072\r\nBob;079\r\nDee;073\r\nEve, Ed;074\r\n"));
-        QCOMPARE(texts(contactsList()), (QStringList{"Bob", "Bob", "Cy", "Dee", "Eve, Ed"}));
-    }
-
-    // A large field of doubled quotes is split whole, the fields of the line before emptied
-    // (the fuzz target checks the split against a reference on every other line).  Then an
-    // import appended, one overwriting, and one cancelled.
-    void csvAppendThenOverwrite() {
-        const QString quotes(200000, u'"');
-        CsvFields split;
-        split.fill("stale");
-        QVERIFY(splitCsvLine('"' + quotes + "\",x", split));
-        QCOMPARE(QStringList(split.begin(), split.end()).join(u'|'),
-                 quotes.left(100000) + "|x" + QString(kCsvFieldCount - 2, u'|'));
-        addEntries({"smith, JOHN;071"});
-        const QList<QByteArray> lines{csvLine("John", "Smith", "07700 900001"),
-                                      csvLine("John", "\"Smith, Jr.\"", "\"+44 7700 900002\""),
-                                      csvLine(" Ann\nx", "Lee ", "07700900005"), // LF in a field
-                                      csvLine("Ann", "", "07700900006"),         // no last name
-                                      csvLine("Ann", "\"\"", "07700900007"), // one of two quotes
-                                      csvLine("Ann", "Lee", ""),
-                                      csvLine("Ann", "Lee", "+33 1 23 45"),
-                                      csvLine("JOHN", "SMITH", "074")};
-        importCsv(lines, true);
-        QCOMPARE(entries(),
-                 QStringLiteral(
-                     "smith, JOHN;071|Smith, Jr., John;07700900002|Lee ,  Ann x;07700900005"));
-        QCOMPARE(e->fx.read("zemble_contacts.bak"), QByteArray("smith, JOHN;071\r\n"));
-        QCOMPARE(status(), progress(8, 2));
-        QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
-        QCOMPARE(e->fx.messages.asked.first().text,
-                 "Import complete.\r\n\r\nYour previous address book has been backed up to "
-                 "'zemble_contacts.bak'.\r\nIf you wish to go to the backup, close Zemble, rename "
-                 "this to 'zemble_contacts.txt'\r\nand then re-run Zemble.");
-        QVERIFY(!importer()->isVisible() && !access()->isVisible());
-        QVERIFY(w()->isEnabled() && contactsList()->count() == 3); // given back, refreshed
-
-        importCsv(lines, false);
-        QCOMPARE(e->fx.read(),
-                 QByteArray("Smith, John;07700900001\r\nSmith, Jr., John;07700900002\r\n"
-                            "Lee ,  Ann x;07700900005\r\nSMITH, JOHN;074\r\n"));
-        QVERIFY(e->fx.read("zemble_contacts.bak").startsWith("smith, JOHN;071\r\nSmith, Jr."));
-        QCOMPARE(status(), progress(8, 4));
-
-        // Cancel, pressed while a long line is split, stops before its record is taken.
-        const QByteArray line = csvLine("Ann", "Lee", "071") + ',' + QByteArray(100000, 'y');
-        QMetaObject::invokeMethod(
-            this, [this] { accessCancel()->click(); }, Qt::QueuedConnection);
-        const qsizetype paused = e->fx.pauses.blocked.size();
-        importCsv({line, line}, false);
-        QCOMPARE(e->fx.read(), QByteArray());
-        QVERIFY(e->fx.read("zemble_contacts.bak").startsWith("Smith, John;07700900001\r\n"));
-        QCOMPARE(e->fx.pauses.blocked.mid(paused), QList<int>{500}); // no record taken
-        QCOMPARE(e->fx.messages.titles(), QStringList(3, "Backup information"));
-    }
-
-    // Escape, or a close from the frame, stops an import; the next starts afresh.
-    void cancelKeepsWhatWasAddedAndTheNextStartsAfresh() {
-        for (const bool fromFrame : {false, true}) {
-            e.emplace();
-            e->fx.pauses.onPause = [&](int index, int) {
-                QVERIFY(!importer()->isEnabled()); // no second import from the options meanwhile
-                if (index == 1)                    // the window stays till the end
-                    fromFrame ? void(access()->close()) : QTest::keyClick(access(), Qt::Key_Escape);
-            };
-            importCsv({csvLine("John", "Smith", "071"), csvLine("B", "", "072"),
-                       csvLine("C", "Three", "073")});
-            QCOMPARE(status(), progress(2, 1));
-            QCOMPARE(e->fx.pauses.blocked, (QList<int>{100, 100, 500}));
-            QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
-            QCOMPARE(e->fx.read(), QByteArray("Smith, John;071\r\n"));
-            QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
-            QVERIFY(!access()->isVisible() && importer()->isEnabled());
-        }
-
-        // The direct import, its items with and without the properties read.
-        e->fx.pauses.onPause = nullptr;
-        FakeContactsSource source;
-        platform::ScopedService<platform::ContactsSourceService> guard(&source);
-        source.addContact("07700 900001", "Jones", "Mary");
-        source.addContact(QString(), "Nomobile", "Ann");
-        source.addContact("+44 7700 900002", QString(), "Ann");
-        source.addContact("073", QString(), QString());
-        source.addContact("+33 1 23 45", "Dupont", "Jean");
-        source.addContact("074", "smith", "JOHN"); // already there
-        source.items.append({{"Unrelated", "x"}});
-        QStringList atStart;
-        source.onItem = [&](int) { atStart << status() << accessCancel()->text(); };
-        runImport(0, true);
-        QCOMPARE(atStart.mid(0, 2), (QStringList{progress(0, 0), "Cancel"}));
-        QCOMPARE(entries(),
-                 QStringLiteral("Smith, John;071|Jones, Mary;07700900001|, Ann;07700900002"));
-        QCOMPARE(status(), progress(7, 2));
-        QCOMPARE(source.releases, 1);
-        // The names are read only for items with a mobile number.
-        QCOMPARE(source.propertiesRead.count("LastName"), 5);
-        QCOMPARE(e->fx.messages.titles(), QStringList(2, QStringLiteral("Backup information")));
-    }
-
-    // Overwrite from a source out of reach, one after another: the direct one (no contacts
-    // program to reach), a missing file, a cancelled chooser.  The book and its files stay.
-    void overwriteFromAnUnreachableSource() {
-        addEntries({"Old;071", "Older;072"});
-        const QString gone = e->fx.dir.filePath("gone.csv");
-        for (const auto& [source, file] : {std::pair{0, QString()}, {1, gone}, {1, QString()}}) {
-            if (source)
-                e->fx.files.answers.enqueue(file);
-            runImport(source, false);
-            QCOMPARE(entries(), QStringLiteral("Old;071|Older;072"));
-            QCOMPARE(e->fx.read() + e->fx.read("zemble_contacts.bak"),
-                     QByteArray("<missing><missing>"));
-            QVERIFY(e->fx.pauses.blocked.isEmpty() && !access()->isVisible());
-            QCOMPARE(importer()->isVisible(), source && file.isEmpty());
-        }
-        QCOMPARE(e->fx.messages.titles(), QStringList(2, "Contacts error"));
-        QCOMPARE(e->fx.messages.asked[0].text,
-                 "Zemble was unable to access your contacts. This is probably because you don't "
-                 "have Outlook installed.\r\n\r\n");
-        QCOMPARE(e->fx.messages.asked[1].text,
-                 crlfLines({"Zemble was unable to open the contacts file",
-                            QDir::toNativeSeparators(gone), "No such file or directory",
-                            "Your address book has not been changed."}));
-        for (const platform::MessageBoxRequest& box : e->fx.messages.asked)
-            QCOMPARE(box.icon, platform::Icon::Information);
-        // A cancelled chooser keeps the options open, and the address book waits for them.
-        QVERIFY(!w()->isEnabled());
-        w()->close();
-        QVERIFY(w()->isVisible());
-        importer()->close(); // from the frame: the window is discarded
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!importer() && w()->isEnabled());
     }
 
     // Keys pressed with the caret first on a control of the address book, or of the window its
@@ -388,7 +218,7 @@ private slots:
               "cmdNew#cmdCancel#Return#frmContacts", "cmdUpdate#lstImport#Esc#frmContacts",
               "cmdUpdate#cmdCancel#Return#frmContacts",
               "cmdUpdate#cmdHelp#Return#frmContacts frmImport import.html",
-              "cmdUpdate#cmdHelp#Tab Space#frmContacts Contacts error"})
+              "cmdUpdate#cmdHelp#Tab Space#frmContacts frmImport"})
             QTest::newRow(row) << QString(row);
     }
     void keysInEachWindow() {

@@ -1,4 +1,5 @@
-// The CSV import's line reader and field splitter against plain reference versions.
+// The CSV import's line reader and field splitter against plain reference versions, and its
+// record reader against the line reader on text without double quotes.
 
 #include "addressbook/csv_import.h"
 #include "core/cp1252.h"
@@ -65,5 +66,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(splitCsvLine(text, fields), "a split without a stop runs to the end");
         check(fields == referenceSplit(text), "the reference's fields");
     }
+
+    // Records: without double quotes they are the lines (a file whose first line ends in a
+    // lone LF ends lines at LF too); with them, a record ends at a line end only outside quotes.
+    const QString text = fromCp1252(bytes);
+    CsvRecords records(text);
+    QStringList read;
+    while (!records.atEnd())
+        read.append(records.next().toString());
+    const qsizetype cr = bytes.indexOf('\r');
+    const qsizetype lf = bytes.indexOf('\n');
+    const bool lfEnds = lf >= 0 && (cr < 0 || lf < cr);
+    if (!bytes.contains('"')) {
+        QStringList expected;
+        const QByteArray ends =
+            lfEnds ? QByteArray(bytes).replace("\r\n", "\r").replace('\n', '\r') : bytes;
+        for (const QByteArray& line : referenceLines(ends))
+            expected.append(fromCp1252(line));
+        check(read == expected, "records without quotes are the lines");
+    }
+    qsizetype length = 0;
+    for (const QString& record : read)
+        length += record.size();
+    check(length <= text.size(), "records hold no more than the text");
     return 0;
 }

@@ -13,7 +13,7 @@ class FakeContactsSource final : public platform::ContactsSourceService {
 public:
     using Item = QMap<QString, QString>; // property name -> value; absent = lacking
 
-    bool connect() override { return position_ = -1, connected_ = true; }
+    bool connect() override { return position_ = -1, connected_ = reachable; }
     bool nextItem() override {
         if (!connected_ || position_ + 1 >= items.size())
             return false;
@@ -40,6 +40,7 @@ public:
     }
 
     QList<Item> items;
+    bool reachable = true;           // false: the folder cannot be reached
     std::function<void(int)> onItem; // on moving to item i, before its properties are read
     int releases = 0;
     QStringList propertiesRead;
