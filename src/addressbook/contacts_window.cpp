@@ -175,11 +175,15 @@ ContactInfoDialog& ContactsWindow::detailsDialog() {
             setEnabled(true);
             Main(false);
             comeBack();
+            if (detailsOpener_)
+                detailsOpener_->setFocus(Qt::OtherFocusReason);
         };
         owner.cancelled = [this] {
             show();
             comeBack();
             setEnabled(true);
+            if (detailsOpener_)
+                detailsOpener_->setFocus(Qt::OtherFocusReason);
         };
         info_ = new ContactInfoDialog(std::move(owner));
         platform::stayAbove(info_, this);
@@ -188,6 +192,7 @@ ContactInfoDialog& ContactsWindow::detailsDialog() {
 }
 
 void ContactsWindow::cmdNew_Click() {
+    detailsOpener_ = focusWidget();
     detailsDialog().newContact();
     setEnabled(false);
 }
@@ -208,6 +213,7 @@ void ContactsWindow::cmdEdit_Click() {
     const int index = singleSelectedContact();
     if (index < 0)
         return;
+    detailsOpener_ = focusWidget();
     detailsDialog().editContact(qint16(index));
     setEnabled(false);
 }

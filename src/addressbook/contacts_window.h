@@ -61,6 +61,9 @@ private:
     std::unique_ptr<Ui::frmContacts> ui_;
     ComposeHost& host_;
     QPointer<ContactInfoDialog> info_;
+    // The control that had the caret when the details window opened; it has
+    // it again when that window closes.
+    QPointer<QWidget> detailsOpener_;
     QPointer<ImportWindow> import_;
 };
 

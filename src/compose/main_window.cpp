@@ -7,6 +7,7 @@
 #include "core/message_parts.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "platform/accessibility.h"
 #include "platform/help.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
@@ -88,6 +89,7 @@ MainWindow::MainWindow(ComposeHooks windows, QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), windows_(std::move(windows)),
       recipients_(contacts()) {
     ui_->setupUi(this);
+    platform::applyAccessibleRoles(this);
     connectControls();
     applyWindows();
 }
@@ -141,6 +143,7 @@ void MainWindow::connectControls() {
             connect(a, &QAction::triggered, this, [this, i] { mnuHelp_Click(i); });
     ui_->txtMessage->installEventFilter(this);
     ui_->txtTo->installEventFilter(this);
+    ui_->cmdTo->installEventFilter(this);
     for (QMenu* menu : {ui_->mnuFileTop, ui_->mnuEditTop, ui_->mnuHelpTop})
         platform::skipDisabledMnemonics(menu);
 }
@@ -239,9 +242,13 @@ void MainWindow::update_status_bar() {
     const bool notSent =
         messageNotSent(signatureSetting(), state.last_sent_key, toText(), messageText());
     const SendRecord* unfinished = unfinished_.matching(toText(), messageText());
-    ui_->lblInformation->setText(unfinished ? unfinishedInformationText(*unfinished)
-                                            : informationText(notSent, state.last_sent_time));
-    ui_->lblQuota->setText(acceleratorDisplay(quotaCaption(state.quota_free, state.quota_paid)));
+    // Both change while the caret is elsewhere: a screen reader is told each
+    // new text.
+    platform::announce(ui_->lblInformation, unfinished
+                                                ? unfinishedInformationText(*unfinished)
+                                                : informationText(notSent, state.last_sent_time));
+    platform::announce(ui_->lblQuota,
+                       acceleratorDisplay(quotaCaption(state.quota_free, state.quota_paid)));
     // The colour of an enabled window; a disabled one greys the label out
     // like the rest of its texts.
     const QColor colour =
@@ -437,6 +444,12 @@ bool MainWindow::caretMovesOn(const QWidget* field) const {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->cmdTo && event->type() == QEvent::Shortcut) {
+        // The To field has no label of its own: the letter underlined on the
+        // To.. button beside it is the field's mnemonic, not the button's.
+        ui_->txtTo->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
     if (watched == ui_->txtMessage &&
         (event->type() == QEvent::FocusIn || event->type() == QEvent::KeyRelease))
         update_edit_menu();

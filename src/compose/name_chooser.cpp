@@ -38,8 +38,12 @@ QString NameChooserWindow::Main(const QString& names, int num, const QString& or
     if (wait_)
         return original;
 
-    ui_->lblSelect->setText(QStringLiteral("Please select whom you mean by '") + original +
-                            QStringLiteral("' .."));
+    // The question is also the list's description, so that a screen reader
+    // says it on reaching the list.
+    const QString question =
+        QStringLiteral("Please select whom you mean by '") + original + QStringLiteral("' ..");
+    ui_->lblSelect->setText(question);
+    ui_->lstContacts->setAccessibleDescription(question);
 
     // Sorted as the address book's lists are.
     const QStringList pieces = names.split(u';');

@@ -1,14 +1,17 @@
 #include "platform/help_viewer.h"
 
+#include "platform/accessibility.h"
 #include "platform/help.h"
 #include "platform/keyboard.h"
 #include "platform/service.h"
 
+#include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -17,6 +20,9 @@
 
 namespace zemble::platform {
 namespace {
+
+// The window's size where the screen has the room.
+constexpr QSize kPreferredSize(760, 540);
 
 QString resourceFor(const QString& page) {
     return QStringLiteral(":/%1/%2").arg(QLatin1String(kHelpFile), page);
@@ -87,8 +93,16 @@ private:
 
 HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("helpViewer"));
+    // A main window of its own to a screen reader, not a pane.
+    setProperty("accessibleRole", QStringLiteral("Window"));
     setWindowTitle(QStringLiteral("Zemble Help"));
-    resize(760, 540);
+    resize(kPreferredSize);
+
+    auto* close = new QAction(this);
+    close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    close->setShortcutContext(Qt::WindowShortcut);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 
     back_ = new QToolButton(this);
     back_->setObjectName(QStringLiteral("cmdBack"));
@@ -124,6 +138,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addLayout(bar);
     layout->addWidget(split);
 
+    applyAccessibleRoles(this);
     fillContents();
     back_->setEnabled(false);
     forward_->setEnabled(false);
@@ -163,11 +178,25 @@ void HelpViewer::display(const QString& page) {
                         QTextDocument::HtmlResource);
 }
 
-void HelpViewer::showTopic(const QString& page) {
-    display(page);
+void HelpViewer::present() {
+    if (!isVisible()) {
+        // The whole window, frame included, within the screen's free area.
+        // A tenth of the room is left for the frame, which is not known
+        // before the window is first shown.
+        const QRect area = screen()->availableGeometry();
+        resize(kPreferredSize.boundedTo(area.size() * 9 / 10));
+        QRect placed(QPoint(), frameGeometry().size());
+        placed.moveCenter(area.center());
+        move(placed.topLeft());
+    }
     show();
     raise();
     activateWindow();
+}
+
+void HelpViewer::showTopic(const QString& page) {
+    display(page);
+    present();
 }
 
 void HelpViewer::showContents() {
@@ -178,9 +207,7 @@ void HelpViewer::showContents() {
     } else {
         display(QString::fromLatin1(topics::main));
     }
-    show();
-    raise();
-    activateWindow();
+    present();
 }
 
 QString HelpViewer::pageText() const {

@@ -9,7 +9,8 @@ class QToolButton;
 namespace zemble::platform {
 
 // The program's help window (built in code, no form of its own): a contents list beside the page,
-// with Back and Forward.  Pages come from the resources under ":/zemble.chm/".
+// with Back and Forward.  Pages come from the resources under ":/zemble.chm/".  Escape and
+// Ctrl+W close it.
 class HelpViewer : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +24,9 @@ public:
 
 private:
     void fillContents();
+    // Shows the window, on its first appearance sized and placed to fit the
+    // available area of its screen.
+    void present();
     void display(const QString& page);
 
     QListWidget* contents_ = nullptr;

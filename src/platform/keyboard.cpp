@@ -6,10 +6,13 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <utility>
 
 namespace zemble::platform {
@@ -38,6 +41,19 @@ bool isEnter(const QEvent* event) {
            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
+// Selects the list's current item (the first one when there is none) when
+// nothing is selected, as a click on it would.
+void selectCurrentIfNone(QAbstractItemView* view) {
+    QItemSelectionModel* selection = view->selectionModel();
+    if (!selection || selection->hasSelection() || !view->model() ||
+        view->model()->rowCount(view->rootIndex()) == 0)
+        return;
+    QModelIndex current = view->currentIndex();
+    if (!current.isValid())
+        current = view->model()->index(0, 0, view->rootIndex());
+    selection->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+}
+
 } // namespace
 
 void selectCurrentOnTab(QAbstractItemView* list) {
@@ -45,19 +61,23 @@ void selectCurrentOnTab(QAbstractItemView* list) {
         if (event->type() != QEvent::FocusIn)
             return false;
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        auto* view = static_cast<QAbstractItemView*>(watched);
-        QItemSelectionModel* selection = view->selectionModel();
         const bool byKeys = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
                             reason == Qt::ShortcutFocusReason;
-        if (!byKeys || !selection || selection->hasSelection() ||
-            view->model()->rowCount(view->rootIndex()) == 0)
-            return false;
-        QModelIndex current = view->currentIndex();
-        if (!current.isValid())
-            current = view->model()->index(0, 0, view->rootIndex());
-        selection->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+        if (byKeys)
+            selectCurrentIfNone(static_cast<QAbstractItemView*>(watched));
         return false;
     });
+    // The mnemonic of the list's label, pressed while the list already has
+    // the caret, gives no focus event: it selects just the same.
+    for (QLabel* label : list->window()->findChildren<QLabel*>()) {
+        if (label->buddy() != list)
+            continue;
+        new Filter(label, [list](QObject*, QEvent* event) {
+            if (event->type() == QEvent::Shortcut && list->hasFocus())
+                selectCurrentIfNone(list);
+            return false;
+        });
+    }
 }
 
 void activateOnKeys(QAbstractItemView* list, std::function<void()> activate) {
@@ -73,6 +93,8 @@ void activateOnKeys(QAbstractItemView* list, std::function<void()> activate) {
         const int key = press->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
             return false;
+        // The item with the focus frame is the one acted on, selected or not.
+        selectCurrentIfNone(static_cast<QAbstractItemView*>(watched));
         activate();
         return true;
     });
@@ -130,6 +152,24 @@ void stayAbove(QWidget* window, QWidget* opener) {
     below->winId();
     if (QWindow* handle = window->windowHandle())
         handle->setTransientParent(below->windowHandle());
+}
+
+void placeOverOpener(QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    const QWindow* below = handle ? handle->transientParent() : nullptr;
+    if (!below || !below->isVisible())
+        return;
+    const QRect owner = below->frameGeometry();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(owner.center());
+    if (const QScreen* screen = below->screen()) {
+        const QRect area = screen->availableGeometry();
+        frame.moveRight(std::min(frame.right(), area.right()));
+        frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+        frame.moveLeft(std::max(frame.left(), area.left()));
+        frame.moveTop(std::max(frame.top(), area.top()));
+    }
+    window->move(frame.topLeft());
 }
 
 QWidget* windowAbove(const QWidget* window) {

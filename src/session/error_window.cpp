@@ -1,5 +1,6 @@
 #include "session/error_window.h"
 
+#include "platform/accessibility.h"
 #include "platform/help.h"
 #include "ui_frmBrowser.h"
 
@@ -12,20 +13,29 @@ namespace zemble {
 ErrorWindow::ErrorWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::frmBrowser>()) {
     ui_->setupUi(this);
+    platform::applyAccessibleRoles(this);
     ui_->picIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
     ui_->lblDelivered->hide();
     connect(ui_->cmdRetry, &QPushButton::clicked, this, [this] { choose(Retry); });
     connect(ui_->cmdIgnore, &QPushButton::clicked, this, [this] { choose(Ignore); });
     connect(ui_->cmdAbort, &QPushButton::clicked, this, [this] { choose(Abort); });
     connect(ui_->cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
-    // The window itself holds the caret until the user moves it to a button.
-    setFocusPolicy(Qt::StrongFocus);
+    describe();
 }
 
 ErrorWindow::~ErrorWindow() = default;
 
 void ErrorWindow::showDeliveryWarning(bool shown) {
     ui_->lblDelivered->setVisible(shown);
+    describe();
+}
+
+void ErrorWindow::describe() {
+    QStringList texts;
+    for (const QLabel* label : {ui_->lblError, ui_->Label1, ui_->lblDelivered, ui_->Label2})
+        if (!label->isHidden())
+            texts.append(label->text());
+    setAccessibleDescription(texts.join(u' '));
 }
 
 void ErrorWindow::choose(Choice choice) {
@@ -39,7 +49,7 @@ void ErrorWindow::cmdHelp_Click() {
 
 void ErrorWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    setFocus(Qt::OtherFocusReason);
+    ui_->cmdAbort->setFocus(Qt::OtherFocusReason);
 }
 
 void ErrorWindow::keyPressEvent(QKeyEvent* event) {

@@ -12,9 +12,10 @@ namespace zemble {
 
 // The error window (the form `frmBrowser`) shown when a request of the operator session went wrong:
 // the user chooses between Retry, Ignore Error and Abort All.  Closing it
-// from its frame, or Escape, counts as Abort All.  Enter presses only a
-// button the user has moved the caret to: the window opens with the caret on
-// none, so a stray Enter never sends a text again.
+// from its frame, or Escape, counts as Abort All.  The window opens with the
+// caret on Abort All, the one choice that sends nothing: a stray Enter or
+// Space never sends a text again.  A screen reader hears its explanation as
+// the window's description.
 class ErrorWindow : public QWidget {
     Q_OBJECT
 public:
@@ -41,6 +42,8 @@ protected:
 
 private:
     void choose(Choice choice);
+    // The texts shown, one after another, as the window's description.
+    void describe();
     void cmdHelp_Click();
 
     std::unique_ptr<Ui::frmBrowser> ui_;

@@ -4,11 +4,14 @@
 
 #include "core/compose_host.h"
 #include "core/settings.h"
+#include "platform/accessibility.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
 #include "session/operator_site.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPointer>
 
 namespace zemble {
@@ -23,14 +26,16 @@ SendWindow::SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent
     : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::frmSend>()), site_(site),
       compose_(compose) {
     ui_->setupUi(this);
+    platform::applyAccessibleRoles(this);
     loadForm();
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &SendWindow::cmdCancel_Click);
     site_.setFront(&windowFront_);
-    // The transport reports its transfer states ("Status: Connecting.") here.
+    // The transport reports its transfer states ("Status: Connecting.") here;
+    // a screen reader hears each new one once.
     QPointer<QLabel> status = ui_->lblStatus;
     site_.setStatusListener([status](const QString& text) {
         if (status)
-            status->setText(text);
+            platform::announce(status, text);
     });
 }
 
@@ -167,6 +172,21 @@ void SendWindow::closeEvent(QCloseEvent* event) {
     cmdCancel_Click();
     // Closed from its frame the window starts afresh next time it is shown.
     loadForm();
+}
+
+void SendWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (ui_->cmdCancel->isEnabled())
+            ui_->cmdCancel->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SendWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        platform::placeOverOpener(this);
 }
 
 void SendWindow::exitLogOff() {

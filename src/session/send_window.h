@@ -44,6 +44,10 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape presses the window's one button, as Cancel (or End) does.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Each time it is shown the window is placed over the window it works for.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void cmdCancel_Click();

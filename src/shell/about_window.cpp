@@ -4,6 +4,7 @@
 
 #include "core/settings.h"
 #include "core/version.h"
+#include "platform/accessibility.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
@@ -43,7 +44,11 @@ QPixmap programIcon() {
 
 AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::frmAbout>()) {
     ui_->setupUi(this);
+    platform::applyAccessibleRoles(this);
     setAttribute(Qt::WA_DeleteOnClose);
+    // The window opens with the caret on OK, so that Enter closes it; the link
+    // is one Tab stop further on.
+    ui_->cmdOK->setFocus();
     // Mouse moves without a button pressed colour the link.
     setMouseTracking(true);
     ui_->lblUrl->setMouseTracking(true);

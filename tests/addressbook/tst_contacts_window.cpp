@@ -202,6 +202,78 @@ private slots:
         QVERIFY(e->fx.messages.asked[0].text.contains(QStringLiteral("\"Bob\"")));
     }
 
+    // The contacts list reached from the keyboard gives what a click gives: its label's mnemonic
+    // selects the contact with the focus frame (also when the list has the caret already, as when
+    // the window opens), and Enter or Space adds it, selected or not.
+    void keyboardReachesAContactAsAClickDoes_data() {
+        QTest::addColumn<QString>("caretOn");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("contactsLine");
+        QTest::addColumn<QStringList>("recipients");
+        QTest::newRow("Alt+C in the list as it opens")
+            << "lstContacts"
+            << "Alt+C"
+            << "3 contacts (1 selected)" << QStringList();
+        QTest::newRow("Alt+C from Help") << "cmdHelp"
+                                         << "Alt+C"
+                                         << "3 contacts (1 selected)" << QStringList();
+        // Adding clears the selection, as the > button does.
+        QTest::newRow("Alt+C then Enter adds the contact")
+            << "lstContacts"
+            << "Alt+C Return"
+            << "3 contacts (0 selected)" << QStringList{"Ann"};
+        QTest::newRow("Space on the framed contact adds it")
+            << "lstContacts"
+            << "Space"
+            << "3 contacts (0 selected)" << QStringList{"Ann"};
+        QTest::newRow("Enter on the framed contact adds it")
+            << "lstContacts"
+            << "Return"
+            << "3 contacts (0 selected)" << QStringList{"Ann"};
+    }
+    void keyboardReachesAContactAsAClickDoes() {
+        QFETCH(QString, caretOn);
+        QFETCH(QString, keys);
+        QFETCH(QString, contactsLine);
+        QFETCH(QStringList, recipients);
+        addEntries({"Ann;071", "Bob;072", "Cy;073"});
+        open("");
+        QVERIFY(QTest::qWaitForWindowActive(w()));
+        // The caret as the window's opening puts it: the list shows a focus frame on its
+        // first contact, none selected.
+        QWidget* start = find<QWidget>(qPrintable(caretOn));
+        start->setFocus(Qt::ActiveWindowFocusReason);
+        QTRY_VERIFY(start->hasFocus());
+        QCOMPARE(label("lblContacts"), "3 contacts (0 selected)");
+        press(keys);
+        QCOMPARE(label("lblContacts"), contactsLine);
+        QCOMPARE(texts(recepsList()), recipients);
+    }
+
+    // Escape in the details window gives the caret back to the button that opened it.
+    void escapeFromDetailsReturnsTheCaret_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::newRow("Edit") << "cmdEdit";
+        QTest::newRow("New") << "cmdNew";
+    }
+    void escapeFromDetailsReturnsTheCaret() {
+        QFETCH(QString, opener);
+        addEntries({"Ann;071", "Bob;072"});
+        open("");
+        selectRows(contactsList(), {1});
+        QWidget* button = find<QWidget>(qPrintable(opener));
+        focusAndWait(button);
+        press("Return");
+        QVERIFY(details() && details()->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(details()));
+        QTRY_VERIFY(QApplication::focusWidget() &&
+                    QApplication::focusWidget()->window() == details());
+        press("Esc");
+        QVERIFY(!details()->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(w()));
+        QTRY_COMPARE(QApplication::focusWidget(), button);
+    }
+
     // Keys pressed with the caret first on a control of the address book, or of the window its
     // button opens.  A row is "opener#control#keys#after": the windows shown, the compose
     // window's calls, help and messages, "saved" when the file was written, the recipients

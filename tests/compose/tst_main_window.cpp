@@ -1,11 +1,13 @@
 #include "addressbook/contact_store.h"
 #include "compose/main_window.h"
 #include "compose/name_chooser.h"
+#include "core/send_record.h"
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/tray.h"
 #include "support/doubles.h"
 #include "support/keys.h"
+#include "support/screen_reader.h"
 #include "support/temp_settings.h"
 
 #include <QtTest>
@@ -67,15 +69,113 @@ struct Fixture {
     }
 };
 
+// How the send that the status line tells of ended.
+enum class Ending { SentToAll, StoppedAfterTwoOfFive };
+
 void row(const char* name, const char* text) {
     QTest::newRow(name) << QString(text);
 }
 
 } // namespace
 
+Q_DECLARE_METATYPE(Ending)
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    // When a send ends, the status line and the quota change while the caret is elsewhere: a
+    // screen reader hears each new text once, and nothing when the line is refreshed unchanged.
+    void sendResultIsHeard_data() {
+        using Heard = test::HeardNotifications::Heard;
+        QTest::addColumn<Ending>("ending");
+        QTest::addColumn<QList<Heard>>("heard");
+        QTest::newRow("sent to everyone, new quota")
+            << Ending::SentToAll
+            << QList<Heard>{{u"lblInformation"_s, QAccessible::Notification,
+                             u"       You sent this text message on Thursday 22 May 2003, "
+                             "07:03:09 pm"_s},
+                            {u"lblQuota"_s, QAccessible::Notification, u"7 free & 3 paid"_s}};
+        QTest::newRow("stopped after two of five, quota unread")
+            << Ending::StoppedAfterTwoOfFive
+            << QList<Heard>{{u"lblInformation"_s, QAccessible::Notification,
+                             u"       This text message reached 2 of 5 recipients"_s}};
+    }
+    void sendResultIsHeard() {
+        QFETCH(Ending, ending);
+        QFETCH(QList<test::HeardNotifications::Heard>, heard);
+        Fixture f;
+        f.load();
+        f.to()->setText(u"Ann ; Bob ; Cat ; Dan ; Eve"_s);
+        f.message()->setPlainText(u"hi"_s);
+        f.window->show();
+        test::HeardNotifications reader;
+        if (ending == Ending::SentToAll) {
+            session().last_sent_key = f.to()->text() + u"hi"_s;
+            session().last_sent_time = u"Thursday 22 May 2003, 07:03:09 pm"_s;
+            session().quota_free = 7, session().quota_paid = 3;
+            f.window->update_status_bar();
+        } else {
+            SendRecord record{.to = f.to()->text(), .message = u"hi"_s};
+            record.entries = f.to()->text().split(u" ; "_s);
+            for (int i = 0; i < 5; ++i)
+                record.parts.append({i < 2 ? PartState::Confirmed : PartState::NotSent});
+            f.window->sendJobEnded(record, false);
+        }
+        f.window->update_status_bar();
+        QCOMPARE(reader.heard, heard);
+    }
+
+    // The To field's mnemonic is the letter the To.. button beside it shows: Alt+T puts the caret
+    // in the field without opening the address book, as Alt+M does for the message.
+    void mnemonicsOfTheFields_data() {
+        QTest::addColumn<QString>("caretIn");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("caretAfter");
+        QTest::newRow("Alt+T from the message") << "txtMessage"
+                                                << "Alt+T"
+                                                << "txtTo";
+        QTest::newRow("Alt+T from Send") << "cmdSend"
+                                         << "Alt+T"
+                                         << "txtTo";
+        QTest::newRow("Alt+M from To") << "txtTo"
+                                       << "Alt+M"
+                                       << "txtMessage";
+    }
+    void mnemonicsOfTheFields() {
+        QFETCH(QString, caretIn);
+        QFETCH(QString, keys);
+        QFETCH(QString, caretAfter);
+        Fixture f;
+        int addressBooks = 0;
+        f.load({.showAddressBook = [&] { ++addressBooks; }, .sendMessage = [] {}});
+        f.window->show();
+        auto* button = f.find<QPushButton>("cmdTo");
+        QCOMPARE(QKeySequence::mnemonic(button->text()), QKeySequence(u"Alt+T"_s));
+        QCOMPARE(button->text().remove(u'&'), u"To.."_s);
+        test::focusAndWait(f.find<QWidget>(qPrintable(caretIn)));
+        test::press(keys);
+        QCOMPARE(QApplication::focusWidget()->objectName(), caretAfter);
+        QCOMPARE(addressBooks, 0);
+        QVERIFY(f.window->composeEnabled());
+    }
+
+    // The chooser's question is the list's description: a screen reader says it on reaching
+    // the list.
+    void chooserQuestionDescribesTheList() {
+        Fixture f;
+        f.load();
+        NameChooserWindow chooser(*f.window);
+        QString description;
+        QTimer::singleShot(0, &chooser, [&] {
+            auto* list = chooser.findChild<QListWidget*>(u"lstContacts"_s);
+            description =
+                QAccessible::queryAccessibleInterface(list)->text(QAccessible::Description);
+            chooser.findChild<QPushButton*>(u"cmdCancel"_s)->click();
+        });
+        chooser.Main(u"Anna;Anne"_s, 2, u"ann"_s);
+        QCOMPARE(description, u"Please select whom you mean by 'ann' .."_s);
+    }
+
     // The send method survives a restart; "method|lengths of the text's lines|keys|stats", the
     // keys typed at the end of the text with "12\n34" on the clipboard.  A line break counts
     // two; typing and a paste stop at the limit.

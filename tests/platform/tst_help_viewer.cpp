@@ -1,6 +1,7 @@
 #include "platform/help.h"
 #include "platform/help_viewer.h"
 
+#include <QAccessible>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -80,7 +81,58 @@ private slots:
         }
         QCOMPARE(viewers[0]->pageText().left(15), u"Topic not found"_s);
     }
+
+    // Escape and Ctrl+W close the window from either of its panes; other keys leave it open.
+    void closingKeys_data() {
+        QTest::addColumn<QString>("caretIn");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("Escape in the contents list") << "lstTopics"
+                                                     << "Esc" << true;
+        QTest::newRow("Escape in the page") << "txtPage"
+                                            << "Esc" << true;
+        QTest::newRow("Ctrl+W in the contents list") << "lstTopics"
+                                                     << "Ctrl+W" << true;
+        QTest::newRow("Ctrl+W in the page") << "txtPage"
+                                            << "Ctrl+W" << true;
+        QTest::newRow("Down in the contents list") << "lstTopics"
+                                                   << "Down" << false;
+    }
+    void closingKeys() {
+        QFETCH(QString, caretIn);
+        QFETCH(QString, keys);
+        QFETCH(bool, closed);
+        HelpViewer viewer;
+        viewer.showContents();
+        QVERIFY(QTest::qWaitForWindowActive(&viewer));
+        QWidget* pane = viewer.findChild<QWidget*>(caretIn);
+        pane->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(pane->hasFocus());
+        QTest::keySequence(pane, QKeySequence(keys));
+        QCOMPARE(viewer.isVisible(), !closed);
+    }
+
+    // A screen reader meets a window of its own; at twice the size (this test's screen) the
+    // window, frame and all, opens within the screen's free area.
+    void windowOnTheScreen() {
+        HelpViewer viewer;
+        viewer.showTopic(topics::main);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&viewer)->role(), QAccessible::Window);
+        const QRect area = viewer.screen()->availableGeometry();
+        QCOMPARE(viewer.devicePixelRatio(), 2.0);
+        QVERIFY2(area.contains(viewer.frameGeometry()),
+                 qPrintable(QDebug::toString(viewer.frameGeometry()) + " outside " +
+                            QDebug::toString(area)));
+    }
 };
 
-QTEST_MAIN(TestHelpViewer)
+// The screen at twice the size, as with a desktop scaled for a large display or large print.
+int main(int argc, char** argv) {
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    TestHelpViewer test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_help_viewer.moc"

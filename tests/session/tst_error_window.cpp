@@ -7,42 +7,131 @@
 
 using namespace zemble;
 
-// The error window's keys, pressed as a person would from the moment it opens: Escape
-// gives up as Abort All; Enter presses only a button the caret has been moved to.
-class TestBrowserWindow : public QObject {
-    Q_OBJECT
-private slots:
-    // "keys|choice (None -1, Retry 1, Ignore 2, Abort All 3), still shown, help pages".
-    void keys_data() {
-        QTest::addColumn<QString>("row");
-        for (const char* row :
-             {"Return|-1 1 ", "Esc|3 0 ", "Tab Return|1 1 ", "Tab Tab Enter|2 1 ",
-              "Shift+Tab Shift+Tab Return|3 1 ", "Shift+Tab Return|-1 1 send_error.html"})
-            QTest::newRow(row) << QString(row);
-    }
-    void keys() {
-        QFETCH(QString, row);
-        test::QuietPlatform quiet;
-        ErrorWindow window;
+Q_DECLARE_METATYPE(zemble::ErrorWindow::Choice)
+
+namespace {
+
+// The error window as the transport shows it, at the front with the caret where it puts it.
+struct Shown {
+    Shown() {
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QStringList texts{window.windowTitle()};
-        for (const char* name :
-             {"lblError", "Label1", "Label2", "cmdRetry", "cmdIgnore", "cmdAbort", "cmdHelp"})
-            texts << window.findChild<QWidget*>(name)->property("text").toString();
-        QCOMPARE(texts.join('|'),
-                 "Sending error|The O2 did not respond to this request in the way Zemble was "
-                 "expecting. This could be a problem with O2, the details you supplied or Zemble "
-                 "itself.|Before you assume it is an Zemble problem, it would be advisable to look "
-                 "at the Internet Explorer window that has opened to see if you can determine the "
-                 "error. Your username/password may be wrong, the number may be invalid, you may "
-                 "have run out of quota or the O2 site may be down.|Given that this error has "
-                 "occurred, what would you like to do?|Retry|Ignore Error|Abort All|Help");
-        test::press(row.section('|', 0, 0));
-        QCOMPARE(QString("%1 %2 ").arg(int(window.error_choice())).arg(window.isVisible()) +
-                     quiet.help.topics.join(' '),
-                 row.section('|', 1));
+    }
+    test::QuietPlatform quiet;
+    ErrorWindow window;
+    QString text(const char* name) const {
+        return window.findChild<QWidget*>(name)->property("text").toString();
+    }
+};
+
+const char* const kError =
+    "The O2 did not respond to this request in the way Zemble was expecting. This could be a "
+    "problem with O2, the details you supplied or Zemble itself.";
+const char* const kAdvice =
+    "Before you assume it is an Zemble problem, it would be advisable to look at the Internet "
+    "Explorer window that has opened to see if you can determine the error. Your "
+    "username/password may be wrong, the number may be invalid, you may have run out of quota or "
+    "the O2 site may be down.";
+const char* const kQuestion = "Given that this error has occurred, what would you like to do?";
+const char* const kDelivered = "No answer came back for this text message, so it may already "
+                               "have been delivered. Retry sends it again.";
+
+} // namespace
+
+class TestBrowserWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void texts() {
+        Shown s;
+        QCOMPARE(s.window.windowTitle(), "Sending error");
+        QCOMPARE(s.text("lblError"), kError);
+        QCOMPARE(s.text("Label1"), kAdvice);
+        QCOMPARE(s.text("Label2"), kQuestion);
+        for (const auto& [button, caption] :
+             {std::pair{"cmdRetry", "Retry"}, std::pair{"cmdIgnore", "Ignore Error"},
+              std::pair{"cmdAbort", "Abort All"}, std::pair{"cmdHelp", "Help"}})
+            QCOMPARE(s.text(button), caption);
+    }
+
+    // Keys pressed as a person would from the moment the window opens: the caret starts on
+    // Abort All, which sends nothing; Tab and Shift+Tab go round the buttons only.
+    void keysFromOpening_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<ErrorWindow::Choice>("choice");
+        QTest::addColumn<bool>("stillShown");
+        QTest::addColumn<QString>("caretOn"); // when still shown
+        QTest::addColumn<QStringList>("helpPages");
+        // The transport hides the window once it has the choice.
+        QTest::newRow("Enter presses Abort All")
+            << "Return" << ErrorWindow::Abort << true << "cmdAbort" << QStringList();
+        QTest::newRow("Space presses Abort All")
+            << "Space" << ErrorWindow::Abort << true << "cmdAbort" << QStringList();
+        QTest::newRow("Escape gives up as Abort All")
+            << "Esc" << ErrorWindow::Abort << false << "" << QStringList();
+        QTest::newRow("Shift+Tab twice then Enter retries")
+            << "Shift+Tab Shift+Tab Return" << ErrorWindow::Retry << true << "cmdRetry"
+            << QStringList();
+        QTest::newRow("Shift+Tab then Enter ignores the error")
+            << "Shift+Tab Enter" << ErrorWindow::Ignore << true << "cmdIgnore" << QStringList();
+        QTest::newRow("Tab then Enter opens the help page and leaves the choice")
+            << "Tab Return" << ErrorWindow::None << true << "cmdHelp"
+            << QStringList{"send_error.html"};
+        QTest::newRow("Shift+Tab from Retry goes round to Help, not to the window")
+            << "Shift+Tab Shift+Tab Shift+Tab" << ErrorWindow::None << true << "cmdHelp"
+            << QStringList();
+        QTest::newRow("Tab from Help goes round to Retry")
+            << "Tab Tab" << ErrorWindow::None << true << "cmdRetry" << QStringList();
+    }
+    void keysFromOpening() {
+        QFETCH(QString, keys);
+        QFETCH(ErrorWindow::Choice, choice);
+        QFETCH(bool, stillShown);
+        QFETCH(QString, caretOn);
+        QFETCH(QStringList, helpPages);
+        Shown s;
+        QCOMPARE(QApplication::focusWidget(), s.window.findChild<QWidget*>("cmdAbort"));
+        test::press(keys);
+        QCOMPARE(s.window.error_choice(), choice);
+        QCOMPARE(s.window.isVisible(), stillShown);
+        if (stillShown)
+            QCOMPARE(QApplication::focusWidget()->objectName(), caretOn);
+        QCOMPARE(s.quiet.help.topics, helpPages);
+    }
+
+    // A screen reader hears a dialog whose description is the explanation it shows, the line
+    // about a text that may have gone included while it is shown.
+    void screenReaderHearsTheExplanation_data() {
+        QTest::addColumn<bool>("deliveryWarning");
+        QTest::addColumn<QStringList>("description");
+        QTest::newRow("a page that was not expected")
+            << false << QStringList{kError, kAdvice, kQuestion};
+        QTest::newRow("a text message with no answer")
+            << true << QStringList{kError, kAdvice, kDelivered, kQuestion};
+    }
+    void screenReaderHearsTheExplanation() {
+        QFETCH(bool, deliveryWarning);
+        QFETCH(QStringList, description);
+        Shown s;
+        s.window.showDeliveryWarning(deliveryWarning);
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&s.window);
+        QVERIFY(window);
+        QCOMPARE(window->role(), QAccessible::Dialog);
+        QCOMPARE(window->text(QAccessible::Name), "Sending error");
+        QCOMPARE(window->text(QAccessible::Description), description.join(' '));
+        QVERIFY(!window->state().focusable);
+    }
+
+    // The first paragraph runs the width of the window beside the icon, as wide as the
+    // paragraphs below it less the icon's column.
+    void firstParagraphAcrossTheWidth() {
+        Shown s;
+        const QWidget* error = s.window.findChild<QWidget*>("lblError");
+        const QWidget* advice = s.window.findChild<QWidget*>("Label1");
+        const QWidget* icon = s.window.findChild<QWidget*>("picIcon");
+        QCOMPARE(error->geometry().right(), advice->geometry().right());
+        QVERIFY(icon->width() <= 48);
+        QVERIFY(error->geometry().left() <= icon->geometry().right() + 24);
     }
 };
 

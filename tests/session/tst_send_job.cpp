@@ -1,6 +1,7 @@
 #include "addressbook/contact_store.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "platform/keyboard.h"
 #include "session/operator_site.h"
 #include "session/send_job.h"
 #include "session/send_window.h"
@@ -9,6 +10,7 @@
 #include "support/doubles.h"
 #include "support/fake_compose_host.h"
 #include "support/files.h"
+#include "support/screen_reader.h"
 #include "support/temp_settings.h"
 
 #include <QtTest>
@@ -37,12 +39,15 @@ public:
     void cancel() override { cancelled_ = ++cancels; }
     bool cancelled() const override { return cancelled_; }
     void resetCancel() override { cancelled_ = false; }
-    void setStatusListener(std::function<void(const QString&)>) override {}
+    void setStatusListener(std::function<void(const QString&)> listener) override {
+        status = std::move(listener);
+    }
 
     QStringList ops, refused; // refused: tried after Cancel
     QString fails;
     int okBefore = 0, unloads = 0, cancels = 0;
     std::function<void()> during;
+    std::function<void(const QString&)> status; // the window's transfer-state line
 
 private:
     bool run(const QString& op) {
@@ -274,6 +279,75 @@ private slots:
             rig.window.send_message();
             QCOMPARE(rig.site.ops.size(), 8);
         }
+    }
+
+    // Escape in the send-progress window does what its Cancel button does: the job stops and the
+    // compose window is given back at once, repainted.
+    void escapeCancels_data() {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("Cancel clicked") << false;
+        QTest::newRow("Escape pressed") << true;
+    }
+    void escapeCancels() {
+        QFETCH(bool, byEscape);
+        Rig rig;
+        rig.site.during = [&] {
+            if (rig.site.ops.size() != 2)
+                return;
+            byEscape ? QTest::keyClick(&rig.window, Qt::Key_Escape)
+                     : rig.window.findChild<QPushButton*>("cmdCancel")->click();
+        };
+        rig.window.show();
+        rig.window.send_message();
+        QCOMPARE(rig.site.cancels, 1);
+        QCOMPARE(rig.site.ops, (QStringList{"on", "part"}));
+        QCOMPARE(rig.compose.calls,
+                 (QStringList{"enable", "raise", "update_status_bar", "repaint"}));
+        QVERIFY(!rig.window.isVisible());
+    }
+
+    // A screen reader meets a dialog with a named progress bar, and hears each new transfer
+    // state once, however often the transport reports it.
+    void screenReaderHearsEachNewState() {
+        Rig rig;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&rig.window);
+        QCOMPARE(window->role(), QAccessible::Dialog);
+        QAccessibleInterface* bar =
+            QAccessible::queryAccessibleInterface(rig.window.findChild<QProgressBar*>());
+        QCOMPARE(bar->text(QAccessible::Name), "Sending progress");
+        rig.window.show();
+        HeardNotifications reader;
+        rig.site.during = [&] {
+            if (rig.site.ops.size() != 1)
+                return;
+            rig.site.status("Status: Connecting.");
+            for (int i = 0; i < 20; ++i)
+                rig.site.status("Status: Request sent.");
+            rig.site.status("Status: Receiving response.");
+            rig.site.status("Status: Request sent.");
+        };
+        rig.window.send_message();
+        using Heard = HeardNotifications::Heard;
+        const auto status = [](const char* text) {
+            return Heard{"lblStatus", QAccessible::Notification, text};
+        };
+        QCOMPARE(
+            reader.heard,
+            (QList<Heard>{status("Status: Connecting."), status("Status: Request sent."),
+                          status("Status: Receiving response."), status("Status: Request sent.")}));
+    }
+
+    // The window opens centred over the compose window it works for, wherever that is.
+    void opensOverItsOwner() {
+        Rig rig;
+        QWidget owner;
+        owner.setGeometry(420, 330, 300, 200);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        platform::stayAbove(&rig.window, &owner);
+        rig.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+        QCOMPARE(rig.window.frameGeometry().center(), owner.frameGeometry().center());
     }
 
     // "End" during the exit path's log-off, under the window's own caption, ends the

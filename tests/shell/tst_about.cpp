@@ -60,6 +60,55 @@ private slots:
         test::press("Return");
         QTRY_VERIFY(f.window.isNull());
     }
+
+    // Keys pressed from the moment the window opens, with the caret where the window puts it.
+    void keysFromOpening_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<int>("pagesOpened");
+        QTest::newRow("Enter closes, the page stays shut") << "Return" << true << 0;
+        QTest::newRow("Space presses OK") << "Space" << true << 0;
+        QTest::newRow("Escape closes") << "Esc" << true << 0;
+        QTest::newRow("two Tabs reach the link, Enter opens it") << "Tab Tab Return" << false << 1;
+        QTest::newRow("Shift+Tab reaches the link too") << "Shift+Tab Space" << false << 1;
+    }
+    void keysFromOpening() {
+        QFETCH(QString, keys);
+        QFETCH(bool, closed);
+        QFETCH(int, pagesOpened);
+        Fixture f(keys::productHomePage, "http://127.0.0.1/z/");
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
+        QCOMPARE(QApplication::focusWidget(), f.window->findChild<QPushButton*>("cmdOK"));
+        test::press(keys);
+        QTRY_COMPARE(f.window.isNull(), closed);
+        QCOMPARE(f.quiet.browser.opened.size(), pagesOpened);
+    }
+
+    // A screen reader hears the link as a link named by its address; with the caret on it, the
+    // link shows a frame around it, not only another colour.
+    void linkAsTheScreenReaderAndTheEyeSeeIt() {
+        Fixture f(keys::productHomePage, "http://127.0.0.1/z/");
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
+        QLabel* url = f.label("lblUrl");
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(url);
+        QVERIFY(link);
+        QCOMPARE(link->role(), QAccessible::Link);
+        QCOMPARE(link->text(QAccessible::Name), "http://127.0.0.1/z/");
+        QVERIFY(link->state().focusable);
+
+        const auto topEdgeColours = [url] {
+            const QImage image = url->grab().toImage();
+            QSet<QRgb> colours;
+            for (int x = 0; x < image.width(); ++x)
+                colours.insert(image.pixel(x, 0));
+            return colours.size();
+        };
+        QCOMPARE(topEdgeColours(), 1);
+        test::press("Tab Tab");
+        QVERIFY(url->hasFocus());
+        QVERIFY(link->state().focused);
+        QVERIFY(topEdgeColours() > 1);
+    }
 };
 
 QTEST_MAIN(TestAbout)
