@@ -8,8 +8,11 @@
 #include "core/settings.h"
 #include "core/version.h"
 #include "platform/keyboard.h"
+#include "platform/keyring.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
+#include "platform/remembered_password.h"
+#include "platform/service.h"
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 #include "shell/about_window.h"
@@ -54,6 +57,9 @@ void Program::Main() {
         platform::messageBox(title, text, platform::Icon::Exclamation);
     });
     load_contacts();
+    // A password an older version scrambled into the settings file goes to
+    // the desktop's keyring once one takes it.
+    moveRememberedPasswordToKeyring(platform::use<platform::Keyring>());
 
     SessionState& state = session();
     state.logged_in = false;
