@@ -170,6 +170,59 @@ private slots:
         }
         QCOMPARE(f.stored(key), c[2]);
     }
+
+    // The password box shows the keyring's item; OK keeps the typed password in the keyring (the
+    // file then holds none) or, without one, scrambled in the file, and an emptied box forgets
+    // it.  The line under the box says where it is kept.
+    void passwordKeptInTheKeyring_data() {
+        QTest::addColumn<bool>("keyringThere");
+        QTest::addColumn<QString>("inKeyringBefore");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("inKeyringAfter");
+        QTest::addColumn<QString>("inFileAfter"); // plain; "" for none
+        QTest::addColumn<QString>("line");
+        const QString keyring = QStringLiteral("Kept in the desktop keyring");
+        const QString file = QStringLiteral("Kept in the settings file (no keyring available)");
+        QTest::newRow("remembered in the keyring") << true << ""
+                                                   << "p ~x"
+                                                   << "p ~x"
+                                                   << "" << keyring;
+        QTest::newRow("changed in the keyring") << true << "old"
+                                                << "new"
+                                                << "new"
+                                                << "" << keyring;
+        QTest::newRow("forgotten by emptying the box") << true << "old"
+                                                       << ""
+                                                       << ""
+                                                       << "" << keyring;
+        QTest::newRow("no keyring") << false << ""
+                                    << "p ~x"
+                                    << ""
+                                    << "p ~x" << file;
+    }
+    void passwordKeptInTheKeyring() {
+        QFETCH(bool, keyringThere);
+        QFETCH(QString, inKeyringBefore);
+        QFETCH(QString, typed);
+        QFETCH(QString, inKeyringAfter);
+        QFETCH(QString, inFileAfter);
+        QFETCH(QString, line);
+        Fixture f;
+        const QString label = QStringLiteral("Zemble: O2 portal password for ann");
+        f.quiet.keyring.reachable = keyringThere;
+        if (!inKeyringBefore.isEmpty())
+            f.quiet.keyring.items.insert({label, "ann"}, inKeyringBefore);
+        save_setting("wispusername", "ann");
+        f.open();
+        QCOMPARE(f.edit("txtPassword")->text(), inKeyringBefore);
+        QCOMPARE(f.label("lblPasswordPlace"), line);
+        f.edit("txtPassword")->setText(typed);
+        f.click("cmdOkay");
+        QCOMPARE(f.quiet.keyring.items.value({label, "ann"}), inKeyringAfter);
+        QCOMPARE(f.quiet.keyring.items.size(), inKeyringAfter.isEmpty() ? 0 : 1);
+        QCOMPARE(unscramble_password(f.stored("wisppassword")), inFileAfter);
+        QCOMPARE(f.label("lblPasswordPlace"), line);
+    }
 };
 
 QTEST_MAIN(TestPreferences)
