@@ -13,6 +13,9 @@
 #include "core/settings.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "platform/keyring.h"
+#include "platform/remembered_password.h"
+#include "platform/service.h"
 #include "session/operator_protocol.h"
 #include "session/send_job.h"
 #include "session/site_settings.h"
@@ -28,6 +31,9 @@ using namespace zemble;
 using namespace zemble::cli;
 
 namespace {
+
+// How long a run without a terminal waits for the desktop's keyring.
+constexpr std::chrono::milliseconds kUnattendedKeyringWait{3000};
 
 void printOut(const QString& text) {
     std::fputs(qPrintable(text + u'\n'), stdout);
@@ -117,20 +123,18 @@ QString askPassword(const QString& user) {
 }
 
 // The portal account of the run, into the session; false after telling why
-// there is none.
+// there is none.  The password comes from the desktop's keyring, then from
+// ZEMBLE_PASSWORD, then from the settings file (for the remembered account).
 bool takeAccount(const Options& options) {
-    QString user = options.user;
-    QString password = qEnvironmentVariable("ZEMBLE_PASSWORD");
-    if (user.isEmpty()) {
-        user = get_setting(keys::wispUsername, "");
-        if (password.isEmpty())
-            password = unscramble_password(get_setting(keys::wispPassword, ""));
-    }
+    const bool remembered = options.user.isEmpty();
+    const QString user = remembered ? get_setting(keys::wispUsername, "") : options.user;
     if (user.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no account: give --user NAME, or remember an account "
                                            "in Zemble's preferences"));
         return false;
     }
+    QString password = sendingPassword(platform::use<platform::Keyring>(), user,
+                                       qEnvironmentVariable("ZEMBLE_PASSWORD"), remembered);
     if (password.isEmpty())
         password = askPassword(user);
     if (password.isEmpty()) {
@@ -322,6 +326,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     // The same settings file and address book as the windowed program.
     QCoreApplication::setApplicationName(QLatin1String(kAppTitle));
+    // Away from a terminal (cron, a script) nobody can answer the keyring's
+    // unlock prompt: a locked keyring is given up on after a short wait.
+    if (!isatty(STDIN_FILENO) && !isatty(STDERR_FILENO))
+        platform::setKeyringWait(kUnattendedKeyringWait);
 
     QString error;
     const std::optional<Options> options = parseCommandLine(app.arguments(), &error);

@@ -105,13 +105,12 @@ QString quitQuestion(const QString& quitConfirm, bool differsFromLastSend) {
 }
 
 Credentials mergeCredentials(const Credentials& session, const QString& storedUsername,
-                             const QString& storedScrambledPassword) {
+                             const QString& storedPassword) {
     Credentials merged = session;
     if (!storedUsername.isEmpty())
         merged.username = storedUsername;
-    const QString password = unscramble_password(storedScrambledPassword);
-    if (!password.isEmpty())
-        merged.password = password;
+    if (!storedPassword.isEmpty())
+        merged.password = storedPassword;
     return merged;
 }
 

@@ -50,13 +50,13 @@ QString newMessageQuestion();
 QString quitQuestion(const QString& quitConfirm, bool differsFromLastSend);
 
 // The account for the next log-on: a remembered (non-empty) value replaces
-// the one of this run.
+// the one of this run.  The stored password is in plain text.
 struct Credentials {
     QString username;
     QString password;
     bool complete() const { return !username.isEmpty() && !password.isEmpty(); }
 };
 Credentials mergeCredentials(const Credentials& session, const QString& storedUsername,
-                             const QString& storedScrambledPassword);
+                             const QString& storedPassword);
 
 } // namespace zemble

@@ -10,7 +10,9 @@
 #include "platform/accessibility.h"
 #include "platform/help.h"
 #include "platform/keyboard.h"
+#include "platform/keyring.h"
 #include "platform/message_box.h"
+#include "platform/remembered_password.h"
 #include "platform/service.h"
 #include "platform/tray.h"
 #include "platform/web_browser.h"
@@ -288,9 +290,10 @@ void MainWindow::cmdSend_Click() {
     setComposeEnabled(false);
 
     SessionState& state = session();
-    const Credentials account =
-        mergeCredentials({state.session_username, state.session_password},
-                         get_setting(keys::wispUsername, ""), get_setting(keys::wispPassword, ""));
+    const QString storedUsername = get_setting(keys::wispUsername, "");
+    const Credentials account = mergeCredentials(
+        {state.session_username, state.session_password}, storedUsername,
+        readRememberedPassword(platform::use<platform::Keyring>(), storedUsername).password);
     state.session_username = account.username;
     state.session_password = account.password;
 

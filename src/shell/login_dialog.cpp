@@ -7,7 +7,10 @@
 #include "core/settings.h"
 #include "core/text.h"
 #include "platform/help.h"
+#include "platform/keyring.h"
 #include "platform/message_box.h"
+#include "platform/remembered_password.h"
+#include "platform/service.h"
 
 #include <QCloseEvent>
 
@@ -51,7 +54,9 @@ void LoginDialog::Form_Load() {
                                   : get_setting(keys::wispUsername, ""));
     ui_->txtPassword->setText(!state.session_password.isEmpty()
                                   ? state.session_password
-                                  : unscramble_password(get_setting(keys::wispPassword, "")));
+                                  : readRememberedPassword(platform::use<platform::Keyring>(),
+                                                           get_setting(keys::wispUsername, ""))
+                                        .password);
 }
 
 void LoginDialog::cmdLogin_Click() {

@@ -2,6 +2,8 @@
 
 #include "core/cp1252.h"
 #include "core/settings.h"
+#include "platform/keyring.h"
+#include "platform/service.h"
 
 namespace zemble {
 namespace {
@@ -28,11 +30,15 @@ QString quitConfirmValue(int index) {
     return QStringLiteral("ask");
 }
 
-Preferences loadPreferences() {
+Preferences loadPreferences(PasswordPlace* passwordPlace) {
     Preferences p;
     p.quitConfirmIndex = quitConfirmIndex(get_setting(keys::quitConfirm, "confirm"));
     p.username = get_setting(keys::wispUsername, "");
-    p.password = unscramble_password(get_setting(keys::wispPassword, ""));
+    const RememberedPassword remembered =
+        readRememberedPassword(platform::use<platform::Keyring>(), p.username);
+    p.password = remembered.password;
+    if (passwordPlace)
+        *passwordPlace = remembered.place;
     p.clip = get_setting(keys::textClipChar, "");
     p.clipTicked = !p.clip.isEmpty();
     p.showWindow = settingIsYes(keys::showIeWindow);
@@ -48,9 +54,11 @@ Preferences loadPreferences() {
     return p;
 }
 
-void save_preferences(const Preferences& p) {
+PasswordPlace save_preferences(const Preferences& p) {
+    const QString previousUsername = get_setting(keys::wispUsername, "");
     save_setting(keys::wispUsername, p.username);
-    save_setting(keys::wispPassword, scramble_password(p.password));
+    const PasswordPlace place = rememberPassword(platform::use<platform::Keyring>(),
+                                                 previousUsername, p.username, p.password);
     if (p.clipTicked)
         save_setting(keys::textClipChar, p.clip);
     else
@@ -67,6 +75,7 @@ void save_preferences(const Preferences& p) {
     save_setting(keys::logSent, yesNo(p.logSent));
     save_setting(keys::smsLogLocation, p.smsLogLocation);
     save_setting(keys::dontLogout, yesNo(p.dontLogout));
+    return place;
 }
 
 QString cleanClipText(const QString& text) {

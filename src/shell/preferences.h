@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/remembered_password.h"
+
 #include <QString>
 
 namespace zemble {
@@ -41,12 +43,16 @@ struct Preferences {
 int quitConfirmIndex(const QString& stored);
 QString quitConfirmValue(int index);
 
-// What the dialog shows when it is first filled from the store.
-Preferences loadPreferences();
+// What the dialog shows when it is first filled from the store; the password
+// comes from the desktop's keyring when it holds it.  `passwordPlace`, when
+// given, learns where a remembered password is kept.
+Preferences loadPreferences(PasswordPlace* passwordPlace = nullptr);
 
 // Writes every key the dialog owns, changed or not, in one pass; the
-// continuation indicator's key is deleted when its tick is clear.
-void save_preferences(const Preferences& preferences);
+// continuation indicator's key is deleted when its tick is clear.  The
+// password goes to the desktop's keyring when it takes it, and is forgotten
+// there when the box is empty; the result says where it is kept.
+PasswordPlace save_preferences(const Preferences& preferences);
 
 // The continuation indicator as kept when the user leaves its box: spaces,
 // digits, letters and the punctuation that every phone shows; a line feed

@@ -50,7 +50,9 @@ void PreferencesDialog::Form_Load() {
     for (const char* entry : kQuitConfirmEntries)
         ui_->cmbConfirm->addItem(QString::fromUtf8(entry));
 
-    const Preferences p = loadPreferences();
+    PasswordPlace place = PasswordPlace::SettingsFile;
+    const Preferences p = loadPreferences(&place);
+    ui_->lblPasswordPlace->setText(passwordPlaceText(place));
     ui_->cmbConfirm->setCurrentIndex(p.quitConfirmIndex);
     ui_->txtUsername->setText(p.username);
     ui_->txtPassword->setText(p.password);
@@ -158,7 +160,7 @@ Preferences PreferencesDialog::controlValues() const {
 }
 
 void PreferencesDialog::save_preferences() {
-    zemble::save_preferences(controlValues());
+    ui_->lblPasswordPlace->setText(passwordPlaceText(zemble::save_preferences(controlValues())));
 }
 
 void PreferencesDialog::cmdOkay_Click() {

@@ -8,8 +8,11 @@
 #include "core/settings.h"
 #include "core/version.h"
 #include "platform/keyboard.h"
+#include "platform/keyring.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
+#include "platform/remembered_password.h"
+#include "platform/service.h"
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 #include "shell/about_window.h"
@@ -66,6 +69,9 @@ void Program::Main() {
     // beside the program, so that the user is told of that only once.
     setContactsFolder(contactsFolder_.isEmpty() ? defaultContactsFolder(true) : contactsFolder_);
     load_contacts();
+    // A password an older version scrambled into the settings file goes to
+    // the desktop's keyring once one takes it.
+    moveRememberedPasswordToKeyring(platform::use<platform::Keyring>());
 
     SessionState& state = session();
     state.logged_in = false;

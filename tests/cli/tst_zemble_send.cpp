@@ -1,10 +1,13 @@
 // The real zemble-send process against the simulator: what reaches the site, what it says.
 
 #include "core/settings.h"
+#include "platform/keyring.h"
+#include "platform/remembered_password.h"
 
 #include "support/bad_site_settings.h"
 #include "support/opsim.h"
 #include "support/other_user.h"
+#include "support/secret_service.h"
 
 #include <QtTest>
 
@@ -418,6 +421,59 @@ private slots:
                      qPrintable(said));
             QCOMPARE(f.paths(), QStringList{});
         }
+    }
+
+    // The password of the remembered account comes from the desktop's keyring, then from
+    // ZEMBLE_PASSWORD, then from the settings file; the site tells which one was used, as only
+    // "secret" logs on.  The run writes no password anywhere.
+    void passwordReadingOrder_data() {
+        QTest::addColumn<QString>("inKeyring"); // "": no item
+        QTest::addColumn<QString>("inEnvironment");
+        QTest::addColumn<QString>("inFile");
+        QTest::addColumn<int>("exit");
+        QTest::newRow("keyring before the environment") << "secret"
+                                                        << "wrong"
+                                                        << "wrong" << 0;
+        QTest::newRow("a wrong keyring item is not passed over") << "wrong"
+                                                                 << "secret"
+                                                                 << "secret" << 2;
+        QTest::newRow("environment before the settings file") << ""
+                                                              << "secret"
+                                                              << "wrong" << 0;
+        QTest::newRow("settings file last") << ""
+                                            << ""
+                                            << "secret" << 0;
+    }
+    void passwordReadingOrder() {
+        QFETCH(QString, inKeyring);
+        QFETCH(QString, inEnvironment);
+        QFETCH(QString, inFile);
+        QFETCH(int, exit);
+        static PrivateSecretService service;
+        static const bool started = service.start();
+        if (!started)
+            QSKIP(
+                qPrintable("no Secret Service for the keyring's reading order: " + service.whyNot));
+        platform::Keyring& keyring = platform::Keyring::real();
+        const QString label = portalPasswordLabel("alice");
+        if (inKeyring.isEmpty())
+            QVERIFY(keyring.forget(label, "alice") != platform::KeyringOutcome::Refused);
+        else
+            QCOMPARE(keyring.store(label, "alice", inKeyring), platform::KeyringOutcome::Done);
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        setSettingsFilePath(f.dir.filePath("config/Zemble/Zemble.ini"));
+        saveSettings(
+            {{keys::wispUsername, "alice"}, {keys::wispPassword, scramble_password(inFile)}});
+
+        QByteArray out, err;
+        QCOMPARE(f.run({.args = {"-m", "hi", "Anna"}, .password = inEnvironment}, &out, &err),
+                 exit);
+        QCOMPARE(f.sim.outbox().size(), exit == 0 ? 1 : 0);
+        QCOMPARE(unscramble_password(get_setting(keys::wispPassword, "")), inFile);
+        const platform::KeyringRead item = keyring.read(label, "alice");
+        QCOMPARE(item.password, inKeyring);
+        setSettingsFilePath({});
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.

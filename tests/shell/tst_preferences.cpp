@@ -10,6 +10,7 @@
 #include <QtWidgets>
 
 using namespace zemble;
+using KeyringOutcome = platform::KeyringOutcome;
 
 namespace {
 
@@ -169,6 +170,61 @@ private slots:
             f.click("cmdOkay");
         }
         QCOMPARE(f.stored(key), c[2]);
+    }
+
+    // The password box shows the keyring's item; OK keeps the typed password in the keyring (the
+    // file then holds none) or, without one or when it refuses, scrambled in the file with no
+    // older item left to win over it; an emptied box forgets it.  The line under the box says
+    // where it is kept.
+    void passwordKeptInTheKeyring_data() {
+        QTest::addColumn<KeyringOutcome>("keyringAnswers"); // to a store
+        QTest::addColumn<QString>("inKeyringBefore");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("inKeyringAfter");
+        QTest::addColumn<QString>("inFileAfter"); // plain; "" for none
+        QTest::addColumn<QString>("lineBefore");
+        QTest::addColumn<QString>("lineAfter");
+        const QString keyring = "Kept in the desktop keyring";
+        const QString file = "Kept in the settings file (no keyring available)";
+        const auto row = [](const char* name, KeyringOutcome answer, const char* before,
+                            const char* typed, const char* after, const char* inFile,
+                            const QString& lineBefore, const QString& lineAfter) {
+            QTest::newRow(name) << answer << QString(before) << QString(typed) << QString(after)
+                                << QString(inFile) << lineBefore << lineAfter;
+        };
+        row("remembered in the keyring", KeyringOutcome::Done, "", "p ~x", "p ~x", "", keyring,
+            keyring);
+        row("changed in the keyring", KeyringOutcome::Done, "old", "new", "new", "", keyring,
+            keyring);
+        row("forgotten by emptying the box", KeyringOutcome::Done, "old", "", "", "", keyring,
+            keyring);
+        row("no keyring", KeyringOutcome::Unavailable, "", "p ~x", "", "p ~x", file, file);
+        row("keyring refuses", KeyringOutcome::Refused, "old", "new", "", "new", keyring, file);
+    }
+    void passwordKeptInTheKeyring() {
+        QFETCH(KeyringOutcome, keyringAnswers);
+        QFETCH(QString, inKeyringBefore);
+        QFETCH(QString, typed);
+        QFETCH(QString, inKeyringAfter);
+        QFETCH(QString, inFileAfter);
+        QFETCH(QString, lineBefore);
+        QFETCH(QString, lineAfter);
+        Fixture f;
+        const QString label = "Zemble: O2 portal password for ann";
+        f.quiet.keyring.reachable = keyringAnswers != KeyringOutcome::Unavailable;
+        f.quiet.keyring.storeAnswer = keyringAnswers;
+        if (!inKeyringBefore.isEmpty())
+            f.quiet.keyring.items.insert({label, "ann"}, inKeyringBefore);
+        save_setting("wispusername", "ann");
+        f.open();
+        QCOMPARE(f.edit("txtPassword")->text(), inKeyringBefore);
+        QCOMPARE(f.label("lblPasswordPlace"), lineBefore);
+        f.edit("txtPassword")->setText(typed);
+        f.click("cmdOkay");
+        QCOMPARE(f.quiet.keyring.items.value({label, "ann"}), inKeyringAfter);
+        QCOMPARE(f.quiet.keyring.items.size(), inKeyringAfter.isEmpty() ? 0 : 1);
+        QCOMPARE(unscramble_password(f.stored("wisppassword")), inFileAfter);
+        QCOMPARE(f.label("lblPasswordPlace"), lineAfter);
     }
 };
 

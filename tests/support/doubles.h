@@ -5,6 +5,7 @@
 
 #include "platform/file_dialog.h"
 #include "platform/help.h"
+#include "platform/keyring.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
 #include "platform/service.h"
@@ -12,6 +13,8 @@
 
 #include <QtCore>
 #include <functional>
+
+#include "support/keyring_double.h"
 
 namespace zemble::test {
 
@@ -91,11 +94,19 @@ struct QuietPlatform {
     RecordingHelp help;
     ScriptedFileDialog files;
     RecordingBrowser browser;
+    // No desktop keyring unless a test makes one reachable: the password
+    // stays in the settings file, as on a machine without one.
+    MemoryKeyring keyring = [] {
+        MemoryKeyring none;
+        none.reachable = false;
+        return none;
+    }();
     platform::ScopedService<platform::MessageBoxService> messageGuard{&messages};
     platform::ScopedService<platform::PauseService> pauseGuard{&pauses};
     platform::ScopedService<platform::HelpService> helpGuard{&help};
     platform::ScopedService<platform::FileDialogService> fileGuard{&files};
     platform::ScopedService<platform::WebBrowserService> browserGuard{&browser};
+    platform::ScopedService<platform::Keyring> keyringGuard{&keyring};
 };
 
 } // namespace zemble::test

@@ -1,0 +1,85 @@
+#include "platform/keyring.h"
+#include "platform/remembered_password.h"
+
+#include "core/settings.h"
+#include "support/secret_service.h"
+#include "support/temp_settings.h"
+
+#include <QtTest>
+
+using namespace zemble;
+using platform::Keyring;
+using platform::KeyringOutcome;
+
+// The real keyring routine against a real Secret Service of the test's own.
+class TestKeyring : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (!service_.start())
+            QSKIP(qPrintable(QStringLiteral("no Secret Service for the keyring tests: ") +
+                             service_.whyNot));
+        platform::setKeyringWait(std::chrono::seconds(20));
+    }
+
+    // An item stored is read back exactly, replaced by a second store (one item, under its
+    // label), and gone once forgotten.
+    void storeReadForget_data() {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("plain") << "ann"
+                               << "s3cret";
+        QTest::newRow("spaces and symbols") << "bob smith"
+                                            << " p ~x}\"#";
+        QTest::newRow("beyond ASCII")
+            << QString::fromUtf8("zo\u00eb") << QString::fromUtf8("\u00a3\u20ac\u00e9");
+        QTest::newRow("no user name") << ""
+                                      << "alone";
+    }
+    void storeReadForget() {
+        QFETCH(QString, account);
+        QFETCH(QString, password);
+        Keyring& keyring = Keyring::real();
+        const QString label = portalPasswordLabel(account);
+        QCOMPARE(keyring.store(label, account, QStringLiteral("first")), KeyringOutcome::Done);
+        QCOMPARE(keyring.store(label, account, password), KeyringOutcome::Done);
+        const platform::KeyringRead read = keyring.read(label, account);
+        QCOMPARE(read.outcome, KeyringOutcome::Done);
+        QCOMPARE(read.password, password);
+        QCOMPARE(service_.itemLabels(), QStringList{label});
+        QCOMPARE(keyring.forget(label, account), KeyringOutcome::Done);
+        QCOMPARE(keyring.read(label, account).outcome, KeyringOutcome::NotFound);
+    }
+
+    // A scrambled password moves into the keyring; afterwards the settings file holds none and
+    // the account's password still reads back.
+    void scrambledPasswordMovesOver() {
+        test::TempSettings settings;
+        saveSettings({{keys::wispUsername, QStringLiteral("carol")},
+                      {keys::wispPassword, scramble_password(QStringLiteral("moved pw"))}});
+        QCOMPARE(moveRememberedPasswordToKeyring(Keyring::real()), PasswordPlace::Keyring);
+        QFile file(settings.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(!text.contains(scramble_password(QStringLiteral("moved pw")).toUtf8()));
+        QCOMPARE(get_setting(keys::wispPassword, "<absent>"), QString());
+        const RememberedPassword remembered =
+            readRememberedPassword(Keyring::real(), QStringLiteral("carol"));
+        QCOMPARE(remembered.password, QStringLiteral("moved pw"));
+        QCOMPARE(remembered.place, PasswordPlace::Keyring);
+        // Forgetting from Preferences (an empty box) removes the item.
+        QCOMPARE(rememberPassword(Keyring::real(), QStringLiteral("carol"), QStringLiteral("carol"),
+                                  QString()),
+                 PasswordPlace::Keyring);
+        QCOMPARE(Keyring::real()
+                     .read(portalPasswordLabel(QStringLiteral("carol")), QStringLiteral("carol"))
+                     .outcome,
+                 KeyringOutcome::NotFound);
+    }
+
+private:
+    test::PrivateSecretService service_;
+};
+
+QTEST_GUILESS_MAIN(TestKeyring)
+#include "tst_keyring.moc"

@@ -1,0 +1,92 @@
+#include "platform/remembered_password.h"
+
+#include "core/settings.h"
+#include "support/keyring_double.h"
+#include "support/temp_settings.h"
+
+#include <QtTest>
+
+using namespace zemble;
+using Outcome = platform::KeyringOutcome;
+
+namespace {
+
+// What a keyring does with a request in a row.
+enum class KeyringState { Takes, Refuses, Missing };
+
+void arrange(test::MemoryKeyring& keyring, KeyringState state) {
+    keyring.reachable = state != KeyringState::Missing;
+    keyring.storeAnswer = state == KeyringState::Refuses ? Outcome::Refused : Outcome::Done;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString kAnn = QStringLiteral("ann");
+const QString kAnnLabel = QStringLiteral("Zemble: O2 portal password for ann");
+
+} // namespace
+
+Q_DECLARE_METATYPE(KeyringState)
+
+class TestRememberedPassword : public QObject {
+    Q_OBJECT
+private slots:
+    // A new user name leaves no item behind under the old one.
+    void renamedAccountLeavesNoItem() {
+        test::TempSettings settings;
+        test::MemoryKeyring keyring;
+        QCOMPARE(rememberPassword(keyring, "", kAnn, "one"), PasswordPlace::Keyring);
+        QCOMPARE(rememberPassword(keyring, kAnn, "bob", "two"), PasswordPlace::Keyring);
+        const QMap<QPair<QString, QString>, QString> expected{
+            {{QStringLiteral("Zemble: O2 portal password for bob"), QStringLiteral("bob")},
+             QStringLiteral("two")}};
+        QCOMPARE(keyring.items, expected);
+    }
+
+    // A scrambled password from an older version moves into the keyring; the file loses it only
+    // when the keyring gives it back unchanged, and is otherwise left byte for byte.
+    void movingAScrambledPassword_data() {
+        QTest::addColumn<KeyringState>("keyringState");
+        QTest::addColumn<QString>("readBack"); // "": the keyring returns what it was given
+        QTest::addColumn<PasswordPlace>("place");
+        QTest::addColumn<bool>("fileKeepsIt");
+        QTest::newRow("keyring takes it")
+            << KeyringState::Takes << "" << PasswordPlace::Keyring << false;
+        QTest::newRow("keyring refuses")
+            << KeyringState::Refuses << "" << PasswordPlace::SettingsFile << true;
+        QTest::newRow("no keyring")
+            << KeyringState::Missing << "" << PasswordPlace::SettingsFile << true;
+        QTest::newRow("keyring gives back another password")
+            << KeyringState::Takes << "garbled" << PasswordPlace::SettingsFile << true;
+    }
+    void movingAScrambledPassword() {
+        QFETCH(KeyringState, keyringState);
+        QFETCH(QString, readBack);
+        QFETCH(PasswordPlace, place);
+        QFETCH(bool, fileKeepsIt);
+        test::TempSettings settings;
+        saveSettings({{keys::wispUsername, kAnn},
+                      {keys::wispPassword, scramble_password(QStringLiteral("s3cret"))}});
+        const QByteArray before = fileBytes(settings.path());
+        test::MemoryKeyring keyring;
+        arrange(keyring, keyringState);
+        keyring.readBack = readBack;
+
+        QCOMPARE(moveRememberedPasswordToKeyring(keyring), place);
+        if (fileKeepsIt) {
+            QCOMPARE(fileBytes(settings.path()), before);
+        } else {
+            QCOMPARE(get_setting(keys::wispPassword, "<absent>"), QString());
+            QCOMPARE(keyring.item(kAnnLabel, kAnn), QStringLiteral("s3cret"));
+            QVERIFY(!fileBytes(settings.path()).contains(scramble_password("s3cret").toUtf8()));
+        }
+        keyring.readBack.clear();
+        QCOMPARE(readRememberedPassword(keyring, kAnn).password, QStringLiteral("s3cret"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRememberedPassword)
+#include "tst_remembered_password.moc"
