@@ -1,5 +1,5 @@
 #include "addressbook/contact_store.h"
-
+#include "addressbook/name_index.h"
 #include "core/cp1252.h"
 #include "core/file_save.h"
 #include "core/install_folder.h"
@@ -536,16 +536,40 @@ QString lookup_contact(const QString& text) {
     const ContactStore& store = contacts();
     // A name typed whole reaches its own entry even when an earlier entry's
     // name begins with it ("Jo" after "Joanne").
+    static ContactNameIndex nameIndex(ContactNameIndex::Case::Folded);
+    const int count = std::min<int>(store.count, int(store.names.size()));
+    int firstWhole = -1;
     int firstPrefix = -1;
-    for (int i = 0; i < store.count; ++i) {
-        const QString& name = store.names.at(i);
-        if (!name.startsWith(text, Qt::CaseInsensitive))
-            continue;
-        if (name.size() == text.size())
-            return store.numbers.at(i);
-        if (firstPrefix < 0)
-            firstPrefix = i;
+    const QString key = nameIndex.key(text);
+    if (key.isEmpty()) {
+        for (int i = 0; i < count; ++i) {
+            const QString& name = store.names.at(i);
+            if (!name.startsWith(text, Qt::CaseInsensitive))
+                continue;
+            if (name.size() == text.size()) {
+                firstWhole = i;
+                break;
+            }
+            if (firstPrefix < 0)
+                firstPrefix = i;
+        }
+    } else {
+        nameIndex.update(store, count);
+        firstWhole = nameIndex.firstWhole(key);
+        const QList<int> prefixed = nameIndex.beginningWith(key);
+        firstPrefix = prefixed.isEmpty() ? -1 : prefixed.first();
+        for (const int i : nameIndex.irregular()) {
+            const QString& name = store.names.at(i);
+            if (!name.startsWith(text, Qt::CaseInsensitive))
+                continue;
+            if (name.size() == text.size() && (firstWhole < 0 || i < firstWhole))
+                firstWhole = i;
+            if (firstPrefix < 0 || i < firstPrefix)
+                firstPrefix = i;
+        }
     }
+    if (firstWhole >= 0)
+        return store.numbers.at(firstWhole);
     if (firstPrefix >= 0)
         return store.numbers.at(firstPrefix);
     if (text.startsWith(QLatin1String("+44")))
