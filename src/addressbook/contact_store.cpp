@@ -334,12 +334,14 @@ QString contactsFilePath(bool backup) {
 
 namespace {
 
-int readInto(ContactStore& store, QIODevice& device) {
+// A line ends at CR LF or at a lone CR; a lone LF stays inside the line.  A
+// file without any CR was written with LF line ends, and there an LF ends a
+// line.  `holdsCr` says whether the device holds a CR, when already known.
+int readInto(ContactStore& store, QIODevice& device, std::optional<bool> holdsCr = std::nullopt) {
     int held = store.count;
-    // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
-    // A file without any CR was written with LF line ends, and there an LF
-    // ends a line.
-    LineReader reader(device, holdsByte(device, '\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    if (!holdsCr)
+        holdsCr = holdsByte(device, '\r');
+    LineReader reader(device, *holdsCr ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
     while (!reader.atEnd()) {
         QString line = reader.readCp1252Line();
         const std::optional<Entry> entry = entryOf(line);
@@ -467,12 +469,16 @@ void load_contacts() {
     }
     // The digest is taken while streaming, so that a huge file is never held
     // whole beside the text made from it.
+    // The same pass tells the line ends.
     ContentDigest digest;
-    for (QByteArray block = file.read(64 * 1024); !block.isEmpty(); block = file.read(64 * 1024))
+    bool holdsCr = false;
+    for (QByteArray block = file.read(64 * 1024); !block.isEmpty(); block = file.read(64 * 1024)) {
         digest.add(block);
+        holdsCr = holdsCr || block.contains('\r');
+    }
     store.file.digest = digest.result();
     file.seek(0);
-    const int held = readInto(store, file);
+    const int held = readInto(store, file, holdsCr);
     if (held > kMaxContacts)
         tellTooMany(held);
 }
