@@ -1,5 +1,5 @@
 #include "addressbook/contact_store.h"
-
+#include "addressbook/name_index.h"
 #include "core/cp1252.h"
 #include "core/file_save.h"
 #include "core/install_folder.h"
@@ -9,10 +9,10 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -102,8 +102,46 @@ void tellConflict(const QString& name) {
                                           "address book beside the other program's.")}));
 }
 
+// A digest of the file's content, to tell whether it changed while its size
+// and time stayed.  It never leaves the program, so it need not resist a
+// forger (whoever can write the file can change the book anyway): two
+// independently seeded 64-bit hash chains over 64 KiB blocks, far quicker
+// than a cryptographic digest of the same bytes.
+class ContentDigest {
+public:
+    void add(QByteArrayView bytes) {
+        while (!bytes.isEmpty()) {
+            const qsizetype room = kBlock - block_.size();
+            block_.append(bytes.first(std::min(room, bytes.size())));
+            bytes = bytes.sliced(std::min(room, bytes.size()));
+            if (block_.size() == kBlock)
+                hashBlock();
+        }
+    }
+    QByteArray result() {
+        hashBlock();
+        QByteArray digest;
+        digest.append(reinterpret_cast<const char*>(&first_), sizeof first_);
+        digest.append(reinterpret_cast<const char*>(&second_), sizeof second_);
+        return digest;
+    }
+
+private:
+    static constexpr qsizetype kBlock = 64 * 1024;
+    void hashBlock() {
+        first_ = qHash(QByteArrayView(block_), first_ ^ size_t(0x9E3779B97F4A7C15u));
+        second_ = qHash(QByteArrayView(block_), second_ ^ size_t(0xC2B2AE3D27D4EB4Fu)) + 1;
+        block_.clear();
+    }
+    QByteArray block_;
+    size_t first_ = 0;
+    size_t second_ = 0;
+};
+
 QByteArray digestOf(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    ContentDigest digest;
+    digest.add(bytes);
+    return digest.result();
 }
 
 // The file's size and time as they are now; the digest is the caller's.
@@ -296,12 +334,14 @@ QString contactsFilePath(bool backup) {
 
 namespace {
 
-int readInto(ContactStore& store, QIODevice& device) {
+// A line ends at CR LF or at a lone CR; a lone LF stays inside the line.  A
+// file without any CR was written with LF line ends, and there an LF ends a
+// line.  `holdsCr` says whether the device holds a CR, when already known.
+int readInto(ContactStore& store, QIODevice& device, std::optional<bool> holdsCr = std::nullopt) {
     int held = store.count;
-    // A line ends at CR LF or at a lone CR; a lone LF stays inside the line.
-    // A file without any CR was written with LF line ends, and there an LF
-    // ends a line.
-    LineReader reader(device, holdsByte(device, '\r') ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    if (!holdsCr)
+        holdsCr = holdsByte(device, '\r');
+    LineReader reader(device, *holdsCr ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
     while (!reader.atEnd()) {
         QString line = reader.readCp1252Line();
         const std::optional<Entry> entry = entryOf(line);
@@ -312,12 +352,12 @@ int readInto(ContactStore& store, QIODevice& device) {
                 ++held;
             continue;
         }
-        if (!entry || normalise_number(entry->number.toString()).isEmpty()) {
+        const QString number = entry ? normalise_number(entry->number.toString()) : QString();
+        if (number.isEmpty()) {
             store.otherLines.append({store.count, line});
             continue;
         }
         // The name keeps the line's own memory rather than a copy of it.
-        const QString number = entry->number.toString();
         line.truncate(entry->name.size());
         line.squeeze();
         if (addEntry(store, line, number, false))
@@ -327,7 +367,16 @@ int readInto(ContactStore& store, QIODevice& device) {
 }
 
 QByteArray fileBytesOf(const ContactStore& store) {
+    // The text is measured first so that it is built without growing.
+    qsizetype size = 0;
+    for (const ContactsFileLine& line : store.otherLines)
+        size += line.text.size() + 2;
+    for (int i = 0; i < store.count; ++i)
+        size += store.names.at(i).size() + store.numbers.at(i).size() + 3;
+    for (const QString& line : store.keptLines)
+        size += line.size() + 2;
     QString text;
+    text.reserve(size);
     qsizetype other = 0;
     const auto otherLinesUpTo = [&](int entriesBefore) {
         for (; other < store.otherLines.size() &&
@@ -420,11 +469,16 @@ void load_contacts() {
     }
     // The digest is taken while streaming, so that a huge file is never held
     // whole beside the text made from it.
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    store.file.digest = hash.result();
+    // The same pass tells the line ends.
+    ContentDigest digest;
+    bool holdsCr = false;
+    for (QByteArray block = file.read(64 * 1024); !block.isEmpty(); block = file.read(64 * 1024)) {
+        digest.add(block);
+        holdsCr = holdsCr || block.contains('\r');
+    }
+    store.file.digest = digest.result();
     file.seek(0);
-    const int held = readInto(store, file);
+    const int held = readInto(store, file, holdsCr);
     if (held > kMaxContacts)
         tellTooMany(held);
 }
@@ -536,16 +590,40 @@ QString lookup_contact(const QString& text) {
     const ContactStore& store = contacts();
     // A name typed whole reaches its own entry even when an earlier entry's
     // name begins with it ("Jo" after "Joanne").
+    static ContactNameIndex nameIndex(ContactNameIndex::Case::Folded);
+    const int count = std::min<int>(store.count, int(store.names.size()));
+    int firstWhole = -1;
     int firstPrefix = -1;
-    for (int i = 0; i < store.count; ++i) {
-        const QString& name = store.names.at(i);
-        if (!name.startsWith(text, Qt::CaseInsensitive))
-            continue;
-        if (name.size() == text.size())
-            return store.numbers.at(i);
-        if (firstPrefix < 0)
-            firstPrefix = i;
+    const QString key = nameIndex.key(text);
+    if (key.isEmpty()) {
+        for (int i = 0; i < count; ++i) {
+            const QString& name = store.names.at(i);
+            if (!name.startsWith(text, Qt::CaseInsensitive))
+                continue;
+            if (name.size() == text.size()) {
+                firstWhole = i;
+                break;
+            }
+            if (firstPrefix < 0)
+                firstPrefix = i;
+        }
+    } else {
+        nameIndex.update(store, count);
+        firstWhole = nameIndex.firstWhole(key);
+        const QList<int> prefixed = nameIndex.beginningWith(key);
+        firstPrefix = prefixed.isEmpty() ? -1 : prefixed.first();
+        for (const int i : nameIndex.irregular()) {
+            const QString& name = store.names.at(i);
+            if (!name.startsWith(text, Qt::CaseInsensitive))
+                continue;
+            if (name.size() == text.size() && (firstWhole < 0 || i < firstWhole))
+                firstWhole = i;
+            if (firstPrefix < 0 || i < firstPrefix)
+                firstPrefix = i;
+        }
     }
+    if (firstWhole >= 0)
+        return store.numbers.at(firstWhole);
     if (firstPrefix >= 0)
         return store.numbers.at(firstPrefix);
     if (text.startsWith(QLatin1String("+44")))
@@ -557,6 +635,13 @@ QString storableContactName(const QString& name) {
     // Characters the file's code page lacks would come back as "?" after the
     // next start; the store holds them that way from the outset, so a name
     // reads and matches the same before and after a restart.
+    // Most names are plain: one look at each character tells.
+    const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x20 && u < 0x80 && u != u';') || (u >= 0xA0 && u <= 0xFF);
+    });
+    if (plain)
+        return name;
     const bool latin1 = std::all_of(name.begin(), name.end(), [](QChar c) {
         return c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
     });

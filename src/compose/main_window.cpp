@@ -236,7 +236,11 @@ void MainWindow::txtMessage_LostFocus() {
 
 void MainWindow::cmbSendMethod_Click() {
     txtMessage_Change();
-    save_setting(keys::sendType, QString::number(ui_->cmbSendMethod->currentIndex()));
+    // Choosing the method already stored (as every start-up does) leaves the
+    // settings file alone.
+    const QString method = QString::number(ui_->cmbSendMethod->currentIndex());
+    if (get_setting(keys::sendType, "") != method)
+        save_setting(keys::sendType, method);
 }
 
 void MainWindow::update_status_bar() {

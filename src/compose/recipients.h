@@ -1,7 +1,9 @@
 #pragma once
 
+#include "addressbook/name_index.h"
 #include "core/compose_host.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -59,6 +61,10 @@ private:
     const ContactStore& store_;
     NameChooser* chooser_;
     QStringList recipients_;
+    // The names in recipients_, which fill its first filled_ slots.
+    QSet<QString> taken_;
+    int filled_ = 0;
+    ContactNameIndex index_{ContactNameIndex::Case::Lower};
     bool busy_ = false;
 };
 

@@ -29,17 +29,28 @@ int cp1252Code(QChar c) {
 }
 
 QByteArray toCp1252(QStringView text) {
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out.append('?');
-            ++i;
+    // Written straight into the bytes' own memory, one byte per character; a
+    // surrogate pair takes one byte for two characters, so the bytes are
+    // trimmed at the end.
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* to = out.data();
+    const QChar* from = text.data();
+    const QChar* const end = from + text.size();
+    while (from != end) {
+        const char16_t u = from->unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *to++ = char(u);
+            ++from;
             continue;
         }
-        out.append(char(cp1252Code(c)));
+        if (from->isHighSurrogate() && from + 1 != end && from[1].isLowSurrogate()) {
+            *to++ = '?';
+            from += 2;
+            continue;
+        }
+        *to++ = char(cp1252Code(*from++));
     }
+    out.truncate(to - out.constData());
     return out;
 }
 

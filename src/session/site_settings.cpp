@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "core/text.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -110,10 +111,29 @@ QString authorityFileProblem(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("the file cannot be read: ") + file.errorString();
-    const QByteArray bytes = file.read(kMaxAuthorityFileBytes);
-    if (QSslCertificate::fromData(bytes, QSsl::Pem).isEmpty())
+    file.close();
+    if (authorityCertificates(path).isEmpty())
         return QStringLiteral("the file holds no certificate in PEM form");
     return {};
+}
+
+QList<QSslCertificate> authorityCertificates(const QString& path) {
+    struct Decoded {
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+        QList<QSslCertificate> certificates;
+    };
+    static Decoded last;
+    const QFileInfo info(path);
+    if (path != last.path || info.lastModified() != last.modified || info.size() != last.size) {
+        QFile file(path);
+        last = {path, info.lastModified(), info.size(),
+                file.open(QIODevice::ReadOnly)
+                    ? QSslCertificate::fromData(file.readAll(), QSsl::Pem)
+                    : QList<QSslCertificate>()};
+    }
+    return last.certificates;
 }
 
 std::optional<SiteSettingProblem> siteSettingsProblem() {

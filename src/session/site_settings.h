@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+class QSslCertificate;
 
 #include <optional>
 
@@ -27,6 +30,12 @@ QString hostValueProblem(const QString& value);
 // (no extra authorities), or a readable file holding at least one
 // certificate.
 QString authorityFileProblem(const QString& path);
+
+// The certificates of a PEM file as it holds them now.  Decoding takes long
+// (the first decoding loads the TLS library), so the file is decoded again
+// only when its path, time or size has changed: checking the setting and
+// then sending decodes it once.
+QList<QSslCertificate> authorityCertificates(const QString& path);
 
 // The first of the five settings, in the order the site is reached, that
 // cannot be used.

@@ -3,6 +3,7 @@
 #include "core/cp1252.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "session/site_settings.h"
 #include "session/transport_front.h"
 
 #include <QDateTime>
@@ -37,26 +38,12 @@ QUrl requestUrl(const QString& address) {
 }
 
 // The authorities of the "extracafile" setting, as the file holds them at
-// the moment of the request.  Decoding a certificate takes long, so the file
-// is decoded again only when it has changed.
+// the moment of the request.
 QList<QSslCertificate> extraAuthorities() {
-    struct Decoded {
-        QString path;
-        QDateTime modified;
-        qint64 size = -1;
-        QList<QSslCertificate> certificates;
-    };
-    static Decoded last;
     const QString path = get_setting(keys::extraCaFile, "");
     if (path.isEmpty())
         return {};
-    const QFileInfo file(path);
-    if (path != last.path || file.lastModified() != last.modified || file.size() != last.size) {
-        last = {path, file.lastModified(), file.size(),
-                QSslCertificate::fromPath(path, QSsl::Pem,
-                                          QSslCertificate::PatternSyntax::FixedString)};
-    }
-    return last.certificates;
+    return authorityCertificates(path);
 }
 
 // Trusts the given authorities, or the system's when there are none.  The

@@ -96,7 +96,8 @@ void Program::Main() {
 void Program::makeWindows() {
     site_ = std::make_unique<OperatorProtocol>();
     compose_ = std::make_unique<MainWindow>();
-    compose_->setWindowIcon(zembleIcon());
+    // The program's icon, painted once at the start of Main.
+    compose_->setWindowIcon(QApplication::windowIcon());
     send_ = std::make_unique<SendWindow>(*site_, *compose_);
     chooser_ = std::make_unique<NameChooserWindow>(*compose_);
     compose_->recipientsField().setChooser(chooser_.get());

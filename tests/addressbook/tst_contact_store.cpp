@@ -11,6 +11,7 @@
 
 using namespace zemble;
 using namespace zemble::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -194,6 +195,48 @@ private slots:
         QFETCH(QString, row);
         addEntries({"John;0711", "Joan Smith;0722", "jo;0733", "+1 Club;0744", "+44 Club;0755"});
         QCOMPARE(lookup_contact(row.section(u'|', 0, 0)), row.section(u'|', 1));
+    }
+
+    // A name is matched letter by letter in either case, also when its letters are not all
+    // plain ones, and the look-up follows the book when it changes.
+    void lookupMatchesLettersInEitherCase_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("number");
+        // The numbers are 0701, 0702, ... in book order.
+        const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");
+        QTest::newRow("accented name typed in capitals")
+            << QStringList{u"Bob"_s, QString::fromUtf8("Émile Zola")} << QString::fromUtf8("ÉMILE")
+            << u"0702"_s;
+        QTest::newRow("whole name after a longer one, accented")
+            << QStringList{QString::fromUtf8("Zoë Ann"), QString::fromUtf8("Zoë")}
+            << QString::fromUtf8("ZOË") << u"0702"_s;
+        QTest::newRow("name with a picture character, by its beginning")
+            << QStringList{u"Bob"_s, u"Ann "_s + grin} << u"ann"_s << u"0702"_s;
+        QTest::newRow("typed picture character, whole name")
+            << QStringList{grin + u" Ann"_s, grin} << grin << u"0702"_s;
+        QTest::newRow("name with a picture character, after a plain one")
+            << QStringList{u"Ann Lee"_s, u"Ann "_s + grin} << u"ann"_s << u"0701"_s;
+    }
+    void lookupMatchesLettersInEitherCase() {
+        QFETCH(QStringList, names);
+        QFETCH(QString, typed);
+        QFETCH(QString, number);
+        contacts() = ContactStore{};
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            contacts().names.append(names.at(i));
+            contacts().numbers.append(u"070%1"_s.arg(i + 1));
+        }
+        contacts().count = qint16(names.size());
+        QCOMPARE(lookup_contact(typed), number);
+        // The same book changed: the look-up sees the change.
+        contacts().names[contacts().count - 1] = u"Nobody"_s;
+        contacts().names[0] = typed;
+        QCOMPARE(lookup_contact(typed), u"0701"_s);
+        QVERIFY(add_contact(u"Zed"_s, u"0799"_s, false));
+        QCOMPARE(lookup_contact(u"zed"_s), u"0799"_s);
+        contacts() = ContactStore{};
+        QCOMPARE(lookup_contact(typed), QString());
     }
 
     // A name in another case refused only when checked; both files owner-only under umask 000;

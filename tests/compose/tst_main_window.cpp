@@ -176,6 +176,35 @@ private slots:
         QCOMPARE(description, u"Please select whom you mean by 'ann' .."_s);
     }
 
+    // A start-up that finds the send method stored as it would store it writes nothing; one
+    // that finds it otherwise stores it in its own form.
+    void startUpStoresTheSendMethodOnlyWhenItDiffers_data() {
+        QTest::addColumn<QByteArray>("storedLine");
+        QTest::addColumn<bool>("rewritten");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::newRow("free, as stored") << "sendtype=0"_ba << false << u"0"_s;
+        QTest::newRow("paid, as stored") << "sendtype=1"_ba << false << u"1"_s;
+        QTest::newRow("paid, stored otherwise") << "sendtype=2"_ba << true << u"1"_s;
+        QTest::newRow("nothing stored") << QByteArray() << true << u"0"_s;
+    }
+    void startUpStoresTheSendMethodOnlyWhenItDiffers() {
+        QFETCH(QByteArray, storedLine);
+        QFETCH(bool, rewritten);
+        QFETCH(QString, storedAfter);
+        Fixture f;
+        QFile file(f.settings.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[settings]\n" + storedLine + "\n");
+        file.close();
+        const QDateTime past = QDateTime::currentDateTime().addDays(-1);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
+        file.close();
+        f.load();
+        QCOMPARE(get_setting(keys::sendType, ""), storedAfter);
+        QCOMPARE(QFileInfo(f.settings.path()).lastModified() != past, rewritten);
+    }
+
     // The send method survives a restart; "method|lengths of the text's lines|keys|stats", the
     // keys typed at the end of the text with "12\n34" on the clipboard.  A line break counts
     // two; typing and a paste stop at the limit.

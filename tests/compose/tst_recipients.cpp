@@ -127,6 +127,52 @@ private slots:
         contacts() = ContactStore{};
     }
 
+    // An entry resolves to the first contact whose whole name it is (in either case) or whose
+    // number it is, else to the one name it begins, letters that are not plain ones included;
+    // the field follows the book when the book changes.
+    void resolvedAgainstTheCurrentBook_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("resolved");
+        const QString dottedI = QString::fromUtf8("İ"); // lower case: two characters
+        QTest::newRow("accented name by its beginning, other case")
+            << QStringList{u"Bob"_s, QString::fromUtf8("Émile Zola")}
+            << QStringList{u"071"_s, u"072"_s} << QString::fromUtf8("éMI")
+            << QString::fromUtf8("Émile Zola");
+        QTest::newRow("name lowering to more letters, typed whole")
+            << QStringList{dottedI + u"pek Ay"_s, dottedI + u"pek"_s}
+            << QStringList{u"071"_s, u"072"_s} << dottedI + u"PEK"_s << dottedI + u"pek"_s;
+        QTest::newRow("name lowering to more letters, by its beginning")
+            << QStringList{u"Bob"_s, dottedI + u"pek Ay"_s} << QStringList{u"071"_s, u"072"_s}
+            << dottedI + u"p"_s << dottedI + u"pek Ay"_s;
+        QTest::newRow("number before a later whole name")
+            << QStringList{u"Ann"_s, u"0789"_s} << QStringList{u"0789"_s, u"071"_s} << u"0789"_s
+            << u"Ann"_s;
+        QTest::newRow("whole name before a later number")
+            << QStringList{u"0789"_s, u"Ann"_s} << QStringList{u"071"_s, u"0789"_s} << u"0789"_s
+            << u"0789"_s;
+        QTest::newRow("sharp s is not ss") << QStringList{QString::fromUtf8("Strauß")}
+                                           << QStringList{u"071"_s} << u"STRAUSS"_s << QString();
+    }
+    void resolvedAgainstTheCurrentBook() {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, numbers);
+        QFETCH(QString, typed);
+        QFETCH(QString, resolved);
+        ContactStore store{.names = names, .numbers = numbers, .count = qint16(names.size())};
+        RecipientsField field(store);
+        QCOMPARE(field.normaliseRecipientText(typed), resolved);
+        // The same book changed: the old name is gone, the new one found.
+        store.names[0] = u"Zed"_s;
+        store.names[1 % store.names.size()] = u"Zed"_s;
+        QCOMPARE(field.normaliseRecipientText(u"zed"_s), u"Zed"_s);
+        store.names.append(u"Yvonne"_s);
+        store.numbers.append(u"0799"_s);
+        ++store.count;
+        QCOMPARE(field.normaliseRecipientText(u"yvo ; 0799"_s), u"Yvonne ; 0799"_s);
+    }
+
     // The first `num` names in the address book's order (the locale's, accents second), then
     // each way of answering with "Anne" selected, as "how|answer"; a second question meanwhile
     // is refused and keeps its typed text.
