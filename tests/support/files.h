@@ -1,7 +1,7 @@
 #pragma once
 
-// File-system conditions for one test: a disk that fills up, a umask, and
-// the mode a file or folder was given.  Another user is in other_user.h.
+// Files for one test: a disk that fills up, a umask, a file's bytes and the
+// mode a file or folder was given.  Another user is in other_user.h.
 
 #include <QFile>
 #include <QString>
