@@ -3,7 +3,12 @@
 // An empty address book in a folder of its own, the platform's services doubled.
 
 #include "addressbook/contact_store.h"
+#include "addressbook/contacts_window.h"
 #include "support/doubles.h"
+#include "support/fake_compose_host.h"
+#include "support/files.h"
+
+#include <QListWidget>
 
 namespace zemble::test {
 
@@ -22,8 +27,7 @@ struct AddressBookFixture : QuietPlatform {
     }
     // The file's bytes, or "<missing>".
     QByteArray read(const char* name = "zemble_contacts.txt") const {
-        QFile file(dir.filePath(QLatin1String(name)));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        return readWhole(dir.filePath(QLatin1String(name)));
     }
     QString write(const char* name, const QByteArray& bytes) const {
         QFile file(dir.filePath(QLatin1String(name)));
@@ -33,6 +37,21 @@ struct AddressBookFixture : QuietPlatform {
     }
     QTemporaryDir dir;
 };
+
+// The address book window's owner over that book, opened for a compose window double.
+struct AddressBookWindows {
+    AddressBookFixture fx;
+    FakeComposeHost host;
+    AddressBook book{host};
+};
+
+// A list's item texts, top to bottom.
+inline QStringList itemTexts(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
 
 // Adds entries given as "name;number" without the duplicate test.
 inline void addEntries(const QStringList& entries) {

@@ -42,8 +42,11 @@ struct Run {
 };
 
 // The program copied beside an address book, with settings of its own pointing at the simulator,
-// run as a script would run it, without a display.
+// run as a script would run it, without a display.  The test's settings store is the program's
+// settings file while the fixture lives.
 struct Fixture {
+    Fixture() { setSettingsFilePath(dir.filePath("config/Zemble/Zemble.ini")); }
+    ~Fixture() { setSettingsFilePath({}); }
     QTemporaryDir dir;
     OpSim sim{{{"alice", "secret", "Alice", 20, 5}}};
     QString program = dir.filePath("zemble-send"), log = dir.filePath("sent.log");
@@ -53,25 +56,11 @@ struct Fixture {
             !book.open(QIODevice::WriteOnly) ||
             !book.write("Anna;07700900001\r\nAnne;07700900003\r\nBob;07700900456\r\n"))
             return false;
-        setSettingsFilePath(dir.filePath("config/Zemble/Zemble.ini"));
         sim.applyToSettings();
         save_setting("logsent", "yes");
         save_setting("confnumber", "07700900999");
         save_setting("smsloglocation", log);
-        setSettingsFilePath({});
         return true;
-    }
-    // Sets a key of the program's settings.
-    void save(const QString& key, const QString& value) {
-        setSettingsFilePath(dir.filePath("config/Zemble/Zemble.ini"));
-        save_setting(key, value);
-        setSettingsFilePath({});
-    }
-    QString saved(const QString& key) {
-        setSettingsFilePath(dir.filePath("config/Zemble/Zemble.ini"));
-        const QString value = get_setting(key, "(absent)");
-        setSettingsFilePath({});
-        return value;
     }
     QProcessEnvironment environment(const QString& password) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -99,7 +88,7 @@ struct Fixture {
         process.write(r.input);
         process.closeWriteChannel();
         if (!r.interrupts.isEmpty() &&
-            !QTest::qWaitFor([&] { return paths().count(kSend) == 2; }, 20000))
+            !QTest::qWaitFor([&] { return sim.requestPaths().count(kSend) == 2; }, 20000))
             return -2;
         for (int signal : r.interrupts)
             ::kill(pid_t(process.processId()), signal);
@@ -108,12 +97,6 @@ struct Fixture {
         *out = process.readAllStandardOutput();
         *err = process.readAllStandardError();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-    QStringList paths() const {
-        QStringList out;
-        for (const QJsonObject& request : sim.requests())
-            out.append(request["path"].toString());
-        return out;
     }
 };
 
@@ -230,7 +213,7 @@ private slots:
         for (const QJsonObject& o : f.sim.outbox())
             outbox.append(o["number"].toString() + '|' + o["text"].toString());
         QCOMPARE(outbox, r.outbox);
-        const QStringList paths = f.paths();
+        const QStringList paths = f.sim.requestPaths();
         if (r.paths)
             QVERIFY2(r.paths->isEmpty() == paths.isEmpty(), qPrintable(paths.join(' ')));
         for (const QString& counted : r.paths.value_or(QString()).split(' ', Qt::SkipEmptyParts))
@@ -385,8 +368,8 @@ private slots:
         QFETCH(QString, told);
         Fixture f;
         QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
-        f.save("quotaleft", "7");
-        f.save("paidquotaleft", "3");
+        save_setting("quotaleft", "7");
+        save_setting("paidquotaleft", "3");
         // The home page of the log-on passes; the one of the quota check does not.
         QVERIFY(f.sim.setFault("/webOriginate/action/viewHomePage", fault, 1, 0, 1));
         QByteArray out, err;
@@ -395,9 +378,9 @@ private slots:
         QVERIFY2(said.contains("/webOriginate/action/viewHomePage: ") && said.contains(told),
                  qPrintable(said));
         QCOMPARE(out, QByteArray());
-        QCOMPARE(f.saved("quotaleft"), "7");
-        QCOMPARE(f.saved("paidquotaleft"), "3");
-        QCOMPARE(f.paths().count("/logout.html"), 1);
+        QCOMPARE(get_setting("quotaleft", "(absent)"), "7");
+        QCOMPARE(get_setting("paidquotaleft", "(absent)"), "3");
+        QCOMPARE(f.sim.requestPaths().count("/logout.html"), 1);
     }
 
     // A host or authority setting that cannot work: status 1 with the key, the value and what is
@@ -411,7 +394,7 @@ private slots:
                                         QStringList{"-u", "alice", "--quota"}}) {
             Fixture f;
             QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
-            f.save(key, value);
+            save_setting(key, value);
             QByteArray out, err;
             QCOMPARE(f.run({.args = args}, &out, &err), 1);
             const QString said = QString::fromUtf8(err);
@@ -419,7 +402,7 @@ private slots:
                          QString("zemble-send: the setting '%1' is '%2': ").arg(key, value)) &&
                          said.contains(reason),
                      qPrintable(said));
-            QCOMPARE(f.paths(), QStringList{});
+            QCOMPARE(f.sim.requestPaths(), QStringList{});
         }
     }
 
@@ -462,7 +445,6 @@ private slots:
             QCOMPARE(keyring.store(label, "alice", inKeyring), platform::KeyringOutcome::Done);
         Fixture f;
         QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
-        setSettingsFilePath(f.dir.filePath("config/Zemble/Zemble.ini"));
         saveSettings(
             {{keys::wispUsername, "alice"}, {keys::wispPassword, scramble_password(inFile)}});
 
@@ -473,7 +455,6 @@ private slots:
         QCOMPARE(unscramble_password(get_setting(keys::wispPassword, "")), inFile);
         const platform::KeyringRead item = keyring.read(label, "alice");
         QCOMPARE(item.password, inKeyring);
-        setSettingsFilePath({});
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.

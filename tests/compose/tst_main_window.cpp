@@ -134,9 +134,6 @@ private slots:
         QTest::newRow("Alt+T from the message") << "txtMessage"
                                                 << "Alt+T"
                                                 << "txtTo";
-        QTest::newRow("Alt+T from Send") << "cmdSend"
-                                         << "Alt+T"
-                                         << "txtTo";
         QTest::newRow("Alt+M from To") << "txtTo"
                                        << "Alt+M"
                                        << "txtMessage";

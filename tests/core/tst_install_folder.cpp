@@ -16,7 +16,6 @@ private slots:
         QTest::newRow("the install folder") << "prefix/bin" << true;
         QTest::newRow("a symbolic link to it") << "bin" << true;
         QTest::newRow("written with dot-dot") << "prefix/share/../bin" << true;
-        QTest::newRow("with a trailing slash") << "prefix/bin/" << true;
         QTest::newRow("a build folder") << "build/src" << false;
         QTest::newRow("a folder inside it") << "prefix/bin/tools" << false;
         QTest::newRow("the prefix above it") << "prefix" << false;

@@ -1,16 +1,10 @@
 #include "core/settings.h"
 #include "support/files.h"
-#include "support/other_user.h"
 #include "support/temp_settings.h"
 
 #include <QtTest>
 
 using namespace zemble;
-
-namespace {
-enum class Unwritable { ReadOnlyFile, FullDisk };
-}
-Q_DECLARE_METATYPE(Unwritable)
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -31,42 +25,6 @@ private slots:
         QSettings raw(store.path(), QSettings::IniFormat);
         QCOMPARE(raw.value("settings/wisppassword").toString(), QStringLiteral("\" uctx\"xtte#"));
         QCOMPARE(unscramble_password(get_setting("wisppassword", "")), password);
-    }
-
-    // A save that does not reach the file is told with the file and the system's reason, at the
-    // first failure of a run only (a dialog saves many keys); what was stored stays.
-    void unwritableFileToldOnce_data() {
-        QTest::addColumn<Unwritable>("unwritable");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("read-only file") << Unwritable::ReadOnlyFile << "Permission denied";
-        QTest::newRow("full disk") << Unwritable::FullDisk << "File too large";
-    }
-    void unwritableFileToldOnce() {
-        QFETCH(Unwritable, unwritable);
-        QFETCH(QString, reason);
-        test::TempSettings store;
-        save_setting("signature", "kept");
-        QList<std::pair<QString, QString>> told;
-        setSettingsProblemHandler([&](const QString& path, const QString& why) {
-            told.append({path, why});
-        });
-        const auto saveTwice = [] {
-            saveSettings({{"quotaleft", "3"}, {"paidquotaleft", "4"}});
-            save_setting("signature", "lost");
-        };
-        if (unwritable == Unwritable::ReadOnlyFile) {
-            test::giveToNobody({store.dir.path(), store.path()});
-            QVERIFY(QFile::setPermissions(store.path(), QFile::ReadOwner));
-            const test::FileAccessAsNobody nobody;
-            saveTwice();
-        } else {
-            test::withFileSizeLimit(8, saveTwice);
-        }
-        setSettingsProblemHandler({});
-        QCOMPARE(told, (QList<std::pair<QString, QString>>{{store.path(), reason}}));
-        QFile file(store.path());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("[settings]\nsignature=kept\n"));
     }
 
     // A row is "plain\nstored" (round trips are fuzzed).  Outside 32..126 a character is kept,

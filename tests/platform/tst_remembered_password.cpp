@@ -1,6 +1,7 @@
 #include "platform/remembered_password.h"
 
 #include "core/settings.h"
+#include "support/files.h"
 #include "support/keyring_double.h"
 #include "support/temp_settings.h"
 
@@ -17,11 +18,6 @@ enum class KeyringState { Takes, Refuses, Missing };
 void arrange(test::MemoryKeyring& keyring, KeyringState state) {
     keyring.reachable = state != KeyringState::Missing;
     keyring.storeAnswer = state == KeyringState::Refuses ? Outcome::Refused : Outcome::Done;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 const QString kAnn = QStringLiteral("ann");
@@ -70,18 +66,19 @@ private slots:
         test::TempSettings settings;
         saveSettings({{keys::wispUsername, kAnn},
                       {keys::wispPassword, scramble_password(QStringLiteral("s3cret"))}});
-        const QByteArray before = fileBytes(settings.path());
+        const QByteArray before = test::readWhole(settings.path());
         test::MemoryKeyring keyring;
         arrange(keyring, keyringState);
         keyring.readBack = readBack;
 
         QCOMPARE(moveRememberedPasswordToKeyring(keyring), place);
         if (fileKeepsIt) {
-            QCOMPARE(fileBytes(settings.path()), before);
+            QCOMPARE(test::readWhole(settings.path()), before);
         } else {
             QCOMPARE(get_setting(keys::wispPassword, "<absent>"), QString());
             QCOMPARE(keyring.item(kAnnLabel, kAnn), QStringLiteral("s3cret"));
-            QVERIFY(!fileBytes(settings.path()).contains(scramble_password("s3cret").toUtf8()));
+            QVERIFY(
+                !test::readWhole(settings.path()).contains(scramble_password("s3cret").toUtf8()));
         }
         keyring.readBack.clear();
         QCOMPARE(readRememberedPassword(keyring, kAnn).password, QStringLiteral("s3cret"));

@@ -69,12 +69,7 @@ class TestOperatorSite : public QObject {
                        o["text"].toString());
         return out;
     }
-    QStringList paths() const {
-        QStringList out;
-        for (const QJsonObject& r : f->sim.requests())
-            out.append(r["path"].toString());
-        return out;
-    }
+    QStringList paths() const { return f->sim.requestPaths(); }
 
 private slots:
     void init() {

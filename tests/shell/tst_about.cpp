@@ -30,35 +30,26 @@ struct Fixture {
 class TestAbout : public QObject {
     Q_OBJECT
 private slots:
-    // The texts, and the icon's tool tip for each value of "nosendlimit".  Then the link: a left
-    // click opens the page; from OK, Tab twice reaches it, and Enter and Space open it.  The text
-    // has the room.  OK (Enter) and Escape close and discard the window.
-    void linkAndClosing() {
+    // The texts, and the icon's tool tip for each value of "nosendlimit".  A left click on the
+    // link opens the page, a right click does not; the text has the room.  Help > About while
+    // the window is open gives the same window.  The keys are in keysFromOpening.
+    void textsLinkClickAndOneWindow() {
         for (const auto& [value, tip] : {std::pair{"yes", "SMS sending limit disabled"},
                                          std::pair{"no", ""}, std::pair{"Yes", ""}}) {
             Fixture f("nosendlimit", value);
             QCOMPARE(f.label("picIcon")->toolTip(), tip);
-            QCOMPARE(f.window->windowTitle() + "|" + f.label("lblTitle")->text() + "|" +
-                         f.label("lblRelease")->text(),
-                     "About Zemble|Zemble v0.4.16 (beta)|Released 22nd May 2003");
+            QCOMPARE(f.window->windowTitle(), "About Zemble");
+            QCOMPARE(f.label("lblTitle")->text(), "Zemble v0.4.16 (beta)");
+            QCOMPARE(f.label("lblRelease")->text(), "Released 22nd May 2003");
         }
         Fixture f(keys::productHomePage, "http://127.0.0.1/z/");
         QLabel* url = f.label("lblUrl");
         QCOMPARE(url->text(), "http://127.0.0.1/z/");
         QTest::mouseClick(url, Qt::RightButton);
         QTest::mouseClick(url, Qt::LeftButton);
-        test::focusAndWait(f.window->findChild<QPushButton*>("cmdOK"));
-        test::press("Tab Tab Return Space");
-        QCOMPARE(f.quiet.browser.opened, QStringList(3, "http://127.0.0.1/z/"));
+        QCOMPARE(f.quiet.browser.opened, QStringList{"http://127.0.0.1/z/"});
         QVERIFY(f.window->isVisible() && f.label("picIcon")->width() < f.window->width() / 5);
-
         QCOMPARE(AboutWindow::showAbout(f.window), f.window.data());
-        QTest::keyClick(f.window, Qt::Key_Escape);
-        QTRY_VERIFY(f.window.isNull());
-        QVERIFY(AboutWindow::showAbout(f.window) && f.window->isVisible());
-        test::focusAndWait(f.window->findChild<QPushButton*>("cmdOK"));
-        test::press("Return");
-        QTRY_VERIFY(f.window.isNull());
     }
 
     // Keys pressed from the moment the window opens, with the caret where the window puts it.
@@ -67,7 +58,6 @@ private slots:
         QTest::addColumn<bool>("closed");
         QTest::addColumn<int>("pagesOpened");
         QTest::newRow("Enter closes, the page stays shut") << "Return" << true << 0;
-        QTest::newRow("Space presses OK") << "Space" << true << 0;
         QTest::newRow("Escape closes") << "Esc" << true << 0;
         QTest::newRow("two Tabs reach the link, Enter opens it") << "Tab Tab Return" << false << 1;
         QTest::newRow("Shift+Tab reaches the link too") << "Shift+Tab Space" << false << 1;

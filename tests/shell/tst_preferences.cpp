@@ -192,8 +192,6 @@ private slots:
             QTest::newRow(name) << answer << QString(before) << QString(typed) << QString(after)
                                 << QString(inFile) << lineBefore << lineAfter;
         };
-        row("remembered in the keyring", KeyringOutcome::Done, "", "p ~x", "p ~x", "", keyring,
-            keyring);
         row("changed in the keyring", KeyringOutcome::Done, "old", "new", "new", "", keyring,
             keyring);
         row("forgotten by emptying the box", KeyringOutcome::Done, "old", "", "", "", keyring,

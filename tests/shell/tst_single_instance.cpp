@@ -122,7 +122,6 @@ private slots:
         QTest::addColumn<bool>("profileUsable");
         QTest::addColumn<bool>("folderHad");
         QTest::newRow("group-writable runtime folder") << 0770 << true << true;
-        QTest::newRow("runtime folder unset") << 0 << true << true;
         QTest::newRow("no folder at all") << 0 << false << false;
     }
     void privateFolder() {

@@ -42,6 +42,13 @@ public:
     // {"scheme":"http"|"https", "method":..., "path":..., "query":...,
     //  "headers":[["Name","Value"],...], "body":...}.
     QList<QJsonObject> requests() const { return readLines("requests.jsonl"); }
+    // The path of every request received, oldest first.
+    QStringList requestPaths() const {
+        QStringList paths;
+        for (const QJsonObject& request : requests())
+            paths.append(request["path"].toString());
+        return paths;
+    }
 
     // After `skip` requests of `path` (exact path, no query) that pass, the
     // next `count` misbehave: kind "slow" (answer after delayMs), "drop"
