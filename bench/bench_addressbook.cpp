@@ -12,10 +12,9 @@
 #include "addressbook/contacts_window.h"
 #include "addressbook/csv_import.h"
 #include "core/compose_host.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "platform/pause.h"
 #include "platform/service.h"
+
+#include "quiet_platform.h"
 
 #include "measure.h"
 
@@ -32,6 +31,7 @@
 #include <functional>
 
 using namespace zemble;
+using namespace zemble::bench;
 using zemble::bench::kRuns;
 using zemble::bench::measure;
 
@@ -55,26 +55,6 @@ public:
     void updateStatusBar() override {}
     QString to;
     bool enabled = true;
-};
-
-class NoPause final : public platform::PauseService {
-public:
-    void block(int) override {}
-    void processEventsThenBlock(int) override {}
-};
-
-class SilentMessages final : public platform::MessageBoxService {
-public:
-    platform::Answer ask(const platform::MessageBoxRequest&) override {
-        return platform::Answer::Ok;
-    }
-};
-
-class FixedFile final : public platform::FileDialogService {
-public:
-    QString openFile(const QString&, const QString&) override { return path; }
-    QString saveFile(const QString&, const QString&) override { return path; }
-    QString path;
 };
 
 // Names in a scrambled order and mixed letter case, so sorting has work.

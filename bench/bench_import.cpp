@@ -11,10 +11,9 @@
 #include "addressbook/access_window.h"
 #include "addressbook/contact_import.h"
 #include "addressbook/contact_store.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "platform/pause.h"
 #include "platform/service.h"
+
+#include "quiet_platform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,32 +25,13 @@
 #include <ctime>
 
 using namespace zemble;
+using namespace zemble::bench;
 
 namespace {
 
 const int kRecords = qEnvironmentVariableIsSet("ZEMBLE_BENCH_RECORDS")
                          ? qEnvironmentVariableIntValue("ZEMBLE_BENCH_RECORDS")
                          : 30000;
-
-class NoPause final : public platform::PauseService {
-public:
-    void block(int) override {}
-    void processEventsThenBlock(int) override {}
-};
-
-class SilentMessages final : public platform::MessageBoxService {
-public:
-    platform::Answer ask(const platform::MessageBoxRequest&) override {
-        return platform::Answer::Ok;
-    }
-};
-
-class FixedFile final : public platform::FileDialogService {
-public:
-    QString openFile(const QString&, const QString&) override { return path; }
-    QString saveFile(const QString&, const QString&) override { return path; }
-    QString path;
-};
 
 QByteArray number(int i) {
     return QByteArray::number(10000 + i % 90000);
