@@ -83,10 +83,15 @@ function(zemble_add_tests folder)
             add_dependencies(${target} zemble-opsim)
         endif()
         add_test(NAME ${folder}.${name} COMMAND ${target})
+        # No session bus: a test never reaches the desktop's own keyring
+        # (the keyring tests start a bus and a keyring of their own).
+        set(environment "QT_QPA_PLATFORM=offscreen;QT_QPA_PLATFORMTHEME=;LC_ALL=C.UTF-8;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/zemble-tests-bus")
+        if(ZEMBLE_SANITIZE)
+            # Read by the test and by every program it starts.
+            list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/leak_suppressions.txt:print_suppressions=0")
+        endif()
         set_tests_properties(${folder}.${name} PROPERTIES
-            # No session bus: a test never reaches the desktop's own keyring
-            # (the keyring tests start a bus and a keyring of their own).
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QPA_PLATFORMTHEME=;LC_ALL=C.UTF-8;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/zemble-tests-bus"
+            ENVIRONMENT "${environment}"
             TIMEOUT 300)
     endforeach()
 endfunction()
