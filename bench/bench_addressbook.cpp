@@ -90,12 +90,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     setContactsFolder(dir.path());
-    NoPause pause;
-    SilentMessages messages;
-    FixedFile file;
-    platform::ScopedService<platform::PauseService> pauseGuard(&pause);
-    platform::ScopedService<platform::MessageBoxService> messageGuard(&messages);
-    platform::ScopedService<platform::FileDialogService> fileGuard(&file);
+    QuietPlatform quiet;
 
     // The address book window.
     fillBook();
@@ -137,9 +132,9 @@ int main(int argc, char* argv[]) {
     QByteArray bytes = header.join(',') + "\r\n";
     for (int i = 0; i < kCsvLines; ++i)
         bytes += csvLine(i) + "\r\n";
-    file.path = dir.filePath(QStringLiteral("contacts.csv"));
+    quiet.file.path = dir.filePath(QStringLiteral("contacts.csv"));
     {
-        QFile out(file.path);
+        QFile out(quiet.file.path);
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
             return 1;
     }

@@ -111,12 +111,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     setContactsFolder(dir.path());
-    NoPause pause;
-    SilentMessages messages;
-    FixedFile file;
-    platform::ScopedService<platform::PauseService> pauseGuard(&pause);
-    platform::ScopedService<platform::MessageBoxService> messageGuard(&messages);
-    platform::ScopedService<platform::FileDialogService> fileGuard(&file);
+    QuietPlatform quiet;
     AccessWindow access;
 
     const QByteArray csv = csvFile();
@@ -124,11 +119,11 @@ int main(int argc, char* argv[]) {
     std::printf("Import of %d records, 3 runs each, record pauses switched off\n", kRecords);
     std::printf("CSV file %lld bytes, vCard file %lld bytes\n", static_cast<long long>(csv.size()),
                 static_cast<long long>(vcf.size()));
-    file.path = dir.filePath(QStringLiteral("contacts.csv"));
-    if (!writeFile(file.path, csv) || !timeImports("CSV", ImportSource::CsvFile, access))
+    quiet.file.path = dir.filePath(QStringLiteral("contacts.csv"));
+    if (!writeFile(quiet.file.path, csv) || !timeImports("CSV", ImportSource::CsvFile, access))
         return 1;
-    file.path = dir.filePath(QStringLiteral("contacts.vcf"));
-    if (!writeFile(file.path, vcf) || !timeImports("vCard", ImportSource::VCardFile, access))
+    quiet.file.path = dir.filePath(QStringLiteral("contacts.vcf"));
+    if (!writeFile(quiet.file.path, vcf) || !timeImports("vCard", ImportSource::VCardFile, access))
         return 1;
     return 0;
 }

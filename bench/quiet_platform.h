@@ -8,6 +8,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
+#include "platform/service.h"
 
 namespace zemble::bench {
 
@@ -29,6 +30,16 @@ public:
     QString openFile(const QString&, const QString&) override { return path; }
     QString saveFile(const QString&, const QString&) override { return path; }
     QString path;
+};
+
+// The three installed for as long as the object lives.
+struct QuietPlatform {
+    NoPause pause;
+    SilentMessages messages;
+    FixedFile file;
+    platform::ScopedService<platform::PauseService> pauseGuard{&pause};
+    platform::ScopedService<platform::MessageBoxService> messageGuard{&messages};
+    platform::ScopedService<platform::FileDialogService> fileGuard{&file};
 };
 
 } // namespace zemble::bench
