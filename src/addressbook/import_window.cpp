@@ -40,7 +40,7 @@ void ImportWindow::offerSources() {
         }
         item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
         item->setToolTip(reason);
-        notes << QStringLiteral("%1: not available. %2").arg(item->text(), reason);
+        notes << QStringLiteral("%1: %2").arg(item->text(), reason);
     }
     ui_->lblUnavailable->setText(notes.join(u'\n'));
     ui_->lblUnavailable->setVisible(!notes.isEmpty());

@@ -280,8 +280,7 @@ private slots:
         QTest::addColumn<QString>("note");
         QTest::newRow("no Outlook on this system")
             << false << 1
-            << "Direct connection to Outlook contacts: not available. Outlook is not available "
-               "on this system.";
+            << "Direct connection to Outlook contacts: Outlook is not available on this system.";
         QTest::newRow("a contacts folder to reach") << true << 0 << "";
     }
     void optionsOfferTheSourcesThatWorkHere() {
