@@ -98,6 +98,19 @@ inline constexpr auto quotaLeft = "quotaleft";
 // Number: paid texts left, -1 unknown; absent: -1
 inline constexpr auto paidQuotaLeft = "paidquotaleft";
 
+// "operator" or "kannel": where texts are sent; absent (or anything else): "operator"
+inline constexpr auto sendRoute = "sendroute";
+// Text: the SMS gateway's address, e.g. "http://localhost:13013"; absent: ""
+inline constexpr auto gatewayUrl = "gatewayurl";
+// Text: the gateway's sendsms user name; absent: ""
+inline constexpr auto gatewayUsername = "gatewayusername";
+// Scrambled text: the remembered gateway password when no keyring takes it; absent: ""
+inline constexpr auto gatewayPassword = "gatewaypassword";
+// Text: the sender number the gateway puts on texts; absent: "" (the gateway's own)
+inline constexpr auto gatewaySender = "gatewaysender";
+// Text: the gateway's SMS centre id to send through; absent: "" (the gateway chooses)
+inline constexpr auto gatewaySmsc = "gatewaysmsc";
+
 // The operator's four hosts and the extra trusted authorities.
 inline constexpr auto portalHost = "portalhost";
 inline constexpr auto shopHost = "shophost";
