@@ -195,7 +195,7 @@ void Transport::cancel() {
 }
 
 Transport::Outcome Transport::perform(const QString& URL, const QString& referer,
-                                      const QString& args, bool post) {
+                                      const Body* body) {
     // One request at a time: whatever is still running is given up first.
     if (reply_) {
         QNetworkReply* earlier = reply_;
@@ -217,7 +217,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
     deadline.start(deadlineMs_);
 
     QUrl address = requestUrl(URL);
-    const QString* form = post ? &args : nullptr;
+    const Body* form = body;
     for (int redirects = 0;; ++redirects) {
         // The system's authorities and the extra ones are both trusted, one
         // set at a time: a site whose certificate chains to none of the extra
@@ -280,6 +280,7 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
         }
 
         Outcome outcome;
+        outcome.status = answer.status;
         if (answer.failure.isEmpty()) {
             report(ResponseReceived);
             report(Completed);
@@ -296,12 +297,15 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
 }
 
 Transport::Exchange Transport::exchange(const QUrl& address, const QString& referer,
-                                        const QString* form, const QSslConfiguration& tls) {
+                                        const Body* form, const QSslConfiguration& tls) {
     QNetworkRequest request(address);
     // The header block: the form type for a POST, the browser's name under
     // the header "HTTP_UserAgent", the referer when there is one.
-    if (form)
-        request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
+    if (form) {
+        request.setRawHeader("Content-Type", form->contentType);
+        for (const auto& [name, value] : form->headers)
+            request.setRawHeader(name, value);
+    }
     request.setRawHeader("HTTP_UserAgent", kUserAgent);
     if (!referer.isEmpty())
         request.setRawHeader("Referer", toCp1252(referer));
@@ -323,7 +327,7 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     report(Connecting);
     QNetworkReply* reply = nullptr;
     if (form) {
-        auto* body = new FormBody(toCp1252(*form), this);
+        auto* body = new FormBody(form->bytes, this);
         reply = manager_.post(request, body);
         body->setParent(reply);
     } else {
@@ -418,15 +422,39 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
 
 bool Transport::go_site(const QString& URL, const QString& referer, const QString& args,
                         const QString& method, const QString& resp, bool sendsText) {
+    const bool post = method.compare(QLatin1String("post"), Qt::CaseInsensitive) == 0;
+    Body form;
+    if (post) {
+        form.bytes = toCp1252(args);
+        form.contentType = "application/x-www-form-urlencoded";
+    }
+    const AnswerCheck pageHolds = [&resp](int, const QString& page) {
+        return !page.isEmpty() && page.contains(resp, Qt::CaseInsensitive);
+    };
+    return request(URL, referer, post ? &form : nullptr, pageHolds, resp, sendsText);
+}
+
+bool Transport::post(const RawRequest& request, const AnswerCheck& accepted,
+                     const QString& expected, bool sendsText) {
+    const Body body{request.body, request.contentType, request.headers};
+    return this->request(request.address, QString(), &body, accepted, expected, sendsText);
+}
+
+bool Transport::request(const QString& URL, const QString& referer, const Body* body,
+                        const AnswerCheck& accepted, const QString& expected, bool sendsText) {
     mayHaveArrived_ = false;
+    lastStatus_ = 0;
+    lastFailure_.clear();
     if (cancelled_)
         return false;
     if (front_)
         front_->requestStarting();
-    const bool post = method.compare(QLatin1String("post"), Qt::CaseInsensitive) == 0;
 
     for (;;) {
-        const Outcome outcome = perform(URL, referer, args, post);
+        const Outcome outcome = perform(URL, referer, body);
+        lastStatus_ = outcome.status;
+        lastFailure_ =
+            outcome.cancelled ? QStringLiteral("The request was cancelled") : outcome.description;
         // A text whose request left and got no answer may have been taken.
         mayHaveArrived_ = sendsText && outcome.sent;
         if (outcome.cancelled || cancelled_)
@@ -434,15 +462,16 @@ bool Transport::go_site(const QString& URL, const QString& referer, const QStrin
         const QString& page = session().page_text;
         if (front_)
             front_->pageReceived(page);
-        if (!outcome.failed && !page.isEmpty() && page.contains(resp, Qt::CaseInsensitive))
+        if (!outcome.failed && accepted(outcome.status, page))
             return true;
         if (!front_)
             return false;
 
         RequestFailure failure;
         failure.address = URL;
-        failure.expected = resp;
+        failure.expected = expected;
         failure.page = page;
+        failure.status = outcome.status;
         failure.failed = outcome.failed;
         failure.code = outcome.code;
         failure.description = outcome.description;

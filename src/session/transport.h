@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 class QEventLoop;
 class QNetworkReply;
@@ -16,6 +17,19 @@ class QUrl;
 namespace zemble {
 
 class TransportFront;
+
+// A request whose body goes as given, with its own type and headers (an SMS
+// gateway's).  The headers go only where the body goes: a redirect that
+// turns the request into a GET drops both.
+struct RawRequest {
+    QString address;
+    QByteArray body;
+    QByteArray contentType;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+};
+
+// Whether an answer, its HTTP status and its page, is the one expected.
+using AnswerCheck = std::function<bool(int status, const QString& page)>;
 
 // One HTTP or HTTPS request at a time for the operator session; when the
 // answer is not the page that was expected, its front end decides whether
@@ -43,6 +57,17 @@ public:
     // message to deliver, so when no answer comes back it may have gone.
     bool go_site(const QString& URL, const QString& referer, const QString& args,
                  const QString& method, const QString& resp, bool sendsText = false);
+
+    // Posts `request` and judges its answer with `accepted`; a failed request
+    // goes to the front end as with go_site, `expected` naming what was
+    // wanted.  The page is in session().page_text, its status in lastStatus().
+    bool post(const RawRequest& request, const AnswerCheck& accepted, const QString& expected,
+              bool sendsText);
+
+    // The HTTP status of the last answer; 0 when no answer came.
+    int lastStatus() const { return lastStatus_; }
+    // Why the last request brought no answer; "" when one came.
+    QString lastFailure() const { return lastFailure_; }
 
     // Shows the pages and decides on failed requests; null for none.  Not
     // owned: it must outlive its use here.
@@ -100,8 +125,16 @@ public:
     };
 
 private:
+    // What a POST carries: the bytes, their type, and headers of its own.
+    struct Body {
+        QByteArray bytes;
+        QByteArray contentType;
+        QList<std::pair<QByteArray, QByteArray>> headers;
+    };
+
     struct Outcome {
         bool cancelled = false;
+        int status = 0;      // the HTTP status of the answer, 0 without one
         bool sent = false;   // the request left before it was cancelled or failed
         bool failed = false; // a run-time failure: no page was received
         int code = 0;
@@ -123,9 +156,12 @@ private:
     };
 
     // The request, redirects followed, the page in session().page_text.
-    Outcome perform(const QString& URL, const QString& referer, const QString& args, bool post);
-    Exchange exchange(const QUrl& address, const QString& referer, const QString* form,
+    Outcome perform(const QString& URL, const QString& referer, const Body* body);
+    Exchange exchange(const QUrl& address, const QString& referer, const Body* form,
                       const QSslConfiguration& tls);
+    // The request until its answer is accepted or the front end decides.
+    bool request(const QString& URL, const QString& referer, const Body* body,
+                 const AnswerCheck& accepted, const QString& expected, bool sendsText);
     void report(int code);
 
     QNetworkAccessManager manager_;
@@ -141,6 +177,8 @@ private:
     bool cancelled_ = false;
     bool overdue_ = false; // the request in flight passed its deadline
     bool mayHaveArrived_ = false;
+    int lastStatus_ = 0;
+    QString lastFailure_;
 };
 
 } // namespace zemble

@@ -9,6 +9,7 @@ struct RequestFailure {
     QString address;  // the address asked for
     QString expected; // the text the page had to hold ("" takes any page that is not empty)
     QString page;     // the page that came back; "" when none did
+    int status = 0;   // its HTTP status; 0 when none came back
     // No page came back at all (the connection, the certificate or a
     // redirect failed): `code` and `description` say why.
     bool failed = false;
