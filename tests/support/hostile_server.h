@@ -13,6 +13,7 @@ class HostileServer : public QObject {
 public:
     struct Received {
         QByteArray method, path, body;
+        QByteArray head; // the request line and the headers
     };
     // How a path is answered.  Unknown paths get a small "Not here" page.
     struct Answer {
@@ -80,8 +81,8 @@ private:
         if (buffer.size() < headEnd + 4 + length)
             return false;
         const QList<QByteArray> words = lines.value(0).trimmed().split(' ');
-        *out = {words.value(0), words.value(1).split('?').value(0),
-                buffer.mid(headEnd + 4, length)};
+        *out = {words.value(0), words.value(1).split('?').value(0), buffer.mid(headEnd + 4, length),
+                buffer.left(headEnd)};
         buffer.remove(0, headEnd + 4 + length);
         return true;
     }

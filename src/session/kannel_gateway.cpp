@@ -1,0 +1,176 @@
+#include "session/kannel_gateway.h"
+
+#include "core/session_state.h"
+#include "core/settings.h"
+
+#include <QUrl>
+
+namespace zemble {
+namespace {
+
+// The GSM 7-bit default alphabet and the characters of its extension table
+// (each of those takes two of the 160 places of a text).
+const QString& gsmCharacters() {
+    static const QString characters = QStringLiteral(
+        "@\u00a3$\u00a5\u00e8\u00e9\u00f9\u00ec\u00f2\u00c7\n\u00d8\u00f8\r\u00c5\u00e5"
+        "\u0394_\u03a6\u0393\u039b\u03a9\u03a0\u03a8\u03a3\u0398\u039e\u00c6\u00e6\u00df\u00c9"
+        " !\"#\u00a4%&'()*+,-./0123456789:;<=>?"
+        "\u00a1ABCDEFGHIJKLMNOPQRSTUVWXYZ\u00c4\u00d6\u00d1\u00dc\u00a7"
+        "\u00bfabcdefghijklmnopqrstuvwxyz\u00e4\u00f6\u00f1\u00fc\u00e0"
+        "\f^{}\\[~]|\u20ac");
+    return characters;
+}
+
+bool holdsLineBreak(const QString& value) {
+    return value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'));
+}
+
+const QString kAccepted = QStringLiteral("0: Accepted for delivery");
+const QString kQueued = QStringLiteral("3: Queued for later delivery");
+
+} // namespace
+
+GatewayAccount gatewayAccountFromSettings(const QString& password) {
+    GatewayAccount account;
+    account.url = get_setting(keys::gatewayUrl, "").trimmed();
+    account.username = get_setting(keys::gatewayUsername, "");
+    account.password = password;
+    account.sender = get_setting(keys::gatewaySender, "").trimmed();
+    account.smsc = get_setting(keys::gatewaySmsc, "").trimmed();
+    return account;
+}
+
+QString KannelGateway::accountProblem(const GatewayAccount& account) {
+    const QUrl url(account.url.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (account.url.trimmed().isEmpty())
+        return QStringLiteral("no gateway address is set");
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return QStringLiteral("the gateway address must be an http:// or https:// address");
+    for (const QString* value :
+         {&account.username, &account.password, &account.sender, &account.smsc}) {
+        if (holdsLineBreak(*value))
+            return QStringLiteral("the gateway's user name, password, sender and SMS centre "
+                                  "cannot hold a line break");
+    }
+    return QString();
+}
+
+std::optional<QString> KannelGateway::gatewayNumber(const QString& number) {
+    QString digits;
+    for (const QChar c : number) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t'))
+            continue;
+        const bool plus = c == QLatin1Char('+') && digits.isEmpty();
+        if (!plus && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return std::nullopt;
+        digits += c;
+    }
+    if (digits.isEmpty() || digits == QLatin1String("+"))
+        return std::nullopt;
+    return digits;
+}
+
+QString KannelGateway::sendsmsAddress(const QString& url) {
+    QUrl address(url.trimmed());
+    address.setUserInfo(QString());
+    if (address.path().isEmpty() || address.path() == QLatin1String("/"))
+        address.setPath(QStringLiteral("/cgi-bin/sendsms"));
+    return address.toString(QUrl::FullyEncoded);
+}
+
+bool KannelGateway::fitsGsmAlphabet(const QString& text) {
+    const QString& gsm = gsmCharacters();
+    for (const QChar c : text) {
+        if (!gsm.contains(c))
+            return false;
+    }
+    return true;
+}
+
+RawRequest KannelGateway::request(const GatewayAccount& account, const QString& number,
+                                  const QString& text) {
+    RawRequest request;
+    request.address = sendsmsAddress(account.url);
+    // The text is the body, in UTF-8 as its type says; the gateway turns it
+    // into the coding asked for.
+    request.body = text.toUtf8();
+    request.contentType = "text/plain; charset=UTF-8";
+    request.headers = {
+        {"X-Kannel-Username", account.username.toUtf8()},
+        {"X-Kannel-Password", account.password.toUtf8()},
+        {"X-Kannel-To", number.toUtf8()},
+        {"X-Kannel-Coding", fitsGsmAlphabet(text) ? "0" : "2"},
+    };
+    if (!account.sender.isEmpty())
+        request.headers.append({"X-Kannel-From", account.sender.toUtf8()});
+    if (!account.smsc.isEmpty())
+        request.headers.append({"X-Kannel-SMSC", account.smsc.toUtf8()});
+    return request;
+}
+
+bool KannelGateway::accepted(int status, const QString& page) {
+    return status == 202 && (page.startsWith(kAccepted) || page.startsWith(kQueued));
+}
+
+QString KannelGateway::replyText(int status, const QString& page) {
+    QString body;
+    body.reserve(qMin<qsizetype>(page.size(), kMaxReplyChars));
+    bool blank = false;
+    for (const QChar c : page) {
+        // One line of plain characters: control characters, line breaks and
+        // the marks that change the direction of text are blanks here.
+        const bool space = c.isSpace() || c.category() == QChar::Other_Control ||
+                           c.category() == QChar::Other_Format;
+        if (space) {
+            blank = !body.isEmpty();
+            continue;
+        }
+        if (blank)
+            body += QLatin1Char(' ');
+        blank = false;
+        body += c;
+        if (body.size() > kMaxReplyChars)
+            break;
+    }
+    QString text = QString::number(status);
+    if (!body.isEmpty())
+        text += QLatin1Char(' ') + body;
+    if (text.size() > kMaxReplyChars)
+        text = text.left(kMaxReplyChars - 3) + QStringLiteral("...");
+    return text;
+}
+
+bool KannelGateway::send_text(const QString& number, const QString& text) {
+    reply_ = GatewayReply();
+    if (const QString problem = accountProblem(account_); !problem.isEmpty()) {
+        reply_.text = QStringLiteral("Nothing was sent: ") + problem + QLatin1Char('.');
+        return false;
+    }
+    const std::optional<QString> to = gatewayNumber(number);
+    if (!to) {
+        reply_.text = QStringLiteral("Nothing was sent: '") + number +
+                      QStringLiteral("' is not a phone number.");
+        return false;
+    }
+
+    const bool done =
+        transport_.post(request(account_, *to, text), &KannelGateway::accepted, kAccepted, true);
+    const int status = transport_.lastStatus();
+    const QString page = session().page_text;
+    if (status > 0 && !transport_.mayHaveArrived()) {
+        reply_.status = status;
+        reply_.outcome = accepted(status, page) ? GatewayOutcome::Sent : GatewayOutcome::Rejected;
+        reply_.text = replyText(status, page);
+    } else {
+        reply_.outcome =
+            transport_.mayHaveArrived() ? GatewayOutcome::MayHaveArrived : GatewayOutcome::Failed;
+        reply_.text = transport_.lastFailure();
+        if (reply_.text.isEmpty() && transport_.cancelled())
+            reply_.text = QStringLiteral("The request was cancelled");
+    }
+    return done;
+}
+
+} // namespace zemble
