@@ -1,5 +1,6 @@
 #include "cli/terminal_front.h"
 
+#include "session/kannel_gateway.h"
 #include "session/operator_site.h"
 
 #include <QRegularExpression>
@@ -65,7 +66,10 @@ void TerminalFront::logNotSaved(const JobMessage& message) {
 
 FailureChoice TerminalFront::requestFailed(const RequestFailure& failure) {
     QString reason;
-    if (failure.failed) {
+    if (failure.gateway && !failure.failed) {
+        reason = QStringLiteral("the SMS gateway at %1 did not accept the text: %2")
+                     .arg(failure.address, KannelGateway::replyText(failure.status, failure.page));
+    } else if (failure.failed) {
         reason = QStringLiteral("no answer from %1: %2").arg(failure.address, failure.description);
     } else {
         const QString shown = pageSummary(failure.page);

@@ -16,6 +16,8 @@ ErrorWindow::ErrorWindow(QWidget* parent)
     platform::applyAccessibleRoles(this);
     ui_->picIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
     ui_->lblDelivered->hide();
+    siteError_ = ui_->lblError->text();
+    siteAdvice_ = ui_->Label1->text();
     connect(ui_->cmdRetry, &QPushButton::clicked, this, [this] { choose(Retry); });
     connect(ui_->cmdIgnore, &QPushButton::clicked, this, [this] { choose(Ignore); });
     connect(ui_->cmdAbort, &QPushButton::clicked, this, [this] { choose(Abort); });
@@ -27,6 +29,17 @@ ErrorWindow::~ErrorWindow() = default;
 
 void ErrorWindow::showDeliveryWarning(bool shown) {
     ui_->lblDelivered->setVisible(shown);
+    describe();
+}
+
+void ErrorWindow::showGatewayProblem(const QString& problem) {
+    ui_->lblError->setText(problem.isEmpty() ? siteError_ : problem);
+    ui_->Label1->setText(
+        problem.isEmpty()
+            ? siteAdvice_
+            : QStringLiteral("The gateway's user name or password may be wrong, the number may be "
+                             "invalid, or the gateway may be down or not set up to send this "
+                             "message. Its address and account are in Preferences."));
     describe();
 }
 

@@ -28,6 +28,11 @@ public:
     // no answer may already have been delivered, and goes again on Retry.
     void showDeliveryWarning(bool shown);
 
+    // Explains a request to an SMS gateway that failed: `problem` (what the
+    // gateway answered, or that it did not) in place of the texts about the
+    // operator's site; "" brings those back.
+    void showGatewayProblem(const QString& problem);
+
     // The button chosen since the last reset; None while the user decides.
     Choice error_choice() const { return choice_; }
     void resetChoice() { choice_ = None; }
@@ -47,6 +52,9 @@ private:
     void cmdHelp_Click();
 
     std::unique_ptr<Ui::frmBrowser> ui_;
+    // The form's own texts about the operator's site.
+    QString siteError_;
+    QString siteAdvice_;
     Choice choice_ = None;
 };
 

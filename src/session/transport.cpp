@@ -437,11 +437,12 @@ bool Transport::go_site(const QString& URL, const QString& referer, const QStrin
 bool Transport::post(const RawRequest& request, const AnswerCheck& accepted,
                      const QString& expected, bool sendsText) {
     const Body body{request.body, request.contentType, request.headers};
-    return this->request(request.address, QString(), &body, accepted, expected, sendsText);
+    return this->request(request.address, QString(), &body, accepted, expected, sendsText, true);
 }
 
 bool Transport::request(const QString& URL, const QString& referer, const Body* body,
-                        const AnswerCheck& accepted, const QString& expected, bool sendsText) {
+                        const AnswerCheck& accepted, const QString& expected, bool sendsText,
+                        bool gateway) {
     mayHaveArrived_ = false;
     lastStatus_ = 0;
     lastFailure_.clear();
@@ -476,6 +477,7 @@ bool Transport::request(const QString& URL, const QString& referer, const Body* 
         failure.code = outcome.code;
         failure.description = outcome.description;
         failure.sendsText = sendsText;
+        failure.gateway = gateway;
         const FailureChoice choice = front_->requestFailed(failure);
         if (cancelled_)
             return false;

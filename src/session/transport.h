@@ -58,9 +58,10 @@ public:
     bool go_site(const QString& URL, const QString& referer, const QString& args,
                  const QString& method, const QString& resp, bool sendsText = false);
 
-    // Posts `request` and judges its answer with `accepted`; a failed request
-    // goes to the front end as with go_site, `expected` naming what was
-    // wanted.  The page is in session().page_text, its status in lastStatus().
+    // Posts `request` to an SMS gateway and judges its answer with
+    // `accepted`; a failed request goes to the front end as with go_site,
+    // marked as the gateway's, `expected` naming what was wanted.  The page is in
+    // session().page_text, its status in lastStatus().
     bool post(const RawRequest& request, const AnswerCheck& accepted, const QString& expected,
               bool sendsText);
 
@@ -161,7 +162,8 @@ private:
                       const QSslConfiguration& tls);
     // The request until its answer is accepted or the front end decides.
     bool request(const QString& URL, const QString& referer, const Body* body,
-                 const AnswerCheck& accepted, const QString& expected, bool sendsText);
+                 const AnswerCheck& accepted, const QString& expected, bool sendsText,
+                 bool gateway = false);
     void report(int code);
 
     QNetworkAccessManager manager_;

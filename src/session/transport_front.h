@@ -17,6 +17,9 @@ struct RequestFailure {
     QString description;
     // The request handed the site a text message to deliver.
     bool sendsText = false;
+    // The request went to an SMS gateway, whose reply is the status and the
+    // page.
+    bool gateway = false;
 };
 
 // What becomes of a failed request: sent again, taken as done, or given up.

@@ -6,6 +6,7 @@
 #include "platform/page_display.h"
 #include "platform/service.h"
 #include "session/error_window.h"
+#include "session/kannel_gateway.h"
 
 namespace zemble {
 namespace {
@@ -37,6 +38,9 @@ void WindowedTransportFront::pageReceived(const QString& page) {
 
 FailureChoice WindowedTransportFront::requestFailed(const RequestFailure& failure) {
     cancelled_ = false;
+    if (failure.gateway)
+        return gatewayRequestFailed(failure);
+    errorWindow().showGatewayProblem(QString());
     // Let the user see the page and decide.
     if (!display().isOpen()) {
         display().open();
@@ -65,6 +69,27 @@ FailureChoice WindowedTransportFront::requestFailed(const RequestFailure& failur
         return FailureChoice::Ignore;
     default:
         closePages();
+        return FailureChoice::Abort;
+    }
+}
+
+FailureChoice WindowedTransportFront::gatewayRequestFailed(const RequestFailure& failure) {
+    // The gateway's reply is short and plain: the error window says it
+    // itself, with the reason a request got no answer.
+    errorWindow().showGatewayProblem(
+        failure.failed
+            ? QStringLiteral("The SMS gateway did not answer: ") + failure.description
+            : QStringLiteral("The SMS gateway did not accept this text message. It answered: ") +
+                  KannelGateway::replyText(failure.status, failure.page));
+    errorWindow().showDeliveryWarning(failure.sendsText && failure.failed);
+    if (cancelled_ || !waitForChoice())
+        return FailureChoice::Abort;
+    switch (errorWindow().error_choice()) {
+    case ErrorWindow::Retry:
+        return FailureChoice::Retry;
+    case ErrorWindow::Ignore:
+        return FailureChoice::Ignore;
+    default:
         return FailureChoice::Abort;
     }
 }

@@ -32,6 +32,7 @@ private:
     // Shows the error window until the user chooses; false when Cancel
     // ended the wait.
     bool waitForChoice();
+    FailureChoice gatewayRequestFailed(const RequestFailure& failure);
 
     std::unique_ptr<ErrorWindow> window_;
     QEventLoop* wait_ = nullptr;
