@@ -20,14 +20,15 @@ std::optional<Options> parseCommandLine(const QStringList& arguments, QString* e
     const QCommandLineOption confirm("confirm");
     const QCommandLineOption yes(QStringList{"y", "yes"});
     const QCommandLineOption user(QStringList{"u", "user"}, QString(), "NAME");
+    const QCommandLineOption gateway("gateway", QString(), "URL");
     const QCommandLineOption retries("retries", QString(), "N");
     const QCommandLineOption dryRun(QStringList{"n", "dry-run"});
     const QCommandLineOption quiet(QStringList{"q", "quiet"});
     const QCommandLineOption quota("quota");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version(QStringList{"V", "version"});
-    parser.addOptions({message, file, paid, free, confirm, yes, user, retries, dryRun, quiet, quota,
-                       help, version});
+    parser.addOptions({message, file, paid, free, confirm, yes, user, gateway, retries, dryRun,
+                       quiet, quota, help, version});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -43,6 +44,7 @@ std::optional<Options> parseCommandLine(const QStringList& arguments, QString* e
     o.confirm = parser.isSet(confirm);
     o.yes = parser.isSet(yes);
     o.user = parser.value(user);
+    o.gateway = parser.value(gateway).trimmed();
     o.dryRun = parser.isSet(dryRun);
     o.quiet = parser.isSet(quiet);
     o.quota = parser.isSet(quota);
@@ -62,6 +64,10 @@ std::optional<Options> parseCommandLine(const QStringList& arguments, QString* e
         *error = QStringLiteral("-m and -f cannot go together");
     else if (parser.isSet(user) && o.user.isEmpty())
         *error = QStringLiteral("--user needs a name");
+    else if (parser.isSet(gateway) && o.gateway.isEmpty())
+        *error = QStringLiteral("--gateway needs an address");
+    else if (o.quota && !o.gateway.isEmpty())
+        *error = QStringLiteral("--quota: an SMS gateway reports no quota");
     else if (o.quota && !o.recipients.isEmpty())
         *error = QStringLiteral("--quota sends nothing: give it no recipients");
     else if (!o.quota && o.recipients.isEmpty())
@@ -74,10 +80,11 @@ QString usageText() {
         "Usage: zemble-send [options] RECIPIENT...\n"
         "       zemble-send --quota [--user NAME] [--retries N] [-q]\n"
         "\n"
-        "Sends a text message through the O2 web SMS site, as Zemble does, to every\n"
-        "RECIPIENT: a UK mobile number, or a name from Zemble's address book (the\n"
-        "first letters are enough when they fit one contact only).  Uses Zemble's\n"
-        "settings: its account, hosts, continuation text and sent-message log.\n"
+        "Sends a text message through the O2 web SMS site, or the SMS gateway chosen\n"
+        "in Zemble's preferences, as Zemble does, to every RECIPIENT: a UK mobile\n"
+        "number, or a name from Zemble's address book (the first letters are enough\n"
+        "when they fit one contact only).  Uses Zemble's settings: its route,\n"
+        "account, hosts, continuation text and sent-message log.\n"
         "\n"
         "  -m, --message TEXT  the message; without -m or -f it is read from\n"
         "                      standard input\n"
@@ -92,6 +99,12 @@ QString usageText() {
         "                      is asked for when standard input is a terminal.\n"
         "                      Without --user,\n"
         "                      the account remembered in Zemble's preferences\n"
+        "      --gateway URL   send through the Kannel SMS gateway at URL (e.g.\n"
+        "                      http://localhost:13013) instead of the route in the\n"
+        "                      settings, which stay as they are; --user names its\n"
+        "                      sendsms user (without it, the gateway user in the\n"
+        "                      settings).  A gateway has no free or paid texts and\n"
+        "                      reports no quota\n"
         "      --retries N     try a failed log-on or quota check N more times (a\n"
         "                      text is never sent twice)\n"
         "  -n, --dry-run       show the recipients with their numbers and the parts;\n"

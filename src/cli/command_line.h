@@ -18,6 +18,9 @@ struct Options {
     bool confirm = false;
     bool yes = false;
     QString user; // --user NAME; "" is the account remembered in the settings
+    // --gateway URL: through this SMS gateway, whatever route the settings
+    // choose; "" is the settings' route.
+    QString gateway;
     int retries = 0;
     bool dryRun = false;
     bool quiet = false;

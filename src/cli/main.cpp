@@ -9,6 +9,7 @@
 #include "compose/recipients.h"
 #include "core/compose_host.h"
 #include "core/message_parts.h"
+#include "core/send_route.h"
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "core/text.h"
@@ -16,6 +17,7 @@
 #include "platform/keyring.h"
 #include "platform/remembered_password.h"
 #include "platform/service.h"
+#include "session/kannel_gateway.h"
 #include "session/operator_protocol.h"
 #include "session/send_job.h"
 #include "session/site_settings.h"
@@ -146,6 +148,46 @@ bool takeAccount(const Options& options) {
     return true;
 }
 
+// Texts go through an SMS gateway: the one of --gateway, or the one the
+// settings choose.
+bool throughGateway(const Options& options) {
+    return !options.gateway.isEmpty() ||
+           sendRouteFromSetting(get_setting(keys::sendRoute, kRouteOperatorSetting)) ==
+               SendRoute::KannelGateway;
+}
+
+// The gateway and its account for the run; nothing after telling why there
+// is none.  The address comes from --gateway or the settings; the user from
+// --user or the settings; the password from ZEMBLE_PASSWORD or the terminal.
+std::optional<GatewayAccount> takeGatewayAccount(const Options& options) {
+    const QString user =
+        options.user.isEmpty() ? get_setting(keys::gatewayUsername, "") : options.user;
+    if (user.isEmpty()) {
+        TerminalFront::tell(QStringLiteral("no gateway account: give --user NAME, or set the "
+                                           "gateway's user in Zemble's preferences"));
+        return std::nullopt;
+    }
+    GatewayAccount account = gatewayAccountFromSettings(QString());
+    if (!options.gateway.isEmpty())
+        account.url = options.gateway;
+    account.username = user;
+    if (const QString problem = KannelGateway::accountProblem(account); !problem.isEmpty()) {
+        TerminalFront::tell(problem);
+        return std::nullopt;
+    }
+    QString password = qEnvironmentVariable("ZEMBLE_PASSWORD");
+    if (password.isEmpty())
+        password = askPassword(user);
+    if (password.isEmpty()) {
+        TerminalFront::tell(
+            QStringLiteral("no password for the gateway's user '%1': set ZEMBLE_PASSWORD")
+                .arg(user));
+        return std::nullopt;
+    }
+    account.password = password;
+    return account;
+}
+
 // The host and authority settings can reach the site; false after telling
 // which one cannot.
 bool siteSettingsUsable() {
@@ -181,13 +223,23 @@ int showQuota(OperatorProtocol& site, TerminalFront& front) {
     return kExitSent;
 }
 
-void showDryRun(const SendOrder& order) {
+void showDryRun(const SendOrder& order, bool gateway) {
     const QStringList entries = splitRecipients(order.to);
     printOut(QStringLiteral("%1 recipient%2:").arg(entries.size()).arg(plural_s(entries.size())));
     for (const QString& entry : entries) {
         const QString number = lookup_contact(entry);
         printOut(QStringLiteral("  ") +
                  (entry == number ? number : entry + QStringLiteral(" ") + number));
+    }
+    if (gateway) {
+        const int texts = KannelGateway::textCount(order.message);
+        printOut(QStringLiteral("the whole message to each, which the gateway sends as %1 text%2:")
+                     .arg(texts)
+                     .arg(plural_s(texts)));
+        printOut(QStringLiteral("  ") + order.message);
+        if (order.confirmation)
+            printOut(QStringLiteral("and a confirmation copy to ") + order.confirmationShown);
+        return;
     }
     const QStringList parts =
         cutParts(order.message, partLengthFor(order.method), get_setting(keys::textClipChar, ""));
@@ -202,7 +254,9 @@ void showDryRun(const SendOrder& order) {
 }
 
 // Who got the message and who did not, after a send that stopped half way.
-void tellOutcome(const SendRecord& record) {
+void tellOutcome(const SendRecord& record, bool gateway) {
+    const QString silent = gateway ? QStringLiteral("the gateway did not answer")
+                                   : QStringLiteral("the site did not answer");
     for (qsizetype i = 0; i < record.entries.size(); ++i) {
         const QString& entry = record.entries.at(i);
         const QString number = lookup_contact(entry);
@@ -218,9 +272,11 @@ void tellOutcome(const SendRecord& record) {
             if (parts.at(k) == PartState::Confirmed)
                 arrived.append(QString::number(k + 1));
             else if (parts.at(k) == PartState::MayHaveArrived)
-                line += QStringLiteral("; part %1 of %2 may have arrived, the site did not answer")
-                            .arg(k + 1)
-                            .arg(parts.size());
+                line += gateway ? QStringLiteral("; it may have arrived, ") + silent
+                                : QStringLiteral("; part %1 of %2 may have arrived, ")
+                                          .arg(k + 1)
+                                          .arg(parts.size()) +
+                                      silent;
         }
         if (!arrived.isEmpty())
             line += QStringLiteral("; only part%1 %2 of %3 arrived")
@@ -230,8 +286,8 @@ void tellOutcome(const SendRecord& record) {
     }
     if (record.confirmationAsked && record.confirmation != PartState::Confirmed)
         TerminalFront::tell(record.confirmation == PartState::MayHaveArrived
-                                ? QStringLiteral("the confirmation copy may have arrived, the "
-                                                 "site did not answer")
+                                ? QStringLiteral("the confirmation copy may have arrived, ") +
+                                      silent
                                 : QStringLiteral("the confirmation copy was not sent"));
 }
 
@@ -250,6 +306,27 @@ void interrupted(int count, OperatorSite& site, TerminalFront& front) {
     site.cancel();
 }
 
+// The job through an SMS gateway: one request per recipient and for the
+// confirmation copy, no log-on, quota or log-off.
+int sendThroughGateway(const Options& options, const SendOrder& order,
+                       const GatewayAccount& account) {
+    KannelGateway gateway(account);
+    TerminalFront front(gateway, options.quiet, options.yes, options.retries);
+    gateway.setFront(&front);
+    const InterruptWatch interrupts([&](int count) { interrupted(count, gateway, front); });
+    SendJob job(gateway, front, front);
+    const SendJob::Result result = job.run(order);
+    if (result == SendJob::Sent)
+        return kExitSent;
+    if (!job.record().anythingSent()) {
+        if (interrupts.count() > 0)
+            TerminalFront::tell(QStringLiteral("interrupted: nothing was sent"));
+        return kExitNothing;
+    }
+    tellOutcome(job.record(), true);
+    return kExitPartly;
+}
+
 int send(const Options& options, const QString& to) {
     SendOrder order;
     order.to = to;
@@ -264,12 +341,20 @@ int send(const Options& options, const QString& to) {
         return kExitUsage;
     }
 
-    if (!options.dryRun && !siteSettingsUsable())
+    const bool gateway = throughGateway(options);
+    if (!gateway && !options.dryRun && !siteSettingsUsable())
         return kExitUsage;
 
     // A password asked on the terminal comes before a message typed there.
     const bool fromInput = !options.message && options.file.isEmpty();
-    if (fromInput && !options.dryRun && !takeAccount(options))
+    std::optional<GatewayAccount> account;
+    const auto takeRoutesAccount = [&] {
+        if (!gateway)
+            return takeAccount(options);
+        account = takeGatewayAccount(options);
+        return account.has_value();
+    };
+    if (fromInput && !options.dryRun && !takeRoutesAccount())
         return kExitUsage;
     QString error;
     const std::optional<QString> text =
@@ -290,11 +375,13 @@ int send(const Options& options, const QString& to) {
                                            "them: ") +
                             leftOut);
     if (options.dryRun) {
-        showDryRun(order);
+        showDryRun(order, gateway);
         return kExitSent;
     }
-    if (!fromInput && !takeAccount(options))
+    if (!fromInput && !takeRoutesAccount())
         return kExitUsage;
+    if (gateway)
+        return sendThroughGateway(options, order, *account);
 
     OperatorProtocol site;
     TerminalFront front(site, options.quiet, options.yes, options.retries);
@@ -316,7 +403,7 @@ int send(const Options& options, const QString& to) {
             TerminalFront::tell(QStringLiteral("interrupted: nothing was sent"));
         return kExitNothing;
     }
-    tellOutcome(job.record());
+    tellOutcome(job.record(), false);
     return kExitPartly;
 }
 
@@ -360,6 +447,11 @@ int main(int argc, char* argv[]) {
     session().logged_in = false;
 
     if (options->quota) {
+        if (throughGateway(*options)) {
+            TerminalFront::tell(QStringLiteral("--quota: the SMS gateway chosen in Zemble's "
+                                               "preferences reports no quota"));
+            return kExitUsage;
+        }
         if (!siteSettingsUsable() || !takeAccount(*options))
             return kExitUsage;
         OperatorProtocol site;

@@ -2,6 +2,7 @@
 
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "session/transport_front.h"
 
 #include <QUrl>
 
@@ -110,6 +111,35 @@ RawRequest KannelGateway::request(const GatewayAccount& account, const QString& 
     return request;
 }
 
+int KannelGateway::textCount(const QString& message) {
+    if (message.isEmpty())
+        return 0;
+    qsizetype units = 0;
+    const bool gsm = fitsGsmAlphabet(message);
+    if (gsm) {
+        // The extension table's characters take an escape and themselves.
+        for (const QChar c : message)
+            units += QStringView(u"\f^{}\\[~]|\u20ac").contains(c) ? 2 : 1;
+    } else {
+        units = message.size();
+    }
+    const int single = gsm ? 160 : 70;
+    const int joined = gsm ? 153 : 67;
+    return units <= single ? 1 : int((units + joined - 1) / joined);
+}
+
+QString KannelGateway::confirmationText(qsizetype recipients, const QString& message) {
+    const QString prefix = QStringLiteral("The following message was sent to ") +
+                           QString::number(recipients) + QStringLiteral(" recipient") +
+                           (recipients == 1 ? QString() : QStringLiteral("s")) +
+                           QStringLiteral(": ");
+    // As much of the message as fits in one text with the prefix.
+    QString text = prefix + message.left(160);
+    while (text.size() > prefix.size() && textCount(text) > 1)
+        text.chop(1);
+    return text;
+}
+
 bool KannelGateway::accepted(int status, const QString& page) {
     return status == 202 && (page.startsWith(kAccepted) || page.startsWith(kQueued));
 }
@@ -142,17 +172,36 @@ QString KannelGateway::replyText(int status, const QString& page) {
     return text;
 }
 
+bool KannelGateway::notSent() {
+    // The front end hears of it as of a request that brought no answer:
+    // Ignore goes on without this text, Retry finds the same problem.
+    TransportFront* front = transport_.front();
+    while (front && !transport_.cancelled()) {
+        RequestFailure failure;
+        failure.address = sendsmsAddress(account_.url);
+        failure.failed = true;
+        failure.description = reply_.text;
+        failure.gateway = true;
+        const FailureChoice choice = front->requestFailed(failure);
+        if (transport_.cancelled() || choice == FailureChoice::Abort)
+            return false;
+        if (choice == FailureChoice::Ignore)
+            return true;
+    }
+    return false;
+}
+
 bool KannelGateway::send_text(const QString& number, const QString& text) {
     reply_ = GatewayReply();
     if (const QString problem = accountProblem(account_); !problem.isEmpty()) {
         reply_.text = QStringLiteral("Nothing was sent: ") + problem + QLatin1Char('.');
-        return false;
+        return notSent();
     }
     const std::optional<QString> to = gatewayNumber(number);
     if (!to) {
         reply_.text = QStringLiteral("Nothing was sent: '") + number +
                       QStringLiteral("' is not a phone number.");
-        return false;
+        return notSent();
     }
 
     const bool done =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/operator_site.h"
 #include "session/transport.h"
 
 #include <QString>
@@ -45,10 +46,31 @@ struct GatewayReply {
 // headers (the password among them) never carried to another host.  The
 // password goes in a request header, never in an address, so it appears in
 // no text the user is shown.
-class KannelGateway {
+//
+// As a send job's carrier it has no session: no log-on, quota or log-off,
+// and every recipient is sent the whole message (send_part's `paid` means
+// nothing to a gateway).
+class KannelGateway final : public OperatorSite {
 public:
     KannelGateway() = default;
     explicit KannelGateway(GatewayAccount account) : account_(std::move(account)) {}
+
+    bool hasSession() const override { return false; }
+    QString setupProblem() const override { return accountProblem(account_); }
+    bool log_on(const QString&, const QString&) override { return true; }
+    bool check_quota() override { return true; }
+    bool send_part(const QString& number, const QString& text, bool) override {
+        return send_text(number, text);
+    }
+    bool log_off() override { return true; }
+    void unloadIE() override { transport_.closePageDisplay(); }
+    void setFront(TransportFront* front) override { transport_.setFront(front); }
+    void cancel() override { transport_.cancel(); }
+    bool cancelled() const override { return transport_.cancelled(); }
+    void resetCancel() override { transport_.resetCancel(); }
+    void setStatusListener(std::function<void(const QString&)> listener) override {
+        transport_.setStatusListener(std::move(listener));
+    }
 
     void setAccount(GatewayAccount account) { account_ = std::move(account); }
     const GatewayAccount& account() const { return account_; }
@@ -59,7 +81,9 @@ public:
     bool send_text(const QString& number, const QString& text);
     const GatewayReply& lastReply() const { return reply_; }
     // The last text got no answer after its request had left.
-    bool mayHaveArrived() const { return reply_.outcome == GatewayOutcome::MayHaveArrived; }
+    bool mayHaveArrived() const override {
+        return reply_.outcome == GatewayOutcome::MayHaveArrived;
+    }
 
     Transport& transport() { return transport_; }
 
@@ -81,6 +105,13 @@ public:
     // included, so the text goes in the 7-bit coding; otherwise it goes as
     // UCS-2, which keeps every character.
     static bool fitsGsmAlphabet(const QString& text);
+    // How many texts the gateway sends for a message (it cuts it itself):
+    // 160 characters in one, 153 per part of a longer one in the GSM
+    // alphabet (its extension characters count two); 70 and 67 in UCS-2.
+    static int textCount(const QString& message);
+    // The copy sent to the user's own phone: "The following message was sent
+    // to N recipient(s): " and as much of the message as fits in one text.
+    static QString confirmationText(qsizetype recipients, const QString& message);
     // The gateway took the text: status 202 and a body that starts with
     // "0: Accepted for delivery" or "3: Queued for later delivery".
     static bool accepted(int status, const QString& page);
@@ -91,6 +122,9 @@ public:
     static constexpr int kMaxReplyChars = 200;
 
 private:
+    // A text the gateway was not sent: what the front end makes of it.
+    bool notSent();
+
     GatewayAccount account_;
     Transport transport_;
     GatewayReply reply_;

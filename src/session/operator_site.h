@@ -14,6 +14,14 @@ class OperatorSite {
 public:
     virtual ~OperatorSite() = default;
 
+    // Log-on, quota and log-off are steps of this carrier's sends.  A
+    // carrier without a session (an SMS gateway taking each text in a
+    // request of its own) is sent the whole message per recipient.
+    virtual bool hasSession() const { return true; }
+    // Why a carrier without a session cannot send as it is set up; "" when
+    // it can.  (The operator's site settings are checked on their own.)
+    virtual QString setupProblem() const { return QString(); }
+
     virtual bool log_on(const QString& username, const QString& password) = 0;
     virtual bool check_quota() = 0;
     // `paid` is the send method: false for free texts (list index 0).

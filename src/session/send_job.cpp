@@ -6,6 +6,7 @@
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "session/kannel_gateway.h"
 #include "session/operator_site.h"
 #include "session/sent_log.h"
 #include "session/site_settings.h"
@@ -54,8 +55,12 @@ int SendJob::check_send_limits(const SendOrder& order) {
         return 0;
     }
     // The limits count what will really be sent: the texts an earlier job of
-    // this send delivered are left out.
-    const int parts = countMessageParts(order.message, order.method, session().part_length);
+    // this send delivered are left out.  A gateway is sent the whole message
+    // once per recipient, and cuts it into its own number of texts.
+    const bool whole = !site_.hasSession();
+    const int parts = whole ? (order.message.isEmpty() ? 0 : 1)
+                            : countMessageParts(order.message, order.method, session().part_length);
+    const int textsEach = whole ? KannelGateway::textCount(order.message) : 1;
     int recipients = 0;
     int total = 0;
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -63,7 +68,7 @@ int SendJob::check_send_limits(const SendOrder& order) {
         for (int k = 0; k < parts; ++k)
             left += already(order, i, k) ? 0 : 1;
         recipients += left > 0 ? 1 : 0;
-        total += left;
+        total += left * textsEach;
     }
     const bool limitOn = !settingIsYes(keys::noSendLimit);
     if (limitOn && recipients > kMaxRecipients) {
@@ -78,12 +83,17 @@ int SendJob::check_send_limits(const SendOrder& order) {
     if (total == 0 && !(order.done && parts > 0 && confirmation))
         return 0;
     if (limitOn && total > kWarnMessages &&
-        !questions_.goOn({QStringLiteral("Message warning"), messageWarningText(total)}))
+        !questions_.goOn({QStringLiteral("Message warning"),
+                          whole ? gatewayWarningText(total) : messageWarningText(total)}))
         return 0;
     if (limitOn && total > kMaxMessages) {
-        questions_.refuse({QStringLiteral("Spam warning"), tooManyMessagesText(total)});
+        questions_.refuse({QStringLiteral("Spam warning"),
+                           whole ? gatewayTooManyText(total) : tooManyMessagesText(total)});
         return 0;
     }
+    // Without a session: one step per request.
+    if (whole)
+        return recipients + (confirmation ? 1 : 0);
     return progressSteps(total, confirmation, keepsSessionOpen(order), session().logged_in);
 }
 
@@ -103,7 +113,15 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     listener_.progress(0, 0);
 
     // Settings that cannot reach the site are refused before any request.
-    if (const std::optional<SiteSettingProblem> problem = siteSettingsProblem()) {
+    if (!site_.hasSession()) {
+        if (const QString problem = site_.setupProblem(); !problem.isEmpty()) {
+            questions_.refuse({QStringLiteral("Settings error"),
+                               QStringLiteral("Zemble cannot send through the SMS gateway: ") +
+                                   problem + QLatin1Char('.'),
+                               true});
+            return Refused;
+        }
+    } else if (const std::optional<SiteSettingProblem> problem = siteSettingsProblem()) {
         questions_.refuse({QStringLiteral("Settings error"), siteSettingText(*problem), true});
         return Refused;
     }
@@ -114,9 +132,12 @@ SendJob::Result SendJob::run(const SendOrder& order) {
     listener_.progress(0, steps);
 
     const bool paid = order.method != 0;
+    const bool whole = !site_.hasSession();
     const qint16 partLength = partLengthFor(order.method);
-    state.part_length = partLength;
-    const QStringList parts = cutParts(order.message, partLength, clip);
+    if (!whole)
+        state.part_length = partLength;
+    const QStringList parts =
+        whole ? QStringList{order.message} : cutParts(order.message, partLength, clip);
     const QString partCount = QString::number(parts.size());
     const QStringList entries = splitRecipients(order.to);
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -131,7 +152,7 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         record_.confirmation = PartState::Confirmed;
 
     const bool keptSession = state.logged_in;
-    if (!state.logged_in) {
+    if (!state.logged_in && !whole) {
         listener_.step(SendStep::LogOn, QStringLiteral("Logging onto O2 as '") +
                                             state.session_username + QStringLiteral("' ..."));
         const bool ok = site_.log_on(state.session_username, state.session_password);
@@ -150,10 +171,12 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         for (qsizetype k = 0; k < parts.size(); ++k) {
             if (already(order, i, k))
                 continue;
-            listener_.step(SendStep::Part, QStringLiteral("Sending message part ") +
-                                               QString::number(k + 1) + QStringLiteral(" of ") +
-                                               partCount + QStringLiteral(" to ") + shown +
-                                               QStringLiteral(" ..."));
+            listener_.step(SendStep::Part,
+                           whole ? QStringLiteral("Sending message to ") + shown +
+                                       QStringLiteral(" ...")
+                                 : QStringLiteral("Sending message part ") +
+                                       QString::number(k + 1) + QStringLiteral(" of ") + partCount +
+                                       QStringLiteral(" to ") + shown + QStringLiteral(" ..."));
             const bool ok = site_.send_part(number, parts.at(k), paid);
             if (!goOn(ok)) {
                 if (site_.mayHaveArrived())
@@ -161,7 +184,7 @@ SendJob::Result SendJob::run(const SendOrder& order) {
                 // A kept session that refuses the very first part has most
                 // likely expired: the next job logs on afresh instead of
                 // failing the same way for the rest of the run.
-                if (!site_.cancelled() && keptSession && nothingSent)
+                if (!site_.cancelled() && keptSession && nothingSent && !whole)
                     state.logged_in = false;
                 return Stopped;
             }
@@ -177,7 +200,8 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         listener_.step(SendStep::Confirmation, QStringLiteral("Sending confirmation SMS to ") +
                                                    order.confirmationShown +
                                                    QStringLiteral(" ..."));
-        const QString text = confirmationText(entries.size(), order.message, partLength);
+        const QString text = whole ? KannelGateway::confirmationText(entries.size(), order.message)
+                                   : confirmationText(entries.size(), order.message, partLength);
         const bool ok = site_.send_part(confNumber, text, paid);
         if (!goOn(ok)) {
             if (site_.mayHaveArrived())
@@ -197,6 +221,15 @@ SendJob::Result SendJob::run(const SendOrder& order) {
         const QString failure = log_sent_message(order.to, order.message, state.last_sent_time);
         if (!failure.isEmpty())
             questions_.logNotSaved({QStringLiteral("Save error"), failure, true});
+    }
+
+    // A gateway has no quota to read and no session to close.
+    if (whole) {
+        listener_.step(SendStep::Finished, QStringLiteral("Finished."));
+        QCoreApplication::processEvents();
+        if (!site_.cancelled())
+            questions_.finishedPause();
+        return Sent;
     }
 
     listener_.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
@@ -269,6 +302,27 @@ QString messageWarningText(int total) {
         QStringLiteral("of the O2 administrators through the usage of this software."),
         QString(),
         QStringLiteral("Would you like to continue and send these messages?"),
+    });
+}
+
+QString gatewayWarningText(int total) {
+    return crlfLines({
+        QStringLiteral("You have requested that Zemble send %1 text messages through the SMS "
+                       "gateway.")
+            .arg(total),
+        QString(),
+        QStringLiteral("Would you like to continue and send these messages?"),
+    });
+}
+
+QString gatewayTooManyText(int total) {
+    return crlfLines({
+        QStringLiteral("You have requested that Zemble send %1 text messages through the SMS "
+                       "gateway.")
+            .arg(total),
+        QString(),
+        QStringLiteral("This number exceeds the maximum allowed and, as such, you will not be "
+                       "able to continue."),
     });
 }
 

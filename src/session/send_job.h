@@ -127,6 +127,9 @@ inline constexpr int kWarnMessages = 10;
 QString tooManyRecipientsText();
 QString messageWarningText(int total);
 QString tooManyMessagesText(int total);
+// The same two through an SMS gateway.
+QString gatewayWarningText(int total);
+QString gatewayTooManyText(int total);
 
 // Progress steps of a job: log on, every part, the confirmation, the quota
 // check, log off; a kept session skips log-off, and log-on too when it is

@@ -73,6 +73,7 @@ public:
     // Shows the pages and decides on failed requests; null for none.  Not
     // owned: it must outlive its use here.
     void setFront(TransportFront* front) { front_ = front; }
+    TransportFront* front() const { return front_; }
 
     // Closes the page display window if one is open (the site's unloadIE).
     void closePageDisplay();

@@ -5,6 +5,7 @@
 #include "platform/remembered_password.h"
 
 #include "support/bad_site_settings.h"
+#include "support/kannel.h"
 #include "support/opsim.h"
 #include "support/other_user.h"
 #include "support/secret_service.h"
@@ -112,9 +113,27 @@ struct Fixture {
     }
 };
 
+// A text as a phone received it through the gateway.
+struct Delivered {
+    QString to;
+    QString text;
+    bool operator==(const Delivered&) const = default;
+};
+
+// One run through a Kannel gateway and what must come of it.
+struct GatewayRun {
+    QStringList args;                   // "{gateway}" stands for the gateway's address
+    bool routeInSettings = false;       // Zemble's preferences send through the gateway
+    QString password = "kannel-s3cret"; // ZEMBLE_PASSWORD
+    int exit = 0;
+    QList<Delivered> delivered = {}; // every text the gateway delivered, in order
+    QStringList told = {};           // found on standard error
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Run)
+Q_DECLARE_METATYPE(GatewayRun)
 
 class TestZembleSend : public QObject {
     Q_OBJECT
@@ -468,6 +487,80 @@ private slots:
         QCOMPARE(unscramble_password(get_setting(keys::wispPassword, "")), inFile);
         const platform::KeyringRead item = keyring.read(label, "alice");
         QCOMPARE(item.password, inKeyring);
+    }
+
+    // Through a real Kannel on loopback, chosen by --gateway or by the settings: each recipient
+    // gets the whole text once, a refusal is told in the gateway's words, and the operator's
+    // site is never asked anything.
+    void throughAKannelGateway_data() {
+        QTest::addColumn<GatewayRun>("r");
+        const auto row = [](const char* name, const GatewayRun& r) { QTest::newRow(name) << r; };
+        const QString pounds = "Tickets are \u00a325 each";
+        const QString longText = QString("Dinner on Friday is \u00a312 a head. ").repeated(6);
+        // clang-format off
+        row("--gateway: a pound sign to a name and two numbers", {
+            .args = {"--gateway", "{gateway}", "-u", "zemble", "-m", pounds, "Bob", "07700900002",
+                     "07700900004"},
+            .delivered = {{"07700900456", pounds}, {"07700900002", pounds},
+                          {"07700900004", pounds}},
+            .told = {"Sending message to Bob ...", "Sending message to 07700900004 ..."}});
+        row("the route and account in the settings, a long text", {
+            .args = {"-m", longText, "Anna"}, .routeInSettings = true,
+            .delivered = {{"07700900001", longText}}});
+        row("the confirmation copy goes as one text more", {
+            .args = {"--confirm", "-m", "See you at 8", "Bob"}, .routeInSettings = true,
+            .delivered = {{"07700900456", "See you at 8"},
+                          {"07700900999",
+                           "The following message was sent to 1 recipient: See you at 8"}}});
+        row("a wrong password: the gateway's reply, nothing sent", {
+            .args = {"--gateway", "{gateway}", "-u", "zemble", "-m", pounds, "Bob"},
+            .password = "not-the-password", .exit = 2,
+            .told = {"did not accept the text: 403 Authorization failed for sendsms"}});
+        row("--quota with --gateway", {
+            .args = {"--gateway", "{gateway}", "--quota"}, .exit = 1,
+            .told = {"--quota: an SMS gateway reports no quota"}});
+        row("--quota with the gateway route in the settings", {
+            .args = {"--quota"}, .routeInSettings = true, .exit = 1,
+            .told = {"reports no quota"}});
+        // clang-format on
+    }
+    void throughAKannelGateway() {
+        QFETCH(GatewayRun, r);
+        if (const QString missing = Kannel::notInstalled(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        Fixture f;
+        QVERIFY(f.prepare());
+        Kannel kannel;
+        QVERIFY2(kannel.start(), qPrintable(kannel.errorText()));
+        if (r.routeInSettings) {
+            save_setting("sendroute", "kannel");
+            save_setting("gatewayurl", kannel.url());
+            save_setting("gatewayusername", kannel.username);
+        }
+        QFile settingsFile(settingsFilePath());
+        QVERIFY(settingsFile.open(QIODevice::ReadOnly));
+        const QByteArray settingsBefore = settingsFile.readAll();
+        settingsFile.close();
+        Run run;
+        run.args = r.args.replaceInStrings("{gateway}", kannel.url());
+        run.password = r.password;
+        QByteArray out, err;
+
+        QCOMPARE(f.run(run, &out, &err), r.exit);
+
+        for (const QString& line : r.told)
+            QVERIFY2(err.contains(line.toUtf8()), err.constData());
+        QVERIFY(!err.contains(kannel.password.toUtf8()));
+        if (!r.delivered.isEmpty())
+            QVERIFY(kannel.waitForParts(int(r.delivered.size())));
+        QTest::qWait(500); // a text sent twice would show up by now
+        QList<Delivered> delivered;
+        for (const KannelDelivery& d : kannel.deliveries())
+            delivered.append({d.to, d.text});
+        QCOMPARE(delivered, r.delivered);
+        QVERIFY(f.sim.requests().isEmpty());
+        QVERIFY(settingsFile.open(QIODevice::ReadOnly));
+        QCOMPARE(settingsFile.readAll(), settingsBefore);
     }
 
     // Qt Core and Network only: no widgets, no graphical interface.
