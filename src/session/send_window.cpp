@@ -42,9 +42,26 @@ SendWindow::SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent
 SendWindow::~SendWindow() {
     // A job still running stops at its next step, without this window.
     if (running_)
-        site_.cancel();
+        active_->cancel();
     site_.setStatusListener({});
     site_.setFront(nullptr);
+    setGateway(nullptr);
+}
+
+void SendWindow::setGateway(OperatorSite* gateway) {
+    if (gateway_) {
+        gateway_->setStatusListener({});
+        gateway_->setFront(nullptr);
+    }
+    gateway_ = gateway;
+    if (!gateway_)
+        return;
+    gateway_->setFront(&windowFront_);
+    QPointer<QLabel> status = ui_->lblStatus;
+    gateway_->setStatusListener([status](const QString& text) {
+        if (status)
+            platform::announce(status, text);
+    });
 }
 
 void SendWindow::loadForm() {
@@ -121,28 +138,39 @@ void SendWindow::finishedPause() {
 }
 
 void SendWindow::send_message() {
+    run(site_);
+}
+
+void SendWindow::sendThroughGateway() {
+    if (gateway_)
+        run(*gateway_);
+}
+
+void SendWindow::run(OperatorSite& carrier) {
     if (running_)
         return;
     running_ = true;
+    active_ = &carrier;
     QPointer<SendWindow> alive(this);
-    site_.resetCancel();
+    carrier.resetCancel();
     ui_->cmdCancel->setText(kCancelCaption);
     // The compose window stays disabled for the whole job, so its fields are
     // those of the send.
-    SendJob job(site_, *this, *this);
+    SendJob job(carrier, *this, *this);
     const SendJob::Result result = job.run(order());
     if (!alive)
         return;
     running_ = false;
+    lastResult_ = result;
     // The compose window remembers a send that stopped half way.
     compose_.sendJobEnded(job.record(), result == SendJob::Sent);
     endJob();
 }
 
 void SendWindow::endJob() {
-    site_.unloadIE();
+    active_->unloadIE();
     // Cancel has already handed the compose window back.
-    if (site_.cancelled())
+    if (active_->cancelled())
         return;
     // Enabled before this window hides, so that the compose window is there
     // to take the focus as this one goes.
@@ -160,7 +188,7 @@ void SendWindow::cmdCancel_Click() {
         emit programEndRequested();
         return;
     }
-    site_.cancel();
+    active_->cancel();
     hide();
     compose_.giveComposeBack(ComposeHost::Repaint::Last);
 }

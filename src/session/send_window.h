@@ -29,6 +29,13 @@ public:
     // window and filled the session's user name and password.  Returns when
     // the job has ended and the compose window has been given back.
     void send_message();
+    // The same through the SMS gateway, whose account the caller has set.
+    void sendThroughGateway();
+    // The gateway the window sends through when asked to; not owned.  Its
+    // failed requests come to this window's error window too.
+    void setGateway(OperatorSite* gateway);
+    // How the last job ended.
+    SendJob::Result lastResult() const { return lastResult_; }
     // Asks the limit questions; the progress steps of the coming job, 0 when
     // it must not go on.
     int check_send_limits();
@@ -70,7 +77,14 @@ private:
     void finishedPause() override;
 
     std::unique_ptr<Ui::frmSend> ui_;
+    // One whole send through `carrier`.
+    void run(OperatorSite& carrier);
+
     OperatorSite& site_;
+    OperatorSite* gateway_ = nullptr;
+    // The carrier of the job under way, or of the last one.
+    OperatorSite* active_ = &site_;
+    SendJob::Result lastResult_ = SendJob::Refused;
     ComposeHost& compose_;
     WindowedTransportFront windowFront_;
     bool running_ = false;
