@@ -5,6 +5,7 @@
 #include <QtTest>
 
 using namespace zemble;
+using namespace Qt::StringLiterals;
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -25,6 +26,76 @@ private slots:
         QSettings raw(store.path(), QSettings::IniFormat);
         QCOMPARE(raw.value("settings/wisppassword").toString(), QStringLiteral("\" uctx\"xtte#"));
         QCOMPARE(unscramble_password(get_setting("wisppassword", "")), password);
+    }
+
+    // A switch is on only for the exact text the program writes; anything else, or nothing, is
+    // off.  It is written back as "yes" or "no".
+    void switchIsOnOnlyForExactYes_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("absent") << false << QString() << false;
+        QTest::newRow("yes") << true << u"yes"_s << true;
+        QTest::newRow("capital Yes") << true << u"Yes"_s << false;
+        QTest::newRow("true") << true << u"true"_s << false;
+        QTest::newRow("one") << true << u"1"_s << false;
+        QTest::newRow("yes with more after") << true << u"yes please"_s << false;
+        QTest::newRow("no") << true << u"no"_s << false;
+        QTest::newRow("empty") << true << QString() << false;
+    }
+    void switchIsOnOnlyForExactYes() {
+        QFETCH(bool, stored);
+        QFETCH(QString, storedText);
+        QFETCH(bool, on);
+        test::TempSettings store;
+        if (stored)
+            save_setting(u"systemtray"_s, storedText);
+        QCOMPARE(readSetting(setting::systemTray), on);
+        writeSetting(setting::systemTray, !on);
+        QSettings raw(store.path(), QSettings::IniFormat);
+        QCOMPARE(raw.value("settings/systemtray").toString(), on ? u"no"_s : u"yes"_s);
+    }
+
+    // A text kept empty is a value of its own, not the default an absent key reads as.
+    void textReadsItsDefaultOnlyWhenAbsent_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("absent") << false << QString() << u"confirm"_s;
+        QTest::newRow("empty") << true << QString() << QString();
+        QTest::newRow("ask") << true << u"ask"_s << u"ask"_s;
+    }
+    void textReadsItsDefaultOnlyWhenAbsent() {
+        QFETCH(bool, stored);
+        QFETCH(QString, storedText);
+        QFETCH(QString, read);
+        test::TempSettings store;
+        if (stored)
+            writeSetting(setting::quitConfirm, storedText);
+        QCOMPARE(readSetting(setting::quitConfirm), read);
+        QCOMPARE(storedSettingText(u"quitconfirm"_s).has_value(), stored);
+    }
+
+    // A number reads as its leading numeral; an absent one as its default.
+    void numberReadsItsLeadingNumeral_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<int>("read");
+        QTest::newRow("absent: unknown") << false << QString() << -1;
+        QTest::newRow("as written") << true << u"7"_s << 7;
+        QTest::newRow("numeral then words") << true << u"12 more"_s << 12;
+        QTest::newRow("no numeral") << true << u"none"_s << 0;
+    }
+    void numberReadsItsLeadingNumeral() {
+        QFETCH(bool, stored);
+        QFETCH(QString, storedText);
+        QFETCH(int, read);
+        test::TempSettings store;
+        if (stored)
+            save_setting(u"quotaleft"_s, storedText);
+        QCOMPARE(readSetting(setting::quotaLeft), read);
+        writeSetting(setting::quotaLeft, -1);
+        QCOMPARE(get_setting(u"quotaleft"_s, ""), u"-1"_s);
     }
 
     // A row is "plain\nstored" (round trips are fuzzed).  Outside 32..126 a character is kept,
