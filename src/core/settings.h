@@ -10,8 +10,9 @@
 namespace zemble {
 
 // The per-user settings store: text values under the application "Zemble",
-// section "settings".  Every read names its own default; a number default
-// comes back as its decimal text.  Nothing is cached, so a value saved
+// section "settings".  The program reads and writes through the settings
+// table below; these bare calls name their own default (a number default
+// comes back as its decimal text).  Nothing is cached, so a value saved
 // anywhere is seen by the next read everywhere.
 QString get_setting(const QString& key, const QString& fallback);
 QString get_setting(const QString& key, const char* fallback);
