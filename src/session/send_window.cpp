@@ -85,7 +85,7 @@ SendOrder SendWindow::order() const {
     order.confirmation = compose_.sendConfirmationChecked();
     // The field is only read for a copy that goes: reading it makes the
     // preferences dialog.
-    if (order.confirmation && !get_setting(keys::confNumber, "").isEmpty())
+    if (order.confirmation && !readSetting(setting::confNumber).isEmpty())
         order.confirmationShown = compose_.confNumberFieldText();
     order.done = compose_.sendAlreadyDone();
     return order;
