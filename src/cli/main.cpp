@@ -152,16 +152,14 @@ bool takeAccount(const Options& options) {
 // settings choose.
 bool throughGateway(const Options& options) {
     return !options.gateway.isEmpty() ||
-           sendRouteFromSetting(get_setting(keys::sendRoute, kRouteOperatorSetting)) ==
-               SendRoute::KannelGateway;
+           sendRouteFromSetting(readSetting(setting::sendRoute)) == SendRoute::KannelGateway;
 }
 
 // The gateway and its account for the run; nothing after telling why there
 // is none.  The address comes from --gateway or the settings; the user from
 // --user or the settings; the password from ZEMBLE_PASSWORD or the terminal.
 std::optional<GatewayAccount> takeGatewayAccount(const Options& options) {
-    const QString user =
-        options.user.isEmpty() ? get_setting(keys::gatewayUsername, "") : options.user;
+    const QString user = options.user.isEmpty() ? readSetting(setting::gatewayUsername) : options.user;
     if (user.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no gateway account: give --user NAME, or set the "
                                            "gateway's user in Zemble's preferences"));

@@ -33,11 +33,11 @@ const QString kQueued = QStringLiteral("3: Queued for later delivery");
 
 GatewayAccount gatewayAccountFromSettings(const QString& password) {
     GatewayAccount account;
-    account.url = get_setting(keys::gatewayUrl, "").trimmed();
-    account.username = get_setting(keys::gatewayUsername, "");
+    account.url = readSetting(setting::gatewayUrl).trimmed();
+    account.username = readSetting(setting::gatewayUsername);
     account.password = password;
-    account.sender = get_setting(keys::gatewaySender, "").trimmed();
-    account.smsc = get_setting(keys::gatewaySmsc, "").trimmed();
+    account.sender = readSetting(setting::gatewaySender).trimmed();
+    account.smsc = readSetting(setting::gatewaySmsc).trimmed();
     return account;
 }
 
