@@ -12,6 +12,13 @@ QString yesNo(bool on) {
     return on ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
+// Writes a key only when its value changes, reading an absent key as
+// `absent`: a profile that never used the setting is left without it.
+void saveIfChanged(const char* key, const QString& value, const char* absent = "") {
+    if (get_setting(key, absent) != value)
+        save_setting(key, value);
+}
+
 } // namespace
 
 int quitConfirmIndex(const QString& stored) {
@@ -30,7 +37,7 @@ QString quitConfirmValue(int index) {
     return QStringLiteral("ask");
 }
 
-Preferences loadPreferences(PasswordPlace* passwordPlace) {
+Preferences loadPreferences(PasswordPlace* passwordPlace, PasswordPlace* gatewayPasswordPlace) {
     Preferences p;
     p.quitConfirmIndex = quitConfirmIndex(get_setting(keys::quitConfirm, "confirm"));
     p.username = get_setting(keys::wispUsername, "");
@@ -51,10 +58,21 @@ Preferences loadPreferences(PasswordPlace* passwordPlace) {
     p.logSent = settingIsYes(keys::logSent);
     p.smsLogLocation = get_setting(keys::smsLogLocation, "");
     p.dontLogout = settingIsYes(keys::dontLogout);
+
+    p.route = sendRouteFromSetting(get_setting(keys::sendRoute, kRouteOperatorSetting));
+    p.gatewayUrl = get_setting(keys::gatewayUrl, "");
+    p.gatewayUsername = get_setting(keys::gatewayUsername, "");
+    const RememberedPassword gateway = readRememberedPassword(
+        platform::use<platform::Keyring>(), p.gatewayUsername, AccountKind::Gateway);
+    p.gatewayPassword = gateway.password;
+    if (gatewayPasswordPlace)
+        *gatewayPasswordPlace = gateway.place;
+    p.gatewaySender = get_setting(keys::gatewaySender, "");
+    p.gatewaySmsc = get_setting(keys::gatewaySmsc, "");
     return p;
 }
 
-PasswordPlace save_preferences(const Preferences& p) {
+PasswordPlace save_preferences(const Preferences& p, PasswordPlace* gatewayPasswordPlace) {
     const QString previousUsername = get_setting(keys::wispUsername, "");
     save_setting(keys::wispUsername, p.username);
     const PasswordPlace place = rememberPassword(platform::use<platform::Keyring>(),
@@ -75,6 +93,25 @@ PasswordPlace save_preferences(const Preferences& p) {
     save_setting(keys::logSent, yesNo(p.logSent));
     save_setting(keys::smsLogLocation, p.smsLogLocation);
     save_setting(keys::dontLogout, yesNo(p.dontLogout));
+
+    saveIfChanged(keys::sendRoute, sendRouteSetting(p.route), kRouteOperatorSetting);
+    saveIfChanged(keys::gatewayUrl, p.gatewayUrl);
+    const QString previousGatewayUsername = get_setting(keys::gatewayUsername, "");
+    saveIfChanged(keys::gatewayUsername, p.gatewayUsername);
+    auto& keyring = platform::use<platform::Keyring>();
+    const RememberedPassword before =
+        readRememberedPassword(keyring, previousGatewayUsername, AccountKind::Gateway);
+    // An unchanged account stays where it is kept; the keyring and the
+    // file are only touched for a change.
+    const PasswordPlace gatewayPlace =
+        previousGatewayUsername == p.gatewayUsername && before.password == p.gatewayPassword
+            ? before.place
+            : rememberPassword(keyring, previousGatewayUsername, p.gatewayUsername,
+                               p.gatewayPassword, AccountKind::Gateway);
+    if (gatewayPasswordPlace)
+        *gatewayPasswordPlace = gatewayPlace;
+    saveIfChanged(keys::gatewaySender, p.gatewaySender);
+    saveIfChanged(keys::gatewaySmsc, p.gatewaySmsc);
     return place;
 }
 
