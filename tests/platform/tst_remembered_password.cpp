@@ -42,40 +42,6 @@ private slots:
         QCOMPARE(keyring.items, expected);
     }
 
-    // The portal's and the gateway's accounts are kept apart, also under one user name: each
-    // has its own keyring item and its own settings key, and forgetting one leaves the other.
-    void gatewayAccountKeptApartFromPortal_data() {
-        QTest::addColumn<KeyringState>("keyringState");
-        QTest::addColumn<QString>("gatewayItem");   // in the keyring; "" for none
-        QTest::addColumn<QString>("gatewayInFile"); // plain; "" for none
-        QTest::addColumn<PasswordPlace>("place");
-        QTest::newRow("keyring takes it") << KeyringState::Takes << "gw pw"
-                                          << "" << PasswordPlace::Keyring;
-        QTest::newRow("no keyring") << KeyringState::Missing << ""
-                                    << "gw pw" << PasswordPlace::SettingsFile;
-    }
-    void gatewayAccountKeptApartFromPortal() {
-        QFETCH(KeyringState, keyringState);
-        QFETCH(QString, gatewayItem);
-        QFETCH(QString, gatewayInFile);
-        QFETCH(PasswordPlace, place);
-        test::TempSettings settings;
-        test::MemoryKeyring keyring;
-        arrange(keyring, keyringState);
-        const QString gatewayLabel = QStringLiteral("Zemble: Kannel gateway password for ann");
-        QCOMPARE(gatewayPasswordLabel(kAnn), gatewayLabel);
-        rememberPassword(keyring, "", kAnn, "portal pw");
-        QCOMPARE(rememberPassword(keyring, "", kAnn, "gw pw", AccountKind::Gateway), place);
-        QCOMPARE(keyring.item(gatewayLabel, kAnn), gatewayItem);
-        QCOMPARE(unscramble_password(get_setting(keys::gatewayPassword, "")), gatewayInFile);
-        QCOMPARE(readRememberedPassword(keyring, kAnn, AccountKind::Gateway).password, "gw pw");
-        QCOMPARE(readRememberedPassword(keyring, kAnn).password, "portal pw");
-
-        rememberPassword(keyring, kAnn, kAnn, "", AccountKind::Gateway);
-        QCOMPARE(readRememberedPassword(keyring, kAnn, AccountKind::Gateway).password, "");
-        QCOMPARE(readRememberedPassword(keyring, kAnn).password, "portal pw");
-    }
-
     // A scrambled password from an older version moves into the keyring; the file loses it only
     // when the keyring gives it back unchanged, and is otherwise left byte for byte.
     void movingAScrambledPassword_data() {
