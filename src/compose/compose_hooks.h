@@ -18,7 +18,9 @@ struct ComposeHooks {
     std::function<void()> showAbout;       // Help > About Zemble...
     std::function<void(LoginFocus)> showLogin;
     // Send with a known account: shows the send-progress window and runs the
-    // whole send job; returns when the job has ended.
+    // whole send job; returns when the job has ended.  Through the SMS
+    // gateway Send calls it at once: the job asks for the gateway's account
+    // itself when none is remembered.
     std::function<void()> sendMessage;
     // The exit path's visible log-off of a portal session kept open.
     std::function<void()> exitLogOff;

@@ -7,6 +7,7 @@
 #include "core/message_parts.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "core/sms_segments.h"
 #include "platform/accessibility.h"
 #include "platform/help.h"
 #include "platform/keyboard.h"
@@ -30,6 +31,13 @@ namespace zemble {
 
 namespace {
 constexpr auto kTrayTip = "Zemble";
+// The send-method list and the quota label while texts go through the gateway.
+constexpr auto kGatewayMethodText = "Sent through the SMS gateway";
+constexpr auto kGatewayQuotaText = "not reported by the SMS gateway";
+
+SendRoute storedSendRoute() {
+    return sendRouteFromSetting(readSetting(setting::sendRoute));
+}
 
 QString signatureSetting() {
     return readSetting(setting::signature);
@@ -161,13 +169,9 @@ QAction* MainWindow::helpItem(int index) const {
 }
 
 void MainWindow::Form_Load() {
-    auto* methods = ui_->cmbSendMethod;
-    {
-        const QSignalBlocker quiet(methods);
-        methods->clear();
-        methods->addItems({QStringLiteral("Use free quota"), QStringLiteral("Use paid quota")});
-        methods->setCurrentIndex(sendTypeIndex(readSetting(setting::sendType)));
-    }
+    route_ = storedSendRoute();
+    routeShown_ = true;
+    fillSendMethods();
     cmbSendMethod_Click();
 
     show();
@@ -187,13 +191,41 @@ void MainWindow::Form_Load() {
     update_status_bar();
 }
 
+void MainWindow::fillSendMethods() {
+    auto* methods = ui_->cmbSendMethod;
+    const QSignalBlocker quiet(methods);
+    methods->clear();
+    if (route_ == SendRoute::KannelGateway) {
+        methods->addItem(QLatin1String(kGatewayMethodText));
+        methods->setEnabled(false);
+        return;
+    }
+    methods->addItems({QStringLiteral("Use free quota"), QStringLiteral("Use paid quota")});
+    methods->setCurrentIndex(sendTypeIndex(readSetting(setting::sendType)));
+    methods->setEnabled(true);
+}
+
+void MainWindow::followSendRoute() {
+    const SendRoute route = storedSendRoute();
+    if (routeShown_ && route == route_)
+        return;
+    route_ = route;
+    routeShown_ = true;
+    fillSendMethods();
+    txtMessage_Change();
+}
+
 void MainWindow::txtMessage_Change() {
     const QString text = messageText();
     if (text.isEmpty()) {
         ui_->lblStats->setText(statsText(0, 0));
         return;
     }
-    const qint16 parts = countMessageParts(text, sendMethodIndex(), session().part_length);
+    // The gateway cuts the text into SMS as the phone network does; the
+    // operator's site into parts of the send method's length.
+    const qint16 parts = route_ == SendRoute::KannelGateway
+                             ? qint16(countSmsSegments(text).parts)
+                             : countMessageParts(text, sendMethodIndex(), session().part_length);
     ui_->lblStats->setText(statsText(text.size(), parts));
     update_status_bar();
     update_edit_menu();
@@ -228,6 +260,10 @@ void MainWindow::limitMessageLength() {
 }
 
 void MainWindow::txtMessage_LostFocus() {
+    // The gateway takes any character (in UCS-2 when it must); only the
+    // operator's site needs the text cleaned.
+    if (route_ == SendRoute::KannelGateway)
+        return;
     const QString text = ui_->txtMessage->toPlainText();
     const QString cleaned = cleanMessageText(text);
     if (cleaned != text)
@@ -236,6 +272,10 @@ void MainWindow::txtMessage_LostFocus() {
 
 void MainWindow::cmbSendMethod_Click() {
     txtMessage_Change();
+    // The gateway's one entry is no send method: the stored one is kept for
+    // the operator's site.
+    if (route_ == SendRoute::KannelGateway)
+        return;
     // Choosing the method already stored (as every start-up does) leaves the
     // settings file alone.
     const int method = ui_->cmbSendMethod->currentIndex();
@@ -244,6 +284,7 @@ void MainWindow::cmbSendMethod_Click() {
 }
 
 void MainWindow::update_status_bar() {
+    followSendRoute();
     const SessionState& state = session();
     const bool notSent =
         messageNotSent(signatureSetting(), state.last_sent_key, toText(), messageText());
@@ -253,12 +294,17 @@ void MainWindow::update_status_bar() {
     platform::announce(ui_->lblInformation, unfinished
                                                 ? unfinishedInformationText(*unfinished)
                                                 : informationText(notSent, state.last_sent_time));
-    platform::announce(ui_->lblQuota,
-                       acceleratorDisplay(quotaCaption(state.quota_free, state.quota_paid)));
+    // The gateway has no free or paid texts to count: the operator's last
+    // figures would mislead.
+    const bool gateway = route_ == SendRoute::KannelGateway;
+    platform::announce(ui_->lblQuota, gateway ? QString::fromLatin1(kGatewayQuotaText)
+                                              : acceleratorDisplay(quotaCaption(state.quota_free,
+                                                                                state.quota_paid)));
     // The colour of an enabled window; a disabled one greys the label out
     // like the rest of its texts.
-    const QColor colour =
-        quotaIsRed(state.quota_free, state.quota_paid) ? QColor(255, 0, 0) : QColor(0, 0, 0);
+    const QColor colour = !gateway && quotaIsRed(state.quota_free, state.quota_paid)
+                              ? QColor(255, 0, 0)
+                              : QColor(0, 0, 0);
     QPalette palette = ui_->lblQuota->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive})
         palette.setColor(group, QPalette::WindowText, colour);
@@ -292,6 +338,16 @@ void MainWindow::cmdSend_Click() {
     if (!askAboutUnfinishedSend())
         return;
     setComposeEnabled(false);
+
+    // The gateway's account is the send job's to ask for (its own login);
+    // the operator's portal account plays no part.
+    if (route_ == SendRoute::KannelGateway) {
+        if (windows_.sendMessage)
+            windows_.sendMessage();
+        else
+            setComposeEnabled(true);
+        return;
+    }
 
     SessionState& state = session();
     const QString storedUsername = readSetting(setting::wispUsername);

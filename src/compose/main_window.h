@@ -5,6 +5,7 @@
 #include "compose/text_box_edit.h"
 #include "compose/unfinished_send.h"
 #include "core/compose_host.h"
+#include "core/send_route.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -60,6 +61,11 @@ public:
     // The windows of other folders; a command whose window is missing is
     // disabled.  May be set again after load.
     void setWindows(ComposeHooks windows);
+    // The route the window shows: the part count, the send methods and the
+    // quota follow it.  Read from the settings at load and at every status
+    // refresh, so a change in Preferences shows when its OK gives the
+    // window back.
+    SendRoute sendRoute() const { return route_; }
     RecipientsField& recipientsField() { return recipients_; }
 
     // Message composition.
@@ -110,6 +116,11 @@ private:
     void cmdTo_Click();
     void txtTo_LostFocus();
     void limitMessageLength();
+    // Takes up the route of the settings when it differs from the one shown.
+    void followSendRoute();
+    // The send-method list for the route: the two quotas of the operator's
+    // site, or one disabled entry naming the gateway, which has no quotas.
+    void fillSendMethods();
     // Whether the field losing the caret is being left (see the filter).
     bool caretMovesOn(const QWidget* field) const;
     // Asks about a send of these texts that stopped half way, if there is
@@ -123,6 +134,8 @@ private:
     // The control that had the caret when the window was disabled.
     QPointer<QWidget> caretBeforeDisable_;
     bool closing_ = false;
+    SendRoute route_ = SendRoute::OperatorSite;
+    bool routeShown_ = false;
     // A send of the texts that stopped half way, for this run only, and what
     // the coming job leaves out of it.
     UnfinishedSend unfinished_;

@@ -25,6 +25,17 @@ LoginDialog::LoginDialog(ComposeHost& compose, std::function<void()> startSend, 
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &LoginDialog::cmdHelp_Click);
 }
 
+LoginDialog::LoginDialog(ComposeHost& compose, GatewaySend startGatewaySend, QWidget* parent)
+    : LoginDialog(compose, std::function<void()>(), parent) {
+    startGatewaySend_ = std::move(startGatewaySend);
+    gateway_ = true;
+    setWindowTitle(QStringLiteral("SMS Gateway Login"));
+    ui_->lblNote->setText(
+        QStringLiteral("Please enter the user name and password of your SMS gateway account. Any "
+                       "details that you enter here will be remembered for future SMS' until you "
+                       "exit the program."));
+}
+
 LoginDialog::~LoginDialog() = default;
 
 void LoginDialog::showForSend(LoginFocus focus) {
@@ -48,6 +59,14 @@ void LoginDialog::showForSend(LoginFocus focus) {
 void LoginDialog::Form_Load() {
     loaded_ = true;
     compose_.setComposeEnabled(false);
+    if (gateway_) {
+        const QString username = readSetting(setting::gatewayUsername);
+        ui_->txtUsername->setText(username);
+        ui_->txtPassword->setText(readRememberedPassword(platform::use<platform::Keyring>(),
+                                                         username, AccountKind::Gateway)
+                                      .password);
+        return;
+    }
     const SessionState& state = session();
     ui_->txtUsername->setText(!state.session_username.isEmpty()
                                   ? state.session_username
@@ -69,6 +88,14 @@ void LoginDialog::cmdLogin_Click() {
         return;
     }
 
+    if (gateway_) {
+        hide();
+        if (startGatewaySend_)
+            startGatewaySend_(ui_->txtUsername->text(), ui_->txtPassword->text());
+        else
+            compose_.giveComposeBack(ComposeHost::Repaint::BeforeFront);
+        return;
+    }
     session().session_username = ui_->txtUsername->text();
     session().session_password = ui_->txtPassword->text();
     hide();

@@ -6,6 +6,16 @@
 #include "platform/service.h"
 
 namespace zemble {
+namespace {
+
+// Writes a text setting only when its value changes: a profile that never
+// used the setting is left without it.
+void saveIfChanged(const Setting<QString>& setting, const QString& value) {
+    if (readSetting(setting) != value)
+        writeSetting(setting, value);
+}
+
+} // namespace
 
 int quitConfirmIndex(const QString& stored) {
     if (stored == QLatin1String("ask"))
@@ -23,7 +33,7 @@ QString quitConfirmValue(int index) {
     return QStringLiteral("ask");
 }
 
-Preferences loadPreferences(PasswordPlace* passwordPlace) {
+Preferences loadPreferences(PasswordPlace* passwordPlace, PasswordPlace* gatewayPasswordPlace) {
     Preferences p;
     p.quitConfirmIndex = quitConfirmIndex(readSetting(setting::quitConfirm));
     p.username = readSetting(setting::wispUsername);
@@ -44,10 +54,20 @@ Preferences loadPreferences(PasswordPlace* passwordPlace) {
     p.logSent = readSetting(setting::logSent);
     p.smsLogLocation = readSetting(setting::smsLogLocation);
     p.dontLogout = readSetting(setting::dontLogout);
+    p.route = sendRouteFromSetting(readSetting(setting::sendRoute));
+    p.gatewayUrl = readSetting(setting::gatewayUrl);
+    p.gatewayUsername = readSetting(setting::gatewayUsername);
+    const RememberedPassword gateway = readRememberedPassword(
+        platform::use<platform::Keyring>(), p.gatewayUsername, AccountKind::Gateway);
+    p.gatewayPassword = gateway.password;
+    if (gatewayPasswordPlace)
+        *gatewayPasswordPlace = gateway.place;
+    p.gatewaySender = readSetting(setting::gatewaySender);
+    p.gatewaySmsc = readSetting(setting::gatewaySmsc);
     return p;
 }
 
-PasswordPlace save_preferences(const Preferences& p) {
+PasswordPlace save_preferences(const Preferences& p, PasswordPlace* gatewayPasswordPlace) {
     const QString previousUsername = readSetting(setting::wispUsername);
     writeSetting(setting::wispUsername, p.username);
     const PasswordPlace place = rememberPassword(platform::use<platform::Keyring>(),
@@ -68,6 +88,25 @@ PasswordPlace save_preferences(const Preferences& p) {
     writeSetting(setting::logSent, p.logSent);
     writeSetting(setting::smsLogLocation, p.smsLogLocation);
     writeSetting(setting::dontLogout, p.dontLogout);
+
+    saveIfChanged(setting::sendRoute, sendRouteSetting(p.route));
+    saveIfChanged(setting::gatewayUrl, p.gatewayUrl);
+    const QString previousGatewayUsername = readSetting(setting::gatewayUsername);
+    saveIfChanged(setting::gatewayUsername, p.gatewayUsername);
+    auto& keyring = platform::use<platform::Keyring>();
+    const RememberedPassword before =
+        readRememberedPassword(keyring, previousGatewayUsername, AccountKind::Gateway);
+    // An unchanged account stays where it is kept; the keyring and the
+    // file are only touched for a change.
+    const PasswordPlace gatewayPlace =
+        previousGatewayUsername == p.gatewayUsername && before.password == p.gatewayPassword
+            ? before.place
+            : rememberPassword(keyring, previousGatewayUsername, p.gatewayUsername,
+                               p.gatewayPassword, AccountKind::Gateway);
+    if (gatewayPasswordPlace)
+        *gatewayPasswordPlace = gatewayPlace;
+    saveIfChanged(setting::gatewaySender, p.gatewaySender);
+    saveIfChanged(setting::gatewaySmsc, p.gatewaySmsc);
     return place;
 }
 

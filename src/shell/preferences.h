@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/send_route.h"
 #include "platform/remembered_password.h"
 
 #include <QString>
@@ -35,6 +36,13 @@ struct Preferences {
     bool logSent = false;
     QString smsLogLocation;
     bool dontLogout = false;
+    // Where texts go, and the SMS gateway's address and sendsms account.
+    SendRoute route = SendRoute::OperatorSite;
+    QString gatewayUrl;
+    QString gatewayUsername;
+    QString gatewayPassword; // plain text
+    QString gatewaySender;
+    QString gatewaySmsc;
 
     bool operator==(const Preferences&) const = default;
 };
@@ -45,14 +53,20 @@ QString quitConfirmValue(int index);
 
 // What the dialog shows when it is first filled from the store; the password
 // comes from the desktop's keyring when it holds it.  `passwordPlace`, when
-// given, learns where a remembered password is kept.
-Preferences loadPreferences(PasswordPlace* passwordPlace = nullptr);
+// given, learns where a remembered password is kept, `gatewayPasswordPlace`
+// the same for the gateway's.
+Preferences loadPreferences(PasswordPlace* passwordPlace = nullptr,
+                            PasswordPlace* gatewayPasswordPlace = nullptr);
 
 // Writes every key the dialog owns, changed or not, in one pass; the
 // continuation indicator's key is deleted when its tick is clear.  The
 // password goes to the desktop's keyring when it takes it, and is forgotten
-// there when the box is empty; the result says where it is kept.
-PasswordPlace save_preferences(const Preferences& preferences);
+// there when the box is empty; the result says where it is kept.  The route
+// and gateway keys are written only when they change, so a profile that
+// never chose the gateway keeps none of them.
+// `gatewayPasswordPlace`, when given, learns where the gateway's is kept.
+PasswordPlace save_preferences(const Preferences& preferences,
+                               PasswordPlace* gatewayPasswordPlace = nullptr);
 
 // The continuation indicator as kept when the user leaves its box: spaces,
 // digits, letters and the punctuation that every phone shows; a line feed

@@ -3,6 +3,7 @@
 #include "ui_frmPrefs.h"
 
 #include "core/compose_host.h"
+#include "core/gateway_address.h"
 #include "core/phone.h"
 #include "platform/file_dialog.h"
 #include "platform/help.h"
@@ -23,8 +24,9 @@ PreferencesDialog::PreferencesDialog(ComposeHost* host, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmPrefs>()), host_(host) {
     ui_->setupUi(this);
     // The masked password shows one "*" per character on every style.
-    ui_->txtPassword->setStyleSheet(
-        QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    for (QLineEdit* box : {ui_->txtPassword, ui_->txtGatewayPassword})
+        box->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    ui_->lblGatewayClearText->setStyleSheet(QStringLiteral("QLabel { color: #c00000; }"));
 
     connect(ui_->cmdOkay, &QPushButton::clicked, this, &PreferencesDialog::cmdOkay_Click);
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &PreferencesDialog::cmdCancel_Click);
@@ -37,6 +39,10 @@ PreferencesDialog::PreferencesDialog(ComposeHost* host, QWidget* parent)
     // A tick changed by mouse or keyboard.
     for (QCheckBox* box : {ui_->chkTextClip, ui_->chkSignature, ui_->chkLogSent})
         connect(box, &QCheckBox::toggled, this, &PreferencesDialog::refresh_controls);
+    connect(ui_->optRouteGateway, &QRadioButton::toggled, this,
+            &PreferencesDialog::refresh_controls);
+    connect(ui_->txtGatewayUrl, &QLineEdit::textChanged, this,
+            &PreferencesDialog::txtGatewayUrl_Change);
     ui_->txtClip->installEventFilter(this);
     ui_->txtConfNumber->installEventFilter(this);
 
@@ -51,8 +57,10 @@ void PreferencesDialog::Form_Load() {
         ui_->cmbConfirm->addItem(QString::fromUtf8(entry));
 
     PasswordPlace place = PasswordPlace::SettingsFile;
-    const Preferences p = loadPreferences(&place);
+    PasswordPlace gatewayPlace = PasswordPlace::SettingsFile;
+    const Preferences p = loadPreferences(&place, &gatewayPlace);
     ui_->lblPasswordPlace->setText(passwordPlaceText(place));
+    ui_->lblGatewayPasswordPlace->setText(passwordPlaceText(gatewayPlace));
     ui_->cmbConfirm->setCurrentIndex(p.quitConfirmIndex);
     ui_->txtUsername->setText(p.username);
     ui_->txtPassword->setText(p.password);
@@ -68,6 +76,15 @@ void PreferencesDialog::Form_Load() {
     ui_->chkLogSent->setChecked(p.logSent);
     ui_->txtSMSLog->setText(p.smsLogLocation);
     ui_->chkDontLogout->setChecked(p.dontLogout);
+    const bool gateway = p.route == SendRoute::KannelGateway;
+    ui_->optRouteGateway->setChecked(gateway);
+    ui_->optRouteOperator->setChecked(!gateway);
+    ui_->txtGatewayUrl->setText(p.gatewayUrl);
+    ui_->txtGatewayUsername->setText(p.gatewayUsername);
+    ui_->txtGatewayPassword->setText(p.gatewayPassword);
+    ui_->txtGatewaySender->setText(p.gatewaySender);
+    ui_->txtGatewaySmsc->setText(p.gatewaySmsc);
+    txtGatewayUrl_Change();
     refresh_controls();
 }
 
@@ -95,6 +112,13 @@ void PreferencesDialog::refresh_controls() {
     setBoxBackground(ui_->txtSMSLog, log);
     ui_->txtSMSLog->setEnabled(log);
     ui_->cmdBrowserSMSLogPath->setEnabled(log);
+
+    // The gateway's fields matter only while texts go through it.
+    ui_->fraGateway->setEnabled(ui_->optRouteGateway->isChecked());
+}
+
+void PreferencesDialog::txtGatewayUrl_Change() {
+    ui_->lblGatewayClearText->setVisible(gatewayPasswordInClear(ui_->txtGatewayUrl->text()));
 }
 
 void PreferencesDialog::txtClip_Change() {
@@ -156,11 +180,21 @@ Preferences PreferencesDialog::controlValues() const {
     p.logSent = ui_->chkLogSent->isChecked();
     p.smsLogLocation = ui_->txtSMSLog->text();
     p.dontLogout = ui_->chkDontLogout->isChecked();
+    p.route =
+        ui_->optRouteGateway->isChecked() ? SendRoute::KannelGateway : SendRoute::OperatorSite;
+    p.gatewayUrl = ui_->txtGatewayUrl->text().trimmed();
+    p.gatewayUsername = ui_->txtGatewayUsername->text();
+    p.gatewayPassword = ui_->txtGatewayPassword->text();
+    p.gatewaySender = ui_->txtGatewaySender->text().trimmed();
+    p.gatewaySmsc = ui_->txtGatewaySmsc->text().trimmed();
     return p;
 }
 
 void PreferencesDialog::save_preferences() {
-    ui_->lblPasswordPlace->setText(passwordPlaceText(zemble::save_preferences(controlValues())));
+    PasswordPlace gatewayPlace = PasswordPlace::SettingsFile;
+    ui_->lblPasswordPlace->setText(
+        passwordPlaceText(zemble::save_preferences(controlValues(), &gatewayPlace)));
+    ui_->lblGatewayPasswordPlace->setText(passwordPlaceText(gatewayPlace));
 }
 
 void PreferencesDialog::cmdOkay_Click() {

@@ -38,7 +38,8 @@ public:
     void save_preferences();
 
     // Enables, colours and fills the controls that depend on the three tick
-    // boxes: indicator, signature and log file.
+    // boxes (indicator, signature and log file) and on the send route (the
+    // gateway's fields).
     void refresh_controls();
 
 protected:
@@ -56,6 +57,8 @@ private:
     void txtSignature_Change();
     void txtClip_LostFocus();
     void txtConfNumber_LostFocus();
+    // Shows the clear-text warning while the gateway address calls for it.
+    void txtGatewayUrl_Change();
     // Enable, hide, bring the compose window to the front, refresh, repaint.
     void finish();
     // Gives a text box the window's normal background or the dialog's own.

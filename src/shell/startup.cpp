@@ -72,6 +72,7 @@ void Program::Main() {
     // A password an older version scrambled into the settings file goes to
     // the desktop's keyring once one takes it.
     moveRememberedPasswordToKeyring(platform::use<platform::Keyring>());
+    moveRememberedPasswordToKeyring(platform::use<platform::Keyring>(), AccountKind::Gateway);
 
     SessionState& state = session();
     state.logged_in = false;

@@ -2,6 +2,7 @@
 #include "compose/main_window.h"
 #include "compose/name_chooser.h"
 #include "core/send_record.h"
+#include "core/send_route.h"
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/tray.h"
@@ -72,6 +73,12 @@ struct Fixture {
 // How the send that the status line tells of ended.
 enum class Ending { SentToAll, StoppedAfterTwoOfFive };
 
+// Types each character as a key press carrying it, letters beyond Latin-1 too.
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
 void row(const char* name, const char* text) {
     QTest::newRow(name) << QString(text);
 }
@@ -79,6 +86,7 @@ void row(const char* name, const char* text) {
 } // namespace
 
 Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(SendRoute)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -500,6 +508,107 @@ private slots:
     // of the program from wherever the window is.  "systemtray|click (TrayClick's order; -1 none,
     // -2 no notification area)|state minimised|state after the click", a state "visible minimised
     // icon shows".
+    // What the window shows follows the route: through the gateway the statistics count SMS as
+    // the gateway sends them, the quota is not the operator's, the send methods are one
+    // disabled entry, the text keeps its characters when the message box is left, and Send
+    // goes to the send job without asking for the operator's account.
+    void windowFollowsTheRoute_data() {
+        QTest::addColumn<SendRoute>("route");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stats");
+        QTest::addColumn<QString>("quota");
+        QTest::addColumn<QStringList>("methods");
+        QTest::addColumn<bool>("methodsEnabled");
+        QTest::addColumn<QString>("afterLeaving");
+        QTest::addColumn<bool>("loginAsked");
+        const QStringList quotas = {u"Use free quota"_s, u"Use paid quota"_s};
+        const QStringList gateway = {u"Sent through the SMS gateway"_s};
+        const QString letters160(160, u'a');
+        QTest::newRow("operator's site, 160 letters")
+            << SendRoute::OperatorSite << letters160
+            << u"160 characters used (split over 2 messages)"_s << u"7 free & 3 paid"_s << quotas
+            << true << letters160 << true;
+        QTest::newRow("gateway, 160 letters")
+            << SendRoute::KannelGateway << letters160
+            << u"160 characters used (split over 1 message)"_s
+            << u"not reported by the SMS gateway"_s << gateway << false << letters160 << false;
+        QTest::newRow("gateway, 159 letters and a euro sign")
+            << SendRoute::KannelGateway << QString(159, u'a') + u"€"_s
+            << u"160 characters used (split over 2 messages)"_s
+            << u"not reported by the SMS gateway"_s << gateway << false
+            << QString(159, u'a') + u"€"_s << false;
+        QTest::newRow("gateway, 71 Greek letters")
+            << SendRoute::KannelGateway << QString(71, QChar(0x3C9))
+            << u"71 characters used (split over 2 messages)"_s
+            << u"not reported by the SMS gateway"_s << gateway << false << QString(71, QChar(0x3C9))
+            << false;
+    }
+    void windowFollowsTheRoute() {
+        QFETCH(SendRoute, route);
+        QFETCH(QString, typed);
+        QFETCH(QString, stats);
+        QFETCH(QString, quota);
+        QFETCH(QStringList, methods);
+        QFETCH(bool, methodsEnabled);
+        QFETCH(QString, afterLeaving);
+        QFETCH(bool, loginAsked);
+        Fixture f;
+        save_setting(keys::sendRoute, sendRouteSetting(route));
+        session().quota_free = 7;
+        session().quota_paid = 3;
+        int sends = 0, logins = 0;
+        ComposeHooks hooks;
+        hooks.sendMessage = [&] { ++sends; };
+        hooks.showLogin = [&](LoginFocus) { ++logins; };
+        f.load(hooks);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.message()->setFocus();
+        typeText(f.message(), typed);
+        QCOMPARE(f.label("lblStats"), stats);
+        QCOMPARE(f.label("lblQuota"), quota);
+        auto* list = f.find<QComboBox>("cmbSendMethod");
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->itemText(i);
+        QCOMPARE(shown, methods);
+        QCOMPARE(list->isEnabled(), methodsEnabled);
+        QTest::keyClick(f.message(), Qt::Key_Tab);
+        QCOMPARE(f.message()->toPlainText(), afterLeaving);
+        f.to()->setText(u"07700900123"_s);
+        f.click("cmdSend");
+        QCOMPARE(logins, loginAsked ? 1 : 0);
+        QCOMPARE(sends, loginAsked ? 0 : 1);
+    }
+
+    // A route changed in Preferences shows when its OK refreshes the compose window: the count
+    // and the quota follow, and back on the operator's site the stored send method is the one
+    // selected again, never rewritten by the passage through the gateway.
+    void routeChangeShowsOnRefresh() {
+        Fixture f;
+        save_setting(keys::sendType, u"1"_s);
+        session().quota_free = 7;
+        session().quota_paid = 3;
+        f.load();
+        f.message()->setPlainText(QString(150, u'a'));
+        QCOMPARE(f.label("lblStats"), u"150 characters used (split over 2 messages)"_s);
+
+        save_setting(keys::sendRoute, u"kannel"_s);
+        f.window->updateStatusBar();
+        QCOMPARE(f.label("lblStats"), u"150 characters used (split over 1 message)"_s);
+        QCOMPARE(f.label("lblQuota"), u"not reported by the SMS gateway"_s);
+        QCOMPARE(f.window->sendRoute(), SendRoute::KannelGateway);
+        QCOMPARE(get_setting(keys::sendType, ""), u"1"_s);
+
+        save_setting(keys::sendRoute, u"operator"_s);
+        f.window->updateStatusBar();
+        QCOMPARE(f.find<QComboBox>("cmbSendMethod")->currentText(), u"Use paid quota"_s);
+        QVERIFY(f.find<QComboBox>("cmbSendMethod")->isEnabled());
+        QCOMPARE(f.label("lblStats"), u"150 characters used (split over 2 messages)"_s);
+        QCOMPARE(f.label("lblQuota"), u"7 free & 3 paid"_s);
+        QCOMPARE(get_setting(keys::sendType, ""), u"1"_s);
+    }
+
     void trayHideAndRestore_data() {
         QTest::addColumn<QString>("row");
         row("left", "yes|0|0 1 1 1|1 0 0 1");

@@ -1,5 +1,6 @@
 #include "shell/preferences_dialog.h"
 
+#include "core/send_route.h"
 #include "core/settings.h"
 #include "support/doubles.h"
 #include "support/fake_compose_host.h"
@@ -12,7 +13,12 @@
 using namespace zemble;
 using KeyringOutcome = platform::KeyringOutcome;
 
+Q_DECLARE_METATYPE(SendRoute)
+
 namespace {
+
+const QStringList kGatewayKeys = {"sendroute",       "gatewayurl",    "gatewayusername",
+                                  "gatewaypassword", "gatewaysender", "gatewaysmsc"};
 
 const QString kClipFixed = QStringLiteral("the quick brown fox jumps over th");
 const QString kSigFixed = QStringLiteral("brown fox jumps over the lazy dog");
@@ -32,6 +38,21 @@ struct Fixture {
     QString label(const char* name) { return get<QLabel>(name)->text(); }
     QString samples() { return label("lblClipSample") + "|" + label("lblSigSample"); }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
+    void type(const char* name, const QString& text) {
+        edit(name)->clear();
+        QTest::keyClicks(edit(name), text);
+    }
+    // An option button is clicked on its round mark, at its left end.
+    static void choose(QRadioButton* option) {
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+    }
+    // The route's tab brought up and laid out, as a person sees it before clicking in it.
+    void showRouteTab() {
+        get<QTabWidget>("SSTab1")->setCurrentWidget(get("tabRoute"));
+        QVERIFY(QTest::qWaitForWindowExposed(window.dialog()));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+    bool shown(const char* name) { return get(name)->isVisibleTo(window.dialog()); }
     static QString stored(const QString& key) { return get_setting(key, "<absent>"); }
 };
 
@@ -223,6 +244,112 @@ private slots:
         QCOMPARE(f.quiet.keyring.items.size(), inKeyringAfter.isEmpty() ? 0 : 1);
         QCOMPARE(unscramble_password(f.stored("wisppassword")), inFileAfter);
         QCOMPARE(f.label("lblPasswordPlace"), lineAfter);
+    }
+
+    // Choosing the gateway enables its fields; OK stores them and the next program run reads
+    // them back; the password goes to the keyring under the gateway's own label, or scrambled
+    // to the settings file when there is no keyring.  Going back to the operator's site keeps
+    // the gateway's details.
+    void gatewayRoundTrip_data() {
+        QTest::addColumn<bool>("keyringThere");
+        QTest::addColumn<QString>("inKeyring");
+        QTest::addColumn<QString>("inFile"); // plain; "" for none
+        QTest::addColumn<QString>("placeLine");
+        QTest::newRow("with a keyring") << true << "s3cret pw"
+                                        << ""
+                                        << "Kept in the desktop keyring";
+        QTest::newRow("without a keyring") << false << ""
+                                           << "s3cret pw"
+                                           << "Kept in the settings file (no keyring available)";
+    }
+    void gatewayRoundTrip() {
+        QFETCH(bool, keyringThere);
+        QFETCH(QString, inKeyring);
+        QFETCH(QString, inFile);
+        QFETCH(QString, placeLine);
+        Fixture f;
+        f.quiet.keyring.reachable = keyringThere;
+        f.open();
+        f.showRouteTab();
+        QVERIFY(f.get<QRadioButton>("optRouteOperator")->isChecked());
+        QVERIFY(!f.get("fraGateway")->isEnabled());
+        f.choose(f.get<QRadioButton>("optRouteGateway"));
+        QVERIFY(f.get("fraGateway")->isEnabled());
+        f.type("txtGatewayUrl", "http://sms.example.net:13013");
+        QVERIFY(f.shown("lblGatewayClearText"));
+        QCOMPARE(f.label("lblGatewayClearText"),
+                 "The password travels unencrypted to this address.");
+        f.type("txtGatewayUrl", "http://localhost:13013");
+        QVERIFY(!f.shown("lblGatewayClearText"));
+        f.type("txtGatewayUsername", "gw");
+        f.type("txtGatewayPassword", "s3cret pw");
+        f.type("txtGatewaySender", "447700900001");
+        f.type("txtGatewaySmsc", "smsc1");
+        f.click("cmdOkay");
+
+        QCOMPARE(f.stored("sendroute"), "kannel");
+        QCOMPARE(f.stored("gatewayurl"), "http://localhost:13013");
+        QCOMPARE(f.stored("gatewayusername"), "gw");
+        QCOMPARE(f.stored("gatewaysender"), "447700900001");
+        QCOMPARE(f.stored("gatewaysmsc"), "smsc1");
+        QCOMPARE(f.quiet.keyring.item("Zemble: Kannel gateway password for gw", "gw"), inKeyring);
+        QCOMPARE(unscramble_password(get_setting("gatewaypassword", "")), inFile);
+        QCOMPARE(f.label("lblGatewayPasswordPlace"), placeLine);
+
+        PreferencesHolder nextRun{&f.host};
+        nextRun.show();
+        QDialog* again = nextRun.dialog();
+        QVERIFY(again->findChild<QRadioButton*>("optRouteGateway")->isChecked());
+        QVERIFY(again->findChild<QWidget*>("fraGateway")->isEnabled());
+        QCOMPARE(again->findChild<QLineEdit*>("txtGatewayUrl")->text(), "http://localhost:13013");
+        QCOMPARE(again->findChild<QLineEdit*>("txtGatewayUsername")->text(), "gw");
+        QCOMPARE(again->findChild<QLineEdit*>("txtGatewayPassword")->text(), "s3cret pw");
+        QCOMPARE(again->findChild<QLineEdit*>("txtGatewaySender")->text(), "447700900001");
+        QCOMPARE(again->findChild<QLineEdit*>("txtGatewaySmsc")->text(), "smsc1");
+
+        f.choose(again->findChild<QRadioButton*>("optRouteOperator"));
+        QVERIFY(!again->findChild<QWidget*>("fraGateway")->isEnabled());
+        QTest::mouseClick(again->findChild<QPushButton*>("cmdOkay"), Qt::LeftButton);
+        QCOMPARE(f.stored("sendroute"), "operator");
+        QCOMPARE(f.stored("gatewayurl"), "http://localhost:13013");
+        QCOMPARE(f.stored("gatewayusername"), "gw");
+        QCOMPARE(f.quiet.keyring.item("Zemble: Kannel gateway password for gw", "gw"), inKeyring);
+    }
+
+    // A profile from before the route existed reads as the operator's site, the gateway's
+    // fields disabled and no warning shown; OK leaves it without any of the new keys and the
+    // keyring without a gateway item.  Only the exact stored word chooses the gateway.
+    void profileWithoutRouteStaysOperator_data() {
+        QTest::addColumn<QString>("storedRoute"); // "" for no key at all
+        QTest::addColumn<SendRoute>("shown");
+        QTest::addColumn<QString>("storedAfterOk"); // "<absent>" for no key
+        QTest::newRow("no route key") << "" << SendRoute::OperatorSite << "<absent>";
+        QTest::newRow("gateway chosen") << "kannel" << SendRoute::KannelGateway << "kannel";
+        QTest::newRow("other spelling") << "Kannel" << SendRoute::OperatorSite << "operator";
+    }
+    void profileWithoutRouteStaysOperator() {
+        QFETCH(QString, storedRoute);
+        QFETCH(SendRoute, shown);
+        QFETCH(QString, storedAfterOk);
+        Fixture f;
+        save_setting("wispusername", "ann");
+        save_setting("signature", "-Ann");
+        if (!storedRoute.isEmpty())
+            save_setting("sendroute", storedRoute);
+        f.open();
+        f.showRouteTab();
+        const bool gateway = shown == SendRoute::KannelGateway;
+        QCOMPARE(f.get<QRadioButton>("optRouteGateway")->isChecked(), gateway);
+        QCOMPARE(f.get<QRadioButton>("optRouteOperator")->isChecked(), !gateway);
+        QCOMPARE(f.get("fraGateway")->isEnabled(), gateway);
+        QVERIFY(!f.shown("lblGatewayClearText"));
+        f.click("cmdOkay");
+        QCOMPARE(f.stored("sendroute"), storedAfterOk);
+        for (const QString& key : kGatewayKeys.mid(1))
+            QVERIFY2(f.stored(key) == "<absent>", qPrintable(key));
+        for (const auto& [label, account] : f.quiet.keyring.items.keys())
+            QVERIFY2(!label.contains("gateway"), qPrintable(label));
+        QCOMPARE(f.stored("wispusername"), "ann");
     }
 };
 

@@ -4,8 +4,10 @@
 #include "core/settings.h"
 #include "platform/help_viewer.h"
 #include "session/error_window.h"
+#include "shell/login_dialog.h"
 #include "shell/startup.h"
 #include "support/doubles.h"
+#include "support/fake_compose_host.h"
 #include "support/keys.h"
 #include "support/opsim.h"
 #include "support/other_user.h"
@@ -323,6 +325,66 @@ private slots:
         // Nothing changed since: closing asks nothing under the default setting.
         compose->close();
         QVERIFY(f.quiet.messages.asked.isEmpty());
+    }
+
+    // Asked for the gateway's account, the login dialog says so in its title, starts from the
+    // remembered gateway account (the keyring's item under the gateway's label), trims what it
+    // is given and hands it to the send; the operator's account of the session is left alone.
+    // An account still incomplete is refused as for the portal, and nothing is sent.
+    void gatewayLogin_data() {
+        QTest::addColumn<QString>("rememberedPassword"); // in the keyring, for "gw"
+        QTest::addColumn<QString>("typedPassword");      // replaces the box's text; "" types none
+        QTest::addColumn<QString>("handedPassword");     // "" when nothing is sent
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("remembered account taken as it is") << "k3y"
+                                                           << ""
+                                                           << "k3y" << false;
+        QTest::newRow("typed password trimmed") << ""
+                                                << "  new pw  "
+                                                << "new pw" << false;
+        QTest::newRow("only spaces for a password") << ""
+                                                    << "   "
+                                                    << "" << true;
+    }
+    void gatewayLogin() {
+        QFETCH(QString, rememberedPassword);
+        QFETCH(QString, typedPassword);
+        QFETCH(QString, handedPassword);
+        QFETCH(bool, refused);
+        test::TempSettings settings;
+        test::QuietPlatform quiet;
+        session() = SessionState{};
+        session().session_username = u"o2user"_s;
+        quiet.keyring.reachable = true;
+        save_setting(keys::gatewayUsername, u"gw"_s);
+        if (!rememberedPassword.isEmpty())
+            quiet.keyring.items.insert({u"Zemble: Kannel gateway password for gw"_s, u"gw"_s},
+                                       rememberedPassword);
+        test::FakeComposeHost host;
+        QStringList handed;
+        LoginDialog dialog(host, [&](const QString& username, const QString& password) {
+            handed << username << password;
+        });
+        dialog.showForSend(LoginFocus::Password);
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.windowTitle(), u"SMS Gateway Login"_s);
+        auto* username = child<QLineEdit>(&dialog, "txtUsername");
+        auto* password = child<QLineEdit>(&dialog, "txtPassword");
+        QCOMPARE(username->text(), u"gw"_s);
+        QCOMPARE(password->text(), rememberedPassword);
+        if (!typedPassword.isEmpty()) {
+            password->clear();
+            QTest::keyClicks(password, typedPassword);
+        }
+        clickInto(child<QPushButton>(&dialog, "cmdLogin"));
+        const QStringList expected = refused ? QStringList() : QStringList{u"gw"_s, handedPassword};
+        QCOMPARE(handed, expected);
+        QCOMPARE(quiet.messages.asked.size(), refused ? 1 : 0);
+        if (refused)
+            QCOMPARE(quiet.messages.asked[0].text, u"Please enter a valid username and password"_s);
+        QCOMPARE(dialog.isVisible(), refused);
+        QCOMPARE(session().session_username, u"o2user"_s);
+        QVERIFY(session().session_password.isEmpty());
     }
 };
 
