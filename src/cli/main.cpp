@@ -157,9 +157,11 @@ bool throughGateway(const Options& options) {
 
 // The gateway and its account for the run; nothing after telling why there
 // is none.  The address comes from --gateway or the settings; the user from
-// --user or the settings; the password from ZEMBLE_PASSWORD or the terminal.
+// --user or the settings; the password as the portal's is found, from the
+// gateway's own keyring item and settings key.
 std::optional<GatewayAccount> takeGatewayAccount(const Options& options) {
-    const QString user = options.user.isEmpty() ? readSetting(setting::gatewayUsername) : options.user;
+    const QString user =
+        options.user.isEmpty() ? readSetting(setting::gatewayUsername) : options.user;
     if (user.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no gateway account: give --user NAME, or set the "
                                            "gateway's user in Zemble's preferences"));
@@ -173,7 +175,9 @@ std::optional<GatewayAccount> takeGatewayAccount(const Options& options) {
         TerminalFront::tell(problem);
         return std::nullopt;
     }
-    QString password = qEnvironmentVariable("ZEMBLE_PASSWORD");
+    QString password = sendingPassword(platform::use<platform::Keyring>(), user,
+                                       qEnvironmentVariable("ZEMBLE_PASSWORD"),
+                                       options.user.isEmpty(), AccountKind::Gateway);
     if (password.isEmpty())
         password = askPassword(user);
     if (password.isEmpty()) {

@@ -2,25 +2,13 @@
 
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "core/sms_segments.h"
 #include "session/transport_front.h"
 
 #include <QUrl>
 
 namespace zemble {
 namespace {
-
-// The GSM 7-bit default alphabet and the characters of its extension table
-// (each of those takes two of the 160 places of a text).
-const QString& gsmCharacters() {
-    static const QString characters = QStringLiteral(
-        "@\u00a3$\u00a5\u00e8\u00e9\u00f9\u00ec\u00f2\u00c7\n\u00d8\u00f8\r\u00c5\u00e5"
-        "\u0394_\u03a6\u0393\u039b\u03a9\u03a0\u03a8\u03a3\u0398\u039e\u00c6\u00e6\u00df\u00c9"
-        " !\"#\u00a4%&'()*+,-./0123456789:;<=>?"
-        "\u00a1ABCDEFGHIJKLMNOPQRSTUVWXYZ\u00c4\u00d6\u00d1\u00dc\u00a7"
-        "\u00bfabcdefghijklmnopqrstuvwxyz\u00e4\u00f6\u00f1\u00fc\u00e0"
-        "\f^{}\\[~]|\u20ac");
-    return characters;
-}
 
 bool holdsLineBreak(const QString& value) {
     return value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'));
@@ -82,12 +70,7 @@ QString KannelGateway::sendsmsAddress(const QString& url) {
 }
 
 bool KannelGateway::fitsGsmAlphabet(const QString& text) {
-    const QString& gsm = gsmCharacters();
-    for (const QChar c : text) {
-        if (!gsm.contains(c))
-            return false;
-    }
-    return true;
+    return countSmsSegments(text).coding == SmsCoding::Gsm7;
 }
 
 RawRequest KannelGateway::request(const GatewayAccount& account, const QString& number,
@@ -112,20 +95,7 @@ RawRequest KannelGateway::request(const GatewayAccount& account, const QString& 
 }
 
 int KannelGateway::textCount(const QString& message) {
-    if (message.isEmpty())
-        return 0;
-    qsizetype units = 0;
-    const bool gsm = fitsGsmAlphabet(message);
-    if (gsm) {
-        // The extension table's characters take an escape and themselves.
-        for (const QChar c : message)
-            units += QStringView(u"\f^{}\\[~]|\u20ac").contains(c) ? 2 : 1;
-    } else {
-        units = message.size();
-    }
-    const int single = gsm ? 160 : 70;
-    const int joined = gsm ? 153 : 67;
-    return units <= single ? 1 : int((units + joined - 1) / joined);
+    return countSmsSegments(message).parts;
 }
 
 QString KannelGateway::confirmationText(qsizetype recipients, const QString& message) {

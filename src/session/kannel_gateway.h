@@ -105,9 +105,8 @@ public:
     // included, so the text goes in the 7-bit coding; otherwise it goes as
     // UCS-2, which keeps every character.
     static bool fitsGsmAlphabet(const QString& text);
-    // How many texts the gateway sends for a message (it cuts it itself):
-    // 160 characters in one, 153 per part of a longer one in the GSM
-    // alphabet (its extension characters count two); 70 and 67 in UCS-2.
+    // How many texts the gateway sends for a message (it cuts it itself), as
+    // the compose window counts them.
     static int textCount(const QString& message);
     // The copy sent to the user's own phone: "The following message was sent
     // to N recipient(s): " and as much of the message as fits in one text.

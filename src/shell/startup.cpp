@@ -4,6 +4,7 @@
 #include "addressbook/contacts_window.h"
 #include "compose/main_window.h"
 #include "compose/name_chooser.h"
+#include "core/send_route.h"
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "core/version.h"
@@ -13,6 +14,7 @@
 #include "platform/pause.h"
 #include "platform/remembered_password.h"
 #include "platform/service.h"
+#include "session/kannel_gateway.h"
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 #include "shell/about_window.h"
@@ -100,6 +102,8 @@ void Program::makeWindows() {
     // The program's icon, painted once at the start of Main.
     compose_->setWindowIcon(QApplication::windowIcon());
     send_ = std::make_unique<SendWindow>(*site_, *compose_);
+    gateway_ = std::make_unique<KannelGateway>();
+    send_->setGateway(gateway_.get());
     chooser_ = std::make_unique<NameChooserWindow>(*compose_);
     compose_->recipientsField().setChooser(chooser_.get());
     addressBook_ = std::make_unique<AddressBook>(*compose_, compose_.get());
@@ -114,7 +118,7 @@ void Program::makeWindows() {
     windows.showAbout = [this] { AboutWindow::showAbout(about_, compose_.get()); };
     windows.showLogin = [this](LoginFocus focus) { login().showForSend(focus); };
     windows.confNumberFieldText = [this] { return preferences_->confNumberFieldText(); };
-    windows.sendMessage = sendJobStarter(*send_);
+    windows.sendMessage = [this] { sendMessage(); };
     windows.exitLogOff = [this] { send_->exitLogOff(); };
     compose_->setWindows(std::move(windows));
 
@@ -123,6 +127,55 @@ void Program::makeWindows() {
     QObject::connect(compose_.get(), &MainWindow::programEndRequested, qApp,
                      &QCoreApplication::quit);
     QObject::connect(send_.get(), &SendWindow::programEndRequested, qApp, &QCoreApplication::quit);
+}
+
+LoginDialog& Program::gatewayLogin() {
+    if (!gatewayLogin_) {
+        gatewayLogin_ = std::make_unique<LoginDialog>(
+            *compose_, [this](const QString& username, const QString& password) {
+                sendThroughGateway(username, password);
+            });
+        platform::stayAbove(gatewayLogin_.get(), compose_.get());
+    }
+    return *gatewayLogin_;
+}
+
+void Program::sendMessage() {
+    if (sendRouteFromSetting(readSetting(setting::sendRoute)) != SendRoute::KannelGateway) {
+        sendJobStarter (*send_)();
+        return;
+    }
+    // The account given earlier in the run, else the remembered one; the
+    // gateway's login asks for what is missing.
+    const QString username =
+        gatewayUsername_.isEmpty() ? readSetting(setting::gatewayUsername) : gatewayUsername_;
+    QString password = gatewayUsername_ == username ? gatewayPassword_ : QString();
+    if (password.isEmpty() && !username.isEmpty())
+        password = readRememberedPassword(platform::use<platform::Keyring>(), username,
+                                          AccountKind::Gateway)
+                       .password;
+    if (username.isEmpty() || password.isEmpty()) {
+        gatewayLogin().showForSend(username.isEmpty() ? LoginFocus::Username
+                                                      : LoginFocus::Password);
+        return;
+    }
+    sendThroughGateway(username, password);
+}
+
+void Program::sendThroughGateway(const QString& username, const QString& password) {
+    gatewayUsername_ = username;
+    gatewayPassword_ = password;
+    GatewayAccount account = gatewayAccountFromSettings(password);
+    account.username = username;
+    gateway_->setAccount(account);
+    send_->show();
+    send_->raise();
+    send_->repaint();
+    send_->sendThroughGateway();
+    // A send that stopped on a failed request asks for the password again,
+    // as the portal's error path does.
+    if (send_->lastResult() == SendJob::Stopped)
+        gatewayPassword_.clear();
 }
 
 LoginDialog& Program::login() {

@@ -9,6 +9,7 @@ namespace zemble {
 
 class AboutWindow;
 class AddressBook;
+class KannelGateway;
 class LoginDialog;
 class MainWindow;
 class NameChooserWindow;
@@ -37,12 +38,24 @@ public:
 private:
     void makeWindows();
     LoginDialog& login();
+    // The gateway's login, asking for its account at Send.
+    LoginDialog& gatewayLogin();
+    // Send through the route the settings choose.
+    void sendMessage();
+    // A send through the SMS gateway as `username` with `password`.
+    void sendThroughGateway(const QString& username, const QString& password);
 
     QString contactsFolder_;
     std::unique_ptr<OperatorProtocol> site_;
     std::unique_ptr<MainWindow> compose_;
     std::unique_ptr<SendWindow> send_;
     std::unique_ptr<LoginDialog> login_;
+    std::unique_ptr<KannelGateway> gateway_;
+    std::unique_ptr<LoginDialog> gatewayLogin_;
+    // The gateway account of this run, once given (kept like the portal's
+    // in the session; a failed send forgets the password).
+    QString gatewayUsername_;
+    QString gatewayPassword_;
     std::unique_ptr<NameChooserWindow> chooser_;
     std::unique_ptr<AddressBook> addressBook_;
     std::unique_ptr<PreferencesHolder> preferences_;

@@ -7,7 +7,9 @@
 #include "shell/login_dialog.h"
 #include "shell/startup.h"
 #include "support/doubles.h"
+#include "support/error_window_driver.h"
 #include "support/fake_compose_host.h"
+#include "support/kannel.h"
 #include "support/keys.h"
 #include "support/opsim.h"
 #include "support/other_user.h"
@@ -385,6 +387,79 @@ private slots:
         QCOMPARE(dialog.isVisible(), refused);
         QCOMPARE(session().session_username, u"o2user"_s);
         QVERIFY(session().session_password.isEmpty());
+    }
+
+    // The real windows sending through a real Kannel on loopback, the route chosen in the
+    // settings: Send asks for the gateway's password in its own login, each recipient gets
+    // the whole text once, and a refusal reaches the error window in the gateway's words.
+    void sendThroughAGatewayFromTheWindows_data() {
+        QTest::addColumn<QString>("password"); // typed in the gateway's login
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("deliveredTo"); // each once, in this order
+        QTest::addColumn<QString>("errorShown");      // the error window's first line; "" none
+        QTest::newRow("a pound sign to three recipients")
+            << u"kannel-s3cret"_s << u"07700900123 ; Bob ; 07700900124"_s
+            << u"Tickets are \u00a325 each"_s
+            << QStringList{u"07700900123"_s, u"07700900456"_s, u"07700900124"_s} << QString();
+        QTest::newRow("a wrong password")
+            << u"not-the-password"_s << u"Bob"_s << u"Tickets are \u00a325 each"_s << QStringList()
+            << u"The SMS gateway did not accept this text message. It answered: 403 "
+               "Authorization failed for sendsms"_s;
+    }
+    void sendThroughAGatewayFromTheWindows() {
+        QFETCH(QString, password);
+        QFETCH(QString, to);
+        QFETCH(QString, text);
+        QFETCH(QStringList, deliveredTo);
+        QFETCH(QString, errorShown);
+        if (const QString missing = test::Kannel::notInstalled(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        Fixture f;
+        test::Kannel kannel;
+        QVERIFY2(kannel.start(), qPrintable(kannel.errorText()));
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        save_setting(u"sendroute"_s, u"kannel"_s);
+        save_setting(u"gatewayurl"_s, kannel.url());
+        save_setting(u"gatewayusername"_s, kannel.username);
+        MainWindow* compose = f.start();
+        compose->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(compose));
+        auto* toField = child<QLineEdit>(compose, "txtTo");
+        auto* message = child<QPlainTextEdit>(compose, "txtMessage");
+        for (QWidget* field : QList<QWidget*>{toField, message}) {
+            clickInto(field == message ? message->viewport() : field);
+            QTRY_VERIFY(field->hasFocus());
+            for (const char32_t character : (field == message ? text : to).toUcs4())
+                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
+                                    QString::fromUcs4(&character, 1), {});
+        }
+        QStringList errorLines;
+        test::ErrorWindowDriver driver;
+        driver.onShown = [&] {
+            errorLines << child(test::ErrorWindowDriver::shown(), "lblError")->text();
+        };
+
+        clickInto(child<QPushButton>(compose, "cmdSend"));
+        QWidget* login = shownWindow(u"frmLogin"_s);
+        QVERIFY(login && !compose->isEnabled());
+        QCOMPARE(login->windowTitle(), u"SMS Gateway Login"_s);
+        QCOMPARE(child<QLineEdit>(login, "txtUsername")->text(), kannel.username);
+        QTest::keyClicks(child<QLineEdit>(login, "txtPassword"), password);
+        clickInto(child<QPushButton>(login, "cmdLogin")); // runs the whole send job
+        QTRY_VERIFY(compose->isEnabled());
+
+        QCOMPARE(errorLines, errorShown.isEmpty() ? QStringList() : QStringList{errorShown});
+        if (!deliveredTo.isEmpty())
+            QVERIFY(kannel.waitForParts(int(deliveredTo.size())));
+        QTest::qWait(500); // a text sent twice would show up by now
+        QStringList numbers;
+        for (const test::KannelDelivery& d : kannel.deliveries()) {
+            numbers << d.to;
+            QCOMPARE(d.text, text);
+        }
+        QCOMPARE(numbers, deliveredTo);
+        compose->close();
     }
 };
 
