@@ -7,18 +7,26 @@ using zemble::normalise_number;
 class TestPhone : public QObject {
     Q_OBJECT
 private slots:
-    // A row is "typed|normal form", empty when it is not a UK number.
+    // A number as typed and its normal form, empty when it is not a UK number.
     void normalise_data() {
-        QTest::addColumn<QString>("row");
-        for (const QString row :
-             QString::fromUtf8("07 1|071#+44 7 1|071#+44 (0)7|007#+33 6 12 34|#+4|#+44|0#00 4|004#"
-                               "abc|#07+1|071#07\r\n1|071#07\u0661|07")
-                 .split(u'#'))
-            QTest::newRow(qPrintable(row)) << row;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("normal");
+        QTest::newRow("spaces dropped") << "07 1" << "071";
+        QTest::newRow("UK country code becomes 0") << "+44 7 1" << "071";
+        QTest::newRow("bracketed 0 after the country code kept") << "+44 (0)7" << "007";
+        QTest::newRow("another country") << "+33 6 12 34" << "";
+        QTest::newRow("country code cut short") << "+4" << "";
+        QTest::newRow("UK country code alone") << "+44" << "0";
+        QTest::newRow("international prefix 00 kept as digits") << "00 4" << "004";
+        QTest::newRow("no digits") << "abc" << "";
+        QTest::newRow("plus inside the number dropped") << "07+1" << "071";
+        QTest::newRow("line break inside dropped") << "07\r\n1" << "071";
+        QTest::newRow("Arabic-Indic digit dropped") << QString::fromUtf8("07\u0661") << "07";
     }
     void normalise() {
-        QFETCH(QString, row);
-        QCOMPARE(normalise_number(row.section(u'|', 0, 0)), row.section(u'|', 1));
+        QFETCH(QString, typed);
+        QFETCH(QString, normal);
+        QCOMPARE(normalise_number(typed), normal);
     }
 };
 
