@@ -15,25 +15,6 @@ using namespace zemble::test;
 
 namespace {
 
-struct Entry {
-    QString name;
-    QString number;
-    bool operator==(const Entry&) const = default;
-};
-using Entries = QList<Entry>;
-
-char* toString(const Entry& entry) {
-    return QTest::toString(entry.name + QStringLiteral(" with ") + entry.number);
-}
-
-// The address book's entries in store order.
-Entries bookEntries() {
-    Entries out;
-    for (int i = 0; i < contacts().count; ++i)
-        out.append({contacts().names.at(i), contacts().numbers.at(i)});
-    return out;
-}
-
 QString dataFile(const char* name) {
     return QStringLiteral(ZEMBLE_TEST_DATA_DIR "/import/") + QLatin1StringView(name);
 }
@@ -68,14 +49,19 @@ QByteArray csvLine(const QByteArray& first, const QByteArray& last, const QByteA
     return fields.join(',');
 }
 
+// How the person stops an import from its progress window.
+enum class CancelBy { Escape, CloseFromFrame };
+
 QString progress(int found, int added) {
     return QStringLiteral("Accessing contacts list ... (%1 found, %2 added)").arg(found).arg(added);
 }
 
 } // namespace
 
-Q_DECLARE_METATYPE(Entry)
+Q_DECLARE_METATYPE(zemble::test::Entry)
 Q_DECLARE_METATYPE(zemble::ImportSource)
+Q_DECLARE_METATYPE(CancelBy)
+Q_DECLARE_METATYPE(std::optional<QString>)
 
 class TestImportWindow : public QObject {
     Q_OBJECT
@@ -155,8 +141,9 @@ private slots:
         CsvFields split;
         split.fill("stale");
         QVERIFY(splitCsvLine('"' + quotes + "\",x", split));
-        QCOMPARE(QStringList(split.begin(), split.end()).join(u'|'),
-                 quotes.left(100000) + "|x" + QString(kCsvFieldCount - 2, u'|'));
+        const QStringList fields =
+            QStringList{quotes.left(100000), "x"} + QStringList(kCsvFieldCount - 2, "");
+        QCOMPARE(QStringList(split.begin(), split.end()), fields);
     }
 
     // Each file imported in Append mode into a book holding Brown, Bob: the book after, and
@@ -242,7 +229,7 @@ private slots:
         QFETCH(Entries, added);
         QFETCH(QString, title);
         QFETCH(QString, message);
-        addEntries({"Brown, Bob;07700900098"});
+        addEntries({{"Brown, Bob", "07700900098"}});
         runImport(source, true, dataFile(qPrintable(file)));
         QCOMPARE(bookEntries(), (Entries{{"Brown, Bob", "07700900098"}} + added));
         QCOMPARE(e->fx.messages.titles(), QStringList{title});
@@ -273,20 +260,25 @@ private slots:
     }
 
     // The options open with the first source that works here chosen; one that cannot work is
-    // greyed with its reason, never chosen; OK is there only while a source is chosen.
+    // greyed with its reason under the list, never chosen; OK is there only while a source is
+    // chosen.
     void optionsOfferTheSourcesThatWorkHere_data() {
         QTest::addColumn<bool>("contactsFolderHere");
-        QTest::addColumn<int>("chosenRow");
-        QTest::addColumn<QString>("note");
+        QTest::addColumn<ImportSource>("chosen");
+        QTest::addColumn<std::optional<QString>>("noteUnderTheList");
         QTest::newRow("no Outlook on this system")
-            << false << 1
-            << "Direct connection to Outlook contacts: Outlook is not available on this system.";
-        QTest::newRow("a contacts folder to reach") << true << 0 << "";
+            << false << ImportSource::CsvFile
+            << std::optional<QString>(
+                   "Direct connection to Outlook contacts: Outlook is not available on this "
+                   "system.");
+        QTest::newRow("a contacts folder to reach")
+            << true << ImportSource::Direct << std::optional<QString>();
     }
     void optionsOfferTheSourcesThatWorkHere() {
         QFETCH(bool, contactsFolderHere);
-        QFETCH(int, chosenRow);
-        QFETCH(QString, note);
+        QFETCH(ImportSource, chosen);
+        QFETCH(std::optional<QString>, noteUnderTheList);
+        const int chosenRow = int(chosen);
         FakeContactsSource folder;
         std::optional<platform::ScopedService<platform::ContactsSourceService>> guard;
         if (contactsFolderHere)
@@ -298,8 +290,8 @@ private slots:
         QCOMPARE(sources()->currentRow(), chosenRow);
         QCOMPARE(sources()->selectedItems(), QList<QListWidgetItem*>{sources()->item(chosenRow)});
         QCOMPARE(sources()->item(0)->flags().testFlag(Qt::ItemIsEnabled), contactsFolderHere);
-        QCOMPARE(find<QLabel>("lblUnavailable")->text(), note);
-        QCOMPARE(find<QLabel>("lblUnavailable")->isVisible(), !note.isEmpty());
+        QCOMPARE(find<QLabel>("lblUnavailable")->isVisible(), noteUnderTheList.has_value());
+        QCOMPARE(find<QLabel>("lblUnavailable")->text(), noteUnderTheList.value_or(""));
         QVERIFY(find("cmdOk")->isEnabled());
 
         // The greyed source cannot be chosen; with nothing chosen OK is greyed too.
@@ -318,7 +310,7 @@ private slots:
 
     // The old layout read by position: field clean-up, Append then Overwrite.
     void outlookLayoutAppendThenOverwrite() {
-        addEntries({"smith, JOHN;071"});
+        addEntries({{"smith, JOHN", "071"}});
         const QList<QByteArray> lines{csvLine("John", "Smith", "07700 900001"),
                                       csvLine("John", "\"Smith, Jr.\"", "\"+44 7700 900002\""),
                                       csvLine(" Ann\nx", "Lee ", "07700900005"), // LF in a field
@@ -328,9 +320,9 @@ private slots:
                                       csvLine("Ann", "Lee", "+33 1 23 45"),
                                       csvLine("JOHN", "SMITH", "074")};
         importCsvLines(lines, true);
-        QCOMPARE(entries(),
-                 QStringLiteral(
-                     "smith, JOHN;071|Smith, Jr., John;07700900002|Lee ,  Ann x;07700900005"));
+        QCOMPARE(bookEntries(), (Entries{{"smith, JOHN", "071"},
+                                         {"Smith, Jr., John", "07700900002"},
+                                         {"Lee ,  Ann x", "07700900005"}}));
         QCOMPARE(e->fx.read("zemble_contacts.bak"), QByteArray("smith, JOHN;071\r\n"));
         QCOMPARE(status(), progress(8, 2));
         QCOMPARE(e->fx.messages.asked.first().text,
@@ -351,12 +343,12 @@ private slots:
 
     // Cancel pressed while a long record is read stops before anything changes.
     void cancelWhileTheFileIsReadChangesNothing() {
-        addEntries({"Old;071"});
+        addEntries({{"Old", "071"}});
         const QByteArray line = csvLine("Ann", "Lee", "071") + ',' + QByteArray(100000, 'y');
         QMetaObject::invokeMethod(
             this, [this] { accessCancel()->click(); }, Qt::QueuedConnection);
         importCsvLines({line, line}, false);
-        QCOMPARE(entries(), QStringLiteral("Old;071"));
+        QCOMPARE(bookEntries(), (Entries{{"Old", "071"}}));
         QCOMPARE(e->fx.read() + e->fx.read("zemble_contacts.bak"),
                  QByteArray("<missing><missing>"));
         QVERIFY(e->fx.pauses.blocked.isEmpty());
@@ -366,28 +358,38 @@ private slots:
                  "changed.");
     }
 
-    // Escape, or a close from the frame, stops an import; the next starts afresh.
-    void cancelKeepsWhatWasAddedAndTheNextStartsAfresh() {
-        for (const bool fromFrame : {false, true}) {
-            e.emplace();
-            e->fx.pauses.onPause = [&](int index, int) {
-                QVERIFY(!importer()->isEnabled()); // no second import from the options meanwhile
-                if (index == 1)                    // the window stays till the end
-                    fromFrame ? void(access()->close()) : QTest::keyClick(access(), Qt::Key_Escape);
-            };
-            importCsvLines({csvLine("John", "Smith", "071"), csvLine("B", "", "072"),
-                            csvLine("C", "Three", "073")});
-            QCOMPARE(status(), progress(2, 1));
-            QCOMPARE(e->fx.pauses.blocked, (QList<int>{100, 100, 500}));
-            QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
-            QCOMPARE(e->fx.read(), QByteArray("Smith, John;071\r\n"));
-            QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
-            QVERIFY(!access()->isVisible() && importer()->isEnabled());
-        }
+    // Escape, or a close from the frame, stops an import at once: what was added stays, and
+    // the window stays up till the import has ended.
+    void cancelFromTheProgressWindowKeepsWhatWasAdded_data() {
+        QTest::addColumn<CancelBy>("cancelBy");
+        QTest::newRow("Escape") << CancelBy::Escape;
+        QTest::newRow("closed from its frame") << CancelBy::CloseFromFrame;
+    }
+    void cancelFromTheProgressWindowKeepsWhatWasAdded() {
+        QFETCH(CancelBy, cancelBy);
+        e->fx.pauses.onPause = [&](int index, int) {
+            QVERIFY(!importer()->isEnabled()); // no second import from the options meanwhile
+            if (index != 1)
+                return;
+            if (cancelBy == CancelBy::Escape)
+                QTest::keyClick(access(), Qt::Key_Escape);
+            else
+                access()->close();
+        };
+        importCsvLines({csvLine("John", "Smith", "071"), csvLine("B", "", "072"),
+                        csvLine("C", "Three", "073")});
+        QCOMPARE(status(), progress(2, 1));
+        QCOMPARE(e->fx.pauses.blocked, (QList<int>{100, 100, 500}));
+        QCOMPARE(accessCancel()->text(), QStringLiteral("Cancelling.."));
+        QCOMPARE(e->fx.read(), QByteArray("Smith, John;071\r\n"));
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Backup information"});
+        QVERIFY(!access()->isVisible() && importer()->isEnabled());
+    }
 
-        // The direct import, its items with and without the properties read.
-        e.emplace();
-        addEntries({"Smith, John;071"});
+    // The direct import reads the names only of the items that have a mobile number, starts
+    // with its progress at zero and lets the contacts folder go once.
+    void directImportFromTheContactsFolder() {
+        addEntries({{"Smith, John", "071"}});
         FakeContactsSource source;
         platform::ScopedService<platform::ContactsSourceService> guard(&source);
         source.addContact("07700 900001", "Jones", "Mary");
@@ -401,8 +403,9 @@ private slots:
         source.onItem = [&](int) { atStart << status() << accessCancel()->text(); };
         runImport(ImportSource::Direct, true);
         QCOMPARE(atStart.mid(0, 2), (QStringList{progress(0, 0), "Cancel"}));
-        QCOMPARE(entries(),
-                 QStringLiteral("Smith, John;071|Jones, Mary;07700900001|, Ann;07700900002"));
+        QCOMPARE(bookEntries(), (Entries{{"Smith, John", "071"},
+                                         {"Jones, Mary", "07700900001"},
+                                         {", Ann", "07700900002"}}));
         QCOMPARE(status(), progress(7, 2));
         QCOMPARE(source.releases, 1);
         // The names are read only for items with a mobile number.
@@ -414,22 +417,21 @@ private slots:
     }
 
     // Overwrite from a source out of reach, one after another: a contacts folder that cannot
-    // be reached, a missing file, a cancelled chooser.  The book and its files stay.
+    // be reached, then a missing file.  The book and its files stay, and each is told.
     void overwriteFromAnUnreachableSource() {
-        addEntries({"Old;071", "Older;072"});
+        addEntries({{"Old", "071"}, {"Older", "072"}});
         FakeContactsSource source;
         source.reachable = false;
         platform::ScopedService<platform::ContactsSourceService> guard(&source);
         const QString gone = e->fx.dir.filePath("gone.csv");
-        for (const auto& [kind, file] : {std::pair{ImportSource::Direct, QString()},
-                                         {ImportSource::CsvFile, gone},
-                                         {ImportSource::CsvFile, QString("")}}) {
+        for (const auto& [kind, file] :
+             {std::pair{ImportSource::Direct, QString()}, {ImportSource::CsvFile, gone}}) {
             runImport(kind, false, file);
-            QCOMPARE(entries(), QStringLiteral("Old;071|Older;072"));
+            QCOMPARE(bookEntries(), (Entries{{"Old", "071"}, {"Older", "072"}}));
             QCOMPARE(e->fx.read() + e->fx.read("zemble_contacts.bak"),
                      QByteArray("<missing><missing>"));
             QVERIFY(e->fx.pauses.blocked.isEmpty() && !access()->isVisible());
-            QCOMPARE(importer()->isVisible(), kind == ImportSource::CsvFile && file.isEmpty());
+            QVERIFY(!importer()->isVisible());
         }
         QCOMPARE(e->fx.messages.titles(), QStringList(2, "Contacts error"));
         QCOMPARE(e->fx.messages.asked[0].text,
@@ -439,7 +441,33 @@ private slots:
                  crlfLines({"Zemble was unable to open the contacts file",
                             QDir::toNativeSeparators(gone), "No such file or directory",
                             "Your address book has not been changed."}));
-        // A cancelled chooser keeps the options open, and the address book waits for them.
+    }
+
+    // An Overwrite whose backup cannot be written stops before the book is emptied: the book
+    // and its file stay as they were, and the user is told which file could not be written.
+    void overwriteStopsWhenTheBackupCannotBeWritten() {
+        e->fx.write("zemble_contacts.txt", "Old;071\r\n");
+        load_contacts();
+        QVERIFY(QDir(e->fx.dir.path()).mkdir("zemble_contacts.bak")); // a folder in its place
+        runImport(ImportSource::CsvFile, false, dataFile("outlook_windows.csv"));
+        QCOMPARE(bookEntries(), (Entries{{"Old", "071"}}));
+        QCOMPARE(e->fx.read(), QByteArray("Old;071\r\n"));
+        QCOMPARE(e->fx.messages.titles(), QStringList{"Address book not saved"});
+        QVERIFY(e->fx.messages.asked.first().text.startsWith(
+            crlfLines({"Zemble could not save the address book to the file",
+                       QDir::toNativeSeparators(e->fx.dir.filePath("zemble_contacts.bak"))})));
+        QVERIFY(!access()->isVisible() && w()->isEnabled());
+    }
+
+    // A cancelled file chooser keeps the options open, and the address book waits for them;
+    // closed from their frame, the options go and the address book is free again.
+    void aCancelledFileChooserKeepsTheOptionsOpen() {
+        addEntries({{"Old", "071"}});
+        runImport(ImportSource::CsvFile, false, "");
+        QCOMPARE(bookEntries(), (Entries{{"Old", "071"}}));
+        QCOMPARE(e->fx.read() + e->fx.read("zemble_contacts.bak"),
+                 QByteArray("<missing><missing>"));
+        QVERIFY(importer()->isVisible() && e->fx.messages.asked.isEmpty());
         QVERIFY(!w()->isEnabled());
         w()->close();
         QVERIFY(w()->isVisible());
