@@ -6,6 +6,15 @@
 
 using namespace zemble;
 
+namespace {
+
+// The send methods by their place in the list.
+enum class SendMethod { Free = 0, Paid = 1 };
+
+} // namespace
+
+Q_DECLARE_METATYPE(SendMethod)
+
 class TestSettings : public QObject {
     Q_OBJECT
 private slots:
@@ -27,34 +36,49 @@ private slots:
         QCOMPARE(unscramble_password(get_setting("wisppassword", "")), password);
     }
 
-    // A row is "plain\nstored" (round trips are fuzzed).  Outside 32..126 a character is kept,
-    // and the shift still advances.
+    // A password as typed and as stored (round trips are fuzzed).  Outside 32..126 a character
+    // is kept, and the shift still advances.
     void scramble_data() {
-        QTest::addColumn<QString>("row");
-        for (const QString row : {QString("\n"), QString("aaaa\ncbfc"), QString("~~~\n! $"),
-                                  QString::fromUtf8("a\u00a3b\tc\u20acd\nc\u00a3g\td\u20acf")})
-            QTest::newRow(qPrintable(row.left(12))) << row;
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("each letter shifted one further") << "aaaa"
+                                                         << "cbfc";
+        QTest::newRow("the shift wraps round inside 32..126") << "~~~"
+                                                              << "! $";
+        QTest::newRow("characters outside 32..126 kept")
+            << QString::fromUtf8("a\u00a3b\tc\u20acd") << QString::fromUtf8("c\u00a3g\td\u20acf");
     }
     void scramble() {
-        QFETCH(QString, row);
-        const QString plain = row.section(u'\n', 0, 0), stored = row.section(u'\n', 1);
+        QFETCH(QString, plain);
+        QFETCH(QString, stored);
         QCOMPARE(scramble_password(plain), stored);
         QCOMPARE(unscramble_password(stored), plain);
     }
 
     // A stored number's value, and the send method it selects (beyond the list: paid).
     void leadingNumber_data() {
-        QTest::addColumn<QString>("row"); // "text|value|send method"
-        for (const char* row :
-             {"|0|0", "-1|-1|0", "1|1|1", "12 more|12|1", " 1 2|12|1", "<b>12|0|0", "2.5|2|1",
-              "3.5|4|1", "99999|32767|1", "-99999|-32768|0"})
-            QTest::newRow(row) << QString(row);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<SendMethod>("method");
+        QTest::newRow("nothing") << "" << 0 << SendMethod::Free;
+        QTest::newRow("negative") << "-1" << -1 << SendMethod::Free;
+        QTest::newRow("one") << "1" << 1 << SendMethod::Paid;
+        QTest::newRow("words after the number") << "12 more" << 12 << SendMethod::Paid;
+        QTest::newRow("spaces inside the number") << " 1 2" << 12 << SendMethod::Paid;
+        QTest::newRow("markup before the number") << "<b>12" << 0 << SendMethod::Free;
+        QTest::newRow("a half rounded down to even") << "2.5" << 2 << SendMethod::Paid;
+        QTest::newRow("a half rounded up to even") << "3.5" << 4 << SendMethod::Paid;
+        QTest::newRow("too large: the largest") << "99999" << 32767 << SendMethod::Paid;
+        QTest::newRow("too small: the smallest") << "-99999" << -32768 << SendMethod::Free;
     }
     void leadingNumber() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'|');
-        QCOMPARE(int(leadingNumberInt16(c[0])), c[1].toInt());
-        QCOMPARE(sendTypeIndex(c[0]), c[2].toInt());
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QFETCH(SendMethod, method);
+        QCOMPARE(int(leadingNumberInt16(text)), value);
+        QCOMPARE(sendTypeIndex(text), int(method));
     }
 };
 
