@@ -5,6 +5,7 @@
 #include <QtTest>
 
 using namespace zemble;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -41,12 +42,9 @@ private slots:
     void scramble_data() {
         QTest::addColumn<QString>("plain");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("each letter shifted one further") << "aaaa"
-                                                         << "cbfc";
-        QTest::newRow("the shift wraps round inside 32..126") << "~~~"
-                                                              << "! $";
+        QTest::newRow("empty") << u""_s << u""_s;
+        QTest::newRow("each letter shifted one further") << u"aaaa"_s << u"cbfc"_s;
+        QTest::newRow("the shift wraps round inside 32..126") << u"~~~"_s << u"! $"_s;
         QTest::newRow("characters outside 32..126 kept")
             << QString::fromUtf8("a\u00a3b\tc\u20acd") << QString::fromUtf8("c\u00a3g\td\u20acf");
     }
@@ -62,16 +60,16 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
         QTest::addColumn<SendMethod>("method");
-        QTest::newRow("nothing") << "" << 0 << SendMethod::Free;
-        QTest::newRow("negative") << "-1" << -1 << SendMethod::Free;
-        QTest::newRow("one") << "1" << 1 << SendMethod::Paid;
-        QTest::newRow("words after the number") << "12 more" << 12 << SendMethod::Paid;
-        QTest::newRow("spaces inside the number") << " 1 2" << 12 << SendMethod::Paid;
-        QTest::newRow("markup before the number") << "<b>12" << 0 << SendMethod::Free;
-        QTest::newRow("a half rounded down to even") << "2.5" << 2 << SendMethod::Paid;
-        QTest::newRow("a half rounded up to even") << "3.5" << 4 << SendMethod::Paid;
-        QTest::newRow("too large: the largest") << "99999" << 32767 << SendMethod::Paid;
-        QTest::newRow("too small: the smallest") << "-99999" << -32768 << SendMethod::Free;
+        QTest::newRow("nothing") << u""_s << 0 << SendMethod::Free;
+        QTest::newRow("negative") << u"-1"_s << -1 << SendMethod::Free;
+        QTest::newRow("one") << u"1"_s << 1 << SendMethod::Paid;
+        QTest::newRow("words after the number") << u"12 more"_s << 12 << SendMethod::Paid;
+        QTest::newRow("spaces inside the number") << u" 1 2"_s << 12 << SendMethod::Paid;
+        QTest::newRow("markup before the number") << u"<b>12"_s << 0 << SendMethod::Free;
+        QTest::newRow("a half rounded down to even") << u"2.5"_s << 2 << SendMethod::Paid;
+        QTest::newRow("a half rounded up to even") << u"3.5"_s << 4 << SendMethod::Paid;
+        QTest::newRow("too large: the largest") << u"99999"_s << 32767 << SendMethod::Paid;
+        QTest::newRow("too small: the smallest") << u"-99999"_s << -32768 << SendMethod::Free;
     }
     void leadingNumber() {
         QFETCH(QString, text);
