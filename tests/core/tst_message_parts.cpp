@@ -3,6 +3,7 @@
 #include <QTest>
 
 using namespace zemble;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -57,15 +58,15 @@ private slots:
         QTest::addColumn<QStringList>("parts");
         const QString a142(142, u'a'), b145(145, u'b'), a115(115, u'a'), a113(113, u'a');
         QTest::newRow("paid, four past the first part")
-            << a142 + "wxyz" << Method::Paid << "..." << QStringList{a142 + "...", "wxyz"};
+            << a142 + "wxyz" << Method::Paid << u"..."_s << QStringList{a142 + "...", "wxyz"};
         QTest::newRow("paid, a full last part")
-            << a142 + b145 << Method::Paid << "..." << QStringList{a142 + "...", b145};
+            << a142 + b145 << Method::Paid << u"..."_s << QStringList{a142 + "...", b145};
         QTest::newRow("free, one past a part, no continuation")
-            << a115 + "Z" << Method::Free << "" << QStringList{a115, "Z"};
+            << a115 + "Z" << Method::Free << u""_s << QStringList{a115, "Z"};
         QTest::newRow("short message, clip never added")
-            << "Hi" << Method::Free << "..." << QStringList{"Hi"};
+            << u"Hi"_s << Method::Free << u"..."_s << QStringList{"Hi"};
         QTest::newRow("line break counts two")
-            << a113 + "\r\nb" << Method::Free << "" << QStringList{a113 + "\r\n", "b"};
+            << a113 + "\r\nb" << Method::Free << u""_s << QStringList{a113 + "\r\n", "b"};
     }
     void cut() {
         QFETCH(QString, message);
