@@ -202,26 +202,17 @@ private slots:
     void lookup_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("number");
-        QTest::newRow("nothing typed") << ""
-                                       << "";
-        QTest::newRow("whole name in another case") << "jO"
-                                                    << "0733";
-        QTest::newRow("beginning of a name in another case") << "jOh"
-                                                             << "0711";
-        QTest::newRow("whole name of two words") << "joan smith"
-                                                 << "0722";
-        QTest::newRow("longer than any name") << "Joan Smithson"
-                                              << "";
-        QTest::newRow("+44 typed becomes 0, the rest kept as typed") << "+44 77 12"
-                                                                     << "0 77 12";
-        QTest::newRow("a number typed, in its normal form") << "07 1"
-                                                            << "071";
-        QTest::newRow("another country's number gives nothing") << "+1 202"
-                                                                << "";
-        QTest::newRow("a name after another country's code is not reached") << "+1"
-                                                                            << "";
-        QTest::newRow("a name after +44 is reached") << "+44 c"
-                                                     << "0755";
+        QTest::newRow("nothing typed") << u""_s << u""_s;
+        QTest::newRow("whole name in another case") << u"jO"_s << u"0733"_s;
+        QTest::newRow("beginning of a name in another case") << u"jOh"_s << u"0711"_s;
+        QTest::newRow("whole name of two words") << u"joan smith"_s << u"0722"_s;
+        QTest::newRow("longer than any name") << u"Joan Smithson"_s << u""_s;
+        QTest::newRow("+44 typed becomes 0, the rest kept as typed")
+            << u"+44 77 12"_s << u"0 77 12"_s;
+        QTest::newRow("a number typed, in its normal form") << u"07 1"_s << u"071"_s;
+        QTest::newRow("another country's number gives nothing") << u"+1 202"_s << u""_s;
+        QTest::newRow("a name after another country's code is not reached") << u"+1"_s << u""_s;
+        QTest::newRow("a name after +44 is reached") << u"+44 c"_s << u"0755"_s;
     }
     void lookup() {
         QFETCH(QString, typed);
