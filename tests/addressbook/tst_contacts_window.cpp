@@ -8,6 +8,7 @@
 
 using namespace zemble;
 using namespace zemble::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -75,34 +76,32 @@ private slots:
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<QString>("countLine");
         QTest::addColumn<Close>("close");
-        QTest::newRow("nothing in To") << "C"
-                                       << "" << QStringList() << "0 recipients" << Close::Ok;
-        QTest::newRow("one recipient") << "C"
-                                       << "Ann" << QStringList{"Ann"} << "1 recipient" << Close::Ok;
+        QTest::newRow("nothing in To")
+            << u"C"_s << u""_s << QStringList() << u"0 recipients"_s << Close::Ok;
+        QTest::newRow("one recipient")
+            << u"C"_s << u"Ann"_s << QStringList{"Ann"} << u"1 recipient"_s << Close::Ok;
         QTest::newRow("small letters first, the same name kept twice")
-            << "en_GB"
-            << "bob ; Ann ; Bob ; Ann" << QStringList{"Ann", "Ann", "bob", "Bob"} << "4 recipients"
-            << Close::Ok;
+            << u"en_GB"_s << u"bob ; Ann ; Bob ; Ann"_s << QStringList{"Ann", "Ann", "bob", "Bob"}
+            << u"4 recipients"_s << Close::Ok;
         QTest::newRow("accented letters beside the plain ones, in British order")
-            << "en_GB"
-            << "zed ; Øyvind ; Émile ; Emile ; Smithers ; Smith, Jo ; _u"
+            << u"en_GB"_s << u"zed ; Øyvind ; Émile ; Emile ; Smithers ; Smith, Jo ; _u"_s
             << QStringList{"_u", "Emile", "Émile", "Øyvind", "Smith, Jo", "Smithers", "zed"}
-            << "7 recipients" << Close::Ok;
+            << u"7 recipients"_s << Close::Ok;
         QTest::newRow("Swedish order puts Ø after z")
-            << "sv_SE"
-            << "Øyvind ; zed" << QStringList{"zed", "Øyvind"} << "2 recipients" << Close::Ok;
+            << u"sv_SE"_s << u"Øyvind ; zed"_s << QStringList{"zed", "Øyvind"} << u"2 recipients"_s
+            << Close::Ok;
         const QStringList many(65537, "a"); // past a 16-bit count
         QTest::newRow("more recipients than a 16-bit count")
-            << "C" << many.join(" ; ") << many << "65537 recipients" << Close::Ok;
+            << u"C"_s << many.join(" ; ") << many << u"65537 recipients"_s << Close::Ok;
         QTest::newRow("one space beside each separator dropped")
-            << "C"
-            << " x  ;  y" << QStringList{" x ", " y"} << "2 recipients" << Close::Ok;
+            << u"C"_s << u" x  ;  y"_s << QStringList{" x ", " y"} << u"2 recipients"_s
+            << Close::Ok;
         QTest::newRow("Cancel leaves To as it was")
-            << "C"
-            << "Bob ; 077" << QStringList{"077", "Bob"} << "2 recipients" << Close::Cancel;
+            << u"C"_s << u"Bob ; 077"_s << QStringList{"077", "Bob"} << u"2 recipients"_s
+            << Close::Cancel;
         QTest::newRow("closing from the frame leaves To as it was")
-            << "C"
-            << "Bob ; 077" << QStringList{"077", "Bob"} << "2 recipients" << Close::FromFrame;
+            << u"C"_s << u"Bob ; 077"_s << QStringList{"077", "Bob"} << u"2 recipients"_s
+            << Close::FromFrame;
     }
     void sortedListsAndTheToField() {
         QFETCH(QString, locale);
@@ -257,21 +256,15 @@ private slots:
         QTest::addColumn<QString>("contactsLine");
         QTest::addColumn<QStringList>("recipients");
         QTest::newRow("Alt+C in the list as it opens")
-            << "lstContacts"
-            << "Alt+C"
-            << "3 contacts (1 selected)" << QStringList();
-        QTest::newRow("Alt+C from Help") << "cmdHelp"
-                                         << "Alt+C"
-                                         << "3 contacts (1 selected)" << QStringList();
+            << u"lstContacts"_s << u"Alt+C"_s << u"3 contacts (1 selected)"_s << QStringList();
+        QTest::newRow("Alt+C from Help")
+            << u"cmdHelp"_s << u"Alt+C"_s << u"3 contacts (1 selected)"_s << QStringList();
         // Adding clears the selection, as the > button does.
         QTest::newRow("Space on the framed contact adds it")
-            << "lstContacts"
-            << "Space"
-            << "3 contacts (0 selected)" << QStringList{"Ann"};
+            << u"lstContacts"_s << u"Space"_s << u"3 contacts (0 selected)"_s << QStringList{"Ann"};
         QTest::newRow("Enter on the framed contact adds it")
-            << "lstContacts"
-            << "Return"
-            << "3 contacts (0 selected)" << QStringList{"Ann"};
+            << u"lstContacts"_s << u"Return"_s << u"3 contacts (0 selected)"_s
+            << QStringList{"Ann"};
     }
     void keyboardReachesAContactAsAClickDoes() {
         QFETCH(QString, caretOn);
@@ -324,41 +317,39 @@ private slots:
         const QStringList closed{"enable", "raise", "update_status_bar"}, none, book{"frmContacts"},
             unchanged{"077", "Bob"};
         QTest::newRow("Escape in the contacts list closes the book")
-            << KeysIn::AddressBook << "lstContacts"
-            << "Esc" << none << closed << none << unchanged;
-        QTest::newRow("Enter on Cancel closes the book")
-            << KeysIn::AddressBook << "cmdCancel"
-            << "Return" << none << closed << none << unchanged;
-        QTest::newRow("Enter on Help shows the address book's page")
-            << KeysIn::AddressBook << "cmdHelp"
-            << "Return" << book << none << QStringList{"contacts.html"} << unchanged;
-        QTest::newRow("Enter on New opens the details")
-            << KeysIn::AddressBook << "cmdNew"
-            << "Return" << QStringList{"frmContactInfo", "frmContacts"} << none << none
+            << KeysIn::AddressBook << u"lstContacts"_s << u"Esc"_s << none << closed << none
             << unchanged;
+        QTest::newRow("Enter on Cancel closes the book")
+            << KeysIn::AddressBook << u"cmdCancel"_s << u"Return"_s << none << closed << none
+            << unchanged;
+        QTest::newRow("Enter on Help shows the address book's page")
+            << KeysIn::AddressBook << u"cmdHelp"_s << u"Return"_s << book << none
+            << QStringList{"contacts.html"} << unchanged;
+        QTest::newRow("Enter on New opens the details")
+            << KeysIn::AddressBook << u"cmdNew"_s << u"Return"_s
+            << QStringList{"frmContactInfo", "frmContacts"} << none << none << unchanged;
         QTest::newRow("Enter on Import.. opens the options")
-            << KeysIn::AddressBook << "cmdUpdate"
-            << "Return" << QStringList{"frmContacts", "frmImport"} << none << none << unchanged;
+            << KeysIn::AddressBook << u"cmdUpdate"_s << u"Return"_s
+            << QStringList{"frmContacts", "frmImport"} << none << none << unchanged;
         QTest::newRow("Ctrl+Space picks more contacts and Enter adds them")
-            << KeysIn::AddressBook << "cmdHelp"
-            << "Tab Ctrl+Down Ctrl+Down Ctrl+Space Return" << book << none << none
-            << QStringList{"077", "Ann", "Bob", "Cy"};
+            << KeysIn::AddressBook << u"cmdHelp"_s << u"Tab Ctrl+Down Ctrl+Down Ctrl+Space Return"_s
+            << book << none << none << QStringList{"077", "Ann", "Bob", "Cy"};
         QTest::newRow("Enter on Cancel in the details closes them")
-            << KeysIn::Details << "cmdCancel"
-            << "Return" << book << none << none << unchanged;
+            << KeysIn::Details << u"cmdCancel"_s << u"Return"_s << book << none << none
+            << unchanged;
         QTest::newRow("Escape in the import options closes them")
-            << KeysIn::ImportOptions << "lstImport"
-            << "Esc" << book << none << none << unchanged;
+            << KeysIn::ImportOptions << u"lstImport"_s << u"Esc"_s << book << none << none
+            << unchanged;
         QTest::newRow("Enter on Cancel in the import options closes them")
-            << KeysIn::ImportOptions << "cmdCancel"
-            << "Return" << book << none << none << unchanged;
+            << KeysIn::ImportOptions << u"cmdCancel"_s << u"Return"_s << book << none << none
+            << unchanged;
         QTest::newRow("Enter on Help in the import options shows their page")
-            << KeysIn::ImportOptions << "cmdHelp"
-            << "Return" << QStringList{"frmContacts", "frmImport"} << none
-            << QStringList{"import.html"} << unchanged;
+            << KeysIn::ImportOptions << u"cmdHelp"_s << u"Return"_s
+            << QStringList{"frmContacts", "frmImport"} << none << QStringList{"import.html"}
+            << unchanged;
         QTest::newRow("Tab from Help in the import options goes round to the list")
-            << KeysIn::ImportOptions << "cmdHelp"
-            << "Tab Space" << QStringList{"frmContacts", "frmImport"} << none << none << unchanged;
+            << KeysIn::ImportOptions << u"cmdHelp"_s << u"Tab Space"_s
+            << QStringList{"frmContacts", "frmImport"} << none << none << unchanged;
     }
     void keysInEachWindow() {
         QFETCH(KeysIn, window);
