@@ -12,6 +12,7 @@
 
 using namespace zemble;
 using namespace zemble::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -118,11 +119,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("records");
         QTest::newRow("doubled quotes keep the field open")
-            << "\"say \"\"hi\r\n\"\" there\",d\r\ne"
+            << u"\"say \"\"hi\r\n\"\" there\",d\r\ne"_s
             << QStringList{"\"say \"\"hi\r\n\"\" there\",d", "e"};
         QTest::newRow("lone LF in a CR LF file stays in its line")
-            << "h\r\na\nb\r\nc" << QStringList{"h", "a\nb", "c"};
-        QTest::newRow("empty lines are records") << "h\r\n\r\nb" << QStringList{"h", "", "b"};
+            << u"h\r\na\nb\r\nc"_s << QStringList{"h", "a\nb", "c"};
+        QTest::newRow("empty lines are records") << u"h\r\n\r\nb"_s << QStringList{"h", "", "b"};
     }
     void recordsEndAtLineEndsOutsideQuotes() {
         QFETCH(QString, text);
@@ -160,26 +161,26 @@ private slots:
         const QString error = "Contacts error";
         const QString complete = "Import complete.";
         QTest::newRow("Outlook for Windows, address over two lines")
-            << "outlook_windows.csv" << csv
+            << u"outlook_windows.csv"_s << csv
             << Entries{{"Lee, Ann", "07700900001"}, {"Smith, Jr., John", "07700900002"}} << done
             << completion(complete, "2 contacts added, 0 records without a usable UK mobile "
                                     "number, 1 name already in the address book.");
         QTest::newRow("Outlook for Windows, LF line ends")
-            << "outlook_windows_lf.csv" << csv
+            << u"outlook_windows_lf.csv"_s << csv
             << Entries{{"Lee, Ann", "07700900001"}, {"Smith, Jr., John", "07700900002"}} << done
             << completion(complete, "2 contacts added, 0 records without a usable UK mobile "
                                     "number, 1 name already in the address book.");
         QTest::newRow("Outlook's current export")
-            << "outlook_current.csv" << csv << Entries{{"Jones, Carol", "07700900005"}} << done
+            << u"outlook_current.csv"_s << csv << Entries{{"Jones, Carol", "07700900005"}} << done
             << completion(complete, "1 contact added, 1 record without a usable UK mobile "
                                     "number, 0 names already in the address book.");
         QTest::newRow("Thunderbird")
-            << "thunderbird.csv" << csv
+            << u"thunderbird.csv"_s << csv
             << Entries{{"Day, Dan", "07700900006"}, {"Plumber", "07700900007"}} << done
             << completion(complete, "2 contacts added, 1 record without a usable UK mobile "
                                     "number, 0 names already in the address book.");
         QTest::newRow("Google, UTF-8 names")
-            << "google.csv" << csv
+            << u"google.csv"_s << csv
             << Entries{{"Zola, Émile", "07700900010"},
                        {"Mum", "07700900011"},
                        {"Petrovi?, ?or?e", "07700900013"}}
@@ -189,37 +190,37 @@ private slots:
                           "hold, 1 record without a usable UK mobile number, 0 names already in "
                           "the address book.");
         QTest::newRow("Google, older columns")
-            << "google_older.csv" << csv << Entries{{"Ford, Fay", "07700900015"}} << done
+            << u"google_older.csv"_s << csv << Entries{{"Ford, Fay", "07700900015"}} << done
             << completion(complete, "1 contact added, 0 records without a usable UK mobile "
                                     "number, 0 names already in the address book.");
         QTest::newRow("vCard 2.1, quoted-printable")
-            << "version_2_1.vcf" << vcf
+            << u"version_2_1.vcf"_s << vcf
             << Entries{{"Garçon, Élodïe", "07700900020"}, {"Hill, Hal", "07700900021"}} << done
             << completion(complete, "2 contacts added, 1 record without a usable UK mobile "
                                     "number, 0 names already in the address book.");
         QTest::newRow("vCard 3.0, folded lines")
-            << "version_3_0.vcf" << vcf
+            << u"version_3_0.vcf"_s << vcf
             << Entries{{"Smith, Jr., John", "07700900022"}, {"Corner Shop", "07700900023"}} << done
             << completion(complete, "2 contacts added, 1 record without a usable UK mobile "
                                     "number, 0 names already in the address book.");
         QTest::newRow("vCard 4.0, tel addresses")
-            << "version_4_0.vcf" << vcf
+            << u"version_4_0.vcf"_s << vcf
             << Entries{{"Quinn, Zoë", "07700900026"}, {"Ålesund Ferry Desk", "07700900027"}} << done
             << completion(complete, "2 contacts added, 0 records without a usable UK mobile "
                                     "number, 0 names already in the address book.");
         QTest::newRow("unrecognised header")
-            << "unrecognised.csv" << csv << Entries{} << error
+            << u"unrecognised.csv"_s << csv << Entries{} << error
             << rejected("Zemble did not recognise the contacts file", "unrecognised.csv",
                         kColumnsLookedFor);
-        QTest::newRow("empty file") << "empty.csv" << csv << Entries{} << error
+        QTest::newRow("empty file") << u"empty.csv"_s << csv << Entries{} << error
                                     << rejected("Zemble did not recognise the contacts file",
                                                 "empty.csv", kColumnsLookedFor);
         QTest::newRow("no UK mobile numbers")
-            << "no_mobile_numbers.csv" << csv << Entries{} << error
+            << u"no_mobile_numbers.csv"_s << csv << Entries{} << error
             << rejected("The contacts file holds no UK mobile numbers", "no_mobile_numbers.csv",
                         "None of its 3 records has both a name and a UK mobile number.");
         QTest::newRow("not a vCard file")
-            << "not_a_vcard.vcf" << vcf << Entries{} << error
+            << u"not_a_vcard.vcf"_s << vcf << Entries{} << error
             << rejected("Zemble did not recognise the contacts file", "not_a_vcard.vcf",
                         "It looks for contact cards, each from BEGIN:VCARD to END:VCARD.");
     }
