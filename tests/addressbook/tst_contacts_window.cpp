@@ -34,10 +34,18 @@ enum class Close { Ok, Cancel, FromFrame };
 // The window the keys are pressed in: the address book, or one its buttons open.
 enum class KeysIn { AddressBook, Details, ImportOptions };
 
+// Keys pressed in a window with the caret first on one of its controls, and what they leave:
+// the windows shown, the compose window's calls, the help shown and the recipients.
+struct Keys {
+    KeysIn window = KeysIn::AddressBook;
+    QString caretOn, keys;
+    QStringList shown = {"frmContacts"}, calls = {}, help = {}, recipients = {"077", "Bob"};
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Close)
-Q_DECLARE_METATYPE(KeysIn)
+Q_DECLARE_METATYPE(Keys)
 
 class TestContactsWindow : public QObject {
     Q_OBJECT
@@ -307,79 +315,65 @@ private slots:
     // button opens: the windows left shown, the compose window's calls, the help shown and the
     // recipients after.  Enter on a button presses that button; nothing is saved or told.
     void keysInEachWindow_data() {
-        QTest::addColumn<KeysIn>("window");
-        QTest::addColumn<QString>("caretOn");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QStringList>("windowsShown");
-        QTest::addColumn<QStringList>("composeCalls");
-        QTest::addColumn<QStringList>("helpPages");
-        QTest::addColumn<QStringList>("recipients");
-        const QStringList closed{"enable", "raise", "update_status_bar"}, none, book{"frmContacts"},
-            unchanged{"077", "Bob"};
-        QTest::newRow("Escape in the contacts list closes the book")
-            << KeysIn::AddressBook << u"lstContacts"_s << u"Esc"_s << none << closed << none
-            << unchanged;
-        QTest::newRow("Enter on Cancel closes the book")
-            << KeysIn::AddressBook << u"cmdCancel"_s << u"Return"_s << none << closed << none
-            << unchanged;
-        QTest::newRow("Enter on Help shows the address book's page")
-            << KeysIn::AddressBook << u"cmdHelp"_s << u"Return"_s << book << none
-            << QStringList{"contacts.html"} << unchanged;
-        QTest::newRow("Enter on New opens the details")
-            << KeysIn::AddressBook << u"cmdNew"_s << u"Return"_s
-            << QStringList{"frmContactInfo", "frmContacts"} << none << none << unchanged;
-        QTest::newRow("Enter on Import.. opens the options")
-            << KeysIn::AddressBook << u"cmdUpdate"_s << u"Return"_s
-            << QStringList{"frmContacts", "frmImport"} << none << none << unchanged;
-        QTest::newRow("Ctrl+Space picks more contacts and Enter adds them")
-            << KeysIn::AddressBook << u"cmdHelp"_s << u"Tab Ctrl+Down Ctrl+Down Ctrl+Space Return"_s
-            << book << none << none << QStringList{"077", "Ann", "Bob", "Cy"};
-        QTest::newRow("Enter on Cancel in the details closes them")
-            << KeysIn::Details << u"cmdCancel"_s << u"Return"_s << book << none << none
-            << unchanged;
-        QTest::newRow("Escape in the import options closes them")
-            << KeysIn::ImportOptions << u"lstImport"_s << u"Esc"_s << book << none << none
-            << unchanged;
-        QTest::newRow("Enter on Cancel in the import options closes them")
-            << KeysIn::ImportOptions << u"cmdCancel"_s << u"Return"_s << book << none << none
-            << unchanged;
-        QTest::newRow("Enter on Help in the import options shows their page")
-            << KeysIn::ImportOptions << u"cmdHelp"_s << u"Return"_s
-            << QStringList{"frmContacts", "frmImport"} << none << QStringList{"import.html"}
-            << unchanged;
-        QTest::newRow("Tab from Help in the import options goes round to the list")
-            << KeysIn::ImportOptions << u"cmdHelp"_s << u"Tab Space"_s
-            << QStringList{"frmContacts", "frmImport"} << none << none << unchanged;
+        QTest::addColumn<Keys>("k");
+        const auto row = [](const char* name, const Keys& k) { QTest::newRow(name) << k; };
+        const QStringList closed{"enable", "raise", "update_status_bar"},
+            withImport{"frmContacts", "frmImport"};
+        row("Escape in the contacts list closes the book",
+            {.caretOn = "lstContacts", .keys = "Esc", .shown = {}, .calls = closed});
+        row("Enter on Cancel closes the book",
+            {.caretOn = "cmdCancel", .keys = "Return", .shown = {}, .calls = closed});
+        row("Enter on Help shows the address book's page",
+            {.caretOn = "cmdHelp", .keys = "Return", .help = {"contacts.html"}});
+        row("Enter on New opens the details",
+            {.caretOn = "cmdNew", .keys = "Return", .shown = {"frmContactInfo", "frmContacts"}});
+        row("Enter on Import.. opens the options",
+            {.caretOn = "cmdUpdate", .keys = "Return", .shown = withImport});
+        row("Ctrl+Space picks more contacts and Enter adds them",
+            {.caretOn = "cmdHelp",
+             .keys = "Tab Ctrl+Down Ctrl+Down Ctrl+Space Return",
+             .recipients = {"077", "Ann", "Bob", "Cy"}});
+        row("Enter on Cancel in the details closes them",
+            {.window = KeysIn::Details, .caretOn = "cmdCancel", .keys = "Return"});
+        row("Escape in the import options closes them",
+            {.window = KeysIn::ImportOptions, .caretOn = "lstImport", .keys = "Esc"});
+        row("Enter on Cancel in the import options closes them",
+            {.window = KeysIn::ImportOptions, .caretOn = "cmdCancel", .keys = "Return"});
+        row("Tab from Help in the import options goes round to the list, not to OK",
+            {.window = KeysIn::ImportOptions,
+             .caretOn = "cmdHelp",
+             .keys = "Tab Space",
+             .shown = withImport});
+        row("Enter on Help in the import options shows their page",
+            {.window = KeysIn::ImportOptions,
+             .caretOn = "cmdHelp",
+             .keys = "Return",
+             .shown = withImport,
+             .help = {"import.html"}});
     }
     void keysInEachWindow() {
-        QFETCH(KeysIn, window);
-        QFETCH(QString, caretOn);
-        QFETCH(QString, keys);
-        QFETCH(QStringList, windowsShown);
-        QFETCH(QStringList, composeCalls);
-        QFETCH(QStringList, helpPages);
-        QFETCH(QStringList, recipients);
+        QFETCH(Keys, k);
         addEntries({{"Ann", "071"}, {"Bob", "072"}, {"Cy", "073"}});
         open("Bob ; 077");
         QWidget* start = w();
-        if (window == KeysIn::Details) {
+        if (k.window == KeysIn::Details) {
             click("cmdNew");
             start = details();
-        } else if (window == KeysIn::ImportOptions) {
+        } else if (k.window == KeysIn::ImportOptions) {
             click("cmdUpdate");
             start = importer();
         }
-        focusAndWait(start->findChild<QWidget*>(caretOn));
-        press(keys);
+        focusAndWait(start->findChild<QWidget*>(k.caretOn));
+        press(k.keys);
         QStringList shown;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->isVisible() && top->objectName().startsWith("frm"))
                 shown << top->objectName();
         shown.sort();
-        QCOMPARE(shown, windowsShown);
-        QCOMPARE(e->host.calls, composeCalls);
-        QCOMPARE(e->fx.help.topics, helpPages);
-        QCOMPARE(itemTexts(recepsList()), recipients);
+        QCOMPARE(shown, k.shown);
+        QCOMPARE(e->host.calls, k.calls);
+        QCOMPARE(e->fx.help.topics, k.help);
+        QCOMPARE(itemTexts(recepsList()), k.recipients);
         QCOMPARE(e->fx.messages.titles(), QStringList());
         QCOMPARE(e->fx.read(), QByteArray("<missing>"));
     }
