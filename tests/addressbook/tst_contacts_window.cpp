@@ -42,9 +42,17 @@ struct Keys {
     QStringList shown = {"frmContacts"}, calls = {}, help = {}, recipients = {"077", "Bob"};
 };
 
+// The To field as the address book opens over it, and what the recipients list shows.
+struct Recipients {
+    QString locale = "C", to;
+    QStringList listed;
+    QString countLine;
+    Close close = Close::Ok;
+};
+
 } // namespace
 
-Q_DECLARE_METATYPE(Close)
+Q_DECLARE_METATYPE(Recipients)
 Q_DECLARE_METATYPE(Keys)
 
 class TestContactsWindow : public QObject {
@@ -79,44 +87,41 @@ private slots:
 
     // Recipients sorted by the locale (case, then accents; ties kept), back in To only on OK.
     void sortedListsAndTheToField_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QString>("countLine");
-        QTest::addColumn<Close>("close");
-        QTest::newRow("nothing in To")
-            << u"C"_s << u""_s << QStringList() << u"0 recipients"_s << Close::Ok;
-        QTest::newRow("one recipient")
-            << u"C"_s << u"Ann"_s << QStringList{"Ann"} << u"1 recipient"_s << Close::Ok;
-        QTest::newRow("small letters first, the same name kept twice")
-            << u"en_GB"_s << u"bob ; Ann ; Bob ; Ann"_s << QStringList{"Ann", "Ann", "bob", "Bob"}
-            << u"4 recipients"_s << Close::Ok;
-        QTest::newRow("accented letters beside the plain ones, in British order")
-            << u"en_GB"_s << u"zed ; Øyvind ; Émile ; Emile ; Smithers ; Smith, Jo ; _u"_s
-            << QStringList{"_u", "Emile", "Émile", "Øyvind", "Smith, Jo", "Smithers", "zed"}
-            << u"7 recipients"_s << Close::Ok;
-        QTest::newRow("Swedish order puts Ø after z")
-            << u"sv_SE"_s << u"Øyvind ; zed"_s << QStringList{"zed", "Øyvind"} << u"2 recipients"_s
-            << Close::Ok;
+        QTest::addColumn<Recipients>("r");
+        const auto row = [](const char* name, const Recipients& r) { QTest::newRow(name) << r; };
+        row("nothing in To", {.to = "", .listed = {}, .countLine = "0 recipients"});
+        row("one recipient", {.to = "Ann", .listed = {"Ann"}, .countLine = "1 recipient"});
+        row("small letters first, the same name kept twice",
+            {.locale = "en_GB",
+             .to = "bob ; Ann ; Bob ; Ann",
+             .listed = {"Ann", "Ann", "bob", "Bob"},
+             .countLine = "4 recipients"});
+        row("accented letters beside the plain ones, in British order",
+            {.locale = "en_GB",
+             .to = "zed ; Øyvind ; Émile ; Emile ; Smithers ; Smith, Jo ; _u",
+             .listed = {"_u", "Emile", "Émile", "Øyvind", "Smith, Jo", "Smithers", "zed"},
+             .countLine = "7 recipients"});
+        row("Swedish order puts Ø after z", {.locale = "sv_SE",
+                                             .to = "Øyvind ; zed",
+                                             .listed = {"zed", "Øyvind"},
+                                             .countLine = "2 recipients"});
         const QStringList many(65537, "a"); // past a 16-bit count
-        QTest::newRow("more recipients than a 16-bit count")
-            << u"C"_s << many.join(" ; ") << many << u"65537 recipients"_s << Close::Ok;
-        QTest::newRow("one space beside each separator dropped")
-            << u"C"_s << u" x  ;  y"_s << QStringList{" x ", " y"} << u"2 recipients"_s
-            << Close::Ok;
-        QTest::newRow("Cancel leaves To as it was")
-            << u"C"_s << u"Bob ; 077"_s << QStringList{"077", "Bob"} << u"2 recipients"_s
-            << Close::Cancel;
-        QTest::newRow("closing from the frame leaves To as it was")
-            << u"C"_s << u"Bob ; 077"_s << QStringList{"077", "Bob"} << u"2 recipients"_s
-            << Close::FromFrame;
+        row("more recipients than a 16-bit count",
+            {.to = many.join(" ; "), .listed = many, .countLine = "65537 recipients"});
+        row("one space beside each separator dropped",
+            {.to = " x  ;  y", .listed = {" x ", " y"}, .countLine = "2 recipients"});
+        row("Cancel leaves To as it was", {.to = "Bob ; 077",
+                                           .listed = {"077", "Bob"},
+                                           .countLine = "2 recipients",
+                                           .close = Close::Cancel});
+        row("closing from the frame leaves To as it was", {.to = "Bob ; 077",
+                                                           .listed = {"077", "Bob"},
+                                                           .countLine = "2 recipients",
+                                                           .close = Close::FromFrame});
     }
     void sortedListsAndTheToField() {
-        QFETCH(QString, locale);
-        QFETCH(QString, to);
-        QFETCH(QStringList, listed);
-        QFETCH(QString, countLine);
-        QFETCH(Close, close);
+        QFETCH(Recipients, r);
+        const auto& [locale, to, listed, countLine, close] = r;
         const QLocale before;
         const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
         QLocale::setDefault(QLocale(locale));
