@@ -14,36 +14,17 @@ class TestFormText : public QObject {
 private slots:
     // Text as the site's forms take it: which marks are escaped, the plain ranges' edges, a
     // letter the code page lacks.
-    void convertText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("form");
-        QTest::newRow("space and marks escaped") << u"a b&+.=!"_s << u"a%20b%26%2B%2E%3D%21"_s;
-        QTest::newRow("the edges of the plain ranges")
-            << u"/09:@AZ[\\]^_`az{~"_s << u"%2F09%3A%40AZ[\\]^_%60az%7B%7E"_s;
-        QTest::newRow("a letter the code page lacks") << QString(QChar(0x0416)) << u"%3F"_s;
-    }
     void convertText() {
-        QFETCH(QString, text);
-        QFETCH(QString, form);
-        QCOMPARE(convert_text(text), form);
+        QCOMPARE(convert_text("a b&+.=!"), "a%20b%26%2B%2E%3D%21");
+        QCOMPARE(convert_text("/09:@AZ[\\]^_`az{~"), "%2F09%3A%40AZ[\\]^_%60az%7B%7E");
+        QCOMPARE(convert_text(QString(QChar(0x0416))), "%3F");
     }
 
-    void textBetween_data() {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QString>("end");
-        QTest::addColumn<QString>("between");
-        QTest::newRow("markers found in another case")
-            << u"<I>MiXeD</i>"_s << u"<i>"_s << u"</I>"_s << u"MiXeD"_s;
-        QTest::newRow("the end searched after the first start")
-            << u"] s=1] s=2]"_s << u"s="_s << u"]"_s << u"1"_s;
-    }
+    // The text between two markers: found in another case, the end searched after the first
+    // start.
     void textBetween() {
-        QFETCH(QString, page);
-        QFETCH(QString, start);
-        QFETCH(QString, end);
-        QFETCH(QString, between);
-        QCOMPARE(text_between(page, start, end), between);
+        QCOMPARE(text_between("<I>MiXeD</i>", "<i>", "</I>"), "MiXeD");
+        QCOMPARE(text_between("] s=1] s=2]", "s=", "]"), "1");
     }
 
     // The free and paid figures of a page, -1 when unknown; the paid one counts only after the
