@@ -119,12 +119,9 @@ private slots:
         QTest::addColumn<QString>("caretIn");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<bool>("closed");
-        QTest::newRow("Escape in the page") << "txtPage"
-                                            << "Esc" << true;
-        QTest::newRow("Ctrl+W in the contents list") << "lstTopics"
-                                                     << "Ctrl+W" << true;
-        QTest::newRow("Down in the contents list") << "lstTopics"
-                                                   << "Down" << false;
+        QTest::newRow("Escape in the page") << u"txtPage"_s << u"Esc"_s << true;
+        QTest::newRow("Ctrl+W in the contents list") << u"lstTopics"_s << u"Ctrl+W"_s << true;
+        QTest::newRow("Down in the contents list") << u"lstTopics"_s << u"Down"_s << false;
     }
     void closingKeys() {
         QFETCH(QString, caretIn);
