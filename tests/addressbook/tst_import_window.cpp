@@ -469,6 +469,7 @@ private slots:
         QCOMPARE(e->fx.read() + e->fx.read("zemble_contacts.bak"),
                  QByteArray("<missing><missing>"));
         QVERIFY(importer()->isVisible() && e->fx.messages.asked.isEmpty());
+        QVERIFY(e->fx.pauses.blocked.isEmpty() && !access()->isVisible());
         QVERIFY(!w()->isEnabled());
         w()->close();
         QVERIFY(w()->isVisible());
