@@ -446,11 +446,21 @@ private slots:
 
     // An Overwrite whose backup cannot be written stops before the book is emptied: the book
     // and its file stay as they were, and the user is told which file could not be written.
+    void overwriteStopsWhenTheBackupCannotBeWritten_data() {
+        QTest::addColumn<ImportSource>("source");
+        QTest::newRow("from a contacts file") << ImportSource::CsvFile;
+        QTest::newRow("from the contacts folder") << ImportSource::Direct;
+    }
     void overwriteStopsWhenTheBackupCannotBeWritten() {
+        QFETCH(ImportSource, source);
+        FakeContactsSource folder;
+        folder.addContact("07700 900001", "Jones", "Mary");
+        platform::ScopedService<platform::ContactsSourceService> guard(&folder);
         e->fx.write("zemble_contacts.txt", "Old;071\r\n");
         load_contacts();
         QVERIFY(QDir(e->fx.dir.path()).mkdir("zemble_contacts.bak")); // a folder in its place
-        runImport(ImportSource::CsvFile, false, dataFile("outlook_windows.csv"));
+        runImport(source, false,
+                  source == ImportSource::CsvFile ? dataFile("outlook_windows.csv") : QString());
         QCOMPARE(bookEntries(), (Entries{{"Old", "071"}}));
         QCOMPARE(e->fx.read(), QByteArray("Old;071\r\n"));
         QCOMPARE(e->fx.messages.titles(), QStringList{"Address book not saved"});
