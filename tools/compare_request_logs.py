@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Compares two folders of simulator request logs, log by log.
+
+The tests keep them when ZEMBLE_KEEP_REQUEST_LOGS names a folder.  What
+changes from run to run is masked first: the ports the system picked, the
+session cookie, the login form's one-time tokens and the Content-Length that
+follows from their encoded length.  Prints the figures and a diff of each log
+that differs; exits with 1 when any log differs or is kept by one run only.
+
+    tools/compare_request_logs.py BEFORE_DIR AFTER_DIR
+"""
+
+import difflib
+import json
+import pathlib
+import re
+import sys
+
+PORT = re.compile(r"(localhost|127\.0\.0\.1):\d+")
+TOKEN = re.compile(r"((?:mID|mAT|QE3)(?:=|%3D|%253D))(.*?)(?=&|%26|%2526|$)")
+COOKIE_VALUE = re.compile(r"=[^;]*")
+
+
+def masked_text(text):
+    return TOKEN.sub(r"\1<token>", PORT.sub(r"\1:<port>", text))
+
+
+def masked_request(line):
+    request = json.loads(line)
+    headers = []
+    for name, value in request.get("headers", []):
+        if name.lower() == "cookie":
+            value = COOKIE_VALUE.sub("=<cookie>", value)
+        elif name.lower() == "content-length":
+            value = "<length>"
+        headers.append([name, masked_text(value)])
+    request["headers"] = headers
+    for field in ("path", "query", "body"):
+        if isinstance(request.get(field), str):
+            request[field] = masked_text(request[field])
+    return json.dumps(request, sort_keys=True, ensure_ascii=False)
+
+
+def masked_log(path):
+    lines = path.read_text(encoding="utf-8", errors="replace").splitlines()
+    return [masked_request(line) for line in lines if line.strip()]
+
+
+def main(argv):
+    if len(argv) != 3:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    before, after = (pathlib.Path(a) for a in argv[1:])
+    names_before = {p.name for p in before.glob("*.jsonl")}
+    names_after = {p.name for p in after.glob("*.jsonl")}
+    common = sorted(names_before & names_after)
+    differing = []
+    requests = 0
+    for name in common:
+        old, new = masked_log(before / name), masked_log(after / name)
+        requests += len(old)
+        if old != new:
+            differing.append(name)
+            sys.stdout.writelines(
+                line + "\n"
+                for line in difflib.unified_diff(old, new, str(before / name), str(after / name),
+                                                 lineterm=""))
+    for name in sorted(names_before - names_after):
+        print(f"only in {before}: {name}")
+    for name in sorted(names_after - names_before):
+        print(f"only in {after}: {name}")
+    print(f"logs before: {len(names_before)}, after: {len(names_after)}, "
+          f"compared: {len(common)} ({requests} requests), differing: {len(differing)}")
+    same = not differing and names_before == names_after
+    print("identical: " + ("yes" if same else "no"))
+    return 0 if same else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
