@@ -7,7 +7,11 @@ session cookie, the login form's one-time tokens and the Content-Length that
 follows from their encoded length.  Prints the figures and a diff of each log
 that differs; exits with 1 when any log differs or is kept by one run only.
 
-    tools/compare_request_logs.py BEFORE_DIR AFTER_DIR
+    tools/compare_request_logs.py [--renamed OLD=NEW ...] BEFORE_DIR AFTER_DIR
+
+--renamed pairs the logs of a test program that was renamed between the two
+runs: a log name starting with OLD in BEFORE_DIR is compared with the one
+starting with NEW instead.
 """
 
 import difflib
@@ -16,13 +20,13 @@ import pathlib
 import re
 import sys
 
-PORT = re.compile(r"(localhost|127\.0\.0\.1):\d+")
+PORT = re.compile(r"(localhost|127\.0\.0\.1)(:|%3A|%253A)\d+", re.IGNORECASE)
 TOKEN = re.compile(r"((?:mID|mAT|QE3)(?:=|%3D|%253D))(.*?)(?=&|%26|%2526|$)")
 COOKIE_VALUE = re.compile(r"=[^;]*")
 
 
 def masked_text(text):
-    return TOKEN.sub(r"\1<token>", PORT.sub(r"\1:<port>", text))
+    return TOKEN.sub(r"\1<token>", PORT.sub(r"\1\2<port>", text))
 
 
 def masked_request(line):
@@ -47,23 +51,37 @@ def masked_log(path):
 
 
 def main(argv):
-    if len(argv) != 3:
+    args = argv[1:]
+    renamed = []
+    while len(args) >= 2 and args[0] == "--renamed" and "=" in args[1]:
+        renamed.append(tuple(args[1].split("=", 1)))
+        args = args[2:]
+    if len(args) != 2:
         print(__doc__.strip(), file=sys.stderr)
         return 2
-    before, after = (pathlib.Path(a) for a in argv[1:])
-    names_before = {p.name for p in before.glob("*.jsonl")}
+    before, after = (pathlib.Path(a) for a in args)
+
+    def new_name(name):
+        for old, new in renamed:
+            if name.startswith(old + "-"):
+                return new + name[len(old):]
+        return name
+
+    # Each log of the first run under the name it has in the second.
+    first = {new_name(p.name): p for p in before.glob("*.jsonl")}
+    names_before = set(first)
     names_after = {p.name for p in after.glob("*.jsonl")}
     common = sorted(names_before & names_after)
     differing = []
     requests = 0
     for name in common:
-        old, new = masked_log(before / name), masked_log(after / name)
+        old, new = masked_log(first[name]), masked_log(after / name)
         requests += len(old)
         if old != new:
             differing.append(name)
             sys.stdout.writelines(
                 line + "\n"
-                for line in difflib.unified_diff(old, new, str(before / name), str(after / name),
+                for line in difflib.unified_diff(old, new, str(first[name]), str(after / name),
                                                  lineterm=""))
     for name in sorted(names_before - names_after):
         print(f"only in {before}: {name}")

@@ -193,7 +193,7 @@ void MainWindow::txtMessage_Change() {
         ui_->lblStats->setText(statsText(0, 0));
         return;
     }
-    const qint16 parts = countMessageParts(text, sendMethodIndex(), session().part_length);
+    const qint16 parts = setPartLengthAndCount(text, sendMethodIndex(), session().part_length);
     ui_->lblStats->setText(statsText(text.size(), parts));
     update_status_bar();
     update_edit_menu();
