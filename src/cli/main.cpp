@@ -128,7 +128,7 @@ QString askPassword(const QString& user) {
 // ZEMBLE_PASSWORD, then from the settings file (for the remembered account).
 bool takeAccount(const Options& options) {
     const bool remembered = options.user.isEmpty();
-    const QString user = remembered ? get_setting(keys::wispUsername, "") : options.user;
+    const QString user = remembered ? readSetting(setting::wispUsername) : options.user;
     if (user.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no account: give --user NAME, or remember an account "
                                            "in Zemble's preferences"));
@@ -192,7 +192,7 @@ void showDryRun(const SendOrder& order) {
                  (entry == number ? number : entry + QStringLiteral(" ") + number));
     }
     const QStringList parts =
-        cutParts(order.message, partLengthFor(order.method), get_setting(keys::textClipChar, ""));
+        cutParts(order.message, partLengthFor(order.method), readSetting(setting::textClipChar));
     printOut(QStringLiteral("%1 part%2, sent as %3 texts:")
                  .arg(parts.size())
                  .arg(plural_s(parts.size()))
@@ -256,9 +256,9 @@ int send(const Options& options, const QString& to, const SendJobContext& contex
     SendOrder order;
     order.to = to;
     order.method =
-        options.paid ? int(*options.paid) : sendTypeIndex(get_setting(keys::sendType, 0));
+        options.paid ? int(*options.paid) : sendTypeIndex(readSetting(setting::sendType));
     order.confirmation = options.confirm;
-    order.confirmationShown = get_setting(keys::confNumber, "");
+    order.confirmationShown = readSetting(setting::confNumber);
     order.alwaysLogOff = true;
     if (options.confirm && order.confirmationShown.isEmpty()) {
         TerminalFront::tell(QStringLiteral("--confirm: no confirmation number is set in Zemble's "

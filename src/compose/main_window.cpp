@@ -32,7 +32,7 @@ namespace {
 constexpr auto kTrayTip = "Zemble";
 
 QString signatureSetting() {
-    return get_setting(keys::signature, "");
+    return readSetting(setting::signature);
 }
 
 void caretToStart(QPlainTextEdit* box) {
@@ -166,7 +166,7 @@ void MainWindow::Form_Load() {
         const QSignalBlocker quiet(methods);
         methods->clear();
         methods->addItems({QStringLiteral("Use free quota"), QStringLiteral("Use paid quota")});
-        methods->setCurrentIndex(sendTypeIndex(get_setting(keys::sendType, 0)));
+        methods->setCurrentIndex(sendTypeIndex(readSetting(setting::sendType)));
     }
     cmbSendMethod_Click();
 
@@ -182,8 +182,8 @@ void MainWindow::Form_Load() {
     ui_->txtMessage->setPlainText(signature);
     caretToStart(ui_->txtMessage);
 
-    ui_->chkSendConfirmation->setEnabled(!get_setting(keys::confNumber, "").isEmpty());
-    ui_->chkSendConfirmation->setChecked(settingIsYes(keys::defaultSmsConf));
+    ui_->chkSendConfirmation->setEnabled(!readSetting(setting::confNumber).isEmpty());
+    ui_->chkSendConfirmation->setChecked(readSetting(setting::defaultSmsConf));
     update_status_bar();
 }
 
@@ -238,9 +238,9 @@ void MainWindow::cmbSendMethod_Click() {
     txtMessage_Change();
     // Choosing the method already stored (as every start-up does) leaves the
     // settings file alone.
-    const QString method = QString::number(ui_->cmbSendMethod->currentIndex());
-    if (get_setting(keys::sendType, "") != method)
-        save_setting(keys::sendType, method);
+    const int method = ui_->cmbSendMethod->currentIndex();
+    if (storedSettingText(QLatin1String(setting::sendType.key)) != QString::number(method))
+        writeSetting(setting::sendType, method);
 }
 
 void MainWindow::update_status_bar() {
@@ -276,7 +276,7 @@ void MainWindow::new_message() {
     ui_->txtTo->clear();
     ui_->txtMessage->setPlainText(signature);
     caretToStart(ui_->txtMessage);
-    ui_->chkSendConfirmation->setChecked(settingIsYes(keys::defaultSmsConf));
+    ui_->chkSendConfirmation->setChecked(readSetting(setting::defaultSmsConf));
 }
 
 void MainWindow::cmdSend_Click() {
@@ -294,7 +294,7 @@ void MainWindow::cmdSend_Click() {
     setComposeEnabled(false);
 
     SessionState& state = session();
-    const QString storedUsername = get_setting(keys::wispUsername, "");
+    const QString storedUsername = readSetting(setting::wispUsername);
     const Credentials account = mergeCredentials(
         {state.session_username, state.session_password}, storedUsername,
         readRememberedPassword(platform::use<platform::Keyring>(), storedUsername).password);
@@ -404,21 +404,20 @@ void MainWindow::mnuEdit_Click(int index) {
 }
 
 void MainWindow::mnuHelp_Click(int index) {
-    // Help items that open a web page: the item, its setting and default.
+    // Help items that open a web page: the item and its setting.
     struct Page {
         int index;
-        const char* key;
-        const char* fallback;
+        Setting<QString> address;
     };
     static constexpr Page pages[] = {
-        {HelpMenu::OperatorSite, keys::operatorHomePage, kDefaultOperatorHomePage},
-        {HelpMenu::ZembleSite, keys::productHomePage, kDefaultProductHomePage},
-        {HelpMenu::MessageBoard, keys::messageBoardPage, kDefaultMessageBoardPage},
-        {HelpMenu::Guestbook, keys::guestbookPage, kDefaultGuestbookPage},
+        {HelpMenu::OperatorSite, setting::operatorHomePage},
+        {HelpMenu::ZembleSite, setting::productHomePage},
+        {HelpMenu::MessageBoard, setting::messageBoardPage},
+        {HelpMenu::Guestbook, setting::guestbookPage},
     };
     for (const Page& page : pages) {
         if (page.index == index) {
-            platform::openWebAddress(get_setting(QLatin1String(page.key), page.fallback));
+            platform::openWebAddress(readSetting(page.address));
             return;
         }
     }
@@ -487,7 +486,7 @@ void MainWindow::changeEvent(QEvent* event) {
     }
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
-    if (!settingIsYes(keys::systemTray))
+    if (!readSetting(setting::systemTray))
         return;
     auto& tray = platform::use<platform::TrayService>();
     tray.showIcon(windowIcon(), QLatin1String(kTrayTip), [this](platform::TrayClick click) {
@@ -545,7 +544,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     update_status_bar();
     const bool differs = session().last_sent_key != toText() + messageText();
-    const QString question = quitQuestion(get_setting(keys::quitConfirm, "confirm"), differs);
+    const QString question = quitQuestion(readSetting(setting::quitConfirm), differs);
     if (!question.isEmpty() &&
         platform::messageBox(QStringLiteral("Quit confirmation"), question,
                              platform::Icon::Exclamation,
@@ -553,7 +552,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (settingIsYes(keys::dontLogout) && session().logged_in && windows_.exitLogOff)
+    if (readSetting(setting::dontLogout) && session().logged_in && windows_.exitLogOff)
         windows_.exitLogOff();
     closing_ = true;
     event->accept();
@@ -587,7 +586,7 @@ int MainWindow::sendMethodIndex() const {
 QString MainWindow::confNumberFieldText() {
     if (windows_.confNumberFieldText)
         return windows_.confNumberFieldText();
-    return get_setting(keys::confNumber, "");
+    return readSetting(setting::confNumber);
 }
 void MainWindow::setComposeEnabled(bool enabled) {
     // Where the caret is, or is going (a Tab out of To that asks which name

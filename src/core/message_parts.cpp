@@ -44,7 +44,7 @@ qint16 count_parts(const QString& message, qint16 part_length, const QString& cl
 
 qint16 setPartLengthAndCount(const QString& message, int sendMethodIndex, qint16& part_length) {
     part_length = partLengthFor(sendMethodIndex);
-    return count_parts(message, part_length, get_setting(keys::textClipChar, ""));
+    return count_parts(message, part_length, readSetting(setting::textClipChar));
 }
 
 QString plural_s(qsizetype count) {

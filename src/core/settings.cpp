@@ -63,8 +63,8 @@ QString reasonNotWritten(const QString& path) {
         return probe.errorString();
     const QByteArray filler(info.size() + 4096, '\n');
     for (qsizetype done = 0; done < filler.size();) {
-        const ssize_t wrote = ::write(probe.handle(), filler.constData() + done,
-                                      size_t(filler.size() - done));
+        const ssize_t wrote =
+            ::write(probe.handle(), filler.constData() + done, size_t(filler.size() - done));
         if (wrote < 0 && errno != EINTR)
             return QString::fromLocal8Bit(std::strerror(errno));
         done += qMax<ssize_t>(wrote, 0);
@@ -84,7 +84,7 @@ void tellNotWritten(const QString& path) {
         qWarning("Settings not saved to %s: %s", qPrintable(path), qPrintable(reason));
 }
 
-void write(const std::function<void(QSettings&)>& change) {
+void writeStore(const std::function<void(QSettings&)>& change) {
     const QString path = settingsFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     restrictToOwner(path);
@@ -134,11 +134,11 @@ QString get_setting(const QString& key, int fallback) {
 }
 
 void save_setting(const QString& key, const QString& value) {
-    write([&](QSettings& s) { s.setValue(kSection + key, value); });
+    writeStore([&](QSettings& s) { s.setValue(kSection + key, value); });
 }
 
 void saveSettings(const QList<std::pair<QString, QString>>& values) {
-    write([&](QSettings& s) {
+    writeStore([&](QSettings& s) {
         for (const auto& [key, value] : values)
             s.setValue(kSection + key, value);
     });
@@ -147,11 +147,45 @@ void saveSettings(const QList<std::pair<QString, QString>>& values) {
 void delete_setting(const QString& key) {
     if (!openStore()->contains(kSection + key))
         return;
-    write([&](QSettings& s) { s.remove(kSection + key); });
+    writeStore([&](QSettings& s) { s.remove(kSection + key); });
 }
 
 bool settingIsYes(const QString& key) {
     return get_setting(key, "no") == QLatin1String("yes");
+}
+
+QString readSetting(const Setting<QString>& setting) {
+    return get_setting(QString::fromLatin1(setting.key), setting.fallback);
+}
+
+bool readSetting(const Setting<bool>& setting) {
+    const QString stored =
+        get_setting(QString::fromLatin1(setting.key), setting.fallback ? "yes" : "no");
+    return stored == QLatin1String("yes");
+}
+
+int readSetting(const Setting<int>& setting) {
+    return leadingNumberInt16(get_setting(QString::fromLatin1(setting.key), setting.fallback));
+}
+
+void writeSetting(const Setting<QString>& setting, const QString& value) {
+    save_setting(QString::fromLatin1(setting.key), value);
+}
+
+void writeSetting(const Setting<bool>& setting, bool on) {
+    save_setting(QString::fromLatin1(setting.key),
+                 on ? QStringLiteral("yes") : QStringLiteral("no"));
+}
+
+void writeSetting(const Setting<int>& setting, int value) {
+    save_setting(QString::fromLatin1(setting.key), QString::number(value));
+}
+
+std::optional<QString> storedSettingText(const QString& key) {
+    const QVariant value = openStore()->value(kSection + key);
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString();
 }
 
 QString scramble_password(const QString& password) {
@@ -232,7 +266,11 @@ qint16 leadingNumberInt16(const QString& text) {
 }
 
 int sendTypeIndex(const QString& stored) {
-    return leadingNumberInt16(stored) >= 1 ? 1 : 0;
+    return sendTypeIndex(int(leadingNumberInt16(stored)));
+}
+
+int sendTypeIndex(int stored) {
+    return stored >= 1 ? 1 : 0;
 }
 
 } // namespace zemble

@@ -13,7 +13,7 @@ bool gone(KeyringOutcome outcome) {
 }
 
 QString filePassword() {
-    return unscramble_password(get_setting(keys::wispPassword, ""));
+    return unscramble_password(readSetting(setting::wispPassword));
 }
 
 } // namespace
@@ -47,16 +47,16 @@ PasswordPlace rememberPassword(platform::Keyring& keyring, const QString& previo
     const QString label = portalPasswordLabel(username);
     if (password.isEmpty()) {
         const KeyringOutcome outcome = keyring.forget(label, username);
-        save_setting(keys::wispPassword, QString());
+        writeSetting(setting::wispPassword, QString());
         return gone(outcome) ? PasswordPlace::Keyring : PasswordPlace::SettingsFile;
     }
     if (keyring.store(label, username, password) == KeyringOutcome::Done) {
-        save_setting(keys::wispPassword, QString());
+        writeSetting(setting::wispPassword, QString());
         return PasswordPlace::Keyring;
     }
     // An older item would otherwise win over the file when read back.
     keyring.forget(label, username);
-    save_setting(keys::wispPassword, scramble_password(password));
+    writeSetting(setting::wispPassword, scramble_password(password));
     return PasswordPlace::SettingsFile;
 }
 
@@ -64,14 +64,14 @@ PasswordPlace moveRememberedPasswordToKeyring(platform::Keyring& keyring) {
     const QString password = filePassword();
     if (password.isEmpty())
         return PasswordPlace::Keyring;
-    const QString username = get_setting(keys::wispUsername, "");
+    const QString username = readSetting(setting::wispUsername);
     const QString label = portalPasswordLabel(username);
     if (keyring.store(label, username, password) != KeyringOutcome::Done)
         return PasswordPlace::SettingsFile;
     const platform::KeyringRead check = keyring.read(label, username);
     if (check.outcome != KeyringOutcome::Done || check.password != password)
         return PasswordPlace::SettingsFile;
-    save_setting(keys::wispPassword, QString());
+    writeSetting(setting::wispPassword, QString());
     return PasswordPlace::Keyring;
 }
 

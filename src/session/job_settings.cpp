@@ -5,23 +5,23 @@
 namespace zemble {
 
 bool StoredJobSettings::keepsLoggedOn() const {
-    return settingIsYes(keys::dontLogout);
+    return readSetting(setting::dontLogout);
 }
 
 bool StoredJobSettings::sendLimitOff() const {
-    return settingIsYes(keys::noSendLimit);
+    return readSetting(setting::noSendLimit);
 }
 
 QString StoredJobSettings::confirmationNumber() const {
-    return get_setting(keys::confNumber, "");
+    return readSetting(setting::confNumber);
 }
 
 QString StoredJobSettings::clipText() const {
-    return get_setting(keys::textClipChar, "");
+    return readSetting(setting::textClipChar);
 }
 
 bool StoredJobSettings::logsSent() const {
-    return settingIsYes(keys::logSent);
+    return readSetting(setting::logSent);
 }
 
 std::optional<SiteSettingProblem> StoredJobSettings::siteProblem() const {

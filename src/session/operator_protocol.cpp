@@ -7,21 +7,17 @@
 namespace zemble {
 namespace {
 
-QString host(const char* key, const char* fallback) {
-    return get_setting(QString::fromLatin1(key), fallback);
-}
-
 QString portalHost() {
-    return host(keys::portalHost, kDefaultPortalHost);
+    return readSetting(setting::portalHost);
 }
 QString shopHost() {
-    return host(keys::shopHost, kDefaultShopHost);
+    return readSetting(setting::shopHost);
 }
 QString smsHost() {
-    return host(keys::smsHost, kDefaultSmsHost);
+    return readSetting(setting::smsHost);
 }
 QString webHost() {
-    return host(keys::webHost, kDefaultWebHost);
+    return readSetting(setting::webHost);
 }
 
 QString mbloginAddress() {

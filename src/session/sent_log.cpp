@@ -48,7 +48,7 @@ QString withCrlfBreaks(QString text) {
 } // namespace
 
 QString log_sent_message(const QString& to, const QString& message, const QString& when) {
-    const QString path = get_setting(keys::smsLogLocation, "");
+    const QString path = readSetting(setting::smsLogLocation);
     if (path.isEmpty())
         return {};
 

@@ -137,20 +137,17 @@ QList<QSslCertificate> authorityCertificates(const QString& path) {
 }
 
 std::optional<SiteSettingProblem> siteSettingsProblem() {
-    const std::pair<const char*, const char*> hosts[] = {{keys::portalHost, kDefaultPortalHost},
-                                                         {keys::shopHost, kDefaultShopHost},
-                                                         {keys::smsHost, kDefaultSmsHost},
-                                                         {keys::webHost, kDefaultWebHost}};
-    for (const auto& [key, fallback] : hosts) {
-        const QString value = get_setting(QLatin1String(key), fallback);
+    for (const Setting<QString>& host :
+         {setting::portalHost, setting::shopHost, setting::smsHost, setting::webHost}) {
+        const QString value = readSetting(host);
         const QString problem = hostValueProblem(value);
         if (!problem.isEmpty())
-            return SiteSettingProblem{QLatin1String(key), value, problem};
+            return SiteSettingProblem{QLatin1String(host.key), value, problem};
     }
-    const QString path = get_setting(keys::extraCaFile, "");
+    const QString path = readSetting(setting::extraCaFile);
     const QString problem = authorityFileProblem(path);
     if (!problem.isEmpty())
-        return SiteSettingProblem{QLatin1String(keys::extraCaFile), path, problem};
+        return SiteSettingProblem{QLatin1String(setting::extraCaFile.key), path, problem};
     return std::nullopt;
 }
 

@@ -40,7 +40,7 @@ QUrl requestUrl(const QString& address) {
 // The authorities of the "extracafile" setting, as the file holds them at
 // the moment of the request.
 QList<QSslCertificate> extraAuthorities() {
-    const QString path = get_setting(keys::extraCaFile, "");
+    const QString path = readSetting(setting::extraCaFile);
     if (path.isEmpty())
         return {};
     return authorityCertificates(path);

@@ -26,7 +26,7 @@ ErrorWindow& WindowedTransportFront::errorWindow() {
 }
 
 void WindowedTransportFront::requestStarting() {
-    if (settingIsYes(keys::showIeWindow) && !display().isOpen())
+    if (readSetting(setting::showIeWindow) && !display().isOpen())
         display().open();
 }
 

@@ -70,12 +70,13 @@ void AboutWindow::Form_Load() {
     setWindowTitle(QStringLiteral("About ") + QLatin1String(kAppTitle));
     ui_->lblTitle->setText(titleWithVersion());
     ui_->lblRelease->setText(releaseLine());
-    homePage_ = get_setting(keys::productHomePage, kDefaultProductHomePage);
+    homePage_ = readSetting(setting::productHomePage);
     ui_->lblUrl->setText(homePage_);
     setLinkColour(kLinkColour);
     ui_->picIcon->setPixmap(programIcon());
-    ui_->picIcon->setToolTip(
-        settingIsYes(keys::noSendLimit) ? QStringLiteral("SMS sending limit disabled") : QString());
+    ui_->picIcon->setToolTip(readSetting(setting::noSendLimit)
+                                 ? QStringLiteral("SMS sending limit disabled")
+                                 : QString());
 }
 
 void AboutWindow::setLinkColour(QRgb colour) {

@@ -51,11 +51,11 @@ void LoginDialog::Form_Load() {
     const SessionState& state = session();
     ui_->txtUsername->setText(!state.session_username.isEmpty()
                                   ? state.session_username
-                                  : get_setting(keys::wispUsername, ""));
+                                  : readSetting(setting::wispUsername));
     ui_->txtPassword->setText(!state.session_password.isEmpty()
                                   ? state.session_password
                                   : readRememberedPassword(platform::use<platform::Keyring>(),
-                                                           get_setting(keys::wispUsername, ""))
+                                                           readSetting(setting::wispUsername))
                                         .password);
 }
 

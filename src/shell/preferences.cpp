@@ -6,13 +6,6 @@
 #include "platform/service.h"
 
 namespace zemble {
-namespace {
-
-QString yesNo(bool on) {
-    return on ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
-} // namespace
 
 int quitConfirmIndex(const QString& stored) {
     if (stored == QLatin1String("ask"))
@@ -32,49 +25,49 @@ QString quitConfirmValue(int index) {
 
 Preferences loadPreferences(PasswordPlace* passwordPlace) {
     Preferences p;
-    p.quitConfirmIndex = quitConfirmIndex(get_setting(keys::quitConfirm, "confirm"));
-    p.username = get_setting(keys::wispUsername, "");
+    p.quitConfirmIndex = quitConfirmIndex(readSetting(setting::quitConfirm));
+    p.username = readSetting(setting::wispUsername);
     const RememberedPassword remembered =
         readRememberedPassword(platform::use<platform::Keyring>(), p.username);
     p.password = remembered.password;
     if (passwordPlace)
         *passwordPlace = remembered.place;
-    p.clip = get_setting(keys::textClipChar, "");
+    p.clip = readSetting(setting::textClipChar);
     p.clipTicked = !p.clip.isEmpty();
-    p.showWindow = settingIsYes(keys::showIeWindow);
-    p.signature = get_setting(keys::signature, "");
-    p.appendSignature = settingIsYes(keys::appendSignature);
-    p.confNumber = get_setting(keys::confNumber, "");
-    p.defaultSmsConf = settingIsYes(keys::defaultSmsConf);
-    p.hideSplashScreen = settingIsYes(keys::hideSplashScreen);
-    p.systemTray = settingIsYes(keys::systemTray);
-    p.logSent = settingIsYes(keys::logSent);
-    p.smsLogLocation = get_setting(keys::smsLogLocation, "");
-    p.dontLogout = settingIsYes(keys::dontLogout);
+    p.showWindow = readSetting(setting::showIeWindow);
+    p.signature = readSetting(setting::signature);
+    p.appendSignature = readSetting(setting::appendSignature);
+    p.confNumber = readSetting(setting::confNumber);
+    p.defaultSmsConf = readSetting(setting::defaultSmsConf);
+    p.hideSplashScreen = readSetting(setting::hideSplashScreen);
+    p.systemTray = readSetting(setting::systemTray);
+    p.logSent = readSetting(setting::logSent);
+    p.smsLogLocation = readSetting(setting::smsLogLocation);
+    p.dontLogout = readSetting(setting::dontLogout);
     return p;
 }
 
 PasswordPlace save_preferences(const Preferences& p) {
-    const QString previousUsername = get_setting(keys::wispUsername, "");
-    save_setting(keys::wispUsername, p.username);
+    const QString previousUsername = readSetting(setting::wispUsername);
+    writeSetting(setting::wispUsername, p.username);
     const PasswordPlace place = rememberPassword(platform::use<platform::Keyring>(),
                                                  previousUsername, p.username, p.password);
     if (p.clipTicked)
-        save_setting(keys::textClipChar, p.clip);
+        writeSetting(setting::textClipChar, p.clip);
     else
-        delete_setting(keys::textClipChar);
-    save_setting(keys::showIeWindow, yesNo(p.showWindow));
-    save_setting(keys::quitConfirm, quitConfirmValue(p.quitConfirmIndex));
-    save_setting(keys::appendSignature, yesNo(p.appendSignature));
-    save_setting(keys::confNumber, p.confNumber);
+        delete_setting(setting::textClipChar.key);
+    writeSetting(setting::showIeWindow, p.showWindow);
+    writeSetting(setting::quitConfirm, quitConfirmValue(p.quitConfirmIndex));
+    writeSetting(setting::appendSignature, p.appendSignature);
+    writeSetting(setting::confNumber, p.confNumber);
     // The signature is kept even with its tick clear: new messages use it.
-    save_setting(keys::signature, p.signature);
-    save_setting(keys::defaultSmsConf, yesNo(p.defaultSmsConf));
-    save_setting(keys::hideSplashScreen, yesNo(p.hideSplashScreen));
-    save_setting(keys::systemTray, yesNo(p.systemTray));
-    save_setting(keys::logSent, yesNo(p.logSent));
-    save_setting(keys::smsLogLocation, p.smsLogLocation);
-    save_setting(keys::dontLogout, yesNo(p.dontLogout));
+    writeSetting(setting::signature, p.signature);
+    writeSetting(setting::defaultSmsConf, p.defaultSmsConf);
+    writeSetting(setting::hideSplashScreen, p.hideSplashScreen);
+    writeSetting(setting::systemTray, p.systemTray);
+    writeSetting(setting::logSent, p.logSent);
+    writeSetting(setting::smsLogLocation, p.smsLogLocation);
+    writeSetting(setting::dontLogout, p.dontLogout);
     return place;
 }
 

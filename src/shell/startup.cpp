@@ -53,7 +53,7 @@ void Program::Main() {
                                       "figures are not kept while the file cannot be written.")}),
             platform::Icon::Exclamation);
     });
-    const bool useSplash = !settingIsYes(keys::hideSplashScreen);
+    const bool useSplash = !readSetting(setting::hideSplashScreen);
     std::unique_ptr<SplashWindow> splash;
     if (useSplash) {
         splash = std::make_unique<SplashWindow>();
@@ -75,8 +75,8 @@ void Program::Main() {
 
     SessionState& state = session();
     state.logged_in = false;
-    state.quota_free = leadingNumberInt16(get_setting(keys::quotaLeft, -1));
-    state.quota_paid = leadingNumberInt16(get_setting(keys::paidQuotaLeft, -1));
+    state.quota_free = readSetting(setting::quotaLeft);
+    state.quota_paid = readSetting(setting::paidQuotaLeft);
 
     makeWindows();
     compose_->Form_Load();

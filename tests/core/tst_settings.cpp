@@ -5,6 +5,7 @@
 #include <QtTest>
 
 using namespace zemble;
+using namespace Qt::StringLiterals;
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -27,34 +28,116 @@ private slots:
         QCOMPARE(unscramble_password(get_setting("wisppassword", "")), password);
     }
 
-    // A row is "plain\nstored" (round trips are fuzzed).  Outside 32..126 a character is kept,
-    // and the shift still advances.
+    // A switch is on only for the exact text the program writes; anything else, or nothing, is
+    // off.  It is written back as "yes" or "no".
+    void switchIsOnOnlyForExactYes_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("absent") << false << QString() << false;
+        QTest::newRow("yes") << true << u"yes"_s << true;
+        QTest::newRow("capital Yes") << true << u"Yes"_s << false;
+        QTest::newRow("true") << true << u"true"_s << false;
+        QTest::newRow("one") << true << u"1"_s << false;
+        QTest::newRow("yes with more after") << true << u"yes please"_s << false;
+        QTest::newRow("no") << true << u"no"_s << false;
+        QTest::newRow("empty") << true << QString() << false;
+    }
+    void switchIsOnOnlyForExactYes() {
+        QFETCH(bool, stored);
+        QFETCH(QString, storedText);
+        QFETCH(bool, on);
+        test::TempSettings store;
+        if (stored)
+            save_setting(u"systemtray"_s, storedText);
+        QCOMPARE(readSetting(setting::systemTray), on);
+        writeSetting(setting::systemTray, !on);
+        QSettings raw(store.path(), QSettings::IniFormat);
+        QCOMPARE(raw.value("settings/systemtray").toString(), on ? u"no"_s : u"yes"_s);
+    }
+
+    // A text kept empty is a value of its own, not the default an absent key reads as.
+    void textReadsItsDefaultOnlyWhenAbsent_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("absent") << false << QString() << u"confirm"_s;
+        QTest::newRow("empty") << true << QString() << QString();
+        QTest::newRow("ask") << true << u"ask"_s << u"ask"_s;
+    }
+    void textReadsItsDefaultOnlyWhenAbsent() {
+        QFETCH(bool, stored);
+        QFETCH(QString, storedText);
+        QFETCH(QString, read);
+        test::TempSettings store;
+        if (stored)
+            writeSetting(setting::quitConfirm, storedText);
+        QCOMPARE(readSetting(setting::quitConfirm), read);
+        QCOMPARE(storedSettingText(u"quitconfirm"_s).has_value(), stored);
+    }
+
+    // A number reads as its leading numeral; an absent one as its default.
+    void numberReadsItsLeadingNumeral_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<int>("read");
+        QTest::newRow("absent: unknown") << false << QString() << -1;
+        QTest::newRow("as written") << true << u"7"_s << 7;
+        QTest::newRow("numeral then words") << true << u"12 more"_s << 12;
+        QTest::newRow("no numeral") << true << u"none"_s << 0;
+    }
+    void numberReadsItsLeadingNumeral() {
+        QFETCH(bool, stored);
+        QFETCH(QString, storedText);
+        QFETCH(int, read);
+        test::TempSettings store;
+        if (stored)
+            save_setting(u"quotaleft"_s, storedText);
+        QCOMPARE(readSetting(setting::quotaLeft), read);
+        writeSetting(setting::quotaLeft, -1);
+        QCOMPARE(get_setting(u"quotaleft"_s, ""), u"-1"_s);
+    }
+
+    // Outside 32..126 a character is kept, and the shift still advances (round trips are
+    // fuzzed).
     void scramble_data() {
-        QTest::addColumn<QString>("row");
-        for (const QString row : {QString("\n"), QString("aaaa\ncbfc"), QString("~~~\n! $"),
-                                  QString::fromUtf8("a\u00a3b\tc\u20acd\nc\u00a3g\td\u20acf")})
-            QTest::newRow(qPrintable(row.left(12))) << row;
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("shifts 2, 1, 5, 2") << u"aaaa"_s << u"cbfc"_s;
+        QTest::newRow("wraps past the tilde") << u"~~~"_s << u"! $"_s;
+        QTest::newRow("outside the range kept")
+            << u"a\u00a3b\tc\u20acd"_s << u"c\u00a3g\td\u20acf"_s;
     }
     void scramble() {
-        QFETCH(QString, row);
-        const QString plain = row.section(u'\n', 0, 0), stored = row.section(u'\n', 1);
+        QFETCH(QString, plain);
+        QFETCH(QString, stored);
         QCOMPARE(scramble_password(plain), stored);
         QCOMPARE(unscramble_password(stored), plain);
     }
 
     // A stored number's value, and the send method it selects (beyond the list: paid).
     void leadingNumber_data() {
-        QTest::addColumn<QString>("row"); // "text|value|send method"
-        for (const char* row :
-             {"|0|0", "-1|-1|0", "1|1|1", "12 more|12|1", " 1 2|12|1", "<b>12|0|0", "2.5|2|1",
-              "3.5|4|1", "99999|32767|1", "-99999|-32768|0"})
-            QTest::newRow(row) << QString(row);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("sendMethod");
+        QTest::newRow("empty") << QString() << 0 << 0;
+        QTest::newRow("unknown") << u"-1"_s << -1 << 0;
+        QTest::newRow("paid") << u"1"_s << 1 << 1;
+        QTest::newRow("numeral then words") << u"12 more"_s << 12 << 1;
+        QTest::newRow("blanks inside") << u" 1 2"_s << 12 << 1;
+        QTest::newRow("markup first") << u"<b>12"_s << 0 << 0;
+        QTest::newRow("half rounds to even, down") << u"2.5"_s << 2 << 1;
+        QTest::newRow("half rounds to even, up") << u"3.5"_s << 4 << 1;
+        QTest::newRow("held to the top") << u"99999"_s << 32767 << 1;
+        QTest::newRow("held to the bottom") << u"-99999"_s << -32768 << 0;
     }
     void leadingNumber() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'|');
-        QCOMPARE(int(leadingNumberInt16(c[0])), c[1].toInt());
-        QCOMPARE(sendTypeIndex(c[0]), c[2].toInt());
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QFETCH(int, sendMethod);
+        QCOMPARE(int(leadingNumberInt16(text)), value);
+        QCOMPARE(sendTypeIndex(text), sendMethod);
     }
 };
 
