@@ -22,17 +22,16 @@ class OperatorSite;
 class SendWindow : public QWidget, private SendJobListener, private SendJobQuestions {
     Q_OBJECT
 public:
-    SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent = nullptr);
+    // Each job sends through `site` and works with `context`; both outlive
+    // the window.
+    SendWindow(OperatorSite& site, ComposeHost& compose, SendJobContext context,
+               QWidget* parent = nullptr);
     ~SendWindow() override;
 
     // One whole send.  The caller has disabled the compose window, shown this
     // window and filled the session's user name and password.  Returns when
     // the job has ended and the compose window has been given back.
     void send_message();
-    // Asks the limit questions; the progress steps of the coming job, 0 when
-    // it must not go on.
-    int check_send_limits();
-    void up_percentage();
 
     // The compose window's exit path with a kept portal session: a visible
     // log-off ("Logging out of O2 and exiting ...") with an "End" button.
@@ -72,6 +71,7 @@ private:
     std::unique_ptr<Ui::frmSend> ui_;
     OperatorSite& site_;
     ComposeHost& compose_;
+    SendJobContext context_;
     WindowedTransportFront windowFront_;
     bool running_ = false;
     bool endRequested_ = false;

@@ -503,4 +503,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestZembleSend)
-#include "tst_zemble_send.moc"
+#include "tst_main.moc"
