@@ -11,7 +11,7 @@
 #include "addressbook/contact_store.h"
 #include "addressbook/contacts_window.h"
 #include "addressbook/csv_import.h"
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 #include "platform/service.h"
 
 #include "quiet_platform.h"

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     QList<double> program;
     for (int run = 0; run < runs && !failed; ++run) {
         // Each cycle starts without cookies or open connections, as curl does.
-        zemble::OperatorProtocol site;
+        zemble::OperatorProtocol site(zemble::session());
         QElapsedTimer clock;
         clock.start();
         const bool ok = site.log_on(kUser, kPassword) && site.send_part(kNumber, kText, false) &&

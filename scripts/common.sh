@@ -7,7 +7,7 @@ ZEMBLE_BUILD=${ZEMBLE_BUILD:-$ZEMBLE_ROOT/build}
 ZEMBLE_CHECKED_BUILD=${ZEMBLE_CHECKED_BUILD:-$ZEMBLE_ROOT/build-sanitize}
 
 # Debian 12 packages the build and the tests need (see README, Dependencies).
-ZEMBLE_PACKAGES=(cmake g++ make qt6-base-dev qtkeychain-qt6-dev curl dbus gnome-keyring kannel kannel-extras)
+ZEMBLE_PACKAGES=(cmake g++ make qt6-base-dev qtkeychain-qt6-dev dbus gnome-keyring kannel kannel-extras)
 
 zemble_install_missing() {
     local missing=()

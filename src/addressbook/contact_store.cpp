@@ -583,11 +583,14 @@ void clearContacts() {
 }
 
 QString lookup_contact(const QString& text) {
+    return lookup_contact(contacts(), text);
+}
+
+QString lookup_contact(const ContactStore& store, const QString& text) {
     if (text.isEmpty())
         return {};
     if (text.startsWith(u'+') && QStringView(text).mid(1, 2) != u"44")
         return {};
-    const ContactStore& store = contacts();
     // A name typed whole reaches its own entry even when an earlier entry's
     // name begins with it ("Jo" after "Joanne").
     static ContactNameIndex nameIndex(ContactNameIndex::Case::Folded);

@@ -118,7 +118,8 @@ void delete_contact(qint16 index);
 void clearContacts();
 // The number for a recipient: the first entry whose whole name is `text`
 // (ignoring letter case), else the first whose name begins with it, else the
-// number `text` itself is.
+// number `text` itself is.  Without a store, in the program's address book.
+QString lookup_contact(const ContactStore& store, const QString& text);
 QString lookup_contact(const QString& text);
 
 // The file's content for the store: its entries in the file's form

@@ -4,7 +4,7 @@
 #include "addressbook/contact_store.h"
 #include "addressbook/import_window.h"
 #include "addressbook/sorted_list.h"
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 #include "core/message_parts.h"
 #include "core/phone.h"
 #include "core/text.h"
@@ -127,27 +127,25 @@ void ContactsWindow::cmdAdd_Click() {
     QListWidget* list = ui_->lstContacts;
     if (list->currentRow() == -1)
         return;
-    QListWidget* receps = ui_->lstReceps;
-    // The recipients as compared ignoring letter case, kept up to date while
-    // adding so that a large selection is not compared item by item.
-    QSet<QString> listed;
-    for (int i = 0; i < receps->count(); ++i)
-        listed.insert(receps->item(i)->text().toCaseFolded());
     // The contacts list is in the same order as the recipients list, so the
-    // new names come sorted and are merged in with one refill.
+    // new names come sorted and are merged in with one refill.  Until then
+    // the names added in this go are not in the list: they are remembered
+    // apart, compared as is_in_receps compares, ignoring letter case.
     QStringList added;
+    QSet<QString> addedFolded;
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem* item = list->item(i);
         if (!item->isSelected())
             continue;
-        const QString folded = item->text().toCaseFolded();
-        if (!listed.contains(folded)) {
-            added.append(item->text());
-            listed.insert(folded);
-        }
+        const QString& name = item->text();
+        const QString folded = name.toCaseFolded();
+        if (addedFolded.contains(folded) || is_in_receps(name))
+            continue;
+        added.append(name);
+        addedFolded.insert(folded);
     }
     if (!added.isEmpty())
-        mergeSorted(receps, added);
+        mergeSorted(ui_->lstReceps, added);
     list->clearSelection();
     setRecipientCount();
     update_buttons();

@@ -7,8 +7,8 @@
 #include "cli/interrupt_watch.h"
 #include "cli/terminal_front.h"
 #include "compose/recipients.h"
-#include "core/compose_host.h"
 #include "core/message_parts.h"
+#include "core/recipient_list.h"
 #include "core/send_route.h"
 #include "core/session_state.h"
 #include "core/settings.h"
@@ -17,6 +17,7 @@
 #include "platform/keyring.h"
 #include "platform/remembered_password.h"
 #include "platform/service.h"
+#include "session/job_settings.h"
 #include "session/kannel_gateway.h"
 #include "session/operator_protocol.h"
 #include "session/send_job.h"
@@ -129,7 +130,7 @@ QString askPassword(const QString& user) {
 // ZEMBLE_PASSWORD, then from the settings file (for the remembered account).
 bool takeAccount(const Options& options) {
     const bool remembered = options.user.isEmpty();
-    const QString user = remembered ? get_setting(keys::wispUsername, "") : options.user;
+    const QString user = remembered ? readSetting(setting::wispUsername) : options.user;
     if (user.isEmpty()) {
         TerminalFront::tell(QStringLiteral("no account: give --user NAME, or remember an account "
                                            "in Zemble's preferences"));
@@ -203,23 +204,24 @@ QString figure(qint16 quota) {
     return quota < 0 ? QStringLiteral("unknown") : QString::number(quota);
 }
 
-int showQuota(OperatorProtocol& site, TerminalFront& front) {
-    SessionState& state = session();
-    front.step(SendStep::LogOn, QStringLiteral("Logging onto O2 as '") + state.session_username +
-                                    QStringLiteral("' ..."));
-    if (!site.log_on(state.session_username, state.session_password) || front.failed())
+// The job's own log-on and log-off steps around a quota check that must
+// read the figures.
+int showQuota(OperatorProtocol& site, TerminalFront& front, const SendJobContext& context) {
+    SendJob job(site, front, front, context);
+    if (!job.logOn() || front.failed())
         return kExitNothing;
-    front.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
+    front.step(SendStep::Quota, SendJob::quotaText());
     // Figures that cannot be read are no answer: the saved ones stay.
-    const bool ok = site.readQuota() && !front.failed();
+    QString page;
+    const bool ok = site.readQuota(&page) && !front.failed();
     if (!ok && !front.failed() && !site.cancelled())
         TerminalFront::tell(QStringLiteral("the quota page shows neither figure: ") +
-                            pageSummary(state.page_text));
+                            pageSummary(page));
     site.resetCancel();
-    front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
-    site.log_off();
+    job.logOff();
     if (!ok)
         return kExitNothing;
+    const SessionState& state = context.session;
     printOut(
         QStringLiteral("%1 free, %2 paid").arg(figure(state.quota_free), figure(state.quota_paid)));
     return kExitSent;
@@ -244,7 +246,7 @@ void showDryRun(const SendOrder& order, bool gateway) {
         return;
     }
     const QStringList parts =
-        cutParts(order.message, partLengthFor(order.method), get_setting(keys::textClipChar, ""));
+        cutParts(order.message, partLengthFor(order.method), readSetting(setting::textClipChar));
     printOut(QStringLiteral("%1 part%2, sent as %3 texts:")
                  .arg(parts.size())
                  .arg(plural_s(parts.size()))
@@ -311,12 +313,12 @@ void interrupted(int count, OperatorSite& site, TerminalFront& front) {
 // The job through an SMS gateway: one request per recipient and for the
 // confirmation copy, no log-on, quota or log-off.
 int sendThroughGateway(const Options& options, const SendOrder& order,
-                       const GatewayAccount& account) {
+                       const GatewayAccount& account, const SendJobContext& context) {
     KannelGateway gateway(account);
     TerminalFront front(gateway, options.quiet, options.yes, options.retries);
     gateway.setFront(&front);
     const InterruptWatch interrupts([&](int count) { interrupted(count, gateway, front); });
-    SendJob job(gateway, front, front);
+    SendJob job(gateway, front, front, context);
     const SendJob::Result result = job.run(order);
     if (result == SendJob::Sent)
         return kExitSent;
@@ -329,13 +331,13 @@ int sendThroughGateway(const Options& options, const SendOrder& order,
     return kExitPartly;
 }
 
-int send(const Options& options, const QString& to) {
+int send(const Options& options, const QString& to, const SendJobContext& context) {
     SendOrder order;
     order.to = to;
     order.method =
-        options.paid ? int(*options.paid) : sendTypeIndex(get_setting(keys::sendType, 0));
+        options.paid ? int(*options.paid) : sendTypeIndex(readSetting(setting::sendType));
     order.confirmation = options.confirm;
-    order.confirmationShown = get_setting(keys::confNumber, "");
+    order.confirmationShown = readSetting(setting::confNumber);
     order.alwaysLogOff = true;
     if (options.confirm && order.confirmationShown.isEmpty()) {
         TerminalFront::tell(QStringLiteral("--confirm: no confirmation number is set in Zemble's "
@@ -383,20 +385,19 @@ int send(const Options& options, const QString& to) {
     if (!fromInput && !takeRoutesAccount())
         return kExitUsage;
     if (gateway)
-        return sendThroughGateway(options, order, *account);
+        return sendThroughGateway(options, order, *account, context);
 
-    OperatorProtocol site;
+    OperatorProtocol site(context.session);
     TerminalFront front(site, options.quiet, options.yes, options.retries);
     site.setFront(&front);
     const InterruptWatch interrupts([&](int count) { interrupted(count, site, front); });
-    SendJob job(site, front, front);
+    SendJob job(site, front, front, context);
     const SendJob::Result result = job.run(order);
     if (job.leftLoggedOn() && interrupts.count() < 2) {
         // The run always ends logged off, also after a failure or a first
         // interrupt.
         site.resetCancel();
-        front.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
-        site.log_off();
+        job.logOff();
     }
     if (result == SendJob::Sent)
         return kExitSent;
@@ -446,7 +447,11 @@ int main(int argc, char* argv[]) {
             QStringLiteral("could not save the settings to %1: %2").arg(path, reason));
     });
     setContactsFolder(defaultContactsFolder());
-    session().logged_in = false;
+    // What the send job works with: the program's settings, address book and
+    // session.
+    const StoredJobSettings settings;
+    const SendJobContext context{settings, contacts(), session()};
+    context.session.logged_in = false;
 
     if (options->quota) {
         if (throughGateway(*options)) {
@@ -456,15 +461,15 @@ int main(int argc, char* argv[]) {
         }
         if (!siteSettingsUsable() || !takeAccount(*options))
             return kExitUsage;
-        OperatorProtocol site;
+        OperatorProtocol site(context.session);
         TerminalFront front(site, options->quiet, options->yes, options->retries);
         site.setFront(&front);
         const InterruptWatch interrupts([&](int count) { interrupted(count, site, front); });
-        return showQuota(site, front);
+        return showQuota(site, front, context);
     }
     load_contacts();
     const QString to = resolveRecipients(options->recipients);
     if (to.isEmpty())
         return kExitUsage;
-    return send(*options, to);
+    return send(*options, to, context);
 }

@@ -223,9 +223,10 @@ void MainWindow::txtMessage_Change() {
     }
     // The gateway cuts the text into SMS as the phone network does; the
     // operator's site into parts of the send method's length.
-    const qint16 parts = route_ == SendRoute::KannelGateway
-                             ? qint16(countSmsSegments(text).parts)
-                             : countMessageParts(text, sendMethodIndex(), session().part_length);
+    const qint16 parts =
+        route_ == SendRoute::KannelGateway
+            ? qint16(countSmsSegments(text).parts)
+            : setPartLengthAndCount(text, sendMethodIndex(), session().part_length);
     ui_->lblStats->setText(statsText(text.size(), parts));
     update_status_bar();
     update_edit_menu();

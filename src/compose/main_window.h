@@ -1,10 +1,10 @@
 #pragma once
 
 #include "compose/compose_hooks.h"
+#include "compose/compose_host.h"
 #include "compose/recipients.h"
 #include "compose/text_box_edit.h"
 #include "compose/unfinished_send.h"
-#include "core/compose_host.h"
 #include "core/send_route.h"
 
 #include <QMainWindow>

@@ -3,7 +3,7 @@
 #include "ui_frmMultiple.h"
 
 #include "addressbook/sorted_list.h"
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 #include "platform/help.h"
 #include "platform/keyboard.h"
 

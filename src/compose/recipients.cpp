@@ -1,7 +1,7 @@
 #include "compose/recipients.h"
 
 #include "addressbook/contact_store.h"
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 #include "core/phone.h"
 #include "core/text.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "addressbook/name_index.h"
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 
 #include <QSet>
 #include <QString>

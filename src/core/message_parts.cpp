@@ -42,7 +42,7 @@ qint16 count_parts(const QString& message, qint16 part_length, const QString& cl
     return static_cast<qint16>(partSpans(message.size(), part_length, clip.size()).size());
 }
 
-qint16 countMessageParts(const QString& message, int sendMethodIndex, qint16& part_length) {
+qint16 setPartLengthAndCount(const QString& message, int sendMethodIndex, qint16& part_length) {
     part_length = partLengthFor(sendMethodIndex);
     return count_parts(message, part_length, readSetting(setting::textClipChar));
 }

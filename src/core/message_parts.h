@@ -32,10 +32,10 @@ QStringList cutParts(const QString& message, qint16 part_length, const QString& 
 // Number of parts of a message; 0 for an empty one.
 qint16 count_parts(const QString& message, qint16 part_length, const QString& clip);
 
-// The parts a message makes when sent by the given method (list index 0 is
-// free texts), marked with the continuation text of the settings.  Sets
-// `part_length` (the session's, at every caller) to the method's part length.
-qint16 countMessageParts(const QString& message, int sendMethodIndex, qint16& part_length);
+// Sets `part_length` (the session's, at the caller) to the part length of the
+// given send method (list index 0 is free texts), and returns the parts the
+// message makes with it, marked with the continuation text of the settings.
+qint16 setPartLengthAndCount(const QString& message, int sendMethodIndex, qint16& part_length);
 
 // "" for 1, "s" for any other count (of any size: a list may hold more
 // than a 16-bit count can).

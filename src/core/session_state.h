@@ -17,8 +17,6 @@ struct SessionState {
     // Texts remaining as last read from the site; -1 is unknown.
     qint16 quota_free = -1;
     qint16 quota_paid = -1;
-    // The page returned by the last request.
-    QString page_text;
     // To text followed directly by the message text of the last completed send,
     // and when it happened.
     QString last_sent_key;

@@ -1,6 +1,5 @@
 #include "session/kannel_gateway.h"
 
-#include "core/session_state.h"
 #include "core/settings.h"
 #include "core/sms_segments.h"
 #include "session/transport_front.h"
@@ -174,10 +173,11 @@ bool KannelGateway::send_text(const QString& number, const QString& text) {
         return notSent();
     }
 
-    const bool done =
+    const SiteAnswer answer =
         transport_.post(request(account_, *to, text), &KannelGateway::accepted, kAccepted, true);
+    const bool done = answer.ok;
     const int status = transport_.lastStatus();
-    const QString page = session().page_text;
+    const QString& page = answer.page;
     if (status > 0 && !transport_.mayHaveArrived()) {
         reply_.status = status;
         reply_.outcome = accepted(status, page) ? GatewayOutcome::Sent : GatewayOutcome::Rejected;

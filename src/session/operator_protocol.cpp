@@ -7,21 +7,17 @@
 namespace zemble {
 namespace {
 
-QString host(const char* key, const char* fallback) {
-    return get_setting(QString::fromLatin1(key), fallback);
-}
-
 QString portalHost() {
-    return host(keys::portalHost, kDefaultPortalHost);
+    return readSetting(setting::portalHost);
 }
 QString shopHost() {
-    return host(keys::shopHost, kDefaultShopHost);
+    return readSetting(setting::shopHost);
 }
 QString smsHost() {
-    return host(keys::smsHost, kDefaultSmsHost);
+    return readSetting(setting::smsHost);
 }
 QString webHost() {
-    return host(keys::webHost, kDefaultWebHost);
+    return readSetting(setting::webHost);
 }
 
 QString mbloginAddress() {
@@ -46,7 +42,7 @@ const QString kRemaining = QStringLiteral(" TXT remaining");
 
 } // namespace
 
-OperatorProtocol::OperatorProtocol() = default;
+OperatorProtocol::OperatorProtocol(SessionState& state) : state_(state) {}
 
 QString OperatorProtocol::hiddenFieldMarker(const QString& field) {
     QString marker = QLatin1String("input type=\"hidden\" name=\"") + field + QLatin1Char('"');
@@ -57,14 +53,16 @@ QString OperatorProtocol::hiddenFieldMarker(const QString& field) {
 
 bool OperatorProtocol::log_on(const QString& username, const QString& password) {
     // Portal login: its answer carries the hidden fields of the next step.
-    transport_.go_site(mbloginAddress(), webAddress(""),
-                       QLatin1String("username=") + convert_text(username) +
-                           QLatin1String("&password=") + convert_text(password) +
-                           QLatin1String("&dest=http%3A%2F%2F") + webHost() +
-                           QLatin1String("%2F0%2C%2C899%2C00.html"),
-                       QStringLiteral("POST"), QStringLiteral("<title>BackGround Login</title>"));
-
-    const QString page = session().page_text;
+    // Whatever it brought, the next step goes with the fields found on it.
+    const QString page =
+        transport_
+            .go_site(mbloginAddress(), webAddress(""),
+                     QLatin1String("username=") + convert_text(username) +
+                         QLatin1String("&password=") + convert_text(password) +
+                         QLatin1String("&dest=http%3A%2F%2F") + webHost() +
+                         QLatin1String("%2F0%2C%2C899%2C00.html"),
+                     QStringLiteral("POST"), QStringLiteral("<title>BackGround Login</title>"))
+            .page;
     QString data = QStringLiteral("data=");
     bool first = true;
     for (const char* field : {"firstname", "username", "dest", "mID", "mAT", "QE3"}) {
@@ -78,8 +76,9 @@ bool OperatorProtocol::log_on(const QString& username, const QString& password) 
     transport_.go_site(bgloginAddress(), mbloginAddress(), data, QStringLiteral("POST"),
                        webAddress("/0,,899,00.html"));
 
-    return transport_.go_site(homePageAddress(), bgloginAddress(), QString(), QStringLiteral("GET"),
-                              QString());
+    return transport_
+        .go_site(homePageAddress(), bgloginAddress(), QString(), QStringLiteral("GET"), QString())
+        .ok;
 }
 
 qint16 OperatorProtocol::freeQuotaOf(const QString& page) {
@@ -99,31 +98,31 @@ qint16 OperatorProtocol::paidQuotaOf(const QString& page) {
 }
 
 bool OperatorProtocol::check_quota() {
-    const bool ok = transport_.go_site(homePageAddress(), sendMessageAddress(), QString(),
-                                       QStringLiteral("get"), QString());
+    const SiteAnswer answer = transport_.go_site(homePageAddress(), sendMessageAddress(), QString(),
+                                                 QStringLiteral("get"), QString());
     if (transport_.cancelled())
-        return ok;
-    SessionState& state = session();
-    state.quota_free = freeQuotaOf(state.page_text);
-    state.quota_paid = paidQuotaOf(state.page_text);
-    saveSettings({{keys::quotaLeft, QString::number(state.quota_free)},
-                  {keys::paidQuotaLeft, QString::number(state.quota_paid)}});
-    return ok;
+        return answer.ok;
+    state_.quota_free = freeQuotaOf(answer.page);
+    state_.quota_paid = paidQuotaOf(answer.page);
+    saveSettings({{keys::quotaLeft, QString::number(state_.quota_free)},
+                  {keys::paidQuotaLeft, QString::number(state_.quota_paid)}});
+    return answer.ok;
 }
 
-bool OperatorProtocol::readQuota() {
+bool OperatorProtocol::readQuota(QString* page) {
     // Both figures end in this text.
-    const bool ok = transport_.go_site(homePageAddress(), sendMessageAddress(), QString(),
-                                       QStringLiteral("get"), kRemaining.trimmed());
-    if (!ok || transport_.cancelled())
+    const SiteAnswer answer = transport_.go_site(homePageAddress(), sendMessageAddress(), QString(),
+                                                 QStringLiteral("get"), kRemaining.trimmed());
+    if (page)
+        *page = answer.page;
+    if (!answer.ok || transport_.cancelled())
         return false;
-    SessionState& state = session();
-    const qint16 free = freeQuotaOf(state.page_text);
-    const qint16 paid = paidQuotaOf(state.page_text);
+    const qint16 free = freeQuotaOf(answer.page);
+    const qint16 paid = paidQuotaOf(answer.page);
     if (free < 0 && paid < 0)
         return false;
-    state.quota_free = free;
-    state.quota_paid = paid;
+    state_.quota_free = free;
+    state_.quota_paid = paid;
     saveSettings(
         {{keys::quotaLeft, QString::number(free)}, {keys::paidQuotaLeft, QString::number(paid)}});
     return true;
@@ -138,14 +137,18 @@ QString OperatorProtocol::sendForm(const QString& number, const QString& text, b
 }
 
 bool OperatorProtocol::send_part(const QString& number, const QString& text, bool paid) {
-    return transport_.go_site(sendMessageAddress(), homePageAddress(), sendForm(number, text, paid),
-                              QStringLiteral("post"),
-                              QStringLiteral("Your message has been sent successfully"), true);
+    return transport_
+        .go_site(sendMessageAddress(), homePageAddress(), sendForm(number, text, paid),
+                 QStringLiteral("post"), QStringLiteral("Your message has been sent successfully"),
+                 true)
+        .ok;
 }
 
 bool OperatorProtocol::log_off() {
-    return transport_.go_site(webAddress("/logout.html"), webAddress("/0,,400,00.html"), QString(),
-                              QStringLiteral("post"), QString());
+    return transport_
+        .go_site(webAddress("/logout.html"), webAddress("/0,,400,00.html"), QString(),
+                 QStringLiteral("post"), QString())
+        .ok;
 }
 
 } // namespace zemble

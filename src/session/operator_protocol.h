@@ -7,13 +7,16 @@
 
 namespace zemble {
 
+struct SessionState;
+
 // The operator's web SMS site driven the way a browser would: log on through
 // the portal, read the quota from the SMS home page, send one message part
 // through the send form, log off.  Every request goes through the transport,
 // whose cookies carry the portal session between the calls.
 class OperatorProtocol final : public OperatorSite {
 public:
-    OperatorProtocol();
+    // The quota figures read go into `state`.
+    explicit OperatorProtocol(SessionState& state);
 
     bool log_on(const QString& username, const QString& password) override;
     bool check_quota() override;
@@ -36,8 +39,8 @@ public:
     // without them (an error page, or one the program does not know) is a
     // failed request that the front end decides on, and the figures, in the
     // session and in the settings, stay as they were.  True when at least
-    // one figure was read.
-    bool readQuota();
+    // one figure was read.  `page`, when given, receives the home page.
+    bool readQuota(QString* page = nullptr);
 
     // The body of the send form for one part, in the site's order.
     static QString sendForm(const QString& number, const QString& text, bool paid);
@@ -49,6 +52,7 @@ public:
     static qint16 paidQuotaOf(const QString& page);
 
 private:
+    SessionState& state_;
     Transport transport_;
 };
 

@@ -1,13 +1,12 @@
 #include "session/send_job.h"
 
 #include "addressbook/contact_store.h"
-#include "core/compose_host.h"
 #include "core/message_parts.h"
+#include "core/recipient_list.h"
 #include "core/session_state.h"
-#include "core/settings.h"
 #include "core/text.h"
+#include "session/job_settings.h"
 #include "session/kannel_gateway.h"
-#include "session/operator_site.h"
 #include "session/sent_log.h"
 #include "session/site_settings.h"
 
@@ -16,17 +15,16 @@
 
 namespace zemble {
 
-SendJob::SendJob(OperatorSite& site, SendJobListener& listener, SendJobQuestions& questions)
-    : site_(site), listener_(listener), questions_(questions) {}
+SendJob::SendJob(Carrier& carrier, SendJobListener& listener, SendJobQuestions& questions,
+                 SendJobContext context)
+    : carrier_(carrier), listener_(listener), questions_(questions), context_(context) {}
 
 bool SendJob::keepsSessionOpen(const SendOrder& order) const {
-    return !order.alwaysLogOff && settingIsYes(keys::dontLogout);
+    return !order.alwaysLogOff && context_.settings.keepsLoggedOn();
 }
 
-// After every request: go on only while Cancel has not been pressed and the
-// request succeeded.
-bool SendJob::goOn(bool ok) const {
-    return !site_.cancelled() && ok;
+bool SendJob::stillRunning(bool ok) const {
+    return !carrier_.cancelled() && ok;
 }
 
 void SendJob::up_percentage() {
@@ -45,21 +43,50 @@ bool SendJob::confirmationAlready(const SendOrder& order) {
     return order.done && order.done->confirmation == PartState::Confirmed;
 }
 
+QString SendJob::logOnText(const QString& username) {
+    return QStringLiteral("Logging onto O2 as '") + username + QStringLiteral("' ...");
+}
+
+QString SendJob::quotaText() {
+    return QStringLiteral("Checking text message quota ...");
+}
+
+QString SendJob::logOffText() {
+    return QStringLiteral("Logging out of O2 ...");
+}
+
+bool SendJob::logOn() {
+    const SessionState& state = context_.session;
+    listener_.step(SendStep::LogOn, logOnText(state.session_username));
+    return stillRunning(carrier_.log_on(state.session_username, state.session_password));
+}
+
+void SendJob::logOff() {
+    listener_.step(SendStep::LogOff, logOffText());
+    carrier_.log_off();
+    loggedOn_ = false;
+}
+
 int SendJob::check_send_limits(const SendOrder& order) {
     // Every entry must name someone to send to: one that does not would
     // otherwise be passed over without a word.
     const QStringList entries = splitRecipients(order.to);
-    const QStringList unknown = entriesWithoutNumber(entries);
+    const QStringList unknown = entriesWithoutNumber(context_.contacts, entries);
     if (!unknown.isEmpty()) {
         questions_.refuse({QStringLiteral("Recipient alert"), noNumberText(unknown), true});
         return 0;
     }
     // The limits count what will really be sent: the texts an earlier job of
-    // this send delivered are left out.  A gateway is sent the whole message
-    // once per recipient, and cuts it into its own number of texts.
-    const bool whole = !site_.hasSession();
-    const int parts = whole ? (order.message.isEmpty() ? 0 : 1)
-                            : countMessageParts(order.message, order.method, session().part_length);
+    // this send delivered are left out.
+    SessionState& state = context_.session;
+    // A carrier without a session is sent the whole message once per
+    // recipient, and cuts it into its own number of texts.
+    const bool whole = !carrier_.hasSession();
+    if (!whole)
+        state.part_length = partLengthFor(order.method);
+    const int parts =
+        whole ? (order.message.isEmpty() ? 0 : 1)
+              : count_parts(order.message, state.part_length, context_.settings.clipText());
     const int textsEach = whole ? KannelGateway::textCount(order.message) : 1;
     int recipients = 0;
     int total = 0;
@@ -70,13 +97,13 @@ int SendJob::check_send_limits(const SendOrder& order) {
         recipients += left > 0 ? 1 : 0;
         total += left * textsEach;
     }
-    const bool limitOn = !settingIsYes(keys::noSendLimit);
+    const bool limitOn = !context_.settings.sendLimitOff();
     if (limitOn && recipients > kMaxRecipients) {
         questions_.refuse({QStringLiteral("Spam warning"), tooManyRecipientsText(), true});
         return 0;
     }
-    const bool confirmation = !get_setting(keys::confNumber, "").isEmpty() && order.confirmation &&
-                              !confirmationAlready(order);
+    const bool confirmation = !context_.settings.confirmationNumber().isEmpty() &&
+                              order.confirmation && !confirmationAlready(order);
     // Nothing would reach anyone: there is no message.  Going on would log on
     // and record the send as done.  (A send finished half way may have only
     // its confirmation copy left.)
@@ -93,176 +120,196 @@ int SendJob::check_send_limits(const SendOrder& order) {
     }
     // Without a session: one step per request.
     if (whole)
-        return recipients + (confirmation ? 1 : 0);
-    return progressSteps(total, confirmation, keepsSessionOpen(order), session().logged_in);
+        return progressStepsWithoutSession(recipients, confirmation);
+    return progressSteps(total, confirmation, keepsSessionOpen(order), state.logged_in);
 }
 
-SendJob::Result SendJob::run(const SendOrder& order) {
-    SessionState& state = session();
+bool SendJob::startJob(const SendOrder& order) {
     record_ = SendRecord();
     record_.to = order.to;
     record_.message = order.message;
     loggedOn_ = false;
-
     if (!keepsSessionOpen(order))
-        state.logged_in = false;
-    const QString clip = get_setting(keys::textClipChar, "");
+        context_.session.logged_in = false;
 
     listener_.step(SendStep::Begin, QString());
     value_ = maximum_ = 0;
     listener_.progress(0, 0);
 
     // Settings that cannot reach the site are refused before any request.
-    if (!site_.hasSession()) {
-        if (const QString problem = site_.setupProblem(); !problem.isEmpty()) {
+    if (!carrier_.hasSession()) {
+        if (const QString problem = carrier_.setupProblem(); !problem.isEmpty()) {
             questions_.refuse({QStringLiteral("Settings error"),
                                QStringLiteral("Zemble cannot send through the SMS gateway: ") +
                                    problem + QLatin1Char('.'),
                                true});
-            return Refused;
+            return false;
         }
-    } else if (const std::optional<SiteSettingProblem> problem = siteSettingsProblem()) {
+    } else if (const std::optional<SiteSettingProblem> problem = context_.settings.siteProblem()) {
         questions_.refuse({QStringLiteral("Settings error"), siteSettingText(*problem), true});
-        return Refused;
+        return false;
     }
     const int steps = check_send_limits(order);
     if (steps == 0)
-        return Refused;
+        return false;
     maximum_ = steps;
     listener_.progress(0, steps);
+    return true;
+}
 
-    const bool paid = order.method != 0;
-    const bool whole = !site_.hasSession();
-    const qint16 partLength = partLengthFor(order.method);
-    if (!whole)
-        state.part_length = partLength;
-    const QStringList parts =
-        whole ? QStringList{order.message} : cutParts(order.message, partLength, clip);
-    const QString partCount = QString::number(parts.size());
-    const QStringList entries = splitRecipients(order.to);
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        record_.entries.append(trimSpaces(entries.at(i)));
-        record_.parts.append(QList<PartState>(parts.size(), PartState::NotSent));
-        for (qsizetype k = 0; k < parts.size(); ++k) {
+SendJob::Plan SendJob::planOf(const SendOrder& order) {
+    Plan plan;
+    plan.paid = order.method != 0;
+    plan.partLength = partLengthFor(order.method);
+    plan.whole = !carrier_.hasSession();
+    if (plan.whole) {
+        plan.parts = QStringList{order.message};
+    } else {
+        context_.session.part_length = plan.partLength;
+        plan.parts = cutParts(order.message, plan.partLength, context_.settings.clipText());
+    }
+    plan.entries = splitRecipients(order.to);
+    for (qsizetype i = 0; i < plan.entries.size(); ++i) {
+        record_.entries.append(trimSpaces(plan.entries.at(i)));
+        record_.parts.append(QList<PartState>(plan.parts.size(), PartState::NotSent));
+        for (qsizetype k = 0; k < plan.parts.size(); ++k) {
             if (already(order, i, k))
                 record_.parts[i][k] = PartState::Confirmed;
         }
     }
     if (confirmationAlready(order))
         record_.confirmation = PartState::Confirmed;
+    return plan;
+}
 
-    const bool keptSession = state.logged_in;
-    if (!state.logged_in && !whole) {
-        listener_.step(SendStep::LogOn, QStringLiteral("Logging onto O2 as '") +
-                                            state.session_username + QStringLiteral("' ..."));
-        const bool ok = site_.log_on(state.session_username, state.session_password);
-        if (!goOn(ok))
-            return Stopped;
-        loggedOn_ = true;
-        up_percentage();
-        if (keepsSessionOpen(order))
-            state.logged_in = true;
-    }
+bool SendJob::logOnUnlessOpen(const SendOrder& order) {
+    SessionState& state = context_.session;
+    if (!carrier_.hasSession() || state.logged_in)
+        return true;
+    if (!logOn())
+        return false;
+    loggedOn_ = true;
+    up_percentage();
+    if (keepsSessionOpen(order))
+        state.logged_in = true;
+    return true;
+}
 
+bool SendJob::sendParts(const SendOrder& order, const Plan& plan, bool keptSession) {
+    const QString partCount = QString::number(plan.parts.size());
     bool nothingSent = true;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
+    for (qsizetype i = 0; i < plan.entries.size(); ++i) {
         const QString& shown = record_.entries.at(i);
-        const QString number = lookup_contact(shown);
-        for (qsizetype k = 0; k < parts.size(); ++k) {
+        const QString number = lookup_contact(context_.contacts, shown);
+        for (qsizetype k = 0; k < plan.parts.size(); ++k) {
             if (already(order, i, k))
                 continue;
-            listener_.step(SendStep::Part,
-                           whole ? QStringLiteral("Sending message to ") + shown +
-                                       QStringLiteral(" ...")
-                                 : QStringLiteral("Sending message part ") +
-                                       QString::number(k + 1) + QStringLiteral(" of ") + partCount +
-                                       QStringLiteral(" to ") + shown + QStringLiteral(" ..."));
-            const bool ok = site_.send_part(number, parts.at(k), paid);
-            if (!goOn(ok)) {
-                if (site_.mayHaveArrived())
+            listener_.step(
+                SendStep::Part,
+                plan.whole ? QStringLiteral("Sending message to ") + shown + QStringLiteral(" ...")
+                           : QStringLiteral("Sending message part ") + QString::number(k + 1) +
+                                 QStringLiteral(" of ") + partCount + QStringLiteral(" to ") +
+                                 shown + QStringLiteral(" ..."));
+            const bool ok = carrier_.send_part(number, plan.parts.at(k), plan.paid);
+            if (!stillRunning(ok)) {
+                if (carrier_.mayHaveArrived())
                     record_.parts[i][k] = PartState::MayHaveArrived;
                 // A kept session that refuses the very first part has most
                 // likely expired: the next job logs on afresh instead of
                 // failing the same way for the rest of the run.
-                if (!site_.cancelled() && keptSession && nothingSent && !whole)
-                    state.logged_in = false;
-                return Stopped;
+                if (!carrier_.cancelled() && keptSession && nothingSent)
+                    context_.session.logged_in = false;
+                return false;
             }
             record_.parts[i][k] = PartState::Confirmed;
             nothingSent = false;
             up_percentage();
         }
     }
+    return true;
+}
 
-    const QString confNumber = get_setting(keys::confNumber, "");
+bool SendJob::sendConfirmation(const SendOrder& order, const Plan& plan) {
+    const QString confNumber = context_.settings.confirmationNumber();
     record_.confirmationAsked = !confNumber.isEmpty() && order.confirmation;
-    if (record_.confirmationAsked && !confirmationAlready(order)) {
-        listener_.step(SendStep::Confirmation, QStringLiteral("Sending confirmation SMS to ") +
-                                                   order.confirmationShown +
-                                                   QStringLiteral(" ..."));
-        const QString text = whole ? KannelGateway::confirmationText(entries.size(), order.message)
-                                   : confirmationText(entries.size(), order.message, partLength);
-        const bool ok = site_.send_part(confNumber, text, paid);
-        if (!goOn(ok)) {
-            if (site_.mayHaveArrived())
-                record_.confirmation = PartState::MayHaveArrived;
-            return Stopped;
-        }
-        record_.confirmation = PartState::Confirmed;
-        up_percentage();
+    if (!record_.confirmationAsked || confirmationAlready(order))
+        return true;
+    listener_.step(SendStep::Confirmation, QStringLiteral("Sending confirmation SMS to ") +
+                                               order.confirmationShown + QStringLiteral(" ..."));
+    const QString text =
+        plan.whole ? KannelGateway::confirmationText(plan.entries.size(), order.message)
+                   : confirmationText(plan.entries.size(), order.message, plan.partLength);
+    const bool ok = carrier_.send_part(confNumber, text, plan.paid);
+    if (!stillRunning(ok)) {
+        if (carrier_.mayHaveArrived())
+            record_.confirmation = PartState::MayHaveArrived;
+        return false;
     }
+    record_.confirmation = PartState::Confirmed;
+    up_percentage();
+    return true;
+}
 
+void SendJob::rememberSent(const SendOrder& order) {
+    SessionState& state = context_.session;
+    state.last_sent_key = order.to + order.message;
+    state.last_sent_time = sentTimeText(QDateTime::currentDateTime());
+    if (!context_.settings.logsSent())
+        return;
+    const QString failure = log_sent_message(order.to, order.message, state.last_sent_time);
+    if (!failure.isEmpty())
+        questions_.logNotSaved({QStringLiteral("Save error"), failure, true});
+}
+
+bool SendJob::closeSession(const SendOrder& order) {
+    if (!carrier_.hasSession())
+        return true;
+    listener_.step(SendStep::Quota, quotaText());
+    carrier_.check_quota(); // the job goes on whatever the quota page said
+    if (!stillRunning(true))
+        return false;
+    up_percentage();
+    if (keepsSessionOpen(order))
+        return true;
+    logOff();
+    if (!stillRunning(true))
+        return false;
+    up_percentage();
+    return true;
+}
+
+void SendJob::finish() {
+    listener_.step(SendStep::Finished, QStringLiteral("Finished."));
+    QCoreApplication::processEvents();
+    if (!carrier_.cancelled())
+        questions_.finishedPause();
+}
+
+SendJob::Result SendJob::run(const SendOrder& order) {
+    if (!startJob(order))
+        return Refused;
+    const Plan plan = planOf(order);
+    const bool keptSession = context_.session.logged_in;
+    if (!logOnUnlessOpen(order) || !sendParts(order, plan, keptSession) ||
+        !sendConfirmation(order, plan))
+        return Stopped;
     // The site has confirmed every text: the send is remembered and logged
     // now, so that a Cancel during the quota check or the log-off, or a close
     // of the window, cannot leave a delivered send unrecorded.
-    state.last_sent_key = order.to + order.message;
-    state.last_sent_time = sentTimeText(QDateTime::currentDateTime());
-    if (settingIsYes(keys::logSent)) {
-        const QString failure = log_sent_message(order.to, order.message, state.last_sent_time);
-        if (!failure.isEmpty())
-            questions_.logNotSaved({QStringLiteral("Save error"), failure, true});
-    }
-
-    // A gateway has no quota to read and no session to close.
-    if (whole) {
-        listener_.step(SendStep::Finished, QStringLiteral("Finished."));
-        QCoreApplication::processEvents();
-        if (!site_.cancelled())
-            questions_.finishedPause();
-        return Sent;
-    }
-
-    listener_.step(SendStep::Quota, QStringLiteral("Checking text message quota ..."));
-    site_.check_quota(); // the job goes on whatever the quota page said
-    if (!goOn(true))
-        return Sent;
-    up_percentage();
-
-    if (!keepsSessionOpen(order)) {
-        listener_.step(SendStep::LogOff, QStringLiteral("Logging out of O2 ..."));
-        site_.log_off();
-        loggedOn_ = false;
-        if (!goOn(true))
-            return Sent;
-        up_percentage();
-    }
-
-    listener_.step(SendStep::Finished, QStringLiteral("Finished."));
-    QCoreApplication::processEvents();
-    if (site_.cancelled())
-        return Sent;
-    questions_.finishedPause();
+    rememberSent(order);
+    if (closeSession(order))
+        finish();
     return Sent;
 }
 
-QString recipientNumber(const QString& entry) {
-    return lookup_contact(trimSpaces(entry));
+QString recipientNumber(const ContactStore& book, const QString& entry) {
+    return lookup_contact(book, trimSpaces(entry));
 }
 
-QStringList entriesWithoutNumber(const QStringList& entries) {
+QStringList entriesWithoutNumber(const ContactStore& book, const QStringList& entries) {
     QStringList out;
     for (const QString& entry : entries) {
-        if (recipientNumber(entry).isEmpty())
+        if (recipientNumber(book, entry).isEmpty())
             out.append(trimSpaces(entry));
     }
     return out;
@@ -345,6 +392,10 @@ int progressSteps(int total, bool confirmation, bool keepsSessionOpen, bool logg
             --steps;
     }
     return steps;
+}
+
+int progressStepsWithoutSession(int total, bool confirmation) {
+    return total + (confirmation ? 1 : 0);
 }
 
 QString percentageText(int value, int maximum) {

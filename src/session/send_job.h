@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/send_record.h"
+#include "session/carrier.h"
 
 #include <QDateTime>
 #include <QString>
@@ -8,7 +9,9 @@
 
 namespace zemble {
 
-class OperatorSite;
+struct ContactStore;
+class JobSettings;
+struct SessionState;
 
 // One whole send, whatever front end runs it: the send window (step texts,
 // progress bar, questions in message boxes, the error window) or zemble-send
@@ -63,6 +66,17 @@ public:
     virtual void finishedPause() = 0;
 };
 
+// What a job works with besides its carrier and its front end: the
+// settings it reads, the address book it resolves names in, and the session
+// it keeps between jobs (the account, whether a portal session is open, the
+// part length, the send last completed).  The programs pass their own;
+// tests pass theirs.
+struct SendJobContext {
+    const JobSettings& settings;
+    const ContactStore& contacts;
+    SessionState& session;
+};
+
 class SendJob {
 public:
     enum Result {
@@ -71,7 +85,8 @@ public:
         Sent,    // every text confirmed and the send recorded
     };
 
-    SendJob(OperatorSite& site, SendJobListener& listener, SendJobQuestions& questions);
+    SendJob(Carrier& carrier, SendJobListener& listener, SendJobQuestions& questions,
+            SendJobContext context);
 
     // Asks the limit questions for the order; the progress steps of the job,
     // 0 when it must not go on.
@@ -82,23 +97,56 @@ public:
     // or is cancelled ends it at once.
     Result run(const SendOrder& order);
 
+    // The log-on step on its own: its step text, then the log-on with the
+    // session's account.  False when it failed or was cancelled.
+    bool logOn();
+    // The log-off step on its own: its step text, then the log-off.
+    void logOff();
+    // The step texts of log-on, the quota check and log-off.
+    static QString logOnText(const QString& username);
+    static QString quotaText();
+    static QString logOffText();
+
     // What the site confirmed, text by text, in the last run.
     const SendRecord& record() const { return record_; }
     // The last run logged on and did not log off again.
     bool leftLoggedOn() const { return loggedOn_; }
 
 private:
+    // What the job sends, worked out once the order passed its checks.
+    struct Plan {
+        QStringList entries;
+        QStringList parts;
+        qint16 partLength = 0;
+        bool paid = false;
+        bool whole = false; // the whole message to each recipient, for a carrier without a session
+    };
+
+    // The checks before any request: the site settings and the limits.
+    // False when the job is refused.
+    bool startJob(const SendOrder& order);
+    Plan planOf(const SendOrder& order);
+    bool logOnUnlessOpen(const SendOrder& order);
+    bool sendParts(const SendOrder& order, const Plan& plan, bool keptSession);
+    bool sendConfirmation(const SendOrder& order, const Plan& plan);
+    void rememberSent(const SendOrder& order);
+    // The quota check and the log-off after a send; false when Cancel ended them.
+    bool closeSession(const SendOrder& order);
+    void finish();
+
     // Part `k` of entry `i`, or the confirmation copy, went in an earlier job.
     static bool already(const SendOrder& order, qsizetype i, qsizetype k);
     static bool confirmationAlready(const SendOrder& order);
     // Moves the progress on by one step; at the maximum nothing changes.
     void up_percentage();
     bool keepsSessionOpen(const SendOrder& order) const;
-    bool goOn(bool ok) const;
+    // After a request: it succeeded and Cancel has not been pressed.
+    bool stillRunning(bool ok) const;
 
-    OperatorSite& site_;
+    Carrier& carrier_;
     SendJobListener& listener_;
     SendJobQuestions& questions_;
+    SendJobContext context_;
     SendRecord record_;
     int value_ = 0;
     int maximum_ = 0;
@@ -108,13 +156,13 @@ private:
 // The pieces of a send job that stand on their own: how the To text is read,
 // how progress is counted and shown, and the texts the job builds.
 
-// The number an entry is sent to: the address book look-up of the entry
-// without its surrounding spaces; "" when it names no number.
-QString recipientNumber(const QString& entry);
+// The number an entry is sent to: the look-up in the address book of the
+// entry without its surrounding spaces; "" when it names no number.
+QString recipientNumber(const ContactStore& book, const QString& entry);
 
 // The entries that name no number, without their surrounding spaces (a blank
 // entry as ""), and the text of the box that lists them.
-QStringList entriesWithoutNumber(const QStringList& entries);
+QStringList entriesWithoutNumber(const ContactStore& book, const QStringList& entries);
 QString noNumberText(const QStringList& entries);
 
 // The most recipients and messages one job may send while the limit is on,
@@ -135,6 +183,8 @@ QString gatewayTooManyText(int total);
 // check, log off; a kept session skips log-off, and log-on too when it is
 // already open.
 int progressSteps(int total, bool confirmation, bool keepsSessionOpen, bool logged_in);
+// The same for a carrier without a session: every part and the confirmation.
+int progressStepsWithoutSession(int total, bool confirmation);
 
 // "57% completed": the whole-number percentage of value out of maximum.
 QString percentageText(int value, int maximum);

@@ -2,12 +2,12 @@
 
 #include "ui_frmSend.h"
 
-#include "core/compose_host.h"
-#include "core/settings.h"
+#include "compose/compose_host.h"
 #include "platform/accessibility.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/pause.h"
+#include "session/job_settings.h"
 #include "session/operator_site.h"
 
 #include <QCloseEvent>
@@ -22,9 +22,10 @@ const QString kEndCaption = QStringLiteral("End");
 const QString kWindowTitle = QStringLiteral("Send messages");
 } // namespace
 
-SendWindow::SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent)
+SendWindow::SendWindow(OperatorSite& site, ComposeHost& compose, SendJobContext context,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::frmSend>()), site_(site),
-      compose_(compose) {
+      compose_(compose), context_(context) {
     ui_->setupUi(this);
     platform::applyAccessibleRoles(this);
     loadForm();
@@ -85,21 +86,10 @@ SendOrder SendWindow::order() const {
     order.confirmation = compose_.sendConfirmationChecked();
     // The field is only read for a copy that goes: reading it makes the
     // preferences dialog.
-    if (order.confirmation && !readSetting(setting::confNumber).isEmpty())
+    if (order.confirmation && !context_.settings.confirmationNumber().isEmpty())
         order.confirmationShown = compose_.confNumberFieldText();
     order.done = compose_.sendAlreadyDone();
     return order;
-}
-
-int SendWindow::check_send_limits() {
-    SendJob job(site_, *this, *this);
-    return job.check_send_limits(order());
-}
-
-void SendWindow::up_percentage() {
-    const QProgressBar* bar = ui_->pbMessage;
-    if (bar->value() != bar->maximum())
-        progress(bar->value() + 1, bar->maximum());
 }
 
 void SendWindow::step(SendStep, const QString& text) {
@@ -156,7 +146,7 @@ void SendWindow::run(OperatorSite& carrier) {
     ui_->cmdCancel->setText(kCancelCaption);
     // The compose window stays disabled for the whole job, so its fields are
     // those of the send.
-    SendJob job(carrier, *this, *this);
+    SendJob job(carrier, *this, *this, context_);
     const SendJob::Result result = job.run(order());
     if (!alive)
         return;

@@ -22,7 +22,10 @@ class OperatorSite;
 class SendWindow : public QWidget, private SendJobListener, private SendJobQuestions {
     Q_OBJECT
 public:
-    SendWindow(OperatorSite& site, ComposeHost& compose, QWidget* parent = nullptr);
+    // Each job sends through `site` and works with `context`; both outlive
+    // the window.
+    SendWindow(OperatorSite& site, ComposeHost& compose, SendJobContext context,
+               QWidget* parent = nullptr);
     ~SendWindow() override;
 
     // One whole send.  The caller has disabled the compose window, shown this
@@ -36,10 +39,6 @@ public:
     void setGateway(OperatorSite* gateway);
     // How the last job ended.
     SendJob::Result lastResult() const { return lastResult_; }
-    // Asks the limit questions; the progress steps of the coming job, 0 when
-    // it must not go on.
-    int check_send_limits();
-    void up_percentage();
 
     // The compose window's exit path with a kept portal session: a visible
     // log-off ("Logging out of O2 and exiting ...") with an "End" button.
@@ -86,6 +85,7 @@ private:
     OperatorSite* active_ = &site_;
     SendJob::Result lastResult_ = SendJob::Refused;
     ComposeHost& compose_;
+    SendJobContext context_;
     WindowedTransportFront windowFront_;
     bool running_ = false;
     bool endRequested_ = false;

@@ -1,10 +1,10 @@
 #include "session/transport.h"
 
 #include "core/cp1252.h"
-#include "core/session_state.h"
 #include "core/settings.h"
 #include "session/site_settings.h"
 #include "session/transport_front.h"
+#include "session/transport_rules.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -40,7 +40,7 @@ QUrl requestUrl(const QString& address) {
 // The authorities of the "extracafile" setting, as the file holds them at
 // the moment of the request.
 QList<QSslCertificate> extraAuthorities() {
-    const QString path = get_setting(keys::extraCaFile, "");
+    const QString path = readSetting(setting::extraCaFile);
     if (path.isEmpty())
         return {};
     return authorityCertificates(path);
@@ -97,11 +97,6 @@ bool namesHost(const QSslCertificate& certificate, const QString& host) {
     return false;
 }
 
-bool isWebAddress(const QUrl& address) {
-    const QString scheme = address.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
-
 int defaultPort(const QUrl& address) {
     return address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
 }
@@ -130,13 +125,6 @@ protected:
 private:
     QByteArray bytes_;
 };
-
-// An answer with an HTTP status is a page, whatever the status: the site's
-// own error pages are shown and judged by their text.  Failures of the
-// connection, the TLS handshake or the redirects are not.
-bool isPageError(QNetworkReply::NetworkError error) {
-    return error > QNetworkReply::UnknownProxyError;
-}
 
 } // namespace
 
@@ -194,20 +182,19 @@ void Transport::cancel() {
         wait_->quit();
 }
 
-Transport::Outcome Transport::perform(const QString& URL, const QString& referer,
-                                      const Body* body) {
-    // One request at a time: whatever is still running is given up first.
-    if (reply_) {
-        QNetworkReply* earlier = reply_;
-        reply_.clear();
-        earlier->abort();
-        earlier->deleteLater();
-    }
+void Transport::dropEarlierReply() {
+    if (!reply_)
+        return;
+    QNetworkReply* earlier = reply_;
+    reply_.clear();
+    earlier->abort();
+    earlier->deleteLater();
+}
 
-    // The silence limit of each exchange does not end a page that trickles
-    // in: the whole request, redirects included, has a deadline of its own.
+// The silence limit of each exchange does not end a page that trickles in:
+// the whole request, redirects included, has a deadline of its own.
+void Transport::startDeadline(QTimer& deadline) {
     overdue_ = false;
-    QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, [this] {
         overdue_ = true;
@@ -215,89 +202,83 @@ Transport::Outcome Transport::perform(const QString& URL, const QString& referer
             reply_->abort();
     });
     deadline.start(deadlineMs_);
+}
 
+Transport::Outcome Transport::perform(const QString& URL, const QString& referer,
+                                      const Body* body) {
+    // One request at a time: whatever is still running is given up first.
+    dropEarlierReply();
+    QTimer deadline;
+    startDeadline(deadline);
     QUrl address = requestUrl(URL);
     const Body* form = body;
     for (int redirects = 0;; ++redirects) {
-        // The system's authorities and the extra ones are both trusted, one
-        // set at a time: a site whose certificate chains to none of the extra
-        // ones is tried against the system's, before anything was sent, and
-        // from then on checked against the system's only.
-        const QList<QSslCertificate> extra = extraAuthorities();
-        const QString origin =
-            address.host().toLower() + u':' + QString::number(address.port(defaultPort(address)));
-        const bool extraFirst = !extra.isEmpty() && !systemTrusted_.contains(origin);
-        Exchange answer = exchange(address, referer, form,
-                                   tlsConfiguration(extraFirst ? extra : QList<QSslCertificate>()));
-        if (extraFirst && answer.unknownIssuer && !answer.sent && answer.status == 0) {
-            // A connection keeps the authorities it was first made with.
-            manager_.clearConnectionCache();
-            systemTrusted_.insert(origin);
-            answer = exchange(address, referer, form, tlsConfiguration({}));
-            if (answer.unknownIssuer)
-                systemTrusted_.remove(origin);
-        }
+        Exchange answer = exchangeTrusted(address, referer, form);
         if (answer.cancelled) {
             Outcome outcome;
             outcome.cancelled = true;
             outcome.sent = answer.sent && answer.status == 0;
             return outcome;
         }
-        // Redirects are followed as a browser follows them, up to a bound;
-        // only to web addresses; and a form sent on with its body (307, 308)
-        // goes neither to a less safe address nor to another host.
-        static const QList<int> followed = {301, 302, 303, 307, 308};
-        if (answer.failure.isEmpty() && followed.contains(answer.status) &&
-            !answer.location.isEmpty()) {
-            const QUrl target = address.resolved(QUrl(answer.location));
-            const bool resent = form && (answer.status == 307 || answer.status == 308);
-            const bool lessSafe =
-                address.scheme() == QLatin1String("https") &&
-                target.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
-            const bool otherHost =
-                address.host().compare(target.host(), Qt::CaseInsensitive) != 0 ||
-                address.port(defaultPort(address)) != target.port(defaultPort(target));
-            if (!isWebAddress(target)) {
-                answer.fail(QNetworkReply::InsecureRedirectError,
-                            QStringLiteral("Redirected to an address that is not a web page: ") +
-                                target.toString());
-            } else if (redirects == kMaxRedirects) {
-                answer.fail(QNetworkReply::TooManyRedirectsError,
-                            QStringLiteral("Too many redirects (more than %1), the last to ")
-                                    .arg(kMaxRedirects) +
-                                target.toString());
-            } else if (resent && (lessSafe || otherHost)) {
-                answer.fail(QNetworkReply::InsecureRedirectError,
-                            QStringLiteral("Refused to send the form on to another or less "
-                                           "secure address: ") +
-                                target.toString());
-            } else {
-                address = target;
-                if (!resent)
+        if (answer.failure.isEmpty()) {
+            const RedirectStep step =
+                redirectStep(address, answer.status, answer.location, form != nullptr, redirects);
+            if (step.kind == RedirectStep::Follow) {
+                address = step.target;
+                if (!step.keepsForm)
                     form = nullptr;
                 continue;
             }
+            if (step.kind == RedirectStep::Refuse)
+                answer.fail(step.fault.code, step.fault.description);
         }
-
-        Outcome outcome;
-        outcome.status = answer.status;
-        if (answer.failure.isEmpty()) {
-            report(ResponseReceived);
-            report(Completed);
-        } else {
-            report(CommunicationError);
-            outcome.failed = true;
-            outcome.sent = answer.sent;
-            outcome.code = answer.code;
-            outcome.description = answer.failure;
-        }
-        session().page_text = fromCp1252(answer.body);
-        return outcome;
+        return outcomeOf(answer);
     }
 }
 
-Transport::Exchange Transport::exchange(const QUrl& address, const QString& referer,
-                                        const Body* form, const QSslConfiguration& tls) {
+Transport::Exchange Transport::exchangeTrusted(const QUrl& address, const QString& referer,
+                                               const Body* form) {
+    // A site whose certificate chains to none of the extra authorities is
+    // tried against the system's, before anything was sent, and from then on
+    // checked against the system's only.
+    const QList<QSslCertificate> extra = extraAuthorities();
+    const QString origin =
+        address.host().toLower() + u':' + QString::number(address.port(defaultPort(address)));
+    const bool extraFirst =
+        extraAuthoritiesFirst(!extra.isEmpty(), systemTrusted_.contains(origin));
+    Exchange answer = exchange(address, referer, form,
+                               tlsConfiguration(extraFirst ? extra : QList<QSslCertificate>()));
+    if (!tryAgainWithSystemAuthorities(extraFirst, answer.unknownIssuer, answer.sent,
+                                       answer.status))
+        return answer;
+    // A connection keeps the authorities it was first made with.
+    manager_.clearConnectionCache();
+    systemTrusted_.insert(origin);
+    answer = exchange(address, referer, form, tlsConfiguration({}));
+    if (answer.unknownIssuer)
+        systemTrusted_.remove(origin);
+    return answer;
+}
+
+Transport::Outcome Transport::outcomeOf(const Exchange& answer) {
+    Outcome outcome;
+    outcome.status = answer.status;
+    if (answer.failure.isEmpty()) {
+        report(ResponseReceived);
+        report(Completed);
+    } else {
+        report(CommunicationError);
+        outcome.failed = true;
+        outcome.sent = answer.sent;
+        outcome.code = answer.code;
+        outcome.description = answer.failure;
+    }
+    outcome.page = fromCp1252(answer.body);
+    return outcome;
+}
+
+QNetworkRequest Transport::requestFor(const QUrl& address, const QString& referer, const Body* form,
+                                      const QSslConfiguration& tls) const {
     QNetworkRequest request(address);
     // The header block: the form type for a POST, the browser's name under
     // the header "HTTP_UserAgent", the referer when there is one.
@@ -323,21 +304,21 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     request.setTransferTimeout(timeoutMs_);
     // Also a plain address: a redirect may lead it to HTTPS.
     request.setSslConfiguration(tls);
+    return request;
+}
 
+QNetworkReply* Transport::startRequest(const QNetworkRequest& request, const Body* form) {
     report(Connecting);
-    QNetworkReply* reply = nullptr;
-    if (form) {
-        auto* body = new FormBody(form->bytes, this);
-        reply = manager_.post(request, body);
-        body->setParent(reply);
-    } else {
-        reply = manager_.get(request);
-    }
-    reply_ = reply;
+    if (!form)
+        return manager_.get(request);
+    auto* body = new FormBody(form->bytes, this);
+    QNetworkReply* reply = manager_.post(request, body);
+    body->setParent(reply);
+    return reply;
+}
 
-    Exchange answer;
-    bool receiving = false;
-    connect(reply, &QNetworkReply::encrypted, this, [&, reply] {
+void Transport::watch(QNetworkReply* reply, const QUrl& address, Exchange& answer) {
+    connect(reply, &QNetworkReply::encrypted, this, [&, reply, address] {
         // Before anything is sent over the new connection.
         const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
         if (!namesHost(certificate, address.host())) {
@@ -356,8 +337,8 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
         report(RequestSent);
     });
     connect(reply, &QNetworkReply::readyRead, this, [&, reply] {
-        if (!receiving) {
-            receiving = true;
+        if (!answer.receiving) {
+            answer.receiving = true;
             report(Receiving);
         }
         if (answer.truncated)
@@ -368,7 +349,9 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
             reply->abort();
         }
     });
+}
 
+void Transport::waitFor(QNetworkReply* reply) {
     QEventLoop loop;
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QEventLoop* outer = wait_;
@@ -376,52 +359,53 @@ Transport::Exchange Transport::exchange(const QUrl& address, const QString& refe
     if (!reply->isFinished())
         loop.exec();
     wait_ = outer;
+}
 
-    if (cancelled_ || reply_ != reply) {
-        // Cancelled, or given up for a later request.
-        disconnect(reply, nullptr, this, nullptr);
-        reply->abort();
-        reply->deleteLater();
-        if (reply_ == reply)
-            reply_.clear();
-        answer.cancelled = true;
-        return answer;
-    }
+void Transport::readEnd(QNetworkReply* reply, Exchange& answer) const {
     if (!answer.truncated && reply->bytesAvailable() > 0)
         answer.body += reply->read(kMaxPageBytes - answer.body.size());
-
-    const QNetworkReply::NetworkError error = reply->error();
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.location = QString::fromUtf8(reply->rawHeader("Location"));
-    if (!answer.failure.isEmpty()) {
-        // Refused by the transport itself.
-    } else if (overdue_) {
-        answer.fail(QNetworkReply::TimeoutError,
-                    QStringLiteral("The page was still arriving after %1 seconds")
-                        .arg(deadlineMs_ / 1000.0));
-    } else if (error == QNetworkReply::NoError || answer.truncated ||
-               (answer.status > 0 && isPageError(error))) {
-        // A page.
-    } else if (error == QNetworkReply::OperationCanceledError) {
-        // Only the transfer time-out aborts a request the program did not.
-        answer.fail(
-            QNetworkReply::TimeoutError,
-            QStringLiteral("The request timed out after %1 seconds").arg(timeoutMs_ / 1000.0));
-    } else if (error == QNetworkReply::ContentReSendError) {
-        // The form could not go again after the connection closed.
-        answer.fail(QNetworkReply::RemoteHostClosedError,
-                    QStringLiteral("The connection closed before the site answered"));
+    // A failure the transport found itself (a certificate for another host)
+    // stands.
+    if (!answer.failure.isEmpty())
+        return;
+    ReplyEnd end;
+    end.error = reply->error();
+    end.errorText = reply->errorString();
+    end.status = answer.status;
+    end.truncated = answer.truncated;
+    end.overdue = overdue_;
+    end.timeoutMs = timeoutMs_;
+    end.deadlineMs = deadlineMs_;
+    if (const std::optional<RequestFault> fault = failureOf(end))
+        answer.fail(fault->code, fault->description);
+}
+
+Transport::Exchange Transport::exchange(const QUrl& address, const QString& referer,
+                                        const Body* form, const QSslConfiguration& tls) {
+    QNetworkReply* reply = startRequest(requestFor(address, referer, form, tls), form);
+    reply_ = reply;
+    Exchange answer;
+    watch(reply, address, answer);
+    waitFor(reply);
+    const bool givenUp = cancelled_ || reply_ != reply; // cancelled, or for a later request
+    if (givenUp) {
+        disconnect(reply, nullptr, this, nullptr);
+        reply->abort();
     } else {
-        answer.fail(error, reply->errorString());
+        readEnd(reply, answer);
     }
-    reply_.clear();
+    answer.cancelled = givenUp;
+    if (reply_ == reply)
+        reply_.clear();
     disconnect(reply, nullptr, this, nullptr);
     reply->deleteLater();
     return answer;
 }
 
-bool Transport::go_site(const QString& URL, const QString& referer, const QString& args,
-                        const QString& method, const QString& resp, bool sendsText) {
+SiteAnswer Transport::go_site(const QString& URL, const QString& referer, const QString& args,
+                              const QString& method, const QString& resp, bool sendsText) {
     const bool post = method.compare(QLatin1String("post"), Qt::CaseInsensitive) == 0;
     Body form;
     if (post) {
@@ -431,23 +415,23 @@ bool Transport::go_site(const QString& URL, const QString& referer, const QStrin
     const AnswerCheck pageHolds = [&resp](int, const QString& page) {
         return !page.isEmpty() && page.contains(resp, Qt::CaseInsensitive);
     };
-    return request(URL, referer, post ? &form : nullptr, pageHolds, resp, sendsText);
+    return request(URL, referer, post ? &form : nullptr, pageHolds, resp, sendsText, false);
 }
 
-bool Transport::post(const RawRequest& request, const AnswerCheck& accepted,
-                     const QString& expected, bool sendsText) {
+SiteAnswer Transport::post(const RawRequest& request, const AnswerCheck& accepted,
+                           const QString& expected, bool sendsText) {
     const Body body{request.body, request.contentType, request.headers};
     return this->request(request.address, QString(), &body, accepted, expected, sendsText, true);
 }
 
-bool Transport::request(const QString& URL, const QString& referer, const Body* body,
-                        const AnswerCheck& accepted, const QString& expected, bool sendsText,
-                        bool gateway) {
+SiteAnswer Transport::request(const QString& URL, const QString& referer, const Body* body,
+                              const AnswerCheck& accepted, const QString& expected, bool sendsText,
+                              bool gateway) {
     mayHaveArrived_ = false;
     lastStatus_ = 0;
     lastFailure_.clear();
     if (cancelled_)
-        return false;
+        return {};
     if (front_)
         front_->requestStarting();
 
@@ -459,32 +443,36 @@ bool Transport::request(const QString& URL, const QString& referer, const Body* 
         // A text whose request left and got no answer may have been taken.
         mayHaveArrived_ = sendsText && outcome.sent;
         if (outcome.cancelled || cancelled_)
-            return false;
-        const QString& page = session().page_text;
+            return {};
+        const QString& page = outcome.page;
         if (front_)
             front_->pageReceived(page);
         if (!outcome.failed && accepted(outcome.status, page))
-            return true;
+            return {true, page};
         if (!front_)
-            return false;
-
-        RequestFailure failure;
-        failure.address = URL;
-        failure.expected = expected;
-        failure.page = page;
-        failure.status = outcome.status;
-        failure.failed = outcome.failed;
-        failure.code = outcome.code;
-        failure.description = outcome.description;
-        failure.sendsText = sendsText;
-        failure.gateway = gateway;
-        const FailureChoice choice = front_->requestFailed(failure);
+            return {false, page};
+        const FailureChoice choice =
+            front_->requestFailed(failureReport(URL, expected, outcome, sendsText, gateway));
         if (cancelled_)
-            return false;
-        if (choice == FailureChoice::Retry)
-            continue;
-        return choice == FailureChoice::Ignore;
+            return {};
+        if (choice != FailureChoice::Retry)
+            return {choice == FailureChoice::Ignore, page};
     }
+}
+
+RequestFailure Transport::failureReport(const QString& URL, const QString& resp,
+                                        const Outcome& outcome, bool sendsText, bool gateway) {
+    RequestFailure failure;
+    failure.address = URL;
+    failure.expected = resp;
+    failure.page = outcome.page;
+    failure.failed = outcome.failed;
+    failure.code = outcome.code;
+    failure.description = outcome.description;
+    failure.sendsText = sendsText;
+    failure.gateway = gateway;
+    failure.status = outcome.status;
+    return failure;
 }
 
 } // namespace zemble

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/transport_rules.h"
+
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
@@ -11,12 +13,22 @@
 
 class QEventLoop;
 class QNetworkReply;
+class QNetworkRequest;
 class QSslConfiguration;
+class QTimer;
 class QUrl;
 
 namespace zemble {
 
 class TransportFront;
+struct RequestFailure;
+
+// What a request brought: whether the page was the one expected (or the
+// user chose to take it as such), and the page itself ("" when none came).
+struct SiteAnswer {
+    bool ok = false;
+    QString page;
+};
 
 // A request whose body goes as given, with its own type and headers (an SMS
 // gateway's).  The headers go only where the body goes: a redirect that
@@ -48,22 +60,22 @@ public:
     ~Transport() override;
 
     // Requests `URL` ("post" in any letter case sends `args` as a form body,
-    // anything else is a GET without body) and checks the page, now in
-    // session().page_text, for `resp` ignoring case ("" accepts any page that
-    // is not empty).  On a mismatch or a failed request the front end
-    // decides: Retry repeats the request, Ignore returns true, Abort returns
-    // false (so does a mismatch without a front end).  Returns false at once
-    // after cancel().  `sendsText`: the request hands the site a text
-    // message to deliver, so when no answer comes back it may have gone.
-    bool go_site(const QString& URL, const QString& referer, const QString& args,
-                 const QString& method, const QString& resp, bool sendsText = false);
+    // anything else is a GET without body) and checks the page it brings for
+    // `resp` ignoring case ("" accepts any page that is not empty).  On a
+    // mismatch or a failed request the front end decides: Retry repeats the
+    // request, Ignore takes the page as good, Abort gives it up (so does a
+    // mismatch without a front end).  Gives up at once, without a page, after
+    // cancel().  `sendsText`: the request hands the site a text message to
+    // deliver, so when no answer comes back it may have gone.
+    SiteAnswer go_site(const QString& URL, const QString& referer, const QString& args,
+                       const QString& method, const QString& resp, bool sendsText = false);
 
     // Posts `request` to an SMS gateway and judges its answer with
     // `accepted`; a failed request goes to the front end as with go_site,
-    // marked as the gateway's, `expected` naming what was wanted.  The page is in
-    // session().page_text, its status in lastStatus().
-    bool post(const RawRequest& request, const AnswerCheck& accepted, const QString& expected,
-              bool sendsText);
+    // marked as the gateway's, `expected` naming what was wanted.  The
+    // answer's status is in lastStatus().
+    SiteAnswer post(const RawRequest& request, const AnswerCheck& accepted, const QString& expected,
+                    bool sendsText);
 
     // The HTTP status of the last answer; 0 when no answer came.
     int lastStatus() const { return lastStatus_; }
@@ -105,7 +117,6 @@ public:
 
     static constexpr int kDefaultTimeoutMs = 30000;
     static constexpr int kDefaultDeadlineMs = 120000;
-    static constexpr int kMaxRedirects = 10;
     // A page is cut off at this size rather than read without end.
     static constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
     static constexpr auto kUserAgent =
@@ -141,6 +152,7 @@ private:
         bool failed = false; // a run-time failure: no page was received
         int code = 0;
         QString description;
+        QString page; // the page that came back, "" when none did
     };
 
     // One request and its answer, no redirect followed.
@@ -151,20 +163,36 @@ private:
         QString location;
         QByteArray body;
         bool truncated = false;
+        bool receiving = false;
         bool unknownIssuer = false; // the certificate chains to no trusted authority
         int code = 0;
         QString failure; // a run-time failure: no page to judge
         void fail(int c, const QString& why) { code = c, failure = why; }
     };
 
-    // The request, redirects followed, the page in session().page_text.
+    // The request, redirects followed.
     Outcome perform(const QString& URL, const QString& referer, const Body* body);
+    // The request until its answer is accepted or the front end decides.
+    SiteAnswer request(const QString& URL, const QString& referer, const Body* body,
+                       const AnswerCheck& accepted, const QString& expected, bool sendsText,
+                       bool gateway);
+    void dropEarlierReply();
+    void startDeadline(QTimer& deadline);
+    // One exchange with the authorities the trust rule picks, and once more
+    // with the system's when the rule says so.
+    Exchange exchangeTrusted(const QUrl& address, const QString& referer, const Body* form);
+    Outcome outcomeOf(const Exchange& answer);
+    // One request and its answer, no redirect followed, in steps.
     Exchange exchange(const QUrl& address, const QString& referer, const Body* form,
                       const QSslConfiguration& tls);
-    // The request until its answer is accepted or the front end decides.
-    bool request(const QString& URL, const QString& referer, const Body* body,
-                 const AnswerCheck& accepted, const QString& expected, bool sendsText,
-                 bool gateway = false);
+    QNetworkRequest requestFor(const QUrl& address, const QString& referer, const Body* form,
+                               const QSslConfiguration& tls) const;
+    QNetworkReply* startRequest(const QNetworkRequest& request, const Body* form);
+    void watch(QNetworkReply* reply, const QUrl& address, Exchange& answer);
+    void waitFor(QNetworkReply* reply);
+    void readEnd(QNetworkReply* reply, Exchange& answer) const;
+    static RequestFailure failureReport(const QString& URL, const QString& resp,
+                                        const Outcome& outcome, bool sendsText, bool gateway);
     void report(int code);
 
     QNetworkAccessManager manager_;

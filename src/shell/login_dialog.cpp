@@ -2,7 +2,7 @@
 
 #include "ui_frmLogin.h"
 
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "core/text.h"

@@ -2,7 +2,7 @@
 
 #include "ui_frmPrefs.h"
 
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 #include "core/gateway_address.h"
 #include "core/phone.h"
 #include "platform/file_dialog.h"

@@ -97,11 +97,12 @@ void Program::Main() {
 }
 
 void Program::makeWindows() {
-    site_ = std::make_unique<OperatorProtocol>();
+    site_ = std::make_unique<OperatorProtocol>(session());
     compose_ = std::make_unique<MainWindow>();
     // The program's icon, painted once at the start of Main.
     compose_->setWindowIcon(QApplication::windowIcon());
-    send_ = std::make_unique<SendWindow>(*site_, *compose_);
+    send_ = std::make_unique<SendWindow>(*site_, *compose_,
+                                         SendJobContext{jobSettings_, contacts(), session()});
     gateway_ = std::make_unique<KannelGateway>();
     send_->setGateway(gateway_.get());
     chooser_ = std::make_unique<NameChooserWindow>(*compose_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/job_settings.h"
+
 #include <QPointer>
 #include <QString>
 
@@ -46,6 +48,7 @@ private:
     void sendThroughGateway(const QString& username, const QString& password);
 
     QString contactsFolder_;
+    StoredJobSettings jobSettings_;
     std::unique_ptr<OperatorProtocol> site_;
     std::unique_ptr<MainWindow> compose_;
     std::unique_ptr<SendWindow> send_;

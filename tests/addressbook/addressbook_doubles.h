@@ -9,6 +9,7 @@
 #include "support/files.h"
 
 #include <QListWidget>
+#include <QTest>
 
 namespace zemble::test {
 
@@ -53,18 +54,30 @@ inline QStringList itemTexts(const QListWidget* list) {
     return out;
 }
 
-// Adds entries given as "name;number" without the duplicate test.
-inline void addEntries(const QStringList& entries) {
-    for (const QString& entry : entries)
-        add_contact(entry.section(u';', 0, 0), entry.section(u';', 1), false);
+// One entry of the address book.
+struct Entry {
+    QString name;
+    QString number;
+    bool operator==(const Entry&) const = default;
+};
+using Entries = QList<Entry>;
+
+inline char* toString(const Entry& entry) {
+    return QTest::toString(entry.name + QStringLiteral(" with ") + entry.number);
 }
 
-// The entries in use, as "name;number" joined by "|".
-inline QString entries() {
-    QStringList out;
+// Adds entries without the duplicate test.
+inline void addEntries(const Entries& entries) {
+    for (const Entry& entry : entries)
+        add_contact(entry.name, entry.number, false);
+}
+
+// The entries in use, in store order.
+inline Entries bookEntries() {
+    Entries out;
     for (int i = 0; i < contacts().count; ++i)
-        out << contacts().names.at(i) + u';' + contacts().numbers.at(i);
-    return out.join(u'|');
+        out.append({contacts().names.at(i), contacts().numbers.at(i)});
+    return out;
 }
 
 } // namespace zemble::test

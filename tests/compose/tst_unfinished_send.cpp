@@ -4,6 +4,7 @@
 #include "compose/main_window.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "session/job_settings.h"
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 
@@ -95,9 +96,10 @@ private slots:
         }
         quiet.messages.yesNoFallback = Answer::Yes; // the Message warning
 
-        OperatorProtocol site;
+        OperatorProtocol site(session());
         MainWindow compose;
-        SendWindow sending(site, compose);
+        const StoredJobSettings jobSettings;
+        SendWindow sending(site, compose, {jobSettings, contacts(), session()});
         compose.setWindows({.sendMessage = [&] { sending.show(), sending.send_message(); },
                             .confNumberFieldText = [] { return kMe; }});
         compose.Form_Load();

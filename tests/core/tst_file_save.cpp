@@ -27,20 +27,21 @@ enum class Owner { User, AnotherUser };
 } // namespace
 
 Q_DECLARE_METATYPE(Owner)
+Q_DECLARE_METATYPE(std::optional<int>)
 
 class TestFileSave : public QObject {
     Q_OBJECT
 private slots:
     // A save replaces the file whole, or tells the reason and leaves it, nothing beside it.
     void savesWholeOrNotAtAll_data() {
-        QTest::addColumn<int>("growsTo"); // bytes the file may grow to, -1 for no limit
+        QTest::addColumn<std::optional<int>>("roomOnDisk"); // bytes the file may grow to
         QTest::addColumn<int>("size");
-        QTest::newRow("no limit") << -1 << 300000;
-        QTest::newRow("disk fills in the middle") << 40000 << 300000;
-        QTest::newRow("disk full") << 0 << 10;
+        QTest::newRow("room enough") << std::optional<int>() << 300000;
+        QTest::newRow("disk fills in the middle") << std::optional<int>(40000) << 300000;
+        QTest::newRow("disk full") << std::optional<int>(0) << 10;
     }
     void savesWholeOrNotAtAll() {
-        QFETCH(int, growsTo);
+        QFETCH(std::optional<int>, roomOnDisk);
         QFETCH(int, size);
         QTemporaryDir dir;
         const QString path = dir.filePath("f.txt");
@@ -48,15 +49,14 @@ private slots:
         const QByteArray content(size, 'x');
         const auto save = [&] { return saveFile(path, content); };
         const std::optional<QString> failure =
-            growsTo < 0 ? save() : withFileSizeLimit(rlim_t(growsTo), save);
-        QCOMPARE(failure.value_or(QString()), growsTo < 0 ? QString() : reason(EFBIG));
+            roomOnDisk ? withFileSizeLimit(rlim_t(*roomOnDisk), save) : save();
+        QCOMPARE(failure.value_or(QString()), roomOnDisk ? reason(EFBIG) : QString());
         QCOMPARE(readWhole(path), failure ? QByteArray("old") : content);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"f.txt"});
     }
 
     // Files and folders made owner-only even under a umask that opens everything; a folder
-    // that was there keeps its mode.  A place that cannot hold the file is told with the folder
-    // and the system's reason.
+    // that was there keeps its mode.
     void ownerOnly() {
         const ScopedUmask openToAll{0};
         QTemporaryDir dir;
@@ -70,6 +70,13 @@ private slots:
         QCOMPARE(modeOf(dir.filePath("new")), 0700);
         QCOMPARE(modeOf(folder), 0700);
         QCOMPARE(modeOf(dir.path()), 0755);
+    }
+
+    // A place that cannot hold the file is told with the folder and the system's reason.
+    void aPlaceThatCannotHoldTheFileIsTold() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("folder");
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
         QCOMPARE(saveFile(dir.filePath("no/such/folder.txt"), "x"),
                  "Cannot write to the folder " + dir.filePath("no/such") + ": " + reason(ENOENT));
         QVERIFY(saveFile(folder, "x").has_value()); // a folder in its place

@@ -7,6 +7,15 @@
 using namespace zemble;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The send methods by their place in the list.
+enum class SendMethod { Free = 0, Paid = 1 };
+
+} // namespace
+
+Q_DECLARE_METATYPE(SendMethod)
+
 class TestSettings : public QObject {
     Q_OBJECT
 private slots:
@@ -120,24 +129,24 @@ private slots:
     void leadingNumber_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
-        QTest::addColumn<int>("sendMethod");
-        QTest::newRow("empty") << QString() << 0 << 0;
-        QTest::newRow("unknown") << u"-1"_s << -1 << 0;
-        QTest::newRow("paid") << u"1"_s << 1 << 1;
-        QTest::newRow("numeral then words") << u"12 more"_s << 12 << 1;
-        QTest::newRow("blanks inside") << u" 1 2"_s << 12 << 1;
-        QTest::newRow("markup first") << u"<b>12"_s << 0 << 0;
-        QTest::newRow("half rounds to even, down") << u"2.5"_s << 2 << 1;
-        QTest::newRow("half rounds to even, up") << u"3.5"_s << 4 << 1;
-        QTest::newRow("held to the top") << u"99999"_s << 32767 << 1;
-        QTest::newRow("held to the bottom") << u"-99999"_s << -32768 << 0;
+        QTest::addColumn<SendMethod>("method");
+        QTest::newRow("nothing") << u""_s << 0 << SendMethod::Free;
+        QTest::newRow("negative") << u"-1"_s << -1 << SendMethod::Free;
+        QTest::newRow("one") << u"1"_s << 1 << SendMethod::Paid;
+        QTest::newRow("words after the number") << u"12 more"_s << 12 << SendMethod::Paid;
+        QTest::newRow("spaces inside the number") << u" 1 2"_s << 12 << SendMethod::Paid;
+        QTest::newRow("markup before the number") << u"<b>12"_s << 0 << SendMethod::Free;
+        QTest::newRow("a half rounded down to even") << u"2.5"_s << 2 << SendMethod::Paid;
+        QTest::newRow("a half rounded up to even") << u"3.5"_s << 4 << SendMethod::Paid;
+        QTest::newRow("too large: the largest") << u"99999"_s << 32767 << SendMethod::Paid;
+        QTest::newRow("too small: the smallest") << u"-99999"_s << -32768 << SendMethod::Free;
     }
     void leadingNumber() {
         QFETCH(QString, text);
         QFETCH(int, value);
-        QFETCH(int, sendMethod);
+        QFETCH(SendMethod, method);
         QCOMPARE(int(leadingNumberInt16(text)), value);
-        QCOMPARE(sendTypeIndex(text), sendMethod);
+        QCOMPARE(sendTypeIndex(text), int(method));
     }
 };
 

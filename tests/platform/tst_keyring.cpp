@@ -9,6 +9,7 @@
 #include <QtTest>
 
 using namespace zemble;
+using namespace Qt::StringLiterals;
 using platform::Keyring;
 using platform::KeyringOutcome;
 
@@ -28,12 +29,10 @@ private slots:
     void storeReadForget_data() {
         QTest::addColumn<QString>("account");
         QTest::addColumn<QString>("password");
-        QTest::newRow("spaces and symbols") << "bob smith"
-                                            << " p ~x}\"#";
+        QTest::newRow("spaces and symbols") << u"bob smith"_s << u" p ~x}\"#"_s;
         QTest::newRow("beyond ASCII")
             << QString::fromUtf8("zo\u00eb") << QString::fromUtf8("\u00a3\u20ac\u00e9");
-        QTest::newRow("no user name") << ""
-                                      << "alone";
+        QTest::newRow("no user name") << u""_s << u"alone"_s;
     }
     void storeReadForget() {
         QFETCH(QString, account);

@@ -12,10 +12,9 @@ class TestPageDisplay : public QObject {
     Q_OBJECT
 private slots:
     // The window at its place and size, showing a page's text, references resolved, scripts
-    // and styles left out; closed by the program or from its frame.
-    void shownText() {
+    // and styles left out.
+    void showsAPagesText() {
         PageDisplayService& display = PageDisplayService::real();
-        QVERIFY(!display.isOpen());
         display.open();
         QTextBrowser* view = realPageWindow();
         QVERIFY(display.isOpen() && view && view->isVisible());
@@ -31,6 +30,14 @@ private slots:
         }
         QCOMPARE(shown, QStringList({u"Hello there"_s, u"£5 & £6 £7 & AT&T; a < b"_s, u"Hi"_s,
                                      u"a   b\nc"_s}));
+        display.close();
+    }
+
+    // The window is closed by the program or from its frame, and then known to be closed.
+    void closedByTheProgramOrFromItsFrame() {
+        PageDisplayService& display = PageDisplayService::real();
+        QVERIFY(!display.isOpen());
+        display.open();
         display.close();
         QVERIFY(!display.isOpen());
         QTRY_VERIFY(!realPageWindow());

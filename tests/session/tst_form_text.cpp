@@ -7,62 +7,55 @@
 
 using namespace zemble;
 
-namespace {
-// One "a|b|..." string per row, named by itself.
-void rows(std::initializer_list<QString> list) {
-    QTest::addColumn<QStringList>("c");
-    for (const QString& row : list)
-        QTest::newRow(qPrintable(row)) << row.split(u'|');
-}
-} // namespace
+using namespace Qt::StringLiterals;
 
 class TestFormText : public QObject {
     Q_OBJECT
 private slots:
-    // "text|form": which marks are escaped, the plain ranges' edges, a letter the code page lacks.
-    void convertText_data() {
-        rows({"a b&+.=!|a%20b%26%2B%2E%3D%21", "/09:@AZ[\\]^_`az{~|%2F09%3A%40AZ[\\]^_%60az%7B%7E",
-              QString(QChar(0x0416)) + "|%3F"});
-    }
+    // Text as the site's forms take it: which marks are escaped, the plain ranges' edges, a
+    // letter the code page lacks.
     void convertText() {
-        QFETCH(QStringList, c);
-        QCOMPARE(convert_text(c[0]), c[1]);
+        QCOMPARE(convert_text("a b&+.=!"), "a%20b%26%2B%2E%3D%21");
+        QCOMPARE(convert_text("/09:@AZ[\\]^_`az{~"), "%2F09%3A%40AZ[\\]^_%60az%7B%7E");
+        QCOMPARE(convert_text(QString(QChar(0x0416))), "%3F");
     }
 
-    // "page|start|end|value": markers in another case; the end searched after the first start.
-    void textBetween_data() { rows({"<I>MiXeD</i>|<i>|</I>|MiXeD", "] s=1] s=2]|s=|]|1"}); }
+    // The text between two markers: found in another case, the end searched after the first
+    // start.
     void textBetween() {
-        QFETCH(QStringList, c);
-        QCOMPARE(text_between(c[0], c[1], c[2]), c[3]);
+        QCOMPARE(text_between("<I>MiXeD</i>", "<i>", "</I>"), "MiXeD");
+        QCOMPARE(text_between("] s=1] s=2]", "s=", "]"), "1");
     }
 
-    // "page|free|paid", -1 when unknown; {f} and {p} stand for the site's phrases.
+    // The free and paid figures of a page, -1 when unknown; the paid one counts only after the
+    // first "TXT remaining".
     void quotaFigures_data() {
-        rows({"{f}3 TXT remaining<br>{p}0 TXT remaining|3|0",
-              "xx 4 TXT remaining {p}9 TXT remaining|-1|9",
-              "{p}8 TXT remaining {f}4 TXT remaining|4|-1", "{f}12 more TXT remaining|12|-1",
-              "{f}<b>7</b> TXT remaining|0|-1"});
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("free");
+        QTest::addColumn<int>("paid");
+        const QString free = "Use free TXT - you have ", paid = "Use paid TXT - you have ";
+        QTest::newRow("both figures")
+            << free + "3 TXT remaining<br>" + paid + "0 TXT remaining" << 3 << 0;
+        QTest::newRow("no free figure")
+            << "xx 4 TXT remaining " + paid + "9 TXT remaining" << -1 << 9;
+        QTest::newRow("a paid figure before the first TXT remaining")
+            << paid + "8 TXT remaining " + free + "4 TXT remaining" << 4 << -1;
+        QTest::newRow("words after the figure") << free + "12 more TXT remaining" << 12 << -1;
+        QTest::newRow("markup around the figure") << free + "<b>7</b> TXT remaining" << 0 << -1;
     }
     void quotaFigures() {
-        QFETCH(QStringList, c);
-        const QString page = QString(c[0])
-                                 .replace("{f}", "Use free TXT - you have ")
-                                 .replace("{p}", "Use paid TXT - you have ");
-        QCOMPARE(QString("%1|%2")
-                     .arg(OperatorProtocol::freeQuotaOf(page))
-                     .arg(OperatorProtocol::paidQuotaOf(page)),
-                 c[1] + '|' + c[2]);
+        QFETCH(QString, page);
+        QFETCH(int, free);
+        QFETCH(int, paid);
+        QCOMPARE(int(OperatorProtocol::freeQuotaOf(page)), free);
+        QCOMPARE(int(OperatorProtocol::paidQuotaOf(page)), paid);
     }
 
-    // The transfer states as the send window's status line shows them; 13 is no state.
-    void statusTexts() {
-        const QStringList names =
-            QString("|Resolving host|Resolved|Connecting|Connected|Requesting|"
-                    "Request sent|Receiving response|Response received|"
-                    "Disconnecting|Disconnected|Communication error|Completed|")
-                .split('|');
-        for (int code = 0; code < names.size(); ++code)
-            QCOMPARE(Transport::statusText(code), "Status: " + names[code] + '.');
+    // A code outside the transfer states shows no name rather than reading past the list.
+    void statusTextOutsideTheStates() {
+        QCOMPARE(Transport::statusText(12), "Status: Completed.");
+        QCOMPARE(Transport::statusText(13), "Status: .");
+        QCOMPARE(Transport::statusText(-1), "Status: .");
     }
 
     // The sent-message time: a 12-hour clock, whatever the machine's language.

@@ -1,7 +1,9 @@
 // The operator protocol and whole send jobs against the simulator.
 
+#include "addressbook/contact_store.h"
 #include "core/session_state.h"
 #include "core/settings.h"
+#include "session/job_settings.h"
 #include "session/operator_protocol.h"
 #include "session/send_window.h"
 #include "session/transport.h"
@@ -36,9 +38,10 @@ struct Fixture {
     platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
     OpSim sim{{{"alice", kPassword, "Alice", 10, 5}}};
     // A send window working for a compose double, on the real protocol.
-    OperatorProtocol site;
+    OperatorProtocol site{session()};
     FakeComposeHost compose;
-    SendWindow window{site, compose};
+    StoredJobSettings jobSettings;
+    SendWindow window{site, compose, {jobSettings, contacts(), session()}};
     void send(const QString& message) {
         compose.to = "07700900001 ; 07700900002";
         compose.message = message;

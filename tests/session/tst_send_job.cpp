@@ -2,6 +2,7 @@
 #include "core/session_state.h"
 #include "core/settings.h"
 #include "platform/keyboard.h"
+#include "session/job_settings.h"
 #include "session/operator_site.h"
 #include "session/send_job.h"
 #include "session/send_window.h"
@@ -62,6 +63,47 @@ private:
     bool cancelled_ = false;
 };
 
+// A carrier that takes each text in a request of its own: no log-on, quota or
+// log-off.  Records "number: text" for each text.
+class CarrierWithoutSession final : public Carrier {
+public:
+    bool hasSession() const override { return false; }
+    bool log_on(const QString&, const QString&) override { return calls.append("on"), true; }
+    bool check_quota() override { return calls.append("quota"), true; }
+    bool send_part(const QString& number, const QString& text, bool) override {
+        calls.append(number + ": " + text);
+        return true;
+    }
+    bool log_off() override { return calls.append("off"), true; }
+    bool mayHaveArrived() const override { return false; }
+    bool cancelled() const override { return false; }
+    QStringList calls;
+};
+
+// The job's settings as plain fields, away from the settings store.
+struct FixedJobSettings final : JobSettings {
+    bool keepsLoggedOn() const override { return keep; }
+    bool sendLimitOff() const override { return false; }
+    QString confirmationNumber() const override { return confirmation; }
+    QString clipText() const override { return {}; }
+    bool logsSent() const override { return false; }
+    std::optional<SiteSettingProblem> siteProblem() const override { return std::nullopt; }
+    bool keep = false;
+    QString confirmation;
+};
+
+// The steps a job announces and the questions it would ask, recorded.
+struct JobWatcher final : SendJobListener, SendJobQuestions {
+    void step(SendStep, const QString& text) override { steps.append(text); }
+    void progress(int value, int maximum) override { last = {value, maximum}; }
+    void refuse(const JobMessage& message) override { refused.append(message.title); }
+    bool goOn(const JobMessage&) override { return true; }
+    void logNotSaved(const JobMessage&) override {}
+    void finishedPause() override {}
+    QStringList steps, refused;
+    QPair<int, int> last;
+};
+
 QString numbers(int n) {
     QStringList out;
     for (int i = 1; i <= n; ++i)
@@ -74,7 +116,8 @@ struct Rig {
     QuietPlatform platform;
     ScriptedSite site;
     FakeComposeHost compose;
-    SendWindow window{site, compose};
+    StoredJobSettings jobSettings;
+    SendWindow window{site, compose, {jobSettings, contacts(), session()}};
     const QString log = settings.dir.filePath("sent.log");
 
     // Free-text messages of `parts` parts without continuation text.
@@ -99,17 +142,26 @@ QByteArray lines(int first, int last) {
 const QByteArray kRecord("To: A ; 071\r\nDate: Thursday 22 May 2003, 07:03:09 pm\r\n"
                          "Message: m\r\n\r\n");
 
-// A send job, the questions before it ("title|icon buttons|text", enum numbers), how it goes.
+// A message box the job showed.
+struct Box {
+    QString title;
+    platform::Icon icon;
+    platform::Buttons buttons;
+    QString text;
+};
+
+// A send job, the message boxes before and during it, how it goes.
 struct Job {
     int n = 2, parts = 2; // recipients, parts of the message
     QString to = {};      // instead of n numbers
     bool noLimit = false, yes = true;
-    QStringList asked = {};
+    QList<Box> asked = {};
     QString conf = {};                             // confirmation number
     bool tick = false, keep = false, kept = false; // ticked, "dontlogout", logged in
     QString fails = {};                            // the request refused after `ok` successes
     int ok = 0, steps = 0;                         // no steps: refused before any request
-    QString ops = {}, percents = {};               // the requests made; while each is in flight and
+    QStringList ops = {};                          // the requests made, when checked
+    QStringList percents = {};                     // while each request is in flight and
     QStringList said = {};                         // at the end: the percent and the step shown
     bool keptAfter = false, badLog = false;        // logged in after; the log cannot be written
     int cancelAt = -1; // Cancel (or the frame) while that request is in flight
@@ -128,76 +180,92 @@ private slots:
     void jobs_data() {
         QTest::addColumn<Job>("job");
         const auto row = [](const char* name, const Job& job) { QTest::newRow(name) << job; };
-        const auto parts = [](int n) { return QString("part ").repeated(n); };
+        const auto parts = [](int n) { return QStringList(n, "part"); };
         const auto requested = [](int n) {
             return QString("You have requested that Zemble send %1 text messages via O2.\r\n\r\n")
                 .arg(n);
         };
+        using platform::Buttons, platform::Icon;
         const auto warn = [&](int n) {
-            return "Message warning|11|" + requested(n) +
-                   "You are reminded that sending excessive text messages may alert O2 into "
-                   "thinking\r\nyou are spamming and may cause your account to be disabled.\r\n\r\n"
-                   "Please be aware that the author of Zemble accepts no responsibility for the "
-                   "actions\r\nof the O2 administrators through the usage of this software.\r\n\r\n"
-                   "Would you like to continue and send these messages?";
+            return Box{
+                "Message warning", Icon::Information, Buttons::YesNo,
+                requested(n) +
+                    "You are reminded that sending excessive text messages may alert O2 into "
+                    "thinking\r\nyou are spamming and may cause your account to be "
+                    "disabled.\r\n\r\n"
+                    "Please be aware that the author of Zemble accepts no responsibility for the "
+                    "actions\r\nof the O2 administrators through the usage of this "
+                    "software.\r\n\r\n"
+                    "Would you like to continue and send these messages?"};
         };
-        const QString me = "07700900999", all = "on " + parts(4) + "quota off",
-                      parts5 = " " + parts(5);
+        const auto alert = [](const QString& entry) {
+            return Box{"Recipient alert", Icon::Exclamation, Buttons::Ok,
+                       "Zemble is going to be "
+                       "unable to send your text message because these recipients have no phone "
+                       "number:\r\n\r\n   \u2022  " +
+                           entry +
+                           "\r\n\r\nNothing has been sent. Please "
+                           "check the To field and try again"};
+        };
+        const QString me = "07700900999";
+        const QStringList all = QStringList{"on"} + parts(4) + QStringList{"quota", "off"};
         // clang-format off
         row("31 recipients refused first", {.n = 31, .parts = 4,
-            .asked = {"Spam warning|20|You cannot send SMS' to more than 30 recipients"}});
+            .asked = {{"Spam warning", Icon::Exclamation, Buttons::Ok,
+                       "You cannot send SMS' to more than 30 recipients"}}});
         row("30 recipients asked", {.n = 30, .parts = 1, .asked = {warn(30)}, .steps = 33});
         row("total 12, no", {.n = 3, .parts = 4, .yes = false, .asked = {warn(12)}});
         row("total 31, yes then refused", {.n = 1, .parts = 31, .asked = {warn(31),
-            "Spam warning|10|" + requested(31) + "This number exceeds the maximum allowed and, as "
-            "such, you will not be able to continue."}});
+            {"Spam warning", Icon::Information, Buttons::Ok, requested(31) + "This number exceeds "
+             "the maximum allowed and, as such, you will not be able to continue."}}});
         row("no limit, total 62", {.n = 31, .noLimit = true, .steps = 65});
         // Every entry is resolved before any question: one without a number sends nothing.
-        const QString alert = "Recipient alert|20|Zemble is going to be unable to send your "
-            "text message because these recipients have no phone number:\r\n\r\n   \u2022  ",
-            nothing = "\r\n\r\nNothing has been sent. Please check the To field and try again";
-        row("only spaces", {.to = "   ", .asked = {alert + "(a blank entry)" + nothing}});
+        row("only spaces", {.to = "   ", .asked = {alert("(a blank entry)")}});
         row("unknown name among 31 numbers",
-            {.to = numbers(31) + " ; Nobody", .asked = {alert + "Nobody" + nothing}});
+            {.to = numbers(31) + " ; Nobody", .asked = {alert("Nobody")}});
         // The sent-message log that cannot be written is told; the send still counts.
-        row("plain, log not written", {.asked = {"Save error|20|Unable to save out your SMS to "
-            "the log file.\r\n{log}\r\nIs a directory"}, .steps = 7,
-            .ops = all, .percents = "0 14 28 42 57 71 85 100", .badLog = true});
+        row("plain, log not written", {.asked = {{"Save error", Icon::Exclamation, Buttons::Ok,
+            "Unable to save out your SMS to the log file.\r\n{log}\r\nIs a directory"}}, .steps = 7,
+            .ops = all, .percents = {"0", "14", "28", "42", "57", "71", "85", "100"},
+            .badLog = true});
         row("total 10 asks nothing; session left from a 'no' job dropped",
-            {.parts = 5, .kept = true, .steps = 13, .ops = "on " + parts(10) + "quota off"});
+            {.parts = 5, .kept = true, .steps = 13, .ops = QStringList{"on"} + parts(10) + QStringList{"quota", "off"}});
         const auto to = [](int part, int n) {
             return QString("Sending message part %1 of 2 to 0770090000%2 ...").arg(part).arg(n);
         };
-        row("confirmation", {.conf = me, .tick = true, .steps = 8, .ops = "on " + parts(5) +
-            "quota off", .said = {"Logging onto O2 as 'alice' ...", to(1, 1), to(2, 1), to(1, 2),
+        row("confirmation", {.conf = me, .tick = true, .steps = 8, .ops = QStringList{"on"} + parts(5) +
+            QStringList{"quota", "off"}, .said = {"Logging onto O2 as 'alice' ...", to(1, 1), to(2, 1), to(1, 2),
             to(2, 2), "Sending confirmation SMS to 07700 900 999 ...",
             "Checking text message quota ...", "Logging out of O2 ...", "Finished."}});
         row("confirmation not ticked", {.conf = me, .steps = 7, .ops = all});
         row("ticked without a number", {.tick = true, .steps = 7, .ops = all});
         row("stay logged in, first job",
-            {.keep = true, .steps = 6, .ops = "on " + parts(4) + "quota", .keptAfter = true});
+            {.keep = true, .steps = 6, .ops = QStringList{"on"} + parts(4) + QStringList{"quota"},
+            .keptAfter = true});
         row("kept session",
-            {.keep = true, .kept = true, .steps = 5, .ops = parts(4) + "quota", .keptAfter = true});
-        row("log on fails", {.conf = me, .tick = true, .fails = "on", .steps = 8, .ops = "on"});
+            {.keep = true, .kept = true, .steps = 5, .ops = parts(4) + QStringList{"quota"},
+            .keptAfter = true});
+        row("log on fails", {.conf = me, .tick = true, .fails = "on", .steps = 8, .ops = {"on"}});
         row("first part fails",
-            {.conf = me, .tick = true, .fails = "part", .steps = 8, .ops = "on part"});
+            {.conf = me, .tick = true, .fails = "part", .steps = 8, .ops = {"on", "part"}});
         row("confirmation fails",
-            {.conf = me, .tick = true, .fails = "part", .ok = 4, .steps = 8, .ops = "on" + parts5});
+            {.conf = me, .tick = true, .fails = "part", .ok = 4, .steps = 8, .ops = QStringList{"on"} + parts(5)});
         // A kept session refusing its first part is dropped, so that the next
         // job logs on again; one that has sent something is kept.
         row("kept, first part fails",
-            {.keep = true, .kept = true, .fails = "part", .steps = 5, .ops = "part"});
+            {.keep = true, .kept = true, .fails = "part", .steps = 5, .ops = {"part"}});
         row("kept, later part fails",
-            {.keep = true, .kept = true, .fails = "part", .ok = 1, .steps = 5, .ops = "part part",
+            {.keep = true, .kept = true, .fails = "part", .ok = 1, .steps = 5, .ops = {"part", "part"},
              .keptAfter = true});
         row("fresh, first part fails",
-            {.keep = true, .fails = "part", .steps = 6, .ops = "on part", .keptAfter = true});
+            {.keep = true, .fails = "part", .steps = 6, .ops = {"on", "part"},
+             .keptAfter = true});
         // Cancel ends the job without one more request; the next job runs.  Once every text is
         // confirmed (6: quota check, 7: log-off) the send stays recorded, a quota read is kept.
-        const QString eight = "on" + parts5 + "quota off";
+        const QStringList eight = QStringList{"on"} + parts(5) + QStringList{"quota", "off"};
         for (int at : {0, 5, 6, 7, 16})
             QTest::addRow("%s at request %d", at < 8 ? "Cancel" : "frame", at % 10)
-                << Job{.conf = me, .tick = true, .steps = 8, .ops = eight.section(' ', 0, at % 10),
+                << Job{.conf = me, .tick = true, .steps = 8, .ops = eight.mid(0, at % 10 + 1),
                        .cancelAt = at % 10, .byFrame = at >= 8};
         // clang-format on
     }
@@ -233,14 +301,17 @@ private slots:
         rig.window.show();
         rig.window.send_message();
         look();
-        QStringList boxes;
-        for (const auto& box : rig.platform.messages.asked)
-            boxes.append(box.title + QString::asprintf("|%d%d|", int(box.icon), int(box.buttons)) +
-                         box.text);
-        QCOMPARE(boxes, job.asked.replaceInStrings("{log}", rig.log));
+        const QList<platform::MessageBoxRequest>& shown = rig.platform.messages.asked;
+        QCOMPARE(shown.size(), job.asked.size());
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QCOMPARE(shown.at(i).title, job.asked.at(i).title);
+            QCOMPARE(shown.at(i).icon, job.asked.at(i).icon);
+            QCOMPARE(shown.at(i).buttons, job.asked.at(i).buttons);
+            QCOMPARE(shown.at(i).text, QString(job.asked.at(i).text).replace("{log}", rig.log));
+        }
         QCOMPARE(rig.site.ops.isEmpty(), !job.steps);
         if (!job.ops.isEmpty())
-            QCOMPARE(rig.site.ops.join(' '), job.ops.trimmed());
+            QCOMPARE(rig.site.ops, job.ops);
         QCOMPARE(session().logged_in, job.keptAfter);
         // The compose window given back exactly once (repainted after a Cancel), this window gone.
         QCOMPARE(rig.compose.calls.join(' '),
@@ -258,7 +329,7 @@ private slots:
         if (done)
             QCOMPARE(rig.window.findChild<QProgressBar*>("pbMessage")->value(), job.steps);
         if (!job.percents.isEmpty())
-            QCOMPARE(seen.join(' '), job.percents);
+            QCOMPARE(seen, job.percents);
         if (!job.said.isEmpty())
             QCOMPARE(said, job.said);
         const QString when = session().last_sent_time;
@@ -275,6 +346,54 @@ private slots:
             rig.window.send_message();
             QCOMPARE(rig.site.ops.size(), 8);
         }
+    }
+
+    // A carrier without a session gets only the texts: the same loop over recipients and
+    // parts, no log-on, quota or log-off, whatever the session and "dontlogout" say.  The job
+    // resolves names in the address book it is given and keeps its session there.
+    void carrierWithoutSessionGetsOnlyTheTexts_data() {
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("confirmationNumber");
+        QTest::addColumn<bool>("keepLoggedOn");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("a contact and a number")
+            << "Anna ; 07700900002" << QString() << false
+            << QStringList{"07700900001: hello", "07700900002: hello"} << 2;
+        QTest::newRow("with a confirmation copy, session asked to stay open")
+            << "Anna"
+            << "07700900999" << true
+            << QStringList{"07700900001: hello",
+                           "07700900999: The following message was sent to 1 recipient: hello"}
+            << 2;
+    }
+    void carrierWithoutSessionGetsOnlyTheTexts() {
+        QFETCH(QString, to);
+        QFETCH(QString, confirmationNumber);
+        QFETCH(bool, keepLoggedOn);
+        QFETCH(QStringList, texts);
+        QFETCH(int, steps);
+        TempSettings settings;
+        QuietPlatform platform;
+        CarrierWithoutSession carrier;
+        FixedJobSettings jobSettings;
+        jobSettings.keep = keepLoggedOn;
+        jobSettings.confirmation = confirmationNumber;
+        const ContactStore book{{"Anna"}, {"07700900001"}, 1};
+        SessionState state{.session_username = "alice"};
+        JobWatcher watcher;
+        SendJob job(carrier, watcher, watcher, {jobSettings, book, state});
+        const SendOrder order{.to = to, .message = "hello", .confirmation = true};
+
+        QCOMPARE(job.run(order), SendJob::Sent);
+        QCOMPARE(carrier.calls, texts);
+        QCOMPARE(watcher.last, qMakePair(steps, steps));
+        QVERIFY(watcher.refused.isEmpty());
+        QVERIFY(!watcher.steps.contains(SendJob::logOnText("alice")));
+        QVERIFY(!watcher.steps.contains(SendJob::quotaText()));
+        QVERIFY(!watcher.steps.contains(SendJob::logOffText()));
+        QCOMPARE(state.last_sent_key, to + "hello");
+        QVERIFY(!state.logged_in && !job.leftLoggedOn());
     }
 
     // Escape in the send-progress window does what its Cancel button does (the jobs table

@@ -3,7 +3,7 @@
 // A compose window for tests of the windows that work for it: tests set the
 // fields the window reads and check what it asked of the compose window.
 
-#include "core/compose_host.h"
+#include "compose/compose_host.h"
 
 #include <QStringList>
 

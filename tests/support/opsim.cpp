@@ -3,6 +3,7 @@
 #include "core/settings.h"
 
 #include <QtNetwork>
+#include <QtTest>
 
 namespace zemble::test {
 
@@ -18,6 +19,27 @@ constexpr const char* kSourceDir = "";
 
 QString encoded(const QString& value) {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+// With ZEMBLE_KEEP_REQUEST_LOGS set to a folder, every simulator's request
+// log is copied there when the simulator stops, named after the test program,
+// the test function and row, and a running count, so that the requests of two
+// builds can be compared run by run.
+void keepRequestLog(const QString& log) {
+    const QString folder = qEnvironmentVariable("ZEMBLE_KEEP_REQUEST_LOGS");
+    if (folder.isEmpty() || !QFile::exists(log))
+        return;
+    static int counter = 0;
+    ++counter;
+    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName() + '-' +
+                   QString::fromLatin1(QTest::currentTestFunction()) + '-' +
+                   QString::fromLatin1(QTest::currentDataTag()) + '-' +
+                   QString::number(counter).rightJustified(3, '0');
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9_.-]+"));
+    name.replace(unsafe, QStringLiteral("_"));
+    QDir().mkpath(folder);
+    QFile::remove(folder + '/' + name + ".jsonl");
+    QFile::copy(log, folder + '/' + name + ".jsonl");
 }
 
 } // namespace
@@ -54,6 +76,7 @@ void OpSim::stop() {
             process.kill();
             process.waitForFinished(5000);
         }
+        keepRequestLog(dir.filePath("requests.jsonl"));
     }
     https = http = 0;
 }

@@ -53,61 +53,55 @@ bool parseFault(const QString& text, QString* path, opsim::Fault* fault) {
            opsim::isFaultKind(fault->kind) && path->startsWith(QLatin1Char('/'));
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zemble-opsim"));
-
-    QCommandLineParser cli;
-    cli.setApplicationDescription(
-        QStringLiteral("Plays the operator's web SMS site on 127.0.0.1 for tests."));
-    cli.addHelpOption();
-    const QCommandLineOption httpsPortOption(QStringLiteral("https-port"),
-                                             QStringLiteral("HTTPS port (0: any free port)."),
-                                             QStringLiteral("port"), QStringLiteral("0"));
-    const QCommandLineOption httpPortOption(QStringLiteral("http-port"),
-                                            QStringLiteral("HTTP port (0: any free port)."),
-                                            QStringLiteral("port"), QStringLiteral("0"));
-    const QCommandLineOption accountsOption(
+// The simulator's command line.
+struct CommandLine {
+    QCommandLineParser parser;
+    const QCommandLineOption httpsPort{QStringLiteral("https-port"),
+                                       QStringLiteral("HTTPS port (0: any free port)."),
+                                       QStringLiteral("port"), QStringLiteral("0")};
+    const QCommandLineOption httpPort{QStringLiteral("http-port"),
+                                      QStringLiteral("HTTP port (0: any free port)."),
+                                      QStringLiteral("port"), QStringLiteral("0")};
+    const QCommandLineOption accountsFile{
         QStringLiteral("accounts"),
         QStringLiteral("File of accounts, one user;password;firstname;free;paid a line."),
-        QStringLiteral("file"));
-    const QCommandLineOption accountOption(
+        QStringLiteral("file")};
+    const QCommandLineOption account{
         QStringLiteral("account"),
-        QStringLiteral("One account: user;password;firstname;free;paid."), QStringLiteral("value"));
-    const QCommandLineOption outboxOption(QStringLiteral("outbox"),
-                                          QStringLiteral("Append every accepted text here."),
-                                          QStringLiteral("file"));
-    const QCommandLineOption requestsOption(QStringLiteral("requests"),
-                                            QStringLiteral("Append every request here."),
-                                            QStringLiteral("file"));
-    const QCommandLineOption untrustedOption(
+        QStringLiteral("One account: user;password;firstname;free;paid."), QStringLiteral("value")};
+    const QCommandLineOption outbox{QStringLiteral("outbox"),
+                                    QStringLiteral("Append every accepted text here."),
+                                    QStringLiteral("file")};
+    const QCommandLineOption requests{QStringLiteral("requests"),
+                                      QStringLiteral("Append every request here."),
+                                      QStringLiteral("file")};
+    const QCommandLineOption untrusted{
         QStringLiteral("untrusted-cert"),
-        QStringLiteral("Serve HTTPS with a self-signed certificate no one trusts."));
-    const QCommandLineOption faultOption(
+        QStringLiteral("Serve HTTPS with a self-signed certificate no one trusts.")};
+    const QCommandLineOption fault{
         QStringLiteral("fault"),
         QStringLiteral("Arm a fault: KIND:COUNT:DELAY_MS:PATH (kinds slow, drop, lostanswer, "
                        "http500, blank, wrongpage)."),
-        QStringLiteral("value"));
-    cli.addOptions({httpsPortOption, httpPortOption, accountsOption, accountOption, outboxOption,
-                    requestsOption, untrustedOption, faultOption});
-    cli.process(app);
+        QStringLiteral("value")};
 
-    opsim::Server::Options options;
-    if (!readPort(cli.value(httpsPortOption), &options.httpsPort) ||
-        !readPort(cli.value(httpPortOption), &options.httpPort))
-        return fail(QStringLiteral("a port must be a number from 0 to 65535"));
-    options.untrustedCertificate = cli.isSet(untrustedOption);
-    options.outboxPath = cli.value(outboxOption);
-    options.requestsPath = cli.value(requestsOption);
+    void process(const QCoreApplication& app) {
+        parser.setApplicationDescription(
+            QStringLiteral("Plays the operator's web SMS site on 127.0.0.1 for tests."));
+        parser.addHelpOption();
+        parser.addOptions(
+            {httpsPort, httpPort, accountsFile, account, outbox, requests, untrusted, fault});
+        parser.process(app);
+    }
+};
 
-    QList<opsim::Account> accounts;
+// The accounts of the --accounts file and the --account options, in that
+// order; "" or why they cannot be read.
+QString readAccounts(const CommandLine& cli, QList<opsim::Account>* accounts) {
     QString why;
-    if (cli.isSet(accountsOption)) {
-        QFile file(cli.value(accountsOption));
+    if (cli.parser.isSet(cli.accountsFile)) {
+        QFile file(cli.parser.value(cli.accountsFile));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return fail(QStringLiteral("cannot read %1").arg(file.fileName()));
+            return QStringLiteral("cannot read %1").arg(file.fileName());
         QTextStream in(&file);
         int lineNumber = 0;
         while (!in.atEnd()) {
@@ -117,37 +111,30 @@ int main(int argc, char** argv) {
                 continue;
             opsim::Account a;
             if (!opsim::parseAccount(line, &a, &why))
-                return fail(
-                    QStringLiteral("%1 line %2: %3").arg(file.fileName()).arg(lineNumber).arg(why));
-            accounts.append(a);
+                return QStringLiteral("%1 line %2: %3")
+                    .arg(file.fileName())
+                    .arg(lineNumber)
+                    .arg(why);
+            accounts->append(a);
         }
     }
-    for (const QString& text : cli.values(accountOption)) {
+    for (const QString& text : cli.parser.values(cli.account)) {
         opsim::Account a;
         if (!opsim::parseAccount(text, &a, &why))
-            return fail(QStringLiteral("--account %1: %2").arg(text, why));
-        accounts.append(a);
+            return QStringLiteral("--account %1: %2").arg(text, why);
+        accounts->append(a);
     }
+    return {};
+}
 
-    opsim::Server server(options);
-    if (!server.start(&why))
-        return fail(why);
-    for (const opsim::Account& a : accounts)
-        server.site()->addAccount(a);
-    for (const QString& text : cli.values(faultOption)) {
-        QString path;
-        opsim::Fault fault;
-        if (!parseFault(text, &path, &fault))
-            return fail(QStringLiteral("--fault %1: expected KIND:COUNT:DELAY_MS:PATH").arg(text));
-        server.setFault(path, fault);
-    }
-
-    // SIGTERM and SIGINT end the event loop; the files are flushed line by
-    // line already and closed on the way out.
+// SIGTERM and SIGINT end the event loop; the files are flushed line by line
+// already and closed on the way out.  False when the signals cannot be
+// caught.
+bool quitOnSignals(QSocketNotifier** notifier) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return fail(QStringLiteral("no socket pair for signals"));
-    QSocketNotifier notifier(signalPipe[1], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [] {
+        return false;
+    *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(*notifier, &QSocketNotifier::activated, qApp, [] {
         char byte = 0;
         [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
         QCoreApplication::quit();
@@ -159,12 +146,55 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
 
+// The ready line the launcher waits for, with the ports the server took.
+void announceReady(const opsim::Server& server) {
     const QByteArray ready = "{\"https_port\":" + QByteArray::number(server.httpsPort()) +
                              ",\"http_port\":" + QByteArray::number(server.httpPort()) + "}";
     std::fwrite(ready.constData(), 1, size_t(ready.size()), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
 
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zemble-opsim"));
+    CommandLine cli;
+    cli.process(app);
+
+    opsim::Server::Options options;
+    if (!readPort(cli.parser.value(cli.httpsPort), &options.httpsPort) ||
+        !readPort(cli.parser.value(cli.httpPort), &options.httpPort))
+        return fail(QStringLiteral("a port must be a number from 0 to 65535"));
+    options.untrustedCertificate = cli.parser.isSet(cli.untrusted);
+    options.outboxPath = cli.parser.value(cli.outbox);
+    options.requestsPath = cli.parser.value(cli.requests);
+
+    QList<opsim::Account> accounts;
+    if (const QString why = readAccounts(cli, &accounts); !why.isEmpty())
+        return fail(why);
+
+    opsim::Server server(options);
+    QString why;
+    if (!server.start(&why))
+        return fail(why);
+    for (const opsim::Account& a : accounts)
+        server.site()->addAccount(a);
+    for (const QString& text : cli.parser.values(cli.fault)) {
+        QString path;
+        opsim::Fault fault;
+        if (!parseFault(text, &path, &fault))
+            return fail(QStringLiteral("--fault %1: expected KIND:COUNT:DELAY_MS:PATH").arg(text));
+        server.setFault(path, fault);
+    }
+
+    QSocketNotifier* notifier = nullptr;
+    if (!quitOnSignals(&notifier))
+        return fail(QStringLiteral("no socket pair for signals"));
+    announceReady(server);
     return app.exec();
 }

@@ -1,22 +1,14 @@
 #pragma once
 
+#include "core/recipient_list.h"
+
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
 namespace zemble {
 
 struct SendRecord;
-
-// Entries of a recipient list (the To field) are joined by this separator.
-inline constexpr auto kRecipientSeparator = " ; ";
-
-// Entries of a recipient list, split at the separator exactly as the To field
-// holds them (empty entries kept).
-inline QStringList splitRecipients(const QString& to) {
-    return to.split(QLatin1StringView(kRecipientSeparator));
-}
 
 // What the windows that work for the compose window need of it: the send
 // job, the address book, the name chooser, the login and preferences

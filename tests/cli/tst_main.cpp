@@ -573,7 +573,27 @@ private slots:
                  qPrintable(libraries));
         QVERIFY(!libraries.contains("Qt6Widgets") && !libraries.contains("Qt6Gui"));
     }
+
+    // A message of exactly the longest length that can be sent is taken, given on the command
+    // line or on standard input with its line break: a dry run lists all its parts.
+    void longestMessageIsTaken_data() {
+        QTest::addColumn<Run>("r");
+        const QString longest(32767, u'x');
+        QTest::newRow("on the command line") << Run{.args = {"-n", "-m", longest, "Anna"}};
+        QTest::newRow("on standard input")
+            << Run{.args = {"-n", "Anna"}, .input = longest.toUtf8() + '\n'};
+    }
+    void longestMessageIsTaken() {
+        QFETCH(Run, r);
+        Fixture f;
+        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
+        QByteArray out, err;
+        QCOMPARE(f.run(r, &out, &err), 0);
+        QCOMPARE(err, QByteArray());
+        QVERIFY2(out.contains("\n285 parts, sent as "), out.left(200).constData());
+        QVERIFY(out.contains("\n  285 of 285: "));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestZembleSend)
-#include "tst_zemble_send.moc"
+#include "tst_main.moc"
