@@ -148,10 +148,10 @@ QString characterName(char32_t code) {
 
 } // namespace
 
-QString prepareMessage(QString text, bool fromInput, QString* error) {
+QString prepareMessage(QString text, bool fromInput, QString* error, bool clean) {
     if (fromInput)
         text = withoutEndingLineBreaks(text);
-    const QString cleaned = cleanMessageText(text);
+    const QString cleaned = clean ? cleanMessageText(text) : text;
     if (cleaned.isEmpty()) {
         *error = text.isEmpty() ? QStringLiteral("the message is empty")
                                 : QStringLiteral("the message is empty once the characters the "

@@ -44,9 +44,10 @@ inline constexpr int kExitPartly = 3;  // some recipients only, or a text unconf
 
 // A message as zemble-send sends it: a file or standard input loses the line
 // breaks at its end, then the text is cleaned as the compose window cleans
-// it.  "" with `error` set when nothing sendable is left or the text is
-// longer than the compose window holds.
-QString prepareMessage(QString text, bool fromInput, QString* error);
+// it for the operator's site (`clean`; an SMS gateway takes every character,
+// as the compose window leaves them).  "" with `error` set when nothing
+// sendable is left or the text is longer than the compose window holds.
+QString prepareMessage(QString text, bool fromInput, QString* error, bool clean = true);
 
 // The most bytes of a message file or of standard input that are read when
 // they hold so much the site cannot take (left out by the clean-up) that the

@@ -367,13 +367,13 @@ int send(const Options& options, const QString& to, const SendJobContext& contex
         TerminalFront::tell(error);
         return kExitUsage;
     }
-    order.message = prepareMessage(*text, !options.message, &error);
+    order.message = prepareMessage(*text, !options.message, &error, !gateway);
     if (order.message.isEmpty()) {
         TerminalFront::tell(error);
         return kExitUsage;
     }
     // A person sees the clean-up in the message box; a script is told.
-    const QString leftOut = leftOutCharacters(*text);
+    const QString leftOut = gateway ? QString() : leftOutCharacters(*text);
     if (!leftOut.isEmpty())
         TerminalFront::tell(QStringLiteral("left out of the message, as the site cannot take "
                                            "them: ") +

@@ -504,6 +504,10 @@ private slots:
             .delivered = {{"07700900456", pounds}, {"07700900002", pounds},
                           {"07700900004", pounds}},
             .told = {"Sending message to Bob ...", "Sending message to 07700900004 ..."}});
+        row("characters the operator's site cannot take go as they are", {
+            .args = {"--gateway", "{gateway}", "-u", "zemble", "-m",
+                     "Caf\u00e1 \u2013 \u201cn\u00edne\u201d", "07700900005"},
+            .delivered = {{"07700900005", "Caf\u00e1 \u2013 \u201cn\u00edne\u201d"}}});
         row("the route and account in the settings, a long text", {
             .args = {"-m", longText, "Anna"}, .routeInSettings = true,
             .delivered = {{"07700900001", longText}}});
