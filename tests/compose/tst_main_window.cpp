@@ -78,18 +78,6 @@ enum class Ending { SentToAll, StoppedAfterTwoOfFive };
 // The send methods in the order of the drop-down list.
 enum class SendMethod { Free, Paid };
 
-// A menu item as a person reads it; a separator has no caption.
-struct MenuItem {
-    QString caption;
-    QString shortcut = {};
-    bool operator==(const MenuItem&) const = default;
-};
-const MenuItem kSeparator;
-char* toString(const MenuItem& item) {
-    return qstrdup(qPrintable(item.caption.isEmpty() ? u"(separator)"_s
-                                                     : item.caption + u' ' + item.shortcut));
-}
-
 // The File menu's commands that empty a field.
 enum class FileCommand { NewMessage, ClearRecipients, ClearMessage };
 
@@ -97,7 +85,7 @@ enum class FileCommand { NewMessage, ClearRecipients, ClearMessage };
 // asks which of Anna and Anne "ann" means; a row without `chooserKey` must not make it ask.
 struct Leaving {
     const char* caretIn;
-    QString message;
+    QString message = u"hello"_s;
     QStringList keys;                       // pressed in turn
     const char* buttonHeld = nullptr;       // then pressed down, released while the chooser asks
     std::optional<QString> chooserKey = {}; // the key that answers the chooser
@@ -338,50 +326,6 @@ private slots:
         QCOMPARE(f.label("lblStats"), stats);
     }
 
-    // Each menu as a person reads it.
-    void menusReadInOrder_data() {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QList<MenuItem>>("items");
-        QTest::newRow("File") << u"mnuFileTop"_s << u"&File"_s
-                              << QList<MenuItem>{{u"&New message"_s, u"Ctrl+N"_s},
-                                                 {u"&Clear recipients"_s},
-                                                 {u"C&lear message"_s},
-                                                 kSeparator,
-                                                 {u"&Send..."_s, u"Ctrl+S"_s},
-                                                 kSeparator,
-                                                 {u"E&xit"_s}};
-        QTest::newRow("Edit") << u"mnuEditTop"_s << u"&Edit"_s
-                              << QList<MenuItem>{{u"&Undo"_s, u"Ctrl+Z"_s},
-                                                 kSeparator,
-                                                 {u"Cu&t"_s, u"Ctrl+X"_s},
-                                                 {u"&Copy"_s, u"Ctrl+C"_s},
-                                                 {u"&Paste"_s, u"Ctrl+V"_s},
-                                                 {u"&Delete"_s, u"Del"_s},
-                                                 kSeparator,
-                                                 {u"&Preferences..."_s}};
-        QTest::newRow("Help") << u"mnuHelpTop"_s << u"&Help"_s
-                              << QList<MenuItem>{
-                                     {u"&Contents..."_s, u"F1"_s}, kSeparator,
-                                     {u"&O2 website..."_s},        kSeparator,
-                                     {u"Zemble website..."_s},     {u"Zemble message board..."_s},
-                                     {u"Zemble guestbook..."_s},   kSeparator,
-                                     {u"&About Zemble..."_s}};
-    }
-    void menusReadInOrder() {
-        QFETCH(QString, menu);
-        QFETCH(QString, title);
-        QFETCH(QList<MenuItem>, items);
-        Fixture f;
-        f.load();
-        QMenu* shown = f.find<QMenu>(qPrintable(menu));
-        QCOMPARE(shown->title(), title);
-        QList<MenuItem> read;
-        for (const QAction* a : shown->actions())
-            read << (a->isSeparator() ? kSeparator : MenuItem{a->text(), a->shortcut().toString()});
-        QCOMPARE(read, items);
-    }
-
     // Each Help item opens its own page: the help contents, the configured sites, About.
     void helpItemsOpenTheirPages() {
         Fixture f;
@@ -563,13 +507,11 @@ private slots:
         const QStringList ann{u"a"_s, u"n"_s, u"n"_s};
         QTest::newRow("Alt+E, Esc in the message")
             << Leaving{.caretIn = "txtMessage",
-                       .message = u"hello"_s,
                        .keys = {u"Return"_s, "d", "e", "f", "Alt+E", "Esc", "Esc"},
                        .messageAfter = u"hello\ndef"_s,
                        .caretAfter = u"txtMessage"_s,
                        .undoAvailable = true};
         QTest::newRow("Alt+F in To") << Leaving{.caretIn = "txtTo",
-                                                .message = u"hello"_s,
                                                 .keys = ann + QStringList{u"Alt+F"_s},
                                                 .toAfter = u"ann"_s,
                                                 .menuOpen = u"mnuFileTop"_s,
@@ -589,36 +531,24 @@ private slots:
                        .messageAfter = u"two words x {|}\u00a3 cafz!"_s,
                        .caretAfter = u"cmbSendMethod"_s};
         QTest::newRow("Tab through the chooser") << Leaving{.caretIn = "txtTo",
-                                                            .message = u"hello"_s,
                                                             .keys = ann + QStringList{u"Tab"_s},
                                                             .chooserKey = u"Return"_s,
                                                             .toAfter = u"Anna"_s,
                                                             .caretAfter = u"cmdTo"_s};
         QTest::newRow("click Send, chooser OK") << Leaving{.caretIn = "txtTo",
-                                                           .message = u"hello"_s,
                                                            .keys = ann,
                                                            .buttonHeld = "cmdSend",
                                                            .chooserKey = u"Return"_s,
                                                            .toAfter = u"Anna"_s,
                                                            .started = {u"send"_s},
                                                            .caretAfter = u"cmdSend"_s};
-        QTest::newRow("click Send, chooser Cancel") << Leaving{.caretIn = "txtTo",
-                                                               .message = u"hello"_s,
-                                                               .keys = ann,
-                                                               .buttonHeld = "cmdSend",
-                                                               .chooserKey = u"Esc"_s,
-                                                               .toAfter = u"ann"_s,
-                                                               .started = {u"send"_s},
-                                                               .caretAfter = u"cmdSend"_s};
         QTest::newRow("click Quit") << Leaving{.caretIn = "txtTo",
-                                               .message = u"hello"_s,
                                                .keys = ann,
                                                .buttonHeld = "cmdQuit",
                                                .chooserKey = u"Return"_s,
                                                .toAfter = u"Anna"_s,
                                                .started = {u"end"_s}};
         QTest::newRow("a mnemonic is leaving") << Leaving{.caretIn = "txtTo",
-                                                          .message = u"hello"_s,
                                                           .keys = ann + QStringList{u"Alt+M"_s},
                                                           .chooserKey = u"Return"_s,
                                                           .toAfter = u"Anna"_s,
@@ -630,7 +560,6 @@ private slots:
                        .started = {u"preferences"_s},
                        .caretAfter = u"txtMessage"_s};
         QTest::newRow("Enter on the focused Help") << Leaving{.caretIn = "cmdHelp",
-                                                              .message = u"hello"_s,
                                                               .keys = {u"Return"_s},
                                                               .started = {u"main.html"_s},
                                                               .caretAfter = u"cmdHelp"_s};
