@@ -131,38 +131,24 @@ private slots:
     // two names that begin alike was stored first.
     void sentToTheNamedContact_data() {
         QTest::addColumn<QStringList>("namesInBookOrder");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("resolved");
-        QTest::addColumn<QString>("number");
-        QTest::newRow("Jo after Joanne")
-            << QStringList{"Joanne", "Jo"} << u"jo"_s << u"Jo"_s << u"07700900002"_s;
-        QTest::newRow("Jo before Joanne")
-            << QStringList{"Jo", "Joanne"} << u"jo"_s << u"Jo"_s << u"07700900002"_s;
-        QTest::newRow("Ann after Anna")
-            << QStringList{"Anna", "Ann"} << u"ann"_s << u"Ann"_s << u"07700900004"_s;
-        QTest::newRow("Ann before Anna")
-            << QStringList{"Ann", "Anna"} << u"ann"_s << u"Ann"_s << u"07700900004"_s;
+        QTest::newRow("Jo after Joanne") << QStringList{"Joanne", "Jo"};
+        QTest::newRow("Jo before Joanne") << QStringList{"Jo", "Joanne"};
     }
     void sentToTheNamedContact() {
         QFETCH(QStringList, namesInBookOrder);
-        QFETCH(QString, typed);
-        QFETCH(QString, resolved);
-        QFETCH(QString, number);
         const QHash<QString, QString> numbers{{u"Joanne"_s, u"07700900001"_s},
-                                              {u"Jo"_s, u"07700900002"_s},
-                                              {u"Anna"_s, u"07700900003"_s},
-                                              {u"Ann"_s, u"07700900004"_s}};
+                                              {u"Jo"_s, u"07700900002"_s}};
         contacts() = ContactStore{};
         for (const QString& name : namesInBookOrder)
             QVERIFY(add_contact(name, numbers.value(name), true));
         ScriptedChooser chooser;
         RecipientsField field(contacts(), &chooser);
         test::FakeComposeHost host;
-        host.to = typed;
+        host.to = u"jo"_s;
         field.txtTo_LostFocus(host);
-        QCOMPARE(host.to, resolved);
+        QCOMPARE(host.to, u"Jo"_s);
         QVERIFY(chooser.asked.isEmpty());
-        QCOMPARE(recipientNumber(host.to), number);
+        QCOMPARE(recipientNumber(host.to), u"07700900002"_s);
         contacts() = ContactStore{};
     }
 
