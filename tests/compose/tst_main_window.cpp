@@ -101,18 +101,18 @@ struct Leaving {
 // The quit path for one "quitconfirm" value and session; an unset setting is left out of the
 // file.  `question`: the lines before "Are you sure you want to quit?", none when not asked.
 struct Quitting {
-    std::optional<QString> quitConfirm;
-    bool edited;
-    std::optional<QString> dontLogout;
-    bool loggedIn;
-    int logOffs;
-    std::optional<QString> question;
+    std::optional<QString> quitConfirm = {};
+    bool edited = false;
+    std::optional<QString> dontLogout = {};
+    bool loggedIn = false;
+    int logOffs = 0;
+    std::optional<QString> question = {};
 };
 
 // The compose window and its notification-area icon.
 struct WindowState {
-    bool visible, minimised, iconShown;
-    int iconsShown;
+    bool visible = false, minimised = false, iconShown = false;
+    int iconsShown = 0;
     bool operator==(const WindowState&) const = default;
 };
 char* toString(const WindowState& s) {
@@ -123,9 +123,9 @@ char* toString(const WindowState& s) {
                        .arg(s.iconsShown)));
 }
 struct Minimising {
-    QString systemTray;
-    bool notificationArea;
-    WindowState minimised;
+    QString systemTray = u"yes"_s;
+    bool notificationArea = true;
+    WindowState minimised = {};
     std::optional<TrayClick> click = {};
     std::optional<WindowState> afterClick = {};
 };
@@ -628,19 +628,19 @@ private slots:
         QTest::addColumn<Quitting>("quitting");
         const QString sure = u"Are you sure you want to quit?"_s;
         const QString unsent = u"This SMS has not been sent yet.\r\n"_s + sure;
-        QTest::newRow("by default, nothing written: not asked")
-            << Quitting{{}, false, {}, false, 0, {}};
+        QTest::newRow("by default, nothing written: not asked") << Quitting{};
         QTest::newRow("by default, written: asked, it is unsent")
-            << Quitting{{}, true, {}, false, 0, unsent};
+            << Quitting{.edited = true, .question = unsent};
         QTest::newRow("ask, nothing written: asked")
-            << Quitting{u"ask"_s, false, {}, false, 0, sure};
-        QTest::newRow("end, written: not asked") << Quitting{u"end"_s, true, {}, false, 0, {}};
-        QTest::newRow("a kept session is logged off")
-            << Quitting{u"end"_s, false, u"yes"_s, true, 1, {}};
+            << Quitting{.quitConfirm = u"ask"_s, .question = sure};
+        QTest::newRow("end, written: not asked")
+            << Quitting{.quitConfirm = u"end"_s, .edited = true};
+        QTest::newRow("a kept session is logged off") << Quitting{
+            .quitConfirm = u"end"_s, .dontLogout = u"yes"_s, .loggedIn = true, .logOffs = 1};
         QTest::newRow("no session, no log-off")
-            << Quitting{u"end"_s, false, u"yes"_s, false, 0, {}};
+            << Quitting{.quitConfirm = u"end"_s, .dontLogout = u"yes"_s};
         QTest::newRow("logged off after each send already")
-            << Quitting{u"end"_s, false, u"no"_s, true, 0, {}};
+            << Quitting{.quitConfirm = u"end"_s, .dontLogout = u"no"_s, .loggedIn = true};
     }
     void quitQuestions() {
         QFETCH(Quitting, quitting);
@@ -680,18 +680,21 @@ private slots:
     // of the program from wherever the window is.
     void trayHideAndRestore_data() {
         QTest::addColumn<Minimising>("minimising");
-        const WindowState hidden{false, true, true, 1}, restored{true, false, false, 1};
-        QTest::newRow("left click restores")
-            << Minimising{u"yes"_s, true, hidden, TrayClick::Left, restored};
-        QTest::newRow("double click restores")
-            << Minimising{u"yes"_s, true, hidden, TrayClick::Double, restored};
-        QTest::newRow("right click restores")
-            << Minimising{u"yes"_s, true, hidden, TrayClick::Right, restored};
-        QTest::newRow("middle click leaves it hidden")
-            << Minimising{u"yes"_s, true, hidden, TrayClick::Middle, hidden};
-        QTest::newRow("switched off: no icon") << Minimising{u"no"_s, true, {true, true, false, 0}};
-        QTest::newRow("no notification area: stays on the task bar")
-            << Minimising{u"yes"_s, false, {true, true, false, 1}};
+        const WindowState behindIcon{.minimised = true, .iconShown = true, .iconsShown = 1};
+        const WindowState restored{.visible = true, .iconsShown = 1};
+        QTest::newRow("left click restores") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Left, .afterClick = restored};
+        QTest::newRow("double click restores") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Double, .afterClick = restored};
+        QTest::newRow("right click restores") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Right, .afterClick = restored};
+        QTest::newRow("middle click leaves it hidden") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Middle, .afterClick = behindIcon};
+        QTest::newRow("switched off: no icon")
+            << Minimising{.systemTray = u"no"_s, .minimised = {.visible = true, .minimised = true}};
+        QTest::newRow("no notification area: on the task bar")
+            << Minimising{.notificationArea = false,
+                          .minimised = {.visible = true, .minimised = true, .iconsShown = 1}};
     }
     void trayHideAndRestore() {
         QFETCH(Minimising, minimising);

@@ -49,8 +49,8 @@ char* toString(const Sent& s) {
 // message of `partsEach` parts, stopped by `fault` after the site took `textsBefore` texts.
 struct StoppedSend {
     int recipients;
-    int partsEach;
-    Fault fault;
+    int partsEach = 1;
+    Fault fault = Fault::WrongPage;
     int textsBefore;
     bool confirmation = false;
     Between between = Between::Nothing;
@@ -60,9 +60,9 @@ struct StoppedSend {
 // The second send, after the answer to the question about the first.
 struct SecondSend {
     StoppedSend first;
-    Answer answer;
-    std::optional<QStringList> question; // lines it must hold; none: not asked
-    QList<Sent> sent;                    // every text the site took, both sends, in order
+    Answer answer = Answer::Yes;
+    std::optional<QStringList> question = {}; // lines it must hold; none: not asked
+    QList<Sent> sent;                         // every text the site took, both sends, in order
     int progressSteps;
     int messageWarnings = 0;
 };
@@ -193,53 +193,63 @@ private slots:
     void secondSendAfterTheQuestion_data() {
         QTest::addColumn<SecondSend>("second");
         const StoppedSend fiveThirdRefused{
-            5, 1, Fault::WrongPage, 2, false, Between::Nothing, u"2 of 5"_s};
+            .recipients = 5, .textsBefore = 2, .reached = u"2 of 5"_s};
         const QList<Sent> annBob = texts({"Ann", "Bob"}, "part 1");
-        QTest::newRow("five, the third refused: Yes sends to the other three") << SecondSend{
-            fiveThirdRefused, Answer::Yes,
-            QStringList{u"Already sent to: Ann, Bob"_s, u"Not yet sent to: Cat, Dan, Eve"_s},
-            texts(kNames, "part 1"), 6};
+        QTest::newRow("five, the third refused: Yes sends to the other three")
+            << SecondSend{.first = fiveThirdRefused,
+                          .question = QStringList{u"Already sent to: Ann, Bob"_s,
+                                                  u"Not yet sent to: Cat, Dan, Eve"_s},
+                          .sent = texts(kNames, "part 1"),
+                          .progressSteps = 6};
         StoppedSend edited = fiveThirdRefused;
         edited.between = Between::MessageEdited;
-        QTest::newRow("a message edited and back is sent to all again")
-            << SecondSend{edited, Answer::Yes, std::nullopt, annBob + texts(kNames, "part 1"), 8};
+        QTest::newRow("a message edited and back is sent to all again") << SecondSend{
+            .first = edited, .sent = annBob + texts(kNames, "part 1"), .progressSteps = 8};
         edited.between = Between::ToEdited;
-        QTest::newRow("a To field edited and back is sent to all again")
-            << SecondSend{edited, Answer::Yes, std::nullopt, annBob + texts(kNames, "part 1"), 8};
+        QTest::newRow("a To field edited and back is sent to all again") << SecondSend{
+            .first = edited, .sent = annBob + texts(kNames, "part 1"), .progressSteps = 8};
         // The site took Bob's first part but its answer was lost.
-        const StoppedSend lost{2, 2, Fault::LostAnswer, 2, false, Between::Nothing, u"1 of 2"_s};
+        const StoppedSend lost{.recipients = 2,
+                               .partsEach = 2,
+                               .fault = Fault::LostAnswer,
+                               .textsBefore = 2,
+                               .reached = u"1 of 2"_s};
         const QList<Sent> annTwoParts{{"Ann", "part 1"}, {"Ann", "part 2"}};
         const QList<Sent> bobTwoParts{{"Bob", "part 1"}, {"Bob", "part 2"}};
         QTest::newRow("a part's answer lost: Yes sends it again") << SecondSend{
-            lost, Answer::Yes,
-            QStringList{u"Already sent to: Ann"_s, u"Not yet sent to: Bob"_s,
-                        u"Part 1 of 2 to Bob may have arrived: the site did not answer. Yes "
-                        "sends it again."_s},
-            annTwoParts + QList<Sent>{{"Bob", "part 1"}} + bobTwoParts, 5};
+            .first = lost,
+            .question = QStringList{u"Already sent to: Ann"_s, u"Not yet sent to: Bob"_s,
+                                    u"Part 1 of 2 to Bob may have arrived: the site did not "
+                                    "answer. Yes sends it again."_s},
+            .sent = annTwoParts + QList<Sent>{{"Bob", "part 1"}} + bobTwoParts,
+            .progressSteps = 5};
         QTest::newRow("a part's answer lost: No sends everything again") << SecondSend{
-            lost, Answer::No, QStringList{u"Part 1 of 2 to Bob may have arrived"_s},
-            annTwoParts + QList<Sent>{{"Bob", "part 1"}} + annTwoParts + bobTwoParts, 7};
-        const QList<Sent> annThreeParts{{"Ann", "part 1"}, {"Ann", "part 2"}, {"Ann", "part 3"}};
-        QTest::newRow("cut off mid-message: the remaining parts")
-            << SecondSend{{2, 3, Fault::WrongPage, 4, false, Between::Nothing, u"1 of 2"_s},
-                          Answer::Yes,
-                          QStringList{u"Bob has part 1 of 3 only."_s},
-                          annThreeParts + bobTwoParts + QList<Sent>{{"Bob", "part 3"}},
-                          5};
+            .first = lost,
+            .answer = Answer::No,
+            .question = QStringList{u"Part 1 of 2 to Bob may have arrived"_s},
+            .sent = annTwoParts + QList<Sent>{{"Bob", "part 1"}} + annTwoParts + bobTwoParts,
+            .progressSteps = 7};
+        QTest::newRow("cut off mid-message: the remaining parts") << SecondSend{
+            .first = {.recipients = 2, .partsEach = 3, .textsBefore = 4, .reached = u"1 of 2"_s},
+            .question = QStringList{u"Bob has part 1 of 3 only."_s},
+            .sent = annTwoParts + QList<Sent>{{"Ann", "part 3"}} + bobTwoParts +
+                    QList<Sent>{{"Bob", "part 3"}},
+            .progressSteps = 5};
         // Everyone has it; only the copy to the user's own phone is left.
         QTest::newRow("confirmation refused: the copy alone")
-            << SecondSend{{2, 1, Fault::WrongPage, 2, true, Between::Nothing, u"2 of 2"_s},
-                          Answer::Yes,
-                          QStringList{u"Not yet sent to: nobody"_s},
-                          annBob + QList<Sent>{{"me", "the copy"}},
-                          4};
+            << SecondSend{.first = {.recipients = 2,
+                                    .textsBefore = 2,
+                                    .confirmation = true,
+                                    .reached = u"2 of 2"_s},
+                          .question = QStringList{u"Not yet sent to: nobody"_s},
+                          .sent = annBob + QList<Sent>{{"me", "the copy"}},
+                          .progressSteps = 4};
         QTest::newRow("the limits count what is left") << SecondSend{
-            {12, 1, Fault::WrongPage, 3, false, Between::Nothing, u"3 of 12"_s},
-            Answer::Yes,
-            QStringList{u"Already sent to: Ann, Bob, Cat"_s},
-            texts(kNames + QStringList{"05", "06", "07", "08", "09", "10", "11"}, "part 1"),
-            12,
-            1};
+            .first = {.recipients = 12, .textsBefore = 3, .reached = u"3 of 12"_s},
+            .question = QStringList{u"Already sent to: Ann, Bob, Cat"_s},
+            .sent = texts(kNames + QStringList{"05", "06", "07", "08", "09", "10", "11"}, "part 1"),
+            .progressSteps = 12,
+            .messageWarnings = 1};
     }
     void secondSendAfterTheQuestion() {
         QFETCH(SecondSend, second);
@@ -263,7 +273,7 @@ private slots:
     void cancelKeepsTheSendStopped() {
         Fixture f;
         QVERIFY2(f.start(), qPrintable(f.sim.errorText()));
-        f.sendAndStop({5, 1, Fault::WrongPage, 2, false, Between::Nothing, u"2 of 5"_s});
+        f.sendAndStop({.recipients = 5, .textsBefore = 2, .reached = u"2 of 5"_s});
         const qsizetype requests = f.sim.requests().size();
         checkQuestion(f.sendAgain(Answer::Cancel), QStringList{u"Already sent to: Ann, Bob"_s});
         QCOMPARE(f.sim.requests().size(), requests);
