@@ -93,10 +93,11 @@ struct Fixture {
         if (!sim.start())
             return false;
         sim.applyToSettings();
-        for (const QString& entry : {u"wispusername=alice"_s, "confnumber=" + kMe, u"logsent=yes"_s,
-                                     "wisppassword=" + scramble_password("secret"),
-                                     "smsloglocation=" + settings.dir.filePath("sent.log")})
-            save_setting(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        save_setting("wispusername", "alice");
+        save_setting("wisppassword", scramble_password("secret"));
+        save_setting("confnumber", kMe);
+        save_setting("logsent", "yes");
+        save_setting("smsloglocation", settings.dir.filePath("sent.log"));
         session() = SessionState{};
         contacts() = ContactStore{};
         for (int i = 0; i < kNames.size(); ++i) {
