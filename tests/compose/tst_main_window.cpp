@@ -542,6 +542,14 @@ private slots:
                                                            .toAfter = u"Anna"_s,
                                                            .started = {u"send"_s},
                                                            .caretAfter = u"cmdSend"_s};
+        QTest::newRow("click Send, chooser Cancel: sent as typed")
+            << Leaving{.caretIn = "txtTo",
+                       .keys = ann,
+                       .buttonHeld = "cmdSend",
+                       .chooserKey = u"Esc"_s,
+                       .toAfter = u"ann"_s,
+                       .started = {u"send"_s},
+                       .caretAfter = u"cmdSend"_s};
         QTest::newRow("click Quit") << Leaving{.caretIn = "txtTo",
                                                .keys = ann,
                                                .buttonHeld = "cmdQuit",
