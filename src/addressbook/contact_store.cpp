@@ -66,6 +66,14 @@ std::optional<Entry> entryOf(QStringView line) {
     return Entry{name, number};
 }
 
+// The normal form of a number read from the file, which holds digits only
+// (made without the copy that normalise_number's argument needs).
+QString numberOf(QStringView text) {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return text.toString();
+    return normalise_number(text.toString());
+}
+
 // Whether no one but the folder's owner, the user, can change what it holds:
 // owned by the user, neither group- nor world-writable.
 bool onlyOwnerWrites(const QString& folder) {
@@ -244,7 +252,9 @@ bool addEntry(ContactStore& store, const QString& name, const QString& number,
     if (n.isEmpty())
         return false;
     const QString stored = storableContactName(name);
-    const std::optional<QString> key = foldedKey(stored);
+    BatchNames& batch = batchNames();
+    const bool batchRuns = batch.depth > 0 && &store == &contacts();
+    const std::optional<QString> key = batchRuns ? foldedKey(stored) : std::optional<QString>();
     if (check_duplicates && store.count > 0) {
         const std::optional<bool> held = key ? batchHolds(store, *key) : std::nullopt;
         if (held.value_or(false))
@@ -257,8 +267,7 @@ bool addEntry(ContactStore& store, const QString& name, const QString& number,
         }
     }
     // The hash follows an add to a store it was up to date with.
-    BatchNames& batch = batchNames();
-    const bool batchFollows = batch.depth > 0 && &store == &contacts() && batch.current(store);
+    const bool batchFollows = batchRuns && batch.current(store);
     if (store.count >= kMaxContacts)
         return false;
     const int count = store.count + 1;
@@ -435,25 +444,25 @@ int readInto(ContactStore& store, QIODevice& device, std::optional<bool> holdsCr
     if (!holdsCr)
         holdsCr = holdsByte(device, '\r');
     LineReader reader(device, *holdsCr ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    // One text takes every line in turn; the name and the number are copied
+    // out of it at their own sizes.
+    QString line;
     while (!reader.atEnd()) {
-        QString line = reader.readCp1252Line();
+        reader.readCp1252Line(line);
         const std::optional<Entry> entry = entryOf(line);
         if (store.count >= kMaxContacts) {
             // Past the limit every line is kept as it is, entry or not.
-            store.keptLines.append(line);
-            if (entry && !normalise_number(entry->number.toString()).isEmpty())
+            store.keptLines.append(QString(line));
+            if (entry && !numberOf(entry->number).isEmpty())
                 ++held;
             continue;
         }
-        const QString number = entry ? normalise_number(entry->number.toString()) : QString();
+        const QString number = entry ? numberOf(entry->number) : QString();
         if (number.isEmpty()) {
-            store.otherLines.append({store.count, line});
+            store.otherLines.append({store.count, QString(line)});
             continue;
         }
-        // The name keeps the line's own memory rather than a copy of it.
-        line.truncate(entry->name.size());
-        line.squeeze();
-        if (addEntry(store, line, number, false))
+        if (addEntry(store, entry->name.toString(), number, false))
             ++held;
     }
     return held;
