@@ -13,6 +13,7 @@ class AboutWindow;
 class AddressBook;
 class LoginDialog;
 class MainWindow;
+class NameChooser;
 class NameChooserWindow;
 class OperatorProtocol;
 class PreferencesHolder;
@@ -35,6 +36,11 @@ public:
 
     // The compose window, once Main has made it.
     MainWindow* composeWindow() const { return compose_.get(); }
+    // The send-progress window and the name chooser, made when first needed
+    // (a send, a typed name that several contacts begin with) and kept for
+    // the run.  Only after Main.
+    SendWindow& sendWindow();
+    NameChooserWindow& nameChooser();
 
 private:
     void makeWindows();
@@ -47,6 +53,8 @@ private:
     std::unique_ptr<SendWindow> send_;
     std::unique_ptr<LoginDialog> login_;
     std::unique_ptr<NameChooserWindow> chooser_;
+    // What the To field asks when a name is ambiguous: makes the chooser.
+    std::unique_ptr<NameChooser> chooserOnDemand_;
     std::unique_ptr<AddressBook> addressBook_;
     std::unique_ptr<PreferencesHolder> preferences_;
     // Discards itself when closed (OK, Escape or its frame).

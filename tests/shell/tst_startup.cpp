@@ -303,6 +303,10 @@ private slots:
         Fixture f;
         save_setting(u"hidesplashscreen"_s, u"yes"_s);
         MainWindow* compose = f.start();
+        // The send-progress window and the name chooser are made when first needed.
+        QVERIFY(!shownWindow(u"frmSend"_s, true) && !shownWindow(u"frmMultiple"_s, true));
+        f.program->sendWindow();
+        f.program->nameChooser();
         compose->setToText(u"0771"_s);
         child<QPlainTextEdit>(compose, "txtMessage")->setPlainText(u"hi"_s);
         ErrorWindow errors;
