@@ -63,6 +63,26 @@ function(zemble_static_library target sources components deps)
     endforeach()
 endfunction()
 
+# How long each test program may run, in seconds, before CTest stops it as
+# hung: about five times its run on a busy two-core machine shared with other
+# builds, and never less than ZEMBLE_TEST_TIMEOUT_DEFAULT, which every program
+# not listed here gets (they all finish within a few seconds).  A hang thus
+# fails within a minute or so instead of holding up the suite.  The sanitized
+# build runs about three times slower and gets three times as long.  These
+# override `ctest --timeout`.
+set(ZEMBLE_TEST_TIMEOUT_DEFAULT 30)
+set(ZEMBLE_TEST_TIMEOUTS
+    # program                     seconds   usual run
+    platform.tst_keyring          60      # 1 s, starts a bus and a keyring daemon
+    session.tst_operator_site     75      # 12 s
+    session.tst_transport         45      # 6 s
+    compose.tst_main_window       45      # 6 s
+    compose.tst_unfinished_send   45      # 6 s
+    shell.tst_preferences         45      # 8 s
+    shell.tst_single_instance     60      # 8 s, waits up to 20 s for a copy that hangs
+    cli.tst_zemble_send           240     # 46 s
+)
+
 # zemble_add_tests(<folder> LIBS <targets>)
 # Every tests/<folder>/tst_*.cpp becomes one QTest executable and one CTest
 # test, run headless.  Further *.cpp/*.h files in the folder that do not start
@@ -90,8 +110,18 @@ function(zemble_add_tests folder)
             # Read by the test and by every program it starts.
             list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/leak_suppressions.txt:print_suppressions=0")
         endif()
+        list(FIND ZEMBLE_TEST_TIMEOUTS ${folder}.${name} at)
+        if(at EQUAL -1)
+            set(timeout ${ZEMBLE_TEST_TIMEOUT_DEFAULT})
+        else()
+            math(EXPR at "${at} + 1")
+            list(GET ZEMBLE_TEST_TIMEOUTS ${at} timeout)
+        endif()
+        if(ZEMBLE_SANITIZE)
+            math(EXPR timeout "${timeout} * 3")
+        endif()
         set_tests_properties(${folder}.${name} PROPERTIES
             ENVIRONMENT "${environment}"
-            TIMEOUT 300)
+            TIMEOUT ${timeout})
     endforeach()
 endfunction()

@@ -4,10 +4,21 @@
 
 #include <QCloseEvent>
 
+#include <limits>
+
 namespace zemble {
 
 AccessWindow::AccessWindow(QWidget* parent) : QDialog(parent), ui_(new Ui::frmAccess) {
     ui_->setupUi(this);
+    // The progress text changes after every record.  Sized once for the
+    // longest it can be, the label takes a new text without the window being
+    // laid out again each time, which would cost more than the record itself.
+    QLabel* status = ui_->lblStatus;
+    const QString text = status->text();
+    status->setText(
+        importProgressText(std::numeric_limits<qint16>::max(), std::numeric_limits<qint16>::max()));
+    status->setFixedSize(status->sizeHint());
+    status->setText(text);
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &AccessWindow::cmdCancel_Click);
 }
 

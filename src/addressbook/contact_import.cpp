@@ -139,6 +139,7 @@ bool prepareAddressBook(bool append) {
 
 void walkDirectItems(platform::ContactsSourceService& source, bool append, ImportProgress& progress,
                      ImportResult& result) {
+    const ContactBatch batch;
     while (source.nextItem()) {
         if (progress.cancelRequested()) {
             result.cancelled = true;
@@ -173,6 +174,7 @@ void walkDirectItems(platform::ContactsSourceService& source, bool append, Impor
 // the progress after each and the pause between them.
 void addRecords(const QList<ImportedContact>& records, bool append, ImportProgress& progress,
                 ImportResult& result) {
+    const ContactBatch batch;
     for (const ImportedContact& record : records) {
         takeRecord(record.name, record.mobile, append, result);
         if (progress.cancelRequested()) {

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -63,6 +64,14 @@ std::optional<Entry> entryOf(QStringView line) {
     if (name.isEmpty() || number.isEmpty())
         return std::nullopt;
     return Entry{name, number};
+}
+
+// The normal form of a number read from the file, which holds digits only
+// (made without the copy that normalise_number's argument needs).
+QString numberOf(QStringView text) {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return text.toString();
+    return normalise_number(text.toString());
 }
 
 // Whether no one but the folder's owner, the user, can change what it holds:
@@ -157,6 +166,84 @@ ContactsFileState fileStateNow(const QString& path) {
     return state;
 }
 
+// Counts the changes to the program's store other than adds, so that the
+// names hashed for a batch of adds are known to be stale after one.
+quint64 storeRevision = 0;
+
+void storeChanged() {
+    ++storeRevision;
+}
+
+// A name with every character folded on its own, as a case-insensitive
+// comparison folds it: two names of the same length compare equal ignoring
+// case exactly when their keys are equal.  Nothing for a name with a
+// surrogate pair, which is compared the slow way (the file's code page has
+// none, so the store rarely holds one).
+std::optional<QString> foldedKey(const QString& name) {
+    QString key(name.size(), Qt::Uninitialized);
+    QChar* to = key.data();
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            *to++ = QChar((u >= u'A' && u <= u'Z') ? char16_t(u + 0x20) : u);
+        else if (c.isSurrogate())
+            return std::nullopt;
+        else
+            *to++ = c.toCaseFolded();
+    }
+    return key;
+}
+
+// The program's names hashed by their keys while a ContactBatch lives, with
+// what the store looked like when they were last brought up to date.
+struct BatchNames {
+    int depth = 0;
+    bool built = false;
+    const QString* listData = nullptr;
+    qsizetype slotCount = 0;
+    int count = 0;
+    quint64 revision = 0;
+    QSet<QString> keys;
+
+    bool current(const ContactStore& store) const {
+        return built && store.names.constData() == listData && store.names.size() == slotCount &&
+               store.count == count && storeRevision == revision;
+    }
+    void noteState(const ContactStore& store) {
+        listData = store.names.constData();
+        slotCount = store.names.size();
+        count = store.count;
+        revision = storeRevision;
+    }
+    void build(const ContactStore& store) {
+        keys.clear();
+        keys.reserve(store.count);
+        for (int i = 0; i < store.count && i < store.names.size(); ++i) {
+            if (const std::optional<QString> key = foldedKey(store.names.at(i)))
+                keys.insert(*key);
+        }
+        built = true;
+        noteState(store);
+    }
+};
+
+BatchNames& batchNames() {
+    static BatchNames names;
+    return names;
+}
+
+// Whether the program's store holds a name equal to `key`'s name ignoring
+// case, from the hash; nothing when no batch is running or `store` is
+// another one.
+std::optional<bool> batchHolds(const ContactStore& store, const QString& key) {
+    BatchNames& batch = batchNames();
+    if (batch.depth == 0 || &store != &contacts())
+        return std::nullopt;
+    if (!batch.current(store))
+        batch.build(store);
+    return batch.keys.contains(key);
+}
+
 // Adds an entry without recording it as a change: the adding part of
 // add_contact, used by loading as well.
 bool addEntry(ContactStore& store, const QString& name, const QString& number,
@@ -165,14 +252,22 @@ bool addEntry(ContactStore& store, const QString& name, const QString& number,
     if (n.isEmpty())
         return false;
     const QString stored = storableContactName(name);
+    BatchNames& batch = batchNames();
+    const bool batchRuns = batch.depth > 0 && &store == &contacts();
+    const std::optional<QString> key = batchRuns ? foldedKey(stored) : std::optional<QString>();
     if (check_duplicates && store.count > 0) {
-        for (int i = 0; i < store.count; ++i) {
+        const std::optional<bool> held = key ? batchHolds(store, *key) : std::nullopt;
+        if (held.value_or(false))
+            return false;
+        for (int i = 0; !held && i < store.count; ++i) {
             const QString& existing = store.names.at(i);
             if (existing.size() == stored.size() &&
                 existing.compare(stored, Qt::CaseInsensitive) == 0)
                 return false;
         }
     }
+    // The hash follows an add to a store it was up to date with.
+    const bool batchFollows = batchRuns && batch.current(store);
     if (store.count >= kMaxContacts)
         return false;
     const int count = store.count + 1;
@@ -193,10 +288,16 @@ bool addEntry(ContactStore& store, const QString& name, const QString& number,
     store.count = qint16(count);
     store.names[count - 1] = stored;
     store.numbers[count - 1] = n;
+    if (batchFollows) {
+        if (key)
+            batch.keys.insert(*key);
+        batch.noteState(store);
+    }
     return true;
 }
 
 void removeEntry(ContactStore& store, int index) {
+    storeChanged();
     const int last = store.count - 1;
     for (int i = index; i < last; ++i) {
         store.names[i] = store.names.at(i + 1);
@@ -214,6 +315,7 @@ void removeEntry(ContactStore& store, int index) {
 }
 
 void clearEntries(ContactStore& store) {
+    storeChanged();
     for (QString& name : store.names)
         name.clear();
     for (QString& number : store.numbers)
@@ -342,25 +444,25 @@ int readInto(ContactStore& store, QIODevice& device, std::optional<bool> holdsCr
     if (!holdsCr)
         holdsCr = holdsByte(device, '\r');
     LineReader reader(device, *holdsCr ? LineEnds::CrLfOrCr : LineEnds::CrLfCrOrLf);
+    // One text takes every line in turn; the name and the number are copied
+    // out of it at their own sizes.
+    QString line;
     while (!reader.atEnd()) {
-        QString line = reader.readCp1252Line();
+        reader.readCp1252Line(line);
         const std::optional<Entry> entry = entryOf(line);
         if (store.count >= kMaxContacts) {
             // Past the limit every line is kept as it is, entry or not.
-            store.keptLines.append(line);
-            if (entry && !normalise_number(entry->number.toString()).isEmpty())
+            store.keptLines.append(QString(line));
+            if (entry && !numberOf(entry->number).isEmpty())
                 ++held;
             continue;
         }
-        const QString number = entry ? normalise_number(entry->number.toString()) : QString();
+        const QString number = entry ? numberOf(entry->number) : QString();
         if (number.isEmpty()) {
-            store.otherLines.append({store.count, line});
+            store.otherLines.append({store.count, QString(line)});
             continue;
         }
-        // The name keeps the line's own memory rather than a copy of it.
-        line.truncate(entry->name.size());
-        line.squeeze();
-        if (addEntry(store, line, number, false))
+        if (addEntry(store, entry->name.toString(), number, false))
             ++held;
     }
     return held;
@@ -520,6 +622,7 @@ bool save_contacts(bool backup) {
     // The book written (merged with the file's, when that had changed) is
     // the one shown from now on.
     contacts() = std::move(*book);
+    storeChanged();
     for (const QString& name : std::as_const(conflicts))
         tellConflict(name);
     return true;
@@ -555,6 +658,7 @@ void set_contact(qint16 index, const QString& name, const QString& number) {
     change.newNumber = normalise_number(number);
     store.numbers[index] = change.newNumber;
     store.names[index] = change.newName;
+    storeChanged();
     // An edit that changes nothing is not made again on a changed file,
     // where it would bring back what another program changed.
     if (change.newName != change.name || change.newNumber != change.number)
@@ -580,6 +684,19 @@ void clearContacts() {
     ContactChange change;
     change.kind = ContactChange::Kind::Clear;
     record(change);
+}
+
+ContactBatch::ContactBatch() : outer_(batchNames().depth == 0) {
+    ++batchNames().depth;
+}
+
+ContactBatch::~ContactBatch() {
+    BatchNames& batch = batchNames();
+    --batch.depth;
+    if (outer_) {
+        batch.keys = {};
+        batch.built = false;
+    }
 }
 
 QString lookup_contact(const QString& text) {

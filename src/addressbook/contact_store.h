@@ -111,6 +111,23 @@ int readContacts(QIODevice& device);
 // versions, and the user is told.  The backup is written from that same book.
 bool save_contacts(bool backup);
 bool add_contact(const QString& name, const QString& number, bool check_duplicates);
+// While one lives, the duplicate test of add_contact looks a name up in a
+// hash of the address book's names, built when first needed, instead of
+// comparing it with every entry: for adding many entries in a row (an
+// import).  The results are the same.  A store changed meanwhile by a
+// deletion, an edit, a clear or a save that read the file again is noticed
+// and hashed afresh; fields written directly are not, so while one lives the
+// store changes only through the routines here.
+class ContactBatch {
+public:
+    ContactBatch();
+    ~ContactBatch();
+    ContactBatch(const ContactBatch&) = delete;
+    ContactBatch& operator=(const ContactBatch&) = delete;
+
+private:
+    bool outer_;
+};
 void set_contact(qint16 index, const QString& name, const QString& number);
 void delete_contact(qint16 index);
 // Empties the store for an import that replaces the whole book; the lines

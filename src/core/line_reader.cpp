@@ -82,6 +82,11 @@ QString LineReader::readCp1252Line() {
     return line;
 }
 
+void LineReader::readCp1252Line(QString& line) {
+    line.resize(0);
+    takeLine([&line](QByteArrayView piece) { appendFromCp1252(line, piece); });
+}
+
 bool holdsByte(QIODevice& device, char byte) {
     const qint64 start = device.pos();
     bool found = false;

@@ -25,6 +25,8 @@ public:
     // The next line read as Windows-1252 text, decoded block by block, so
     // that a long line is held once, as the text, and never as bytes too.
     QString readCp1252Line();
+    // The same into `line`, which keeps its memory from one line to the next.
+    void readCp1252Line(QString& line);
 
 private:
     bool fill();

@@ -25,11 +25,26 @@
 #include <QApplication>
 #include <QDir>
 
+#include <functional>
+
 namespace zemble {
 
 namespace {
 constexpr int kSplashPause = 1500;
-}
+
+// Hands an ambiguous name to the chooser, which is made the first time.
+class ChooserOnDemand final : public NameChooser {
+public:
+    explicit ChooserOnDemand(std::function<NameChooser&()> chooser)
+        : chooser_(std::move(chooser)) {}
+    QString Main(const QString& names, int num, const QString& original) override {
+        return chooser_().Main(names, num, original);
+    }
+
+private:
+    std::function<NameChooser&()> chooser_;
+};
+} // namespace
 
 Program::Program(QString contactsFolder) : contactsFolder_(std::move(contactsFolder)) {}
 
@@ -37,11 +52,13 @@ Program::~Program() {
     // Windows that work for the compose window go before it.
     delete about_.data();
     login_.reset();
+    gatewayLogin_.reset();
     chooser_.reset();
     addressBook_.reset();
     preferences_.reset();
     send_.reset();
     compose_.reset();
+    chooserOnDemand_.reset();
 }
 
 void Program::Main() {
@@ -101,17 +118,13 @@ void Program::makeWindows() {
     compose_ = std::make_unique<MainWindow>();
     // The program's icon, painted once at the start of Main.
     compose_->setWindowIcon(QApplication::windowIcon());
-    send_ = std::make_unique<SendWindow>(*site_, *compose_,
-                                         SendJobContext{jobSettings_, contacts(), session()});
-    gateway_ = std::make_unique<KannelGateway>();
-    send_->setGateway(gateway_.get());
-    chooser_ = std::make_unique<NameChooserWindow>(*compose_);
-    compose_->recipientsField().setChooser(chooser_.get());
+    // The send-progress window and the chooser are made when first needed,
+    // so that start-up builds only the window the user sees.
+    chooserOnDemand_ =
+        std::make_unique<ChooserOnDemand>([this]() -> NameChooser& { return nameChooser(); });
+    compose_->recipientsField().setChooser(chooserOnDemand_.get());
     addressBook_ = std::make_unique<AddressBook>(*compose_, compose_.get());
     preferences_ = std::make_unique<PreferencesHolder>(compose_.get(), compose_.get());
-    // The windows that work for the compose window stay above it.
-    platform::stayAbove(send_.get(), compose_.get());
-    platform::stayAbove(chooser_.get(), compose_.get());
 
     ComposeHooks windows;
     windows.showAddressBook = [this] { addressBook_->show(); };
@@ -120,14 +133,35 @@ void Program::makeWindows() {
     windows.showLogin = [this](LoginFocus focus) { login().showForSend(focus); };
     windows.confNumberFieldText = [this] { return preferences_->confNumberFieldText(); };
     windows.sendMessage = [this] { sendMessage(); };
-    windows.exitLogOff = [this] { send_->exitLogOff(); };
+    windows.exitLogOff = [this] { sendWindow().exitLogOff(); };
     compose_->setWindows(std::move(windows));
 
     // Closing the compose window, or "End" during its final log-off, ends
     // the program.
     QObject::connect(compose_.get(), &MainWindow::programEndRequested, qApp,
                      &QCoreApplication::quit);
-    QObject::connect(send_.get(), &SendWindow::programEndRequested, qApp, &QCoreApplication::quit);
+}
+
+SendWindow& Program::sendWindow() {
+    if (!send_) {
+        send_ = std::make_unique<SendWindow>(*site_, *compose_,
+                                             SendJobContext{jobSettings_, contacts(), session()});
+        gateway_ = std::make_unique<KannelGateway>();
+        send_->setGateway(gateway_.get());
+        // The windows that work for the compose window stay above it.
+        platform::stayAbove(send_.get(), compose_.get());
+        QObject::connect(send_.get(), &SendWindow::programEndRequested, qApp,
+                         &QCoreApplication::quit);
+    }
+    return *send_;
+}
+
+NameChooserWindow& Program::nameChooser() {
+    if (!chooser_) {
+        chooser_ = std::make_unique<NameChooserWindow>(*compose_);
+        platform::stayAbove(chooser_.get(), compose_.get());
+    }
+    return *chooser_;
 }
 
 LoginDialog& Program::gatewayLogin() {
@@ -143,7 +177,7 @@ LoginDialog& Program::gatewayLogin() {
 
 void Program::sendMessage() {
     if (sendRouteFromSetting(readSetting(setting::sendRoute)) != SendRoute::KannelGateway) {
-        sendJobStarter (*send_)();
+        sendJobStarter(sendWindow())();
         return;
     }
     // The account given earlier in the run, else the remembered one; the
@@ -166,22 +200,25 @@ void Program::sendMessage() {
 void Program::sendThroughGateway(const QString& username, const QString& password) {
     gatewayUsername_ = username;
     gatewayPassword_ = password;
+    // Made with the send window.
+    SendWindow& window = sendWindow();
     GatewayAccount account = gatewayAccountFromSettings(password);
     account.username = username;
     gateway_->setAccount(account);
-    send_->show();
-    send_->raise();
-    send_->repaint();
-    send_->sendThroughGateway();
+    window.show();
+    window.raise();
+    window.repaint();
+    window.sendThroughGateway();
     // A send that stopped on a failed request asks for the password again,
     // as the portal's error path does.
-    if (send_->lastResult() == SendJob::Stopped)
+    if (window.lastResult() == SendJob::Stopped)
         gatewayPassword_.clear();
 }
 
 LoginDialog& Program::login() {
     if (!login_) {
-        login_ = std::make_unique<LoginDialog>(*compose_, sendJobStarter(*send_));
+        login_ =
+            std::make_unique<LoginDialog>(*compose_, [this] { sendJobStarter(sendWindow())(); });
         platform::stayAbove(login_.get(), compose_.get());
     }
     return *login_;

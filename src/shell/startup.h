@@ -14,6 +14,7 @@ class AddressBook;
 class KannelGateway;
 class LoginDialog;
 class MainWindow;
+class NameChooser;
 class NameChooserWindow;
 class OperatorProtocol;
 class PreferencesHolder;
@@ -36,6 +37,11 @@ public:
 
     // The compose window, once Main has made it.
     MainWindow* composeWindow() const { return compose_.get(); }
+    // The send-progress window and the name chooser, made when first needed
+    // (a send, a typed name that several contacts begin with) and kept for
+    // the run.  Only after Main.
+    SendWindow& sendWindow();
+    NameChooserWindow& nameChooser();
 
 private:
     void makeWindows();
@@ -60,6 +66,8 @@ private:
     QString gatewayUsername_;
     QString gatewayPassword_;
     std::unique_ptr<NameChooserWindow> chooser_;
+    // What the To field asks when a name is ambiguous: makes the chooser.
+    std::unique_ptr<NameChooser> chooserOnDemand_;
     std::unique_ptr<AddressBook> addressBook_;
     std::unique_ptr<PreferencesHolder> preferences_;
     // Discards itself when closed (OK, Escape or its frame).

@@ -19,6 +19,9 @@ namespace {
 // the file.
 enum class Change { AddAnn, EditBob, DeleteBob };
 
+// What happens to the book between two adds of a batch.
+enum class BatchStep { Nothing, DeleteFirst, RenameFirstToJonesAnn, Clear };
+
 QStringList textsTold(const AddressBookFixture& fx) {
     QStringList out;
     for (const auto& asked : fx.messages.asked)
@@ -29,6 +32,7 @@ QStringList textsTold(const AddressBookFixture& fx) {
 } // namespace
 
 Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(BatchStep)
 
 class TestContactStore : public QObject {
     Q_OBJECT
@@ -173,6 +177,71 @@ private slots:
         QVERIFY(save_contacts(false));
         QCOMPARE(fx->read(), saved);
         QCOMPARE(textsTold(*fx), told);
+    }
+
+    // In a batch of adds (an import) a name is refused exactly when the book holds it in any
+    // letter case, also after the book changed in the middle of the batch.  Every batch first
+    // adds Lee, Ann; an accepted name is refused when added once more.
+    void batchRefusesNamesTheBookHolds_data() {
+        QTest::addColumn<QStringList>("book");
+        QTest::addColumn<BatchStep>("step");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<bool>("accepted");
+        const QStringList smith{u"Smith, John"_s};
+        const auto none = BatchStep::Nothing;
+        QTest::newRow("same name in capitals") << smith << none << u"SMITH, JOHN"_s << false;
+        QTest::newRow("accented letters in the other case")
+            << QStringList{u"Zoë, Émile"_s} << none << u"ZOË, éMILE"_s << false;
+        QTest::newRow("Windows-1252 letters beyond Latin-1 in the other case")
+            << QStringList{u"Œuvre, Šárka Ÿ"_s} << none << u"œUVRE, šÁRKA ÿ"_s << false;
+        QTest::newRow("a name that only begins the same")
+            << smith << none << u"smith, jo"_s << true;
+        QTest::newRow("a longer name")
+            << QStringList{u"Smith, Jo"_s} << none << u"Smith, John"_s << true;
+        QTest::newRow("sharp s is not SS")
+            << QStringList{u"Strauß"_s} << none << u"STRAUSS"_s << true;
+        QTest::newRow("a picture character held is not its question mark")
+            << QStringList{u"Ann \U0001F600"_s} << none << u"ANN ?"_s << true;
+        QTest::newRow("added earlier in the same batch") << smith << none << u"LEE, ANN"_s << false;
+        QTest::newRow("deleted in the batch")
+            << smith << BatchStep::DeleteFirst << u"smith, john"_s << true;
+        QTest::newRow("old name of one renamed in the batch")
+            << smith << BatchStep::RenameFirstToJonesAnn << u"smith, john"_s << true;
+        QTest::newRow("new name of one renamed in the batch")
+            << smith << BatchStep::RenameFirstToJonesAnn << u"jones, ann"_s << false;
+        QTest::newRow("book emptied in the batch")
+            << smith << BatchStep::Clear << u"Smith, John"_s << true;
+    }
+    void batchRefusesNamesTheBookHolds() {
+        QFETCH(QStringList, book);
+        QFETCH(BatchStep, step);
+        QFETCH(QString, added);
+        QFETCH(bool, accepted);
+        // Written straight into the store, as a name the file could not hold may be.
+        for (qsizetype i = 0; i < book.size(); ++i) {
+            contacts().names.append(book.at(i));
+            contacts().numbers.append(u"070%1"_s.arg(i + 1));
+        }
+        contacts().count = qint16(book.size());
+        const ContactBatch batch;
+        QVERIFY(add_contact(u"Lee, Ann"_s, u"0790"_s, true));
+        switch (step) {
+        case BatchStep::Nothing:
+            break;
+        case BatchStep::DeleteFirst:
+            delete_contact(0);
+            break;
+        case BatchStep::RenameFirstToJonesAnn:
+            set_contact(0, u"Jones, Ann"_s, u"0701"_s);
+            break;
+        case BatchStep::Clear:
+            clearContacts();
+            break;
+        }
+        const qint16 before = contacts().count;
+        QCOMPARE(add_contact(added, u"0791"_s, true), accepted);
+        QCOMPARE(contacts().count, qint16(before + (accepted ? 1 : 0)));
+        QVERIFY(!add_contact(added.toUpper(), u"0792"_s, true));
     }
 
     // A book larger than the store: told once, the lines past the limit kept as they were.

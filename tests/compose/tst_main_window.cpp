@@ -14,9 +14,23 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <optional>
+
 using namespace zemble;
 using namespace Qt::StringLiterals;
-using platform::Buttons, platform::Icon, platform::TrayClick;
+using platform::Answer, platform::Buttons, platform::Icon, platform::TrayClick;
+
+namespace zemble::platform {
+bool operator==(const MessageBoxRequest& a, const MessageBoxRequest& b) {
+    return a.title == b.title && a.text == b.text && a.icon == b.icon && a.buttons == b.buttons;
+}
+char* toString(const MessageBoxRequest& r) {
+    return qstrdup(qPrintable(u"\"%1\" icon %2 buttons %3: %4"_s.arg(r.title)
+                                  .arg(int(r.icon))
+                                  .arg(int(r.buttons))
+                                  .arg(r.text)));
+}
+} // namespace zemble::platform
 
 namespace {
 
@@ -33,11 +47,6 @@ public:
     int showCount = 0;
     std::function<void(TrayClick)> onClick;
 };
-
-// A message box whole, as "title|icon|buttons|text".
-QString box(const platform::MessageBoxRequest& r) {
-    return u"%1|%2|%3|%4"_s.arg(r.title).arg(int(r.icon)).arg(int(r.buttons)).arg(r.text);
-}
 
 struct Fixture {
     test::TempSettings settings;
@@ -62,12 +71,6 @@ struct Fixture {
     QPlainTextEdit* message() const { return find<QPlainTextEdit>("txtMessage"); }
     QLineEdit* to() const { return find<QLineEdit>("txtTo"); }
     void click(const char* button) const { find<QPushButton>(button)->click(); }
-    QString boxes() const { // every message box asked, a line each
-        QStringList out;
-        for (const platform::MessageBoxRequest& r : quiet.messages.asked)
-            out << box(r);
-        return out.join(u'\n');
-    }
 };
 
 // How the send that the status line tells of ended.
@@ -79,14 +82,78 @@ void typeText(QWidget* widget, const QString& text) {
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-void row(const char* name, const char* text) {
-    QTest::newRow(name) << QString(text);
+// The send methods in the order of the drop-down list.
+enum class SendMethod { Free, Paid };
+
+// The File menu's commands that empty a field.
+enum class FileCommand { NewMessage, ClearRecipients, ClearMessage };
+
+// One way of leaving (or staying in) a field, and where everything is afterwards.  The chooser
+// asks which of Anna and Anne "ann" means; a row without `chooserKey` must not make it ask.
+struct Leaving {
+    const char* caretIn;
+    QString message = u"hello"_s;
+    QStringList keys;                       // pressed in turn
+    const char* buttonHeld = nullptr;       // then pressed down, released while the chooser asks
+    std::optional<QString> chooserKey = {}; // the key that answers the chooser
+    QString toAfter = {};
+    std::optional<QString> messageAfter = {}; // none: as it was
+    std::optional<QString> menuOpen = {};
+    QStringList started = {};               // windows, help pages and the program's end
+    std::optional<QString> caretAfter = {}; // none: the window has closed
+    bool undoAvailable = false;
+    QString clipboard = {};
+};
+
+// The quit path for one "quitconfirm" value and session; an unset setting is left out of the
+// file.  `question`: the lines before "Are you sure you want to quit?", none when not asked.
+struct Quitting {
+    std::optional<QString> quitConfirm = {};
+    bool edited = false;
+    std::optional<QString> dontLogout = {};
+    bool loggedIn = false;
+    int logOffs = 0;
+    std::optional<QString> question = {};
+};
+
+// The compose window and its notification-area icon.
+struct WindowState {
+    bool visible = false, minimised = false, iconShown = false;
+    int iconsShown = 0;
+    bool operator==(const WindowState&) const = default;
+};
+char* toString(const WindowState& s) {
+    return qstrdup(
+        qPrintable(u"visible %1 minimised %2 icon shown %3 icons shown %4"_s.arg(s.visible)
+                       .arg(s.minimised)
+                       .arg(s.iconShown)
+                       .arg(s.iconsShown)));
+}
+struct Minimising {
+    QString systemTray = u"yes"_s;
+    bool notificationArea = true;
+    WindowState minimised = {};
+    std::optional<TrayClick> click = {};
+    std::optional<WindowState> afterClick = {};
+};
+
+platform::MessageBoxRequest newMessageQuestion() {
+    return {u"New Message"_s,
+            u"Are you sure you want to create a new SMS?\r\n"
+            "Anything currently written will be erased."_s,
+            Icon::Question, Buttons::YesNo};
 }
 
 } // namespace
 
 Q_DECLARE_METATYPE(Ending)
 Q_DECLARE_METATYPE(SendRoute)
+Q_DECLARE_METATYPE(SendMethod)
+Q_DECLARE_METATYPE(FileCommand)
+Q_DECLARE_METATYPE(Leaving)
+Q_DECLARE_METATYPE(Quitting)
+Q_DECLARE_METATYPE(Minimising)
+Q_DECLARE_METATYPE(std::optional<Answer>)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -187,7 +254,6 @@ private slots:
         QTest::addColumn<QByteArray>("storedLine");
         QTest::addColumn<bool>("rewritten");
         QTest::addColumn<QString>("storedAfter");
-        QTest::newRow("free, as stored") << "sendtype=0"_ba << false << u"0"_s;
         QTest::newRow("paid, as stored") << "sendtype=1"_ba << false << u"1"_s;
         QTest::newRow("paid, stored otherwise") << "sendtype=2"_ba << true << u"1"_s;
         QTest::newRow("nothing stored") << QByteArray() << true << u"0"_s;
@@ -210,304 +276,466 @@ private slots:
         QCOMPARE(QFileInfo(f.settings.path()).lastModified() != past, rewritten);
     }
 
-    // The send method survives a restart; "method|lengths of the text's lines|keys|stats", the
-    // keys typed at the end of the text with "12\n34" on the clipboard.  A line break counts
-    // two; typing and a paste stop at the limit.
+    // The statistics line after a restart with the send method chosen before it.  The text is
+    // lines of "x", then `keys` are typed at its end with `clipboard` to paste.  A line break
+    // counts two characters, in the statistics and in the limit that typing and pasting stop at.
     void statisticsAfterRestart_data() {
-        QTest::addColumn<QString>("row");
-        row("empty", "0|||0 characters used (split over 0 messages)");
-        row("one", "0|1||1 character used (split over 1 message)");
-        row("paid whole", "1|130||130 characters used (split over 1 message)");
-        row("line break counts two", "0|57 57||116 characters used (split over 2 messages)");
-        row("typing stops", "0|32764|a Return b|32767 characters used (split over 285 messages)");
-        row("paste cut", "0|32763|Ctrl+V|32767 characters used (split over 285 messages)");
-        row("paste undone",
-            "0|32763|Ctrl+V Ctrl+Z|32763 characters used (split over 285 messages)");
+        QTest::addColumn<SendMethod>("method");
+        QTest::addColumn<QList<int>>("lineLengths");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QString>("stats");
+        const QString full = u"32767 characters used (split over 285 messages)"_s;
+        QTest::newRow("empty") << SendMethod::Free << QList<int>{} << QString() << QStringList()
+                               << u"0 characters used (split over 0 messages)"_s;
+        QTest::newRow("one character")
+            << SendMethod::Free << QList<int>{1} << QString() << QStringList()
+            << u"1 character used (split over 1 message)"_s;
+        QTest::newRow("paid takes 130 in one")
+            << SendMethod::Paid << QList<int>{130} << QString() << QStringList()
+            << u"130 characters used (split over 1 message)"_s;
+        QTest::newRow("a line break counts two")
+            << SendMethod::Free << QList<int>{57, 57} << QString() << QStringList()
+            << u"116 characters used (split over 2 messages)"_s;
+        QTest::newRow("typing stops at the limit")
+            << SendMethod::Free << QList<int>{32764} << QString()
+            << QStringList{u"a"_s, u"Return"_s, u"b"_s} << full;
+        QTest::newRow("a paste is cut at the limit")
+            << SendMethod::Free << QList<int>{32763} << u"12\n34"_s << QStringList{u"Ctrl+V"_s}
+            << full;
+        QTest::newRow("a paste cut at its line break keeps what fits")
+            << SendMethod::Free << QList<int>{32765} << u"12\n"_s << QStringList{u"Ctrl+V"_s}
+            << full;
+        QTest::newRow("a cut paste is undone whole")
+            << SendMethod::Free << QList<int>{32763} << u"12\n34"_s
+            << QStringList{u"Ctrl+V"_s, u"Ctrl+Z"_s}
+            << u"32763 characters used (split over 285 messages)"_s;
     }
     void statisticsAfterRestart() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'|');
-        QStringList text;
-        for (const QString& length : c[1].split(u' ', Qt::SkipEmptyParts))
-            text << QString(length.toInt(), u'x');
+        QFETCH(SendMethod, method);
+        QFETCH(QList<int>, lineLengths);
+        QFETCH(QString, clipboard);
+        QFETCH(QStringList, keys);
+        QFETCH(QString, stats);
+        QStringList lines;
+        for (const int length : lineLengths)
+            lines << QString(length, u'x');
         Fixture f;
         f.load();
-        f.find<QComboBox>("cmbSendMethod")->setCurrentIndex(c[0].toInt());
+        f.find<QComboBox>("cmbSendMethod")->setCurrentIndex(int(method));
         f.load();
-        QCOMPARE(f.window->sendMethodIndex(), c[0].toInt());
+        QCOMPARE(f.window->sendMethodIndex(), int(method));
         f.message()->setPlainText(u"x"_s);
-        f.message()->setPlainText(text.join(u'\n'));
+        f.message()->setPlainText(lines.join(u'\n'));
         f.message()->moveCursor(QTextCursor::End);
-        QApplication::clipboard()->setText(u"12\n34"_s);
-        for (const QString& key : c[2].split(u' ', Qt::SkipEmptyParts))
+        QApplication::clipboard()->setText(clipboard);
+        for (const QString& key : keys)
             QTest::keySequence(f.message(), QKeySequence(key));
-        QCOMPARE(f.label("lblStats"), c[3]);
+        QCOMPARE(f.label("lblStats"), stats);
     }
 
-    // One window walked through.  The menus as a person reads them ("caption|shortcut", "-" a
-    // line), what each Help item opens, the To.. tip and the order Tab visits the controls in.
-    // New Message asks only once something is written, No keeps it; File > Clear recipients
-    // and Clear message each empty their own field, unasked; the caret goes to the start.
-    // Send with both empty lists both reasons; filled in, a remembered account sends without
-    // login, and the window stays disabled until the send ends.
-    void menusNewMessageAndSend() {
+    // Each Help item opens its own page: the help contents, the configured sites, About.
+    void helpItemsOpenTheirPages() {
         Fixture f;
-        for (const QString& entry : u"operatorhomepage=o2 homepage=zemble messageboardpage=board "
-                                    "guestbookpage=guestbook confnumber=0771 signature=sig "
-                                    "wispusername=alice"_s.split(u' '))
-            save_setting(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-        save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+        for (const auto& [key, value] : {std::pair{"operatorhomepage", "o2"},
+                                         {"homepage", "zemble"},
+                                         {"messageboardpage", "board"},
+                                         {"guestbookpage", "guestbook"}})
+            save_setting(QLatin1String(key), QLatin1String(value));
         int about = 0;
-        QStringList calls;
-        f.load({.showAddressBook = [] {},
-                .showPreferences = [] {},
-                .showAbout = [&] { ++about; },
-                .showLogin = [&](LoginFocus) { calls << u"login"_s; },
-                .sendMessage = [&] { calls << u"send"_s; }});
-        QStringList menus;
-        for (const char* name : {"mnuFileTop", "mnuEditTop", "mnuHelpTop"}) {
-            QStringList items;
-            for (const QAction* a : f.find<QMenu>(name)->actions())
-                items << (a->isSeparator()
-                              ? u"-"_s
-                              : a->text() + (a->shortcut().isEmpty() ? u""_s : u"|"_s) +
-                                    a->shortcut().toString());
-            menus << f.find<QMenu>(name)->title() + u": "_s + items.join(u", "_s);
-        }
-        QCOMPARE(menus, QStringList({u"&File: &New message|Ctrl+N, &Clear recipients, C&lear "
-                                     "message, -, &Send...|Ctrl+S, -, E&xit"_s,
-                                     u"&Edit: &Undo|Ctrl+Z, -, Cu&t|Ctrl+X, &Copy|Ctrl+C, "
-                                     "&Paste|Ctrl+V, &Delete|Del, -, &Preferences..."_s,
-                                     u"&Help: &Contents...|F1, -, &O2 website..., -, Zemble "
-                                     "website..., Zemble message board..., Zemble guestbook..., -, "
-                                     "&About Zemble..."_s}));
+        f.load({.showAbout = [&] { ++about; }});
         for (QAction* a : f.find<QMenu>("mnuHelpTop")->actions())
             a->trigger();
         QCOMPARE(f.quiet.help.topics, QStringList{u"(contents)"_s});
         QCOMPARE(f.quiet.browser.opened, QStringList({u"o2"_s, "zemble", "board", "guestbook"}));
         QCOMPARE(about, 1);
-        QCOMPARE(f.find<QPushButton>("cmdTo")->toolTip(), u"Select from contacts list"_s);
+    }
+
+    // Tab visits every control in reading order, the copy to the user's phone ticked on.
+    void tabVisitsTheControlsInOrder() {
+        Fixture f;
+        save_setting(u"confnumber"_s, u"0771"_s);
+        f.load({.showAddressBook = [] {}, .sendMessage = [] {}});
         test::focusAndWait(f.to());
         QStringList visited;
         for (int i = 0; i < 9; ++i, test::press(u"Tab"_s))
             visited << QApplication::focusWidget()->objectName();
-        QCOMPARE(visited.join(u' '), u"txtTo cmdTo txtMessage cmbSendMethod chkSendConfirmation "
-                                     "cmdSend cmdNewMessage cmdHelp cmdQuit"_s);
+        QCOMPARE(visited, QStringList({u"txtTo"_s, "cmdTo", "txtMessage", "cmbSendMethod",
+                                       "chkSendConfirmation", "cmdSend", "cmdNewMessage", "cmdHelp",
+                                       "cmdQuit"}));
+    }
 
-        const auto fields = [&] {
-            return u"%1|%2|%3"_s.arg(f.to()->text(), f.message()->toPlainText())
-                .arg(f.message()->textCursor().position());
-        };
-        f.window->new_message();
-        f.message()->setPlainText(u"xsig"_s);
-        f.quiet.messages.answers << platform::Answer::No << platform::Answer::Yes;
-        f.window->new_message();
-        QCOMPARE(fields(), u"|xsig|0"_s);
-        f.to()->setText(u"0771"_s);
-        f.click("cmdNewMessage");
-        QCOMPARE(fields(), u"|sig|0"_s);
-        f.to()->setText(u"0771"_s);
-        f.message()->setPlainText(u"xsig"_s);
+    // New message asks only once something beyond the signature is written, and No keeps it;
+    // Clear recipients and Clear message each empty their own field, unasked.  A field emptied
+    // of the message leaves the signature, with the caret at the start.
+    void fileCommandsEmptyTheFields_data() {
+        QTest::addColumn<FileCommand>("command");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<std::optional<Answer>>("answer"); // none: nothing may be asked
+        QTest::addColumn<QString>("toAfter");
+        QTest::addColumn<QString>("messageAfter");
+        QTest::addColumn<int>("caretAfter");
+        QTest::newRow("new message over the signature alone asks nothing")
+            << FileCommand::NewMessage << QString() << u"sig"_s << std::optional<Answer>()
+            << QString() << u"sig"_s << 3;
+        QTest::newRow("new message over a written text, No keeps it")
+            << FileCommand::NewMessage << QString() << u"xsig"_s << std::optional(Answer::No)
+            << QString() << u"xsig"_s << 4;
+        QTest::newRow("new message over a number, Yes empties both")
+            << FileCommand::NewMessage << u"0771"_s << u"xsig"_s << std::optional(Answer::Yes)
+            << QString() << u"sig"_s << 0;
+        QTest::newRow("clear recipients keeps the message")
+            << FileCommand::ClearRecipients << u"0771"_s << u"xsig"_s << std::optional<Answer>()
+            << QString() << u"xsig"_s << 4;
+        QTest::newRow("clear message keeps the recipients")
+            << FileCommand::ClearMessage << u"0771"_s << u"xsig"_s << std::optional<Answer>()
+            << u"0771"_s << u"sig"_s << 0;
+    }
+    void fileCommandsEmptyTheFields() {
+        QFETCH(FileCommand, command);
+        QFETCH(QString, to);
+        QFETCH(QString, message);
+        QFETCH(std::optional<Answer>, answer);
+        QFETCH(QString, toAfter);
+        QFETCH(QString, messageAfter);
+        QFETCH(int, caretAfter);
+        Fixture f;
+        save_setting(u"signature"_s, u"sig"_s);
+        f.load();
+        f.to()->setText(to);
+        f.message()->setPlainText(message);
         f.message()->moveCursor(QTextCursor::End);
-        f.window->fileItem(1)->trigger();
-        QCOMPARE(fields(), u"|xsig|4"_s);
-        f.window->fileItem(2)->trigger();
-        QCOMPARE(fields(), u"|sig|0"_s);
+        if (answer)
+            f.quiet.messages.answers << *answer;
+        if (command == FileCommand::NewMessage)
+            f.click("cmdNewMessage");
+        else
+            f.window
+                ->fileItem(command == FileCommand::ClearRecipients ? FileMenu::ClearRecipients
+                                                                   : FileMenu::ClearMessage)
+                ->trigger();
+        QCOMPARE(f.quiet.messages.asked,
+                 answer ? QList{newMessageQuestion()} : QList<platform::MessageBoxRequest>());
+        QCOMPARE(f.to()->text(), toAfter);
+        QCOMPARE(f.message()->toPlainText(), messageAfter);
+        QCOMPARE(f.message()->textCursor().position(), caretAfter);
+    }
 
-        f.message()->clear();
+    // Send with neither a number nor a message lists both reasons and sends nothing.
+    void sendWithEmptyFieldsSaysWhy() {
+        Fixture f;
+        int sends = 0;
+        f.load({.sendMessage = [&] { ++sends; }});
         f.click("cmdSend");
-        QVERIFY(calls.isEmpty() && f.window->composeEnabled());
-        const QString newMessage = box({u"New Message"_s,
-                                        u"Are you sure you want to create a new SMS?\r\n"
-                                        "Anything currently written will be erased."_s,
-                                        Icon::Question, Buttons::YesNo});
-        QCOMPARE(f.boxes(),
-                 QStringList({newMessage, newMessage,
-                              box({u"Message alert"_s,
-                                   u"Zemble is going to be unable to send your text message "
-                                   "because of the following reason(s):\r\n\r\n   \u2022  No "
-                                   "phone number has been entered.\r\n   \u2022  No message has "
-                                   "been entered.\r\n\r\nPlease check your details and try "
-                                   "again"_s,
-                                   Icon::Information})})
-                     .join(u'\n'));
+        QCOMPARE(sends, 0);
+        QVERIFY(f.window->composeEnabled());
+        const platform::MessageBoxRequest alert{
+            u"Message alert"_s,
+            u"Zemble is going to be unable to send your text message because of the following "
+            "reason(s):\r\n\r\n   \u2022  No phone number has been entered.\r\n   \u2022  No "
+            "message has been entered.\r\n\r\nPlease check your details and try again"_s,
+            Icon::Information};
+        QCOMPARE(f.quiet.messages.asked, QList{alert});
+    }
+
+    // With the account remembered whole, Send goes ahead without the login dialog, and the
+    // window stays disabled until the send ends.
+    void rememberedAccountSendsWithoutLogin() {
+        Fixture f;
+        save_setting(u"wispusername"_s, u"alice"_s);
+        save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+        QStringList calls;
+        f.load({.showLogin = [&](LoginFocus) { calls << u"login"_s; },
+                .sendMessage = [&] { calls << u"send"_s; }});
         f.to()->setText(u"0771"_s);
         f.message()->setPlainText(u"hi"_s);
         f.click("cmdSend");
         QCOMPARE(calls, QStringList{u"send"_s});
         QCOMPARE(session().session_password, u"secret"_s);
         QVERIFY(!f.window->composeEnabled());
+    }
 
-        // Then, after a send with a long date, the window keeps its width and the text wraps
-        // whole short of "Quota:"; edited then edited back it reads sent again; disabled, the
-        // quota greys.
+    // After a send with a long date the window keeps its width and the line wraps whole, short
+    // of "Quota:"; the message edited reads unsent, edited back it reads sent again.
+    void sentLineFollowsTheTextAndFitsBesideTheQuota() {
+        Fixture f;
+        f.load();
+        f.to()->setText(u"0771"_s);
+        f.message()->setPlainText(u"hi"_s);
         const int width = f.window->width();
         session() = {.last_sent_key = u"0771hi"_s,
                      .last_sent_time = u"Wednesday 30 September 2026, 12:59:59 pm"_s};
-        QStringList informed;
-        for (const QString& text : {u"hi!"_s, u"hi"_s}) {
-            f.message()->setPlainText(text);
-            informed << f.label("lblInformation");
-        }
-        QCOMPARE(informed, QStringList({u"       You have not sent this text message yet"_s,
-                                        u"       You sent this text message on Wednesday 30 "
-                                        "September 2026, 12:59:59 pm"_s}));
+        f.message()->setPlainText(u"hi!"_s);
+        QCOMPARE(f.label("lblInformation"), u"       You have not sent this text message yet"_s);
+        f.message()->setPlainText(u"hi"_s);
+        QCOMPARE(f.label("lblInformation"),
+                 u"       You sent this text message on Wednesday 30 September 2026, "
+                 "12:59:59 pm"_s);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QCOMPARE(f.window->width(), width);
         QLabel* information = f.find("lblInformation");
         QVERIFY(information->height() >= information->heightForWidth(information->width()));
         QVERIFY(f.find("Label2")->x() - information->geometry().right() >= 8);
-        f.window->setComposeEnabled(true);
-        QStringList quotas; // red only when both are 0
-        for (const auto& [free, paid] : {std::pair{-1, -1}, {0, 0}, {-1, 0}}) {
-            session().quota_free = qint16(free), session().quota_paid = qint16(paid);
-            f.window->update_status_bar();
-            quotas << f.label("lblQuota") + u"|"_s +
-                          f.find("lblQuota")->palette().color(QPalette::WindowText).name();
-        }
-        QCOMPARE(quotas,
-                 QStringList({u"Unknown free & unknown paid|#000000"_s,
-                              u"0 free & 0 paid|#ff0000"_s, u"Unknown free & 0 paid|#000000"_s}));
+    }
+
+    // The quota is red only when both figures are 0, and greys with the window when disabled.
+    void quotaColour_data() {
+        QTest::addColumn<int>("free");
+        QTest::addColumn<int>("paid");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("both unknown")
+            << -1 << -1 << u"Unknown free & unknown paid"_s << QColor(Qt::black);
+        QTest::newRow("both none left") << 0 << 0 << u"0 free & 0 paid"_s << QColor(Qt::red);
+        QTest::newRow("free unknown, no paid")
+            << -1 << 0 << u"Unknown free & 0 paid"_s << QColor(Qt::black);
+    }
+    void quotaColour() {
+        QFETCH(int, free);
+        QFETCH(int, paid);
+        QFETCH(QString, caption);
+        QFETCH(QColor, colour);
+        Fixture f;
+        f.load();
+        session().quota_free = qint16(free), session().quota_paid = qint16(paid);
+        f.window->update_status_bar();
+        QLabel* quota = f.find("lblQuota");
+        QCOMPARE(quota->text(), caption);
+        QCOMPARE(quota->palette().color(QPalette::WindowText), colour);
         f.window->setComposeEnabled(false);
-        QCOMPARE(f.find("lblQuota")->palette().color(QPalette::Disabled, QPalette::WindowText),
+        QCOMPARE(quota->palette().color(QPalette::Disabled, QPalette::WindowText),
                  f.window->palette().color(QPalette::Disabled, QPalette::WindowText));
     }
 
-    // "field with the caret#message#steps#chooser's answer#To after#message after (= as
-    // was)#menu, commands, caret, undo after"; a step is a key or "press:button", released
-    // while the chooser asks.  A menu is not leaving a field.
+    // Leaving a field cleans it (the message) or resolves it (To, through the chooser); opening
+    // a menu is not leaving a field.
     void leavingAField_data() {
-        QTest::addColumn<QString>("row");
-        row("Alt+E, Esc in the message",
-            "txtMessage#hello#Return d e f Alt+E Esc Esc###hello\ndef#caret txtMessage undo");
-        row("Alt+F in To", "txtTo#hello#a n n Alt+F##ann#=#menu mnuFileTop caret menubar");
-        row("Edit menu from To", "txtMessage#hello world#Ctrl+Shift+Left Shift+Tab Shift+Tab "
-                                 "Alt+E C Alt+E D###hello #caret txtTo undo");
-        row("Tab cleans the message",
-            "txtMessage#two\r\nwords [x] ~{|}\u00a3 caf\u00e9\u007f\tz\u4e2d!#Tab###two words x "
-            "{|}\u00a3 cafz!#caret cmbSendMethod");
-        row("Tab through the chooser", "txtTo#hello#a n n Tab#Return#Anna#=#caret cmdTo");
-        row("click Send, chooser OK",
-            "txtTo#hello#a n n press:cmdSend#Return#Anna#=#send caret cmdSend");
-        row("click Send, chooser Cancel",
-            "txtTo#hello#a n n press:cmdSend#Esc#ann#=#send caret cmdSend");
-        row("click Quit", "txtTo#hello#a n n press:cmdQuit#Return#Anna#=#end");
-        row("a mnemonic is leaving", "txtTo#hello#a n n Alt+M#Return#Anna#=#caret txtMessage");
-        row("Alt+E P with Paste disabled",
-            "txtMessage#[x]#Alt+E P###=#preferences caret txtMessage");
-        row("Enter on the focused Help", "cmdHelp#hello#Return###=#main.html caret cmdHelp");
+        QTest::addColumn<Leaving>("leaving");
+        const QStringList ann{u"a"_s, u"n"_s, u"n"_s};
+        QTest::newRow("Alt+E, Esc in the message")
+            << Leaving{.caretIn = "txtMessage",
+                       .keys = {u"Return"_s, "d", "e", "f", "Alt+E", "Esc", "Esc"},
+                       .messageAfter = u"hello\ndef"_s,
+                       .caretAfter = u"txtMessage"_s,
+                       .undoAvailable = true};
+        QTest::newRow("Alt+F in To") << Leaving{.caretIn = "txtTo",
+                                                .keys = ann + QStringList{u"Alt+F"_s},
+                                                .toAfter = u"ann"_s,
+                                                .menuOpen = u"mnuFileTop"_s,
+                                                .caretAfter = u"menubar"_s};
+        QTest::newRow("Edit menu from To acts on the message") << Leaving{
+            .caretIn = "txtMessage",
+            .message = u"hello world"_s,
+            .keys = {u"Ctrl+Shift+Left"_s, "Shift+Tab", "Shift+Tab", "Alt+E", "C", "Alt+E", "D"},
+            .messageAfter = u"hello "_s,
+            .caretAfter = u"txtTo"_s,
+            .undoAvailable = true,
+            .clipboard = u"world"_s};
+        QTest::newRow("Tab cleans the message")
+            << Leaving{.caretIn = "txtMessage",
+                       .message = u"two\r\nwords [x] ~{|}\u00a3 caf\u00e9\u007f\tz\u4e2d!"_s,
+                       .keys = {u"Tab"_s},
+                       .messageAfter = u"two words x {|}\u00a3 cafz!"_s,
+                       .caretAfter = u"cmbSendMethod"_s};
+        QTest::newRow("Tab through the chooser") << Leaving{.caretIn = "txtTo",
+                                                            .keys = ann + QStringList{u"Tab"_s},
+                                                            .chooserKey = u"Return"_s,
+                                                            .toAfter = u"Anna"_s,
+                                                            .caretAfter = u"cmdTo"_s};
+        QTest::newRow("click Send, chooser OK") << Leaving{.caretIn = "txtTo",
+                                                           .keys = ann,
+                                                           .buttonHeld = "cmdSend",
+                                                           .chooserKey = u"Return"_s,
+                                                           .toAfter = u"Anna"_s,
+                                                           .started = {u"send"_s},
+                                                           .caretAfter = u"cmdSend"_s};
+        QTest::newRow("click Send, chooser Cancel: sent as typed")
+            << Leaving{.caretIn = "txtTo",
+                       .keys = ann,
+                       .buttonHeld = "cmdSend",
+                       .chooserKey = u"Esc"_s,
+                       .toAfter = u"ann"_s,
+                       .started = {u"send"_s},
+                       .caretAfter = u"cmdSend"_s};
+        QTest::newRow("click Quit") << Leaving{.caretIn = "txtTo",
+                                               .keys = ann,
+                                               .buttonHeld = "cmdQuit",
+                                               .chooserKey = u"Return"_s,
+                                               .toAfter = u"Anna"_s,
+                                               .started = {u"end"_s}};
+        QTest::newRow("a mnemonic is leaving") << Leaving{.caretIn = "txtTo",
+                                                          .keys = ann + QStringList{u"Alt+M"_s},
+                                                          .chooserKey = u"Return"_s,
+                                                          .toAfter = u"Anna"_s,
+                                                          .caretAfter = u"txtMessage"_s};
+        QTest::newRow("Alt+E P with Paste disabled opens Preferences")
+            << Leaving{.caretIn = "txtMessage",
+                       .message = u"[x]"_s,
+                       .keys = {u"Alt+E"_s, u"P"_s},
+                       .started = {u"preferences"_s},
+                       .caretAfter = u"txtMessage"_s};
+        QTest::newRow("Enter on the focused Help") << Leaving{.caretIn = "cmdHelp",
+                                                              .keys = {u"Return"_s},
+                                                              .started = {u"main.html"_s},
+                                                              .caretAfter = u"cmdHelp"_s};
     }
     void leavingAField() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'#');
+        QFETCH(Leaving, leaving);
         Fixture f;
         contacts() = ContactStore{{u"Anna"_s, u"Anne"_s}, {u"071"_s, u"072"_s}, 2};
         save_setting(u"quitconfirm"_s, u"end"_s);
-        QStringList did;
+        QStringList started;
         const auto login = [&](LoginFocus) {
-            did << u"send"_s;
+            started << u"send"_s;
             f.window->setComposeEnabled(true); // as the login dialog's Cancel
         };
         f.load({.showAddressBook = [] {},
-                .showPreferences = [&] { did << u"preferences"_s; },
+                .showPreferences = [&] { started << u"preferences"_s; },
                 .showLogin = login,
                 .sendMessage = [] {}});
-        connect(f.window.get(), &MainWindow::programEndRequested, [&] { did << u"end"_s; });
+        connect(f.window.get(), &MainWindow::programEndRequested, [&] { started << u"end"_s; });
         NameChooserWindow chooser(*f.window);
         f.window->recipientsField().setChooser(&chooser);
         QApplication::clipboard()->clear();
-        f.message()->setPlainText(c[1]);
+        f.message()->setPlainText(leaving.message);
         f.message()->moveCursor(QTextCursor::End);
-        test::focusAndWait(f.find<QWidget>(qPrintable(c[0])));
-        QPushButton* pressed = nullptr;
-        QString answered;
+        test::focusAndWait(f.find<QWidget>(leaving.caretIn));
+        QPushButton* held = leaving.buttonHeld ? f.find<QPushButton>(leaving.buttonHeld) : nullptr;
+        bool asked = false;
         QTimer::singleShot(0, &chooser, [&] {
             if (!chooser.isVisible())
                 return;
-            if (pressed)
-                QTest::mouseRelease(pressed, Qt::LeftButton);
+            asked = true;
+            if (held)
+                QTest::mouseRelease(held, Qt::LeftButton);
             QVERIFY(QTest::qWaitForWindowActive(&chooser));
-            // A question that should not have come is cancelled, and noted.
-            answered = c[3].isEmpty() ? u"asked"_s : c[3];
-            test::press(c[3].isEmpty() ? u"Esc"_s : c[3]);
+            test::press(leaving.chooserKey.value_or(u"Esc"_s)); // one not expected is cancelled
         });
-        for (const QString& step : c[2].split(u' ')) {
-            if (!step.startsWith(u"press:"_s)) {
-                test::press(step);
-                continue;
-            }
-            pressed = f.find<QPushButton>(qPrintable(step.mid(6)));
-            QTest::mousePress(pressed, Qt::LeftButton);
-        }
-        const auto describe = [&] {
-            QStringList out;
-            if (QWidget* menu = QApplication::activePopupWidget())
-                out << u"menu "_s + menu->objectName();
-            out << did << f.quiet.help.topics;
-            if (f.window->isVisible() && QApplication::focusWidget())
-                out << u"caret "_s + QApplication::focusWidget()->objectName();
-            if (f.message()->document()->isUndoAvailable())
-                out << u"undo"_s;
-            return out.join(u' ');
+        for (const QString& key : leaving.keys)
+            test::press(key);
+        if (held)
+            QTest::mousePress(held, Qt::LeftButton);
+        const auto menuOpen = [] {
+            QWidget* menu = QApplication::activePopupWidget();
+            return menu ? std::optional(menu->objectName()) : std::nullopt;
         };
-        QTRY_COMPARE(describe(), c[6]);
-        test::press(QApplication::activePopupWidget() ? u"Esc Esc"_s : QString());
-        QCOMPARE(answered, c[3]);
-        QCOMPARE(f.to()->text(), c[4]);
-        QCOMPARE(f.message()->toPlainText(), c[5] == u"="_s ? c[1] : c[5]);
-        QCOMPARE(QApplication::clipboard()->text(), c[2].contains(u" C "_s) ? u"world"_s : u""_s);
-        QVERIFY(!pressed || !pressed->isDown());
+        QTRY_COMPARE(menuOpen(), leaving.menuOpen);
+        QTRY_COMPARE(started + f.quiet.help.topics, leaving.started);
+        const auto caret = [&] {
+            QWidget* focus = QApplication::focusWidget();
+            return f.window->isVisible() && focus ? std::optional(focus->objectName())
+                                                  : std::nullopt;
+        };
+        QTRY_COMPARE(caret(), leaving.caretAfter);
+        QCOMPARE(f.window->isVisible(), leaving.caretAfter.has_value());
+        QCOMPARE(f.message()->document()->isUndoAvailable(), leaving.undoAvailable);
+        test::press(menuOpen() ? u"Esc Esc"_s : QString());
+        QCOMPARE(asked, leaving.chooserKey.has_value());
+        QCOMPARE(f.to()->text(), leaving.toAfter);
+        QCOMPARE(f.message()->toPlainText(), leaving.messageAfter.value_or(leaving.message));
+        QCOMPARE(QApplication::clipboard()->text(), leaving.clipboard);
+        QVERIFY(!held || !held->isDown());
     }
 
-    // Each "quitconfirm" value, and the log-off of a kept session on the way out:
-    // "quitconfirm|edited|dontlogout|logged in|log-offs|question", "-" for a setting left unset;
-    // the question, when there is one, ends "Are you sure you want to quit?".
+    // Each "quitconfirm" value, and the log-off of a kept session on the way out.  A window
+    // that asks is kept by No and left by Exit and Yes.
     void quitQuestions_data() {
-        QTest::addColumn<QString>("row");
-        row("default untouched", "-|0|-|0|0");
-        row("confirm (default) edited", "-|1|-|0|0|This SMS has not been sent yet.\r\n");
-        row("ask untouched", "ask|0|-|0|0|");
-        row("end edited", "end|1|-|0|0");
-        row("kept session", "end|0|yes|1|1");
-        row("no session", "end|0|yes|0|0");
-        row("logs out each send", "end|0|no|1|0");
+        QTest::addColumn<Quitting>("quitting");
+        const QString sure = u"Are you sure you want to quit?"_s;
+        const QString unsent = u"This SMS has not been sent yet.\r\n"_s + sure;
+        QTest::newRow("by default, nothing written: not asked") << Quitting{};
+        QTest::newRow("by default, written: asked, it is unsent")
+            << Quitting{.edited = true, .question = unsent};
+        QTest::newRow("ask, nothing written: asked")
+            << Quitting{.quitConfirm = u"ask"_s, .question = sure};
+        QTest::newRow("end, written: not asked")
+            << Quitting{.quitConfirm = u"end"_s, .edited = true};
+        QTest::newRow("a kept session is logged off") << Quitting{
+            .quitConfirm = u"end"_s, .dontLogout = u"yes"_s, .loggedIn = true, .logOffs = 1};
+        QTest::newRow("no session, no log-off")
+            << Quitting{.quitConfirm = u"end"_s, .dontLogout = u"yes"_s};
+        QTest::newRow("logged off after each send already")
+            << Quitting{.quitConfirm = u"end"_s, .dontLogout = u"no"_s, .loggedIn = true};
     }
     void quitQuestions() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'|');
+        QFETCH(Quitting, quitting);
         Fixture f;
-        for (const auto& [key, value] :
-             {std::pair{u"quitconfirm"_s, c[0]}, {u"dontlogout"_s, c[2]}})
-            if (value != u"-"_s)
-                save_setting(key, value);
-        int calls = 0;
-        f.load({.exitLogOff = [&] { ++calls; }});
-        session().logged_in = c[3] == u"1"_s;
-        if (c[1] == u"1"_s)
+        if (quitting.quitConfirm)
+            save_setting(u"quitconfirm"_s, *quitting.quitConfirm);
+        if (quitting.dontLogout)
+            save_setting(u"dontlogout"_s, *quitting.dontLogout);
+        int logOffs = 0;
+        f.load({.exitLogOff = [&] { ++logOffs; }});
+        session().logged_in = quitting.loggedIn;
+        if (quitting.edited)
             f.message()->setPlainText(u"x"_s);
         QSignalSpy ended(f.window.get(), &MainWindow::programEndRequested);
         f.window->setComposeEnabled(false); // not while a secondary window is open
         QVERIFY(!f.window->close());
         f.window->setComposeEnabled(true);
-        f.quiet.messages.answers << platform::Answer::No << platform::Answer::Yes;
+        f.quiet.messages.answers << Answer::No << Answer::Yes;
         f.click("cmdQuit");
-        QCOMPARE(f.boxes(), c.size() < 6 ? QString()
-                                         : box({u"Quit confirmation"_s,
-                                                c[5] + u"Are you sure you want to quit?"_s,
-                                                Icon::Exclamation, Buttons::YesNo}));
-        if (c.size() == 6) {
-            QVERIFY(ended.isEmpty() && f.window->isVisible()); // No keeps the window
-            f.window->fileItem(6)->trigger();
+        QList<platform::MessageBoxRequest> expected;
+        if (quitting.question) {
+            expected << platform::MessageBoxRequest{u"Quit confirmation"_s, *quitting.question,
+                                                    Icon::Exclamation, Buttons::YesNo};
+            QCOMPARE(f.quiet.messages.asked, expected);
+            QVERIFY(ended.isEmpty() && f.window->isVisible());
+            f.window->fileItem(FileMenu::Exit)->trigger();
+            expected << expected.first();
         }
-        QVERIFY(ended.size() == 1 && !f.window->isVisible());
-        QCOMPARE(calls, c[4].toInt());
+        QCOMPARE(f.quiet.messages.asked, expected);
+        QCOMPARE(ended.size(), 1);
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(logOffs, quitting.logOffs);
     }
 
     // Minimised with "systemtray" on, the window hides behind an icon unless there is no
     // notification area; any click but the middle one brings it back, and so does another start
-    // of the program from wherever the window is.  "systemtray|click (TrayClick's order; -1 none,
-    // -2 no notification area)|state minimised|state after the click", a state "visible minimised
-    // icon shows".
+    // of the program from wherever the window is.
+    void trayHideAndRestore_data() {
+        QTest::addColumn<Minimising>("minimising");
+        const WindowState behindIcon{.minimised = true, .iconShown = true, .iconsShown = 1};
+        const WindowState restored{.visible = true, .iconsShown = 1};
+        QTest::newRow("left click restores") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Left, .afterClick = restored};
+        QTest::newRow("double click restores") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Double, .afterClick = restored};
+        QTest::newRow("right click restores") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Right, .afterClick = restored};
+        QTest::newRow("middle click leaves it hidden") << Minimising{
+            .minimised = behindIcon, .click = TrayClick::Middle, .afterClick = behindIcon};
+        QTest::newRow("switched off: no icon")
+            << Minimising{.systemTray = u"no"_s, .minimised = {.visible = true, .minimised = true}};
+        QTest::newRow("no notification area: on the task bar")
+            << Minimising{.notificationArea = false,
+                          .minimised = {.visible = true, .minimised = true, .iconsShown = 1}};
+    }
+    void trayHideAndRestore() {
+        QFETCH(Minimising, minimising);
+        Fixture f;
+        save_setting(u"systemtray"_s, minimising.systemTray);
+        f.tray.available = minimising.notificationArea;
+        f.load().setWindowIcon(QIcon(QPixmap(16, 16)));
+        const auto state = [&] {
+            return WindowState{f.window->isVisible(), f.window->isMinimized(), f.tray.shown,
+                               f.tray.showCount};
+        };
+        f.window->showMinimized();
+        QTRY_VERIFY(f.window->isMinimized());
+        QCoreApplication::processEvents();
+        QCOMPARE(state(), minimising.minimised);
+        QCOMPARE(f.tray.shown, minimising.click.has_value());
+        if (minimising.click) {
+            QCOMPARE(f.tray.tip, u"Zemble"_s);
+            f.tray.onClick(*minimising.click);
+            QCOMPARE(state(), *minimising.afterClick);
+        }
+        f.window->showFromAnotherStart();
+        QCOMPARE(state(), (WindowState{true, false, false, minimising.minimised.iconsShown}));
+    }
+
     // What the window shows follows the route: through the gateway the statistics count SMS as
     // the gateway sends them, the quota is not the operator's, the send methods are one
     // disabled entry, the text keeps its characters when the message box is left, and Send
@@ -607,39 +835,6 @@ private slots:
         QCOMPARE(f.label("lblStats"), u"150 characters used (split over 2 messages)"_s);
         QCOMPARE(f.label("lblQuota"), u"7 free & 3 paid"_s);
         QCOMPARE(get_setting(keys::sendType, ""), u"1"_s);
-    }
-
-    void trayHideAndRestore_data() {
-        QTest::addColumn<QString>("row");
-        row("left", "yes|0|0 1 1 1|1 0 0 1");
-        row("double", "yes|1|0 1 1 1|1 0 0 1");
-        row("right", "yes|2|0 1 1 1|1 0 0 1");
-        row("middle", "yes|3|0 1 1 1|0 1 1 1");
-        row("switched off", "no|-1|1 1 0 0|");
-        row("no notification area", "yes|-2|1 1 0 1|");
-    }
-    void trayHideAndRestore() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'|');
-        Fixture f;
-        save_setting(u"systemtray"_s, c[0]);
-        f.tray.available = c[1] != u"-2"_s;
-        f.load().setWindowIcon(QIcon(QPixmap(16, 16)));
-        const auto state = [&] {
-            return QString::asprintf("%d %d %d %d", f.window->isVisible(), f.window->isMinimized(),
-                                     f.tray.shown, f.tray.showCount);
-        };
-        f.window->showMinimized();
-        QTRY_VERIFY(f.window->isMinimized());
-        QCoreApplication::processEvents();
-        QCOMPARE(state(), c[2]);
-        if (f.tray.shown) {
-            QCOMPARE(f.tray.tip, u"Zemble"_s);
-            f.tray.onClick(TrayClick(c[1].toInt()));
-            QCOMPARE(state(), c[3]);
-        }
-        f.window->showFromAnotherStart();
-        QCOMPARE(state(), u"1 0 0 "_s + c[2].back());
     }
 };
 

@@ -13,31 +13,49 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// One question put to the chooser.
+struct Question {
+    QString names;
+    int num;
+    QString original;
+    bool operator==(const Question&) const = default;
+};
+char* toString(const Question& q) {
+    return qstrdup(qPrintable(u"%1 of \"%2\" for \"%3\""_s.arg(q.num).arg(q.names, q.original)));
+}
+
 // Records each question and answers with `answer` (null: Cancel).
 class ScriptedChooser final : public NameChooser {
 public:
     QString Main(const QString& names, int num, const QString& original) override {
-        asked.append(u"%1|%2|%3"_s.arg(names).arg(num).arg(original));
+        asked.append({names, num, original});
         if (during)
             during();
         return answer.isNull() ? original : answer;
     }
-    QStringList asked;
+    QList<Question> asked;
     QString answer;
     std::function<void()> during;
 };
 
-// A store from "name=number" pairs, with the empty spare slots the real one keeps.
-ContactStore makeStore(const QStringList& entries) {
-    ContactStore store{.count = qint16(entries.size())};
-    for (const QString& entry : entries + QStringList(5)) {
-        store.names.append(entry.section(u'=', 0, 0));
-        store.numbers.append(entry.section(u'=', 1));
-    }
-    return store;
-}
+// The chooser behind the To field, asked which of Anne and Anna "ann" means.
+enum class Chooser { MustNotAsk, PicksAnna, Cancelled, Absent };
+
+// How a person answers the chooser's window, with "Anne" selected.
+enum class Answering {
+    OkButton,
+    SpaceKey,
+    HelpThenOk,
+    CancelButton,
+    Closed,
+    NothingSelected,
+    SecondQuestion
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Chooser)
+Q_DECLARE_METATYPE(Answering)
 
 class TestRecipients : public QObject {
     Q_OBJECT
@@ -45,45 +63,66 @@ class TestRecipients : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(u"en_GB"_s)); } // the book's order
 
-    // "book|typed|expected|answer"; `answer`: the chooser's to the Anne/Anna question,
-    // "cancel", "none" (no chooser: left as typed), or empty: none may come.  A focus change
-    // while the chooser waits must not start a second normalisation over the same list.
+    // Leaving the To field puts each entry in its stored form: a contact's name, a number as
+    // typed without spaces or in its national form, empty and unknown entries and duplicates
+    // dropped.  A focus change while the chooser waits must not start a second normalisation
+    // over the same list.
     void normalise_data() {
-        QTest::addColumn<QString>("row");
-        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
-        row("chooser OK", "Anne=071 Anna=072|ann|Anna|Anna");
-        row("chooser Cancel", "Anne=071 Anna=072|ann|ann|cancel");
-        row("no chooser", "Anne=071 Anna=072|ann|ann|none");
-        row("listed is no candidate", "Anne=071 Anna=072|Anna ; ann|Anna ; Anne|");
-        row("exact beats prefix", "Joanne=071 Jo=072|jo|Jo|");
-        row("prefix, stored case", "Bob=0789 Anna=072|aN ; BOB|Anna ; Bob|");
-        row("anna ; Anna", "Bob=0789 Anna=072|anna;Anna|Anna|");
-        row("number to name, then number", "Bob=0789 Anna=072|0789;0789|Bob ; 0789|");
-        row("number matched as typed", "Bob=0789 Anna=072|07 89|0789|");
-        row("UK international, duplicate", "Bob=0789 Anna=072|+44 71 ; 0 71|071|");
-        row("no digits or foreign", "Bob=0789 Anna=072|Zed ; Bob ; +33 6|Bob|");
-        row("empty pieces, spaces trimmed, tab kept",
-            "Bob=0789 Anna=072|;Bob;;  anna ;\tbob;|Bob ; Anna|");
-        row("empty book", "|Anna ; 07 1 ; +44 71|071|");
-        row("blank left alone", "Bob=0789 Anna=072|   |   |");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("resolved");
+        QTest::addColumn<Chooser>("chooser");
+        const QStringList annes{u"Anne"_s, u"Anna"_s}, bobAnna{u"Bob"_s, u"Anna"_s};
+        const QStringList numbers{u"071"_s, u"072"_s}, bobsFirst{u"0789"_s, u"072"_s};
+        const auto row = [](const char* name, const QStringList& names, const QStringList& numbers,
+                            const QString& typed, const QString& resolved,
+                            Chooser chooser = Chooser::MustNotAsk) {
+            QTest::newRow(name) << names << numbers << typed << resolved << chooser;
+        };
+        row("the chooser picks one", annes, numbers, u"ann"_s, u"Anna"_s, Chooser::PicksAnna);
+        row("the chooser cancelled", annes, numbers, u"ann"_s, u"ann"_s, Chooser::Cancelled);
+        row("no chooser leaves it as typed", annes, numbers, u"ann"_s, u"ann"_s, Chooser::Absent);
+        row("a name listed already is no candidate", annes, numbers, u"Anna ; ann"_s,
+            u"Anna ; Anne"_s);
+        row("a whole name beats a beginning", {u"Joanne"_s, u"Jo"_s}, numbers, u"jo"_s, u"Jo"_s);
+        row("beginnings in any case, stored case", bobAnna, bobsFirst, u"aN ; BOB"_s,
+            u"Anna ; Bob"_s);
+        row("one name twice in two cases", bobAnna, bobsFirst, u"anna;Anna"_s, u"Anna"_s);
+        row("a number to its name, then as a number", bobAnna, bobsFirst, u"0789;0789"_s,
+            u"Bob ; 0789"_s);
+        row("a number is matched without its spaces", bobAnna, bobsFirst, u"07 89"_s, u"0789"_s);
+        row("a UK number in international form, twice", bobAnna, bobsFirst, u"+44 71 ; 0 71"_s,
+            u"071"_s);
+        row("unknown names and foreign numbers dropped", bobAnna, bobsFirst, u"Zed ; Bob ; +33 6"_s,
+            u"Bob"_s);
+        row("empty pieces dropped, spaces trimmed, a tab kept", bobAnna, bobsFirst,
+            u";Bob;;  anna ;\tbob;"_s, u"Bob ; Anna"_s);
+        row("an empty book keeps numbers only", {}, {}, u"Anna ; 07 1 ; +44 71"_s, u"071"_s);
+        row("blanks left alone", bobAnna, bobsFirst, u"   "_s, u"   "_s);
     }
     void normalise() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'|');
-        const ContactStore store = makeStore(c[0].split(u' ', Qt::SkipEmptyParts));
-        ScriptedChooser chooser;
-        chooser.answer = c[3] == "cancel" ? QString() : c[3];
-        RecipientsField field(store, c[3] == "none" ? nullptr : &chooser);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, numbers);
+        QFETCH(QString, typed);
+        QFETCH(QString, resolved);
+        QFETCH(Chooser, chooser);
+        const ContactStore store{names + QStringList(5), numbers + QStringList(5),
+                                 qint16(names.size())};
+        ScriptedChooser scripted;
+        scripted.answer = chooser == Chooser::PicksAnna ? u"Anna"_s : QString();
+        RecipientsField field(store, chooser == Chooser::Absent ? nullptr : &scripted);
         std::optional<QString> nested = QString();
-        chooser.during = [&] { nested = field.normaliseRecipientText(u"bob"_s); };
+        scripted.during = [&] { nested = field.normaliseRecipientText(u"bob"_s); };
         test::FakeComposeHost host;
-        host.to = c[1];
+        host.to = typed;
         field.txtTo_LostFocus(host);
-        QCOMPARE(host.to, c[2]);
-        const bool asked = !c[3].isEmpty() && c[3] != "none";
-        QCOMPARE(chooser.asked, asked ? QStringList{"Anne;Anna|2|ann"} : QStringList());
+        QCOMPARE(host.to, resolved);
+        const bool asked = chooser == Chooser::PicksAnna || chooser == Chooser::Cancelled;
+        const Question annQuestion{u"Anne;Anna"_s, 2, u"ann"_s};
+        QCOMPARE(scripted.asked, asked ? QList{annQuestion} : QList<Question>{});
         QCOMPARE(nested.has_value(), !asked);
-        QCOMPARE(host.calls, c[1].trimmed().isEmpty()
+        QCOMPARE(host.calls, typed.trimmed().isEmpty()
                                  ? QStringList{}
                                  : QStringList({"set_to", "update_status_bar"}));
     }
@@ -92,38 +131,24 @@ private slots:
     // two names that begin alike was stored first.
     void sentToTheNamedContact_data() {
         QTest::addColumn<QStringList>("namesInBookOrder");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("resolved");
-        QTest::addColumn<QString>("number");
-        QTest::newRow("Jo after Joanne")
-            << QStringList{"Joanne", "Jo"} << u"jo"_s << u"Jo"_s << u"07700900002"_s;
-        QTest::newRow("Jo before Joanne")
-            << QStringList{"Jo", "Joanne"} << u"jo"_s << u"Jo"_s << u"07700900002"_s;
-        QTest::newRow("Ann after Anna")
-            << QStringList{"Anna", "Ann"} << u"ann"_s << u"Ann"_s << u"07700900004"_s;
-        QTest::newRow("Ann before Anna")
-            << QStringList{"Ann", "Anna"} << u"ann"_s << u"Ann"_s << u"07700900004"_s;
+        QTest::newRow("Jo after Joanne") << QStringList{"Joanne", "Jo"};
+        QTest::newRow("Jo before Joanne") << QStringList{"Jo", "Joanne"};
     }
     void sentToTheNamedContact() {
         QFETCH(QStringList, namesInBookOrder);
-        QFETCH(QString, typed);
-        QFETCH(QString, resolved);
-        QFETCH(QString, number);
         const QHash<QString, QString> numbers{{u"Joanne"_s, u"07700900001"_s},
-                                              {u"Jo"_s, u"07700900002"_s},
-                                              {u"Anna"_s, u"07700900003"_s},
-                                              {u"Ann"_s, u"07700900004"_s}};
+                                              {u"Jo"_s, u"07700900002"_s}};
         contacts() = ContactStore{};
         for (const QString& name : namesInBookOrder)
             QVERIFY(add_contact(name, numbers.value(name), true));
         ScriptedChooser chooser;
         RecipientsField field(contacts(), &chooser);
         test::FakeComposeHost host;
-        host.to = typed;
+        host.to = u"jo"_s;
         field.txtTo_LostFocus(host);
-        QCOMPARE(host.to, resolved);
+        QCOMPARE(host.to, u"Jo"_s);
         QVERIFY(chooser.asked.isEmpty());
-        QCOMPARE(recipientNumber(contacts(), host.to), number);
+        QCOMPARE(recipientNumber(contacts(), host.to), u"07700900002"_s);
         contacts() = ContactStore{};
     }
 
@@ -173,18 +198,23 @@ private slots:
         QCOMPARE(field.normaliseRecipientText(u"yvo ; 0799"_s), u"Yvonne ; 0799"_s);
     }
 
-    // The first `num` names in the address book's order (the locale's, accents second), then
-    // each way of answering with "Anne" selected, as "how|answer"; a second question meanwhile
-    // is refused and keeps its typed text.
+    // The chooser lists the first `num` names in the address book's order (the locale's, accents
+    // second) and gives back the name picked, or the typed text when nothing is; a second
+    // question meanwhile is refused and keeps its typed text.
     void answers_data() {
-        QTest::addColumn<QString>("row");
-        for (const char* row : {"cmdOk|Anne", "Space|Anne", "cmdHelp|Ånna", "cmdCancel|ann",
-                                "close|ann", "nothing selected|ann", "second question|Anne"})
-            QTest::newRow(row) << QString::fromUtf8(row);
+        QTest::addColumn<Answering>("answering");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("OK") << Answering::OkButton << u"Anne"_s;
+        QTest::newRow("Space on the list") << Answering::SpaceKey << u"Anne"_s;
+        QTest::newRow("Help, then OK on the first") << Answering::HelpThenOk << u"\u00c5nna"_s;
+        QTest::newRow("Cancel") << Answering::CancelButton << u"ann"_s;
+        QTest::newRow("closed from the frame") << Answering::Closed << u"ann"_s;
+        QTest::newRow("OK with nothing selected") << Answering::NothingSelected << u"ann"_s;
+        QTest::newRow("a second question meanwhile") << Answering::SecondQuestion << u"Anne"_s;
     }
     void answers() {
-        QFETCH(QString, row);
-        const QString how = row.section(u'|', 0, 0);
+        QFETCH(Answering, answering);
+        QFETCH(QString, answer);
         test::QuietPlatform quiet;
         test::FakeComposeHost host;
         NameChooserWindow w(host);
@@ -196,33 +226,47 @@ private slots:
                 seen.append(list->item(i)->text());
             question = w.findChild<QLabel*>("lblSelect")->text();
             list->setCurrentRow(1);
-            if (how == "nothing selected")
-                list->clearSelection();
-            if (how == "second question")
-                nested = w.Main("Bob;Bert", 2, "b");
-            if (how.startsWith("cmd"))
-                QTest::mouseClick(w.findChild<QPushButton*>(how), Qt::LeftButton);
-            else if (how == "Space")
+            const auto click = [&](const char* name) {
+                QTest::mouseClick(w.findChild<QPushButton*>(name), Qt::LeftButton);
+            };
+            switch (answering) {
+            case Answering::OkButton:
+                click("cmdOk");
+                break;
+            case Answering::SpaceKey:
                 QTest::keyClick(list, Qt::Key_Space);
-            else if (how == "close")
-                w.close();
-            else
-                w.cmdOk_Click();
-            if (how == "cmdHelp" && w.choiceState() == NameChooserWindow::Waiting) {
+                break;
+            case Answering::HelpThenOk:
+                click("cmdHelp");
                 list->setCurrentRow(0);
+                click("cmdOk");
+                break;
+            case Answering::CancelButton:
+                click("cmdCancel");
+                break;
+            case Answering::Closed:
+                w.close();
+                break;
+            case Answering::NothingSelected:
+                list->clearSelection();
                 w.cmdOk_Click();
+                break;
+            case Answering::SecondQuestion:
+                nested = w.Main("Bob;Bert", 2, "b");
+                w.cmdOk_Click();
+                break;
             }
             // A missed answer is cancelled so that the test fails instead of hanging.
             if (w.choiceState() == NameChooserWindow::Waiting)
                 QTimer::singleShot(2000, &w, [&] { w.cmdCancel_Click(); });
         });
-        QCOMPARE(w.Main(u"Anne;bob;Ånna;BEN;Al"_s, 4, "ann"), row.section(u'|', 1));
-        QCOMPARE(seen, QStringList({u"Ånna"_s, "Anne", "BEN", "bob"}));
+        QCOMPARE(w.Main(u"Anne;bob;\u00c5nna;BEN;Al"_s, 4, "ann"), answer);
+        QCOMPARE(seen, QStringList({u"\u00c5nna"_s, "Anne", "BEN", "bob"}));
         QCOMPARE(question, u"Please select whom you mean by 'ann' .."_s);
         QVERIFY(!w.isVisible());
-        QCOMPARE(nested, how == "second question" ? u"b"_s : QString());
+        QCOMPARE(nested, answering == Answering::SecondQuestion ? u"b"_s : QString());
         QCOMPARE(quiet.help.topics,
-                 how == "cmdHelp" ? QStringList{"multiple.html"} : QStringList{});
+                 answering == Answering::HelpThenOk ? QStringList{"multiple.html"} : QStringList{});
         QCOMPARE(host.calls, QStringList({"disable", "enable", "raise", "update_status_bar"}));
     }
 };

@@ -17,6 +17,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <optional>
+
 using namespace zemble;
 using namespace zemble::test;
 using namespace Qt::StringLiterals;
@@ -27,144 +29,262 @@ namespace {
 const QStringList kNames{"Ann", "Bob", "Cat", "Dan", "Eve"};
 const QString kMe = "07700900999";
 
-} // namespace
+// How the site fails the first send.
+enum class Fault { WrongPage, LostAnswer };
 
-class TestUnfinishedSend : public QObject {
-    Q_OBJECT
-private slots:
-    // Two sends of one message, the first stopped by a fault on its texts, the second after the
-    // question: "recipients parts fault skip answer [confirm] [edit]|the status line after the
-    // first|lines of the question, '#' between (none: not asked)|"who:part" of every text the
-    // site took, in order|progress steps of the second send|"Message warning" questions".
-    // Each part's text is one letter (a, b, c); "confirm" ticks the copy to the user's phone,
-    // "edit" (the message) or "editTo" (the To field) changes one character, then back, between the
-    // sends.
-    void scenarios_data() {
-        QTest::addColumn<QString>("row");
-        const auto row = [](const char* name, const char* r) { QTest::newRow(name) << QString(r); };
-        row("five, the third refused: Yes",
-            "5 1 wrongpage 2 Yes|2 of 5|Already sent to: Ann, Bob#Not yet sent to: Cat, Dan, Eve|"
-            "Ann:1 Bob:1 Cat:1 Dan:1 Eve:1|6|0");
-        row("five, the third refused: Cancel",
-            "5 1 wrongpage 2 Cancel|2 of 5|Already sent to: Ann, Bob|Ann:1 Bob:1|0|0");
-        row("one changed character forgets",
-            "5 1 wrongpage 2 Yes edit|2 of 5||Ann:1 Bob:1 Ann:1 Bob:1 Cat:1 Dan:1 Eve:1|8|0");
-        row("one changed recipient forgets",
-            "5 1 wrongpage 2 Yes editTo|2 of 5||Ann:1 Bob:1 Ann:1 Bob:1 Cat:1 Dan:1 Eve:1|8|0");
-        // The site took Bob's first part but its answer was lost.
-        row("a part's answer lost: Yes sends it again",
-            "2 2 lostanswer 2 Yes|1 of 2|Already sent to: Ann#Not yet sent to: Bob#Part 1 of 2 to "
-            "Bob may have arrived: the site did not answer. Yes sends it again.|"
-            "Ann:1 Ann:2 Bob:1 Bob:1 Bob:2|5|0");
-        row("a part's answer lost: No sends everything",
-            "2 2 lostanswer 2 No|1 of 2|Part 1 of 2 to Bob may have arrived|"
-            "Ann:1 Ann:2 Bob:1 Ann:1 Ann:2 Bob:1 Bob:2|7|0");
-        row("cut off mid-message: the remaining parts",
-            "2 3 wrongpage 4 Yes|1 of 2|Bob has part 1 of 3 only.|"
-            "Ann:1 Ann:2 Ann:3 Bob:1 Bob:2 Bob:3|5|0");
-        // Everyone has it; only the copy to the user's own phone is left.
-        row("confirmation refused: the copy alone",
-            "2 1 wrongpage 2 Yes confirm|2 of 2|Not yet sent to: nobody|Ann:1 Bob:1 me:copy|4|0");
-        row("the limits count what is left",
-            "12 1 wrongpage 3 Yes|3 of 12|Already sent to: Ann, Bob, Cat|Ann:1 Bob:1 Cat:1 Dan:1 "
-            "Eve:1 05:1 06:1 07:1 08:1 09:1 10:1 11:1|12|1");
-    }
-    void scenarios() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'|'), how = c[0].split(u' ');
-        const QStringList asked = c[2].split(u'#', Qt::SkipEmptyParts);
-        const Answer answer = how[4] == "Yes"  ? Answer::Yes
-                              : how[4] == "No" ? Answer::No
-                                               : Answer::Cancel;
-        TempSettings settings;
-        QuietPlatform quiet;
-        RecordingPageDisplay display;
-        platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
-        OpSim sim{{{"alice", "secret", "Alice", 50, 5}}};
-        QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+// What the user changes between the two sends, changing it back at once.
+enum class Between { Nothing, MessageEdited, ToEdited };
+
+// One text the site took: its recipient ("me" for the user's own phone, a number past the book
+// by its last two digits) and which part it was ("part 2", or "the copy" to the user).
+struct Sent {
+    QString to;
+    QString text;
+    bool operator==(const Sent&) const = default;
+};
+char* toString(const Sent& s) {
+    return qstrdup(qPrintable(s.to + u": "_s + s.text));
+}
+
+// A send to the first `recipients` of Ann, Bob, Cat, Dan, Eve (then numbers past the book) of a
+// message of `partsEach` parts, stopped by `fault` after the site took `textsBefore` texts.
+struct StoppedSend {
+    int recipients;
+    int partsEach = 1;
+    Fault fault = Fault::WrongPage;
+    int textsBefore;
+    bool confirmation = false;
+    Between between = Between::Nothing;
+    QString reached = {}; // the status line's "N of M" after the first send
+};
+
+// The second send, after the answer to the question about the first.
+struct SecondSend {
+    StoppedSend first;
+    Answer answer = Answer::Yes;
+    std::optional<QStringList> question = {}; // lines it must hold; none: not asked
+    QList<Sent> sent;                         // every text the site took, both sends, in order
+    int progressSteps;
+    int messageWarnings = 0;
+};
+
+QList<Sent> texts(const QStringList& to, const QString& text) {
+    QList<Sent> out;
+    for (const QString& name : to)
+        out.append({name, text});
+    return out;
+}
+
+// The compose and send windows against the simulator, with Ann to Eve in the address book and
+// the account, the confirmation number and a log of sent messages in the settings.
+struct Fixture {
+    TempSettings settings;
+    QuietPlatform quiet;
+    RecordingPageDisplay display;
+    platform::ScopedService<platform::PageDisplayService> displayGuard{&display};
+    OpSim sim{{{"alice", "secret", "Alice", 50, 5}}};
+    QHash<QString, QString> names{{kMe, "me"}}; // the outbox's numbers as the rows name them
+    OperatorProtocol site{session()};
+    const StoredJobSettings jobSettings;
+    std::unique_ptr<MainWindow> compose;
+    std::unique_ptr<SendWindow> sending;
+    QString to;
+    QLabel* information = nullptr;
+
+    bool start() {
+        if (!sim.start())
+            return false;
         sim.applyToSettings();
-        for (const QString& entry : {u"wispusername=alice"_s, "confnumber=" + kMe, u"logsent=yes"_s,
-                                     "wisppassword=" + scramble_password("secret"),
-                                     "smsloglocation=" + settings.dir.filePath("sent.log")})
-            save_setting(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        save_setting("wispusername", "alice");
+        save_setting("wisppassword", scramble_password("secret"));
+        save_setting("confnumber", kMe);
+        save_setting("logsent", "yes");
+        save_setting("smsloglocation", settings.dir.filePath("sent.log"));
         session() = SessionState{};
         contacts() = ContactStore{};
-        QHash<QString, QString> names{{kMe, "me"}}; // the outbox's numbers as the rows name them
         for (int i = 0; i < kNames.size(); ++i) {
             add_contact(kNames[i], QString("0770090000%1").arg(i + 1), false);
             names.insert(QString("0770090000%1").arg(i + 1), kNames[i]);
         }
         quiet.messages.yesNoFallback = Answer::Yes; // the Message warning
-
-        OperatorProtocol site(session());
-        MainWindow compose;
-        const StoredJobSettings jobSettings;
-        SendWindow sending(site, compose, {jobSettings, contacts(), session()});
-        compose.setWindows({.sendMessage = [&] { sending.show(), sending.send_message(); },
-                            .confNumberFieldText = [] { return kMe; }});
-        compose.Form_Load();
-        QStringList to;
-        for (int i = 0; i < how[0].toInt(); ++i) // past the book a number, named by its end
-            to.append(i < kNames.size() ? kNames[i] : u"077009002%1"_s.arg(i, 2, 10, QChar(u'0')));
-        compose.setToText(to.join(" ; "));
+        compose = std::make_unique<MainWindow>();
+        sending = std::make_unique<SendWindow>(site, *compose,
+                                               SendJobContext{jobSettings, contacts(), session()});
+        compose->setWindows({.sendMessage = [this] { sending->show(), sending->send_message(); },
+                             .confNumberFieldText = [] { return kMe; }});
+        compose->Form_Load();
+        information = compose->findChild<QLabel*>("lblInformation");
+        return true;
+    }
+    // The first send, stopped; then the change between the sends.  Each part's text is one
+    // letter: a, b, c.
+    void sendAndStop(const StoppedSend& first) {
+        QStringList entries;
+        for (int i = 0; i < first.recipients; ++i) // past the book a number, named by its end
+            entries.append(i < kNames.size() ? kNames[i]
+                                             : u"077009002%1"_s.arg(i, 2, 10, QChar(u'0')));
+        to = entries.join(" ; ");
+        compose->setToText(to);
         const QString message = QString(115, u'a') + QString(115, u'b') + QString(10, u'c');
-        auto* box = compose.findChild<QPlainTextEdit*>("txtMessage");
-        box->setPlainText(message.left(115 * (how[1].toInt() - 1) + 10));
-        compose.findChild<QCheckBox*>("chkSendConfirmation")->setChecked(how.contains("confirm"));
-        auto* information = compose.findChild<QLabel*>("lblInformation");
-
-        QVERIFY(sim.setFault("/webOriginate/action/sendMessage", how[2], 1, 0, how[3].toInt()));
+        auto* box = compose->findChild<QPlainTextEdit*>("txtMessage");
+        box->setPlainText(message.left(115 * (first.partsEach - 1) + 10));
+        compose->findChild<QCheckBox*>("chkSendConfirmation")->setChecked(first.confirmation);
+        QVERIFY(sim.setFault("/webOriginate/action/sendMessage",
+                             first.fault == Fault::WrongPage ? u"wrongpage"_s : u"lostanswer"_s, 1,
+                             0, first.textsBefore));
         ErrorWindowDriver abortAll;
-        compose.cmdSend_Click();
-        const QString reached = "       This text message reached " + c[1] + " recipients";
-        QCOMPARE(information->text(), reached);
-        if (how.contains("edit")) {
+        compose->cmdSend_Click();
+        QCOMPARE(information->text(), reachedLine(first.reached));
+        if (first.between == Between::MessageEdited) {
             const QString text = box->toPlainText();
             box->setPlainText(text + "!");
             QCOMPARE(information->text(), "       You have not sent this text message yet");
             box->setPlainText(text);
-        } else if (how.contains("editTo")) {
-            auto* toField = compose.findChild<QLineEdit*>("txtTo");
-            const QString text = toField->text();
-            toField->setText(text + "!");
-            toField->setText(text);
+        } else if (first.between == Between::ToEdited) {
+            auto* toField = compose->findChild<QLineEdit*>("txtTo");
+            toField->setText(to + "!");
+            toField->setText(to);
         }
-
+    }
+    static QString reachedLine(const QString& reached) {
+        return "       This text message reached " + reached + " recipients";
+    }
+    // Sends again, answering the question about the stopped send; the boxes it asked.
+    QList<platform::MessageBoxRequest> sendAgain(Answer answer) {
         quiet.messages.answers.enqueue(answer);
         const qsizetype before = quiet.messages.asked.size();
-        const int requests = int(sim.requests().size());
-        compose.cmdSend_Click();
-        const QList<platform::MessageBoxRequest> second = quiet.messages.asked.mid(before);
-        QCOMPARE(second.isEmpty() || second[0].title != "Message partly sent", asked.isEmpty());
-        for (const QString& line : asked)
-            QVERIFY2(second[0].text.contains(line), qPrintable(second[0].text));
-        QVERIFY(asked.isEmpty() || (second[0].icon == platform::Icon::Question &&
-                                    second[0].buttons == platform::Buttons::YesNoCancel));
-        QCOMPARE(quiet.messages.titles().count("Message warning"), c[5].toInt());
-
-        QStringList outbox;
+        compose->cmdSend_Click();
+        return quiet.messages.asked.mid(before);
+    }
+    QList<Sent> outbox() const {
+        QList<Sent> out;
         for (const QJsonObject& sent : sim.outbox()) {
             const QString text = sent["text"].toString(), number = sent["number"].toString();
-            outbox.append(names.value(number, number.right(2)) + ':' +
-                          (text.startsWith("The following")
-                               ? QString("copy")
-                               : QString(QChar(text[0].unicode() - 'a' + '1'))));
+            out.append({names.value(number, number.right(2)),
+                        text.startsWith("The following")
+                            ? u"the copy"_s
+                            : u"part %1"_s.arg(text[0].unicode() - 'a' + 1)});
         }
-        QCOMPARE(outbox.join(u' '), c[3]);
-        QFile log(settings.dir.filePath("sent.log"));
-        const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
-        if (answer == Answer::Cancel) {
-            QCOMPARE(int(sim.requests().size()), requests);
-            QCOMPARE(information->text(), reached);
-            QVERIFY(logged.isEmpty());
-            return;
-        }
+        return out;
+    }
+    QByteArray log() const {
+        QFile file(settings.dir.filePath("sent.log"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+// Whether the boxes asked start with the partly-sent question holding every line given.
+void checkQuestion(const QList<platform::MessageBoxRequest>& asked,
+                   const std::optional<QStringList>& lines) {
+    const bool partlySent = !asked.isEmpty() && asked[0].title == "Message partly sent";
+    QCOMPARE(partlySent, lines.has_value());
+    for (const QString& line : lines.value_or(QStringList()))
+        QVERIFY2(asked[0].text.contains(line), qPrintable(asked[0].text));
+    QVERIFY(!partlySent || (asked[0].icon == platform::Icon::Question &&
+                            asked[0].buttons == platform::Buttons::YesNoCancel));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(SecondSend)
+
+class TestUnfinishedSend : public QObject {
+    Q_OBJECT
+private slots:
+    // The second Send of a stopped message asks whether to send only what is left; the answer
+    // decides what the site takes, and the whole send is then recorded once.  A change of one
+    // character to the message or the To field, even changed back, forgets the stopped send.
+    void secondSendAfterTheQuestion_data() {
+        QTest::addColumn<SecondSend>("second");
+        const StoppedSend fiveThirdRefused{
+            .recipients = 5, .textsBefore = 2, .reached = u"2 of 5"_s};
+        const QList<Sent> annBob = texts({"Ann", "Bob"}, "part 1");
+        QTest::newRow("five, the third refused: Yes sends to the other three")
+            << SecondSend{.first = fiveThirdRefused,
+                          .question = QStringList{u"Already sent to: Ann, Bob"_s,
+                                                  u"Not yet sent to: Cat, Dan, Eve"_s},
+                          .sent = texts(kNames, "part 1"),
+                          .progressSteps = 6};
+        StoppedSend edited = fiveThirdRefused;
+        edited.between = Between::MessageEdited;
+        QTest::newRow("a message edited and back is sent to all again") << SecondSend{
+            .first = edited, .sent = annBob + texts(kNames, "part 1"), .progressSteps = 8};
+        edited.between = Between::ToEdited;
+        QTest::newRow("a To field edited and back is sent to all again") << SecondSend{
+            .first = edited, .sent = annBob + texts(kNames, "part 1"), .progressSteps = 8};
+        // The site took Bob's first part but its answer was lost.
+        const StoppedSend lost{.recipients = 2,
+                               .partsEach = 2,
+                               .fault = Fault::LostAnswer,
+                               .textsBefore = 2,
+                               .reached = u"1 of 2"_s};
+        const QList<Sent> annTwoParts{{"Ann", "part 1"}, {"Ann", "part 2"}};
+        const QList<Sent> bobTwoParts{{"Bob", "part 1"}, {"Bob", "part 2"}};
+        QTest::newRow("a part's answer lost: Yes sends it again") << SecondSend{
+            .first = lost,
+            .question = QStringList{u"Already sent to: Ann"_s, u"Not yet sent to: Bob"_s,
+                                    u"Part 1 of 2 to Bob may have arrived: the site did not "
+                                    "answer. Yes sends it again."_s},
+            .sent = annTwoParts + QList<Sent>{{"Bob", "part 1"}} + bobTwoParts,
+            .progressSteps = 5};
+        QTest::newRow("a part's answer lost: No sends everything again") << SecondSend{
+            .first = lost,
+            .answer = Answer::No,
+            .question = QStringList{u"Part 1 of 2 to Bob may have arrived"_s},
+            .sent = annTwoParts + QList<Sent>{{"Bob", "part 1"}} + annTwoParts + bobTwoParts,
+            .progressSteps = 7};
+        QTest::newRow("cut off mid-message: the remaining parts") << SecondSend{
+            .first = {.recipients = 2, .partsEach = 3, .textsBefore = 4, .reached = u"1 of 2"_s},
+            .question = QStringList{u"Bob has part 1 of 3 only."_s},
+            .sent = annTwoParts + QList<Sent>{{"Ann", "part 3"}} + bobTwoParts +
+                    QList<Sent>{{"Bob", "part 3"}},
+            .progressSteps = 5};
+        // Everyone has it; only the copy to the user's own phone is left.
+        QTest::newRow("confirmation refused: the copy alone")
+            << SecondSend{.first = {.recipients = 2,
+                                    .textsBefore = 2,
+                                    .confirmation = true,
+                                    .reached = u"2 of 2"_s},
+                          .question = QStringList{u"Not yet sent to: nobody"_s},
+                          .sent = annBob + QList<Sent>{{"me", "the copy"}},
+                          .progressSteps = 4};
+        QTest::newRow("the limits count what is left") << SecondSend{
+            .first = {.recipients = 12, .textsBefore = 3, .reached = u"3 of 12"_s},
+            .question = QStringList{u"Already sent to: Ann, Bob, Cat"_s},
+            .sent = texts(kNames + QStringList{"05", "06", "07", "08", "09", "10", "11"}, "part 1"),
+            .progressSteps = 12,
+            .messageWarnings = 1};
+    }
+    void secondSendAfterTheQuestion() {
+        QFETCH(SecondSend, second);
+        Fixture f;
+        QVERIFY2(f.start(), qPrintable(f.sim.errorText()));
+        f.sendAndStop(second.first);
+        const QList<platform::MessageBoxRequest> asked = f.sendAgain(second.answer);
+        checkQuestion(asked, second.question);
+        QCOMPARE(f.quiet.messages.titles().count("Message warning"), second.messageWarnings);
+        QCOMPARE(f.outbox(), second.sent);
         // Recorded once, as a whole send of the full To text.
+        const QByteArray logged = f.log();
         QCOMPARE(logged.count("To: "), 1);
-        QVERIFY(logged.startsWith("To: " + to.join(" ; ").toUtf8() + "\r\n"));
-        QCOMPARE(session().last_sent_key, compose.toText() + compose.messageText());
-        QVERIFY(information->text().startsWith("       You sent this text message on "));
-        QCOMPARE(sending.findChild<QProgressBar*>("pbMessage")->maximum(), c[4].toInt());
+        QVERIFY(logged.startsWith("To: " + f.to.toUtf8() + "\r\n"));
+        QCOMPARE(session().last_sent_key, f.compose->toText() + f.compose->messageText());
+        QVERIFY(f.information->text().startsWith("       You sent this text message on "));
+        QCOMPARE(f.sending->findChild<QProgressBar*>("pbMessage")->maximum(), second.progressSteps);
+    }
+
+    // Cancel to the question sends nothing more, records nothing and leaves the send stopped.
+    void cancelKeepsTheSendStopped() {
+        Fixture f;
+        QVERIFY2(f.start(), qPrintable(f.sim.errorText()));
+        f.sendAndStop({.recipients = 5, .textsBefore = 2, .reached = u"2 of 5"_s});
+        const qsizetype requests = f.sim.requests().size();
+        checkQuestion(f.sendAgain(Answer::Cancel), QStringList{u"Already sent to: Ann, Bob"_s});
+        QCOMPARE(f.sim.requests().size(), requests);
+        QCOMPARE(f.outbox(), texts({"Ann", "Bob"}, "part 1"));
+        QCOMPARE(f.information->text(), Fixture::reachedLine(u"2 of 5"_s));
+        QVERIFY(f.log().isEmpty());
+        QCOMPARE(f.quiet.messages.titles().count("Message warning"), 0);
     }
 };
 

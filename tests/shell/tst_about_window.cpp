@@ -30,7 +30,7 @@ struct Fixture {
 class TestAbout : public QObject {
     Q_OBJECT
 private slots:
-    // The texts, and the icon's tool tip for each value of "nosendlimit".  A left click on the
+    // The icon's tool tip for each value of "nosendlimit".  A left click on the
     // link opens the page, a right click does not; the text has the room.  Help > About while
     // the window is open gives the same window.  The keys are in keysFromOpening.
     void textsLinkClickAndOneWindow() {
@@ -38,9 +38,6 @@ private slots:
                                          std::pair{"no", ""}, std::pair{"Yes", ""}}) {
             Fixture f("nosendlimit", value);
             QCOMPARE(f.label("picIcon")->toolTip(), tip);
-            QCOMPARE(f.window->windowTitle(), "About Zemble");
-            QCOMPARE(f.label("lblTitle")->text(), "Zemble v0.4.16 (beta)");
-            QCOMPARE(f.label("lblRelease")->text(), "Released 22nd May 2003");
         }
         Fixture f(keys::productHomePage, "http://127.0.0.1/z/");
         QLabel* url = f.label("lblUrl");

@@ -36,7 +36,6 @@ struct Fixture {
     template <class T = QWidget> T* get(const char* n) { return window.dialog()->findChild<T*>(n); }
     QLineEdit* edit(const char* name) { return get<QLineEdit>(name); }
     QString label(const char* name) { return get<QLabel>(name)->text(); }
-    QString samples() { return label("lblClipSample") + "|" + label("lblSigSample"); }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
     void type(const char* name, const QString& text) {
         edit(name)->clear();
@@ -56,13 +55,20 @@ struct Fixture {
     static QString stored(const QString& key) { return get_setting(key, "<absent>"); }
 };
 
+// The field typed into, and how the dialog is then left.
+enum class Field { ConfirmationNumber, TextClip };
+enum class Leaving { CancelButton, ClosedFromFrame, Escape, EnterOnCancel, EnterInField };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Field)
+Q_DECLARE_METATYPE(Leaving)
 
 class TestPreferences : public QObject {
     Q_OBJECT
 private slots:
     // The first look at the number fills the hidden dialog once; later changes do not reach it.
-    // Then Help, the log file's chooser, and the clip and signature ticks cleared again.
+    // Everything starts unticked, and Enter on Help is Help, not OK.
     void filledOnceWithDefaults() {
         Fixture f;
         save_setting("confnumber", "073");
@@ -77,12 +83,20 @@ private slots:
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
         for (const char* name : {"txtClip", "txtSignature", "txtSMSLog", "cmdBrowserSMSLogPath"})
             QVERIFY2(!f.get(name)->isEnabled(), name);
-        QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
+        QCOMPARE(f.label("lblClipSample"), kClipFixed);
+        QCOMPARE(f.label("lblSigSample"), kSigFixed);
         QCOMPARE(f.edit("txtPassword")->echoMode(), QLineEdit::Password);
         test::focusAndWait(f.get("cmdHelp"));
-        test::press("Return"); // Enter on Help is Help, not OK
+        test::press("Return");
         QCOMPARE(f.quiet.help.topics, QStringList{"prefs.html"});
-        // The log file's chooser, cancelled, then picked with Enter on its button.
+        QVERIFY(hidden->isVisible());
+    }
+
+    // The log file's chooser asks for a text file to save to; cancelled, it keeps the old
+    // path; Enter on its button picks one.
+    void logFileChosen() {
+        Fixture f;
+        PreferencesDialog* dialog = f.open();
         f.click("chkLogSent");
         f.edit("txtSMSLog")->setText("/old.txt");
         f.quiet.files.answers << QString() << "/home/u/sent log.txt";
@@ -90,107 +104,167 @@ private slots:
         QCOMPARE(f.edit("txtSMSLog")->text(), "/old.txt");
         test::focusAndWait(f.get("cmdBrowserSMSLogPath"));
         test::press("Return");
-        QVERIFY(hidden->isVisible());
+        QVERIFY(dialog->isVisible());
         QCOMPARE(f.edit("txtSMSLog")->text(), "/home/u/sent log.txt");
-        QCOMPARE(f.quiet.files.kinds.join(' ') + ' ' + f.quiet.files.filterLists.first(),
-                 "save save Text documents (*.txt)|*.txt|All files (*.*)|*.*");
-        // Clearing a tick keeps its text; a long signature does not widen the dialog.
-        const int width = hidden->width();
+        QCOMPARE(f.quiet.files.kinds, QStringList({"save", "save"}));
+        QCOMPARE(f.quiet.files.filterLists.first(),
+                 "Text documents (*.txt)|*.txt|All files (*.*)|*.*");
+    }
+
+    // Clearing a tick keeps its text, stored with the tick off; a long signature does not
+    // widen the dialog.
+    void clearedTicksKeepTheirText() {
+        Fixture f;
+        PreferencesDialog* dialog = f.open();
+        const int width = dialog->width();
         const QString signature = "-Cy!" + QString(36, u'W');
         f.click("chkTextClip");
         QTest::keyClicks(f.edit("txtClip"), "+");
         f.click("chkSignature");
         QTest::keyClicks(f.edit("txtSignature"), signature);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QCOMPARE(hidden->width(), width);
+        QCOMPARE(dialog->width(), width);
         QCOMPARE(f.label("lblSigSample"), kSigFixed + signature);
         f.click("chkTextClip");
         f.click("chkSignature");
-        QCOMPARE(f.samples(), kClipFixed + "|" + kSigFixed);
+        QCOMPARE(f.label("lblClipSample"), kClipFixed);
+        QCOMPARE(f.label("lblSigSample"), kSigFixed);
         f.click("cmdOkay");
-        QCOMPARE(f.stored("textclipchar") + "|" + f.edit("txtClip")->text(), "<absent>|+");
-        QCOMPARE(f.stored("appendsignature") + "|" + f.stored("signature"), "no|" + signature);
+        QCOMPARE(f.stored("textclipchar"), "<absent>");
+        QCOMPARE(f.edit("txtClip")->text(), "+");
+        QCOMPARE(f.stored("appendsignature"), "no");
+        QCOMPARE(f.stored("signature"), signature);
     }
 
-    // OK writes every key back as loaded, or the "When quitting:" entry picked.  A row is
-    // "quitconfirm#switches#quit choice and switches as written back#entry picked".
+    // OK writes every key back as loaded, the switches as "yes" or "no" and the "When quitting:"
+    // choice in its own form, or the entry picked.
+    void okWritesWhatWasLoaded_data() {
+        QTest::addColumn<QString>("quitConfirm");
+        QTest::addColumn<QString>("switches"); // stored for every switch
+        QTest::addColumn<std::optional<QString>>("picked");
+        QTest::addColumn<QString>("quitConfirmAfter");
+        QTest::addColumn<QString>("switchesAfter");
+        const std::optional<QString> none;
+        QTest::newRow("as loaded") << "end"
+                                   << "yes" << none << "end"
+                                   << "yes";
+        QTest::newRow("only the exact yes is on") << "ask"
+                                                  << "Yes" << none << "ask"
+                                                  << "no";
+        QTest::newRow("an unknown choice reads as confirm") << "ASK"
+                                                            << "" << none << "confirm"
+                                                            << "no";
+        QTest::newRow("the entry picked")
+            << "end"
+            << "" << std::optional<QString>("Always ask for confirmation") << "ask"
+            << "no";
+    }
     void okWritesWhatWasLoaded() {
-        for (const QString row : {"end#yes#end yes#", "ask#Yes#ask no#", "ASK##confirm no#",
-                                  "end##ask no#Always ask for confirmation"}) {
-            const QStringList c = row.split(u'#');
-            Fixture f;
-            QStringList expected = {
-                "confnumber=071",        "signature=-Ann",
-                "smsloglocation=/l.txt", "textclipchar=..",
-                "wispusername= ann ",    "wisppassword=" + scramble_password("p ~x")};
-            for (const QString& pair : expected)
-                save_setting(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-            save_setting("quitconfirm", c[0]);
-            expected << "quitconfirm=" + c[2].section(u' ', 0, 0);
-            for (const QString& key : kSwitches) {
-                save_setting(key, c[1]);
-                expected << key + "=" + c[2].section(u' ', 1);
-            }
-            f.open();
-            if (!c[3].isEmpty())
-                f.get<QComboBox>("cmbConfirm")->setCurrentText(c[3]);
-            QVERIFY(QFile::remove(f.settings.path()));
-            f.click("cmdOkay");
-            for (const QString& pair : expected)
-                QCOMPARE(pair.section(u'=', 0, 0) + "=" + f.stored(pair.section(u'=', 0, 0)), pair);
-        }
+        QFETCH(QString, quitConfirm);
+        QFETCH(QString, switches);
+        QFETCH(std::optional<QString>, picked);
+        QFETCH(QString, quitConfirmAfter);
+        QFETCH(QString, switchesAfter);
+        Fixture f;
+        QMap<QString, QString> kept{
+            {"confnumber", "071"},        {"signature", "-Ann"},
+            {"smsloglocation", "/l.txt"}, {"textclipchar", ".."},
+            {"wispusername", " ann "},    {"wisppassword", scramble_password("p ~x")}};
+        for (const auto& [key, value] : kept.asKeyValueRange())
+            save_setting(key, value);
+        save_setting("quitconfirm", quitConfirm);
+        for (const QString& key : kSwitches)
+            save_setting(key, switches);
+        f.open();
+        if (picked)
+            f.get<QComboBox>("cmbConfirm")->setCurrentText(*picked);
+        QVERIFY(QFile::remove(f.settings.path()));
+        f.click("cmdOkay");
+        kept.insert("quitconfirm", quitConfirmAfter);
+        for (const QString& key : kSwitches)
+            kept.insert(key, switchesAfter);
+        QMap<QString, QString> written;
+        for (const QString& key : kept.keys())
+            written.insert(key, f.stored(key));
+        QCOMPARE(written, kept);
     }
 
     // The tick follows the number at once, even past Cancel; the sample follows the clip.
     // Cancel, a close from the frame, Escape and Enter on Cancel save nothing and keep the edit
-    // for the next showing.  A row is "field#typed#cleaned#how the dialog is left".
+    // for the next showing; Enter in the field is OK.
     void fieldCleaned_data() {
-        QTest::addColumn<QString>("row");
-        for (const char* row : {"number#+44 7 1#071#Cancel", "number###frame",
-                                "number#+44 7 9#079#Enter", "clip#[]_|~`\\^\u00e9\t##Esc",
-                                "clip#(.+-)\na 9#(.+-) a 9#Return on Cancel", "clip#x[]#x#Enter"})
-            QTest::newRow(row) << QString::fromUtf8(row);
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("cleaned");
+        QTest::addColumn<Leaving>("leaving");
+        QTest::newRow("number in international form, Cancel")
+            << Field::ConfirmationNumber << "+44 7 1"
+            << "071" << Leaving::CancelButton;
+        QTest::newRow("number emptied, closed from the frame") << Field::ConfirmationNumber << ""
+                                                               << "" << Leaving::ClosedFromFrame;
+        QTest::newRow("number, Enter in the field") << Field::ConfirmationNumber << "+44 7 9"
+                                                    << "079" << Leaving::EnterInField;
+        QTest::newRow("clip of characters the site drops, Escape")
+            << Field::TextClip << QString::fromUtf8("[]_|~`\\^\u00e9\t") << "" << Leaving::Escape;
+        QTest::newRow("clip with a line break, Enter on Cancel")
+            << Field::TextClip << "(.+-)\na 9"
+            << "(.+-) a 9" << Leaving::EnterOnCancel;
+        QTest::newRow("clip, Enter in the field") << Field::TextClip << "x[]"
+                                                  << "x" << Leaving::EnterInField;
     }
     void fieldCleaned() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'#');
-        const bool number = c[0] == "number";
+        QFETCH(Field, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, cleaned);
+        QFETCH(Leaving, leaving);
+        const bool number = field == Field::ConfirmationNumber;
         const char* key = number ? "confnumber" : "textclipchar";
         Fixture f;
         save_setting("confnumber", "070");
+        const QString before = f.stored(key);
         PreferencesDialog* dialog = f.open();
         if (!number)
             f.click("chkTextClip");
         QLineEdit* box = f.edit(number ? "txtConfNumber" : "txtClip");
         box->setFocus();
         box->selectAll();
-        box->insert(c[1]);                                     // as typed or pasted
+        box->insert(typed);                                    // as typed or pasted
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason); // the caret leaves the field
-        c[3] == "Enter" ? QTest::keyClick(box, Qt::Key_Return)
-                        : void(QCoreApplication::sendEvent(box, &out));
-        QCOMPARE(box->text(), c[2]);
-        if (!number)
-            QCOMPARE(f.label("lblClipSample"), kClipFixed + c[2]);
-        if (c[3] == "Return on Cancel")
+        leaving == Leaving::EnterInField ? QTest::keyClick(box, Qt::Key_Return)
+                                         : void(QCoreApplication::sendEvent(box, &out));
+        QCOMPARE(box->text(), cleaned);
+        QCOMPARE(f.label("lblClipSample"), kClipFixed + (number ? QString() : cleaned));
+        switch (leaving) {
+        case Leaving::CancelButton:
+            f.click("cmdCancel");
+            break;
+        case Leaving::ClosedFromFrame:
+            dialog->close();
+            break;
+        case Leaving::Escape:
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            break;
+        case Leaving::EnterOnCancel:
             test::focusAndWait(f.get("cmdCancel"));
-        c[3] == "Cancel"  ? f.click("cmdCancel")
-        : c[3] == "frame" ? void(dialog->close())
-        : c[3] == "Esc"   ? QTest::keyClick(dialog, Qt::Key_Escape)
-        : c[3] != "Enter" ? test::press("Return")
-                          : void();
-        QVERIFY(!dialog->isVisible());
-        const char* tick = c[2].isEmpty() ? "confirmation_disabled " : "confirmation_enabled ";
-        QCOMPARE(f.host.calls.join(' '), "disable " + QString(number ? tick : "") +
-                                             "enable raise update_status_bar repaint");
-        QCOMPARE(f.host.confirmationEnabled, !number || !c[2].isEmpty());
-        if (c[3] != "Enter") {
-            QCOMPARE(f.stored(key) + "|" + f.stored("wispusername"),
-                     (number ? "070" : "<absent>") + QString("|<absent>"));
-            QCOMPARE(f.open(), dialog);
-            QCOMPARE(box->text(), c[2]);
-            f.click("cmdOkay");
+            test::press("Return");
+            break;
+        case Leaving::EnterInField:
+            break;
         }
-        QCOMPARE(f.stored(key), c[2]);
+        QVERIFY(!dialog->isVisible());
+        // Only the number's field tells the compose window whether a copy can be asked for.
+        const QStringList tick{cleaned.isEmpty() ? "confirmation_disabled"
+                                                 : "confirmation_enabled"};
+        QCOMPARE(f.host.calls,
+                 QStringList{"disable"} + (number ? tick : QStringList()) +
+                     QStringList({"enable", "raise", "update_status_bar", "repaint"}));
+        QCOMPARE(f.host.confirmationEnabled, !number || !cleaned.isEmpty());
+        QCOMPARE(f.stored(key), leaving == Leaving::EnterInField ? cleaned : before);
+        QCOMPARE(f.stored("wispusername"), leaving == Leaving::EnterInField ? "" : "<absent>");
+        QCOMPARE(f.open(), dialog);
+        QCOMPARE(box->text(), cleaned);
+        f.click("cmdOkay");
+        QCOMPARE(f.stored(key), cleaned);
     }
 
     // The password box shows the keyring's item; OK keeps the typed password in the keyring (the

@@ -66,6 +66,8 @@ struct Profile {
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::optional<int>)
+
 class TestSingleInstance : public QObject {
     Q_OBJECT
 private slots:
@@ -118,14 +120,14 @@ private slots:
 
     // Where the lock goes when the runtime folder will not do, or why it cannot go anywhere.
     void privateFolder_data() {
-        QTest::addColumn<int>("runtimeMode"); // 0: XDG_RUNTIME_DIR unset
+        QTest::addColumn<std::optional<int>>("runtimeMode"); // none: XDG_RUNTIME_DIR unset
         QTest::addColumn<bool>("profileUsable");
         QTest::addColumn<bool>("folderHad");
-        QTest::newRow("group-writable runtime folder") << 0770 << true << true;
-        QTest::newRow("no folder at all") << 0 << false << false;
+        QTest::newRow("group-writable runtime folder") << std::optional(0770) << true << true;
+        QTest::newRow("no folder at all") << std::optional<int>() << false << false;
     }
     void privateFolder() {
-        QFETCH(int, runtimeMode);
+        QFETCH(std::optional<int>, runtimeMode);
         QFETCH(bool, profileUsable);
         QFETCH(bool, folderHad);
         QTemporaryDir dir;
@@ -133,7 +135,7 @@ private slots:
         const QString runtime = runtimeMode ? d.filePath("run") : QString(),
                       own = d.filePath("config/runtime");
         QVERIFY(!runtimeMode || (d.mkdir("run") && ::chmod(QFile::encodeName(runtime).constData(),
-                                                           mode_t(runtimeMode)) == 0));
+                                                           mode_t(*runtimeMode)) == 0));
         // A profile folder below a plain file can never be made.
         QFile plain(d.filePath("config"));
         QVERIFY(profileUsable ? d.mkdir("config") : plain.open(QIODevice::WriteOnly));

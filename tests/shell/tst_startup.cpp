@@ -35,11 +35,6 @@ template <class T = QLabel> T* child(QWidget* window, const char* name) {
     return window->findChild<T*>(QLatin1String(name));
 }
 
-// Clicks a control as a person would, so the focus moves to it first.
-void clickInto(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(4, 4));
-}
-
 struct Fixture {
     test::TempSettings settings;
     test::QuietPlatform quiet;
@@ -61,24 +56,156 @@ struct Fixture {
     }
 };
 
+// Settings stored before the start, by key.
+using Stored = QMap<QString, QString>;
+
+// What the screen shows at one pause of the start-up.
+struct Pause {
+    int milliseconds;
+    QString version, release; // the splash's lines
+    bool splashCentredOnScreen;
+    std::optional<QString> composeOnScreen; // its title
+    int contacts;                           // loaded by then
+    bool operator==(const Pause&) const = default;
+};
+char* toString(const Pause& p) {
+    return qstrdup(qPrintable(
+        u"%1 ms, \"%2\" \"%3\", splash centred %4, compose %5, %6 contacts"_s.arg(p.milliseconds)
+            .arg(p.version, p.release)
+            .arg(p.splashCentredOnScreen)
+            .arg(p.composeOnScreen.value_or(u"not shown"_s))
+            .arg(p.contacts)));
+}
+
+// A control clicked (or a menu item triggered) in a window, both by object name.
+struct Use {
+    const char* window;
+    const char* control;
+};
+
+// Which part of the portal account is stored before the start.
+enum class Remembered { Nothing, UserName, Both };
+
+// A text of 130 characters: two texts on the free method.
+const QString kText = (u"Meet at the station at six. "_s.repeated(5)).left(130);
+
+// One text the site took.
+struct SentText {
+    QString account, number, type, text;
+    bool operator==(const SentText&) const = default;
+};
+char* toString(const SentText& t) {
+    return qstrdup(qPrintable(t.account + u' ' + t.number + u' ' + t.type + u' ' + t.text));
+}
+
+// The real windows against the simulator, the fields typed a key event a character.
+struct WindowsSend : Fixture {
+    test::OpSim sim;
+    MainWindow* compose = nullptr;
+    QLineEdit* toField = nullptr;
+    QPlainTextEdit* message = nullptr;
+    QPushButton* send = nullptr;
+
+    bool begin(Remembered remembered) {
+        if (!sim.start())
+            return false;
+        sim.applyToSettings();
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        if (remembered != Remembered::Nothing)
+            save_setting(u"wispusername"_s, u"alice"_s);
+        if (remembered == Remembered::Both)
+            save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+        compose = start();
+        compose->activateWindow();
+        toField = child<QLineEdit>(compose, "txtTo");
+        message = child<QPlainTextEdit>(compose, "txtMessage");
+        send = child<QPushButton>(compose, "cmdSend");
+        return QTest::qWaitForWindowActive(compose);
+    }
+    // Clicks a control as a person would, so the focus moves to it first.
+    static void clickInto(QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(4, 4));
+    }
+    void type(QWidget* field, const QString& text) {
+        clickInto(field == message ? message->viewport() : field);
+        QTRY_VERIFY(field->hasFocus());
+        for (const char32_t character : text.toUcs4())
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
+                                QString::fromUcs4(&character, 1), {});
+    }
+    QWidget* login() const { return shownWindow(u"frmLogin"_s); }
+    // The login dialog is open over the disabled compose window, the caret and boxes as given.
+    void checkLogin(const QString& caret, const QString& user, const QString& password) {
+        QVERIFY(login());
+        QVERIFY(!compose->isEnabled());
+        QCOMPARE(login()->focusWidget()->objectName(), caret);
+        QCOMPARE(child<QLineEdit>(login(), "txtUsername")->text(), user);
+        QCOMPARE(child<QLineEdit>(login(), "txtPassword")->text(), password);
+    }
+    // Once the send under way ends, Send again: it goes without asking, and each recipient
+    // gets the two parts, which make up the whole text, twice.
+    void checkSentTwice(const QString& toAfter, const QString& stats) {
+        QTRY_VERIFY(compose->isEnabled());
+        clickInto(send);
+        QVERIFY(!login());
+        QTRY_VERIFY(compose->isEnabled());
+        QCOMPARE(quiet.messages.titles(), QStringList());
+        QCOMPARE(toField->text(), toAfter);
+        QCOMPARE(child(compose, "lblStats")->text(), stats);
+        QList<SentText> sent, expected;
+        for (const QJsonObject& m : sim.outbox())
+            sent.append({m["account"].toString(), m["number"].toString(), m["type"].toString(),
+                         m["text"].toString()});
+        QCOMPARE(sent.size(), 8);
+        const QString first = sent[0].text, second = sent[1].text;
+        QCOMPARE(first + second, message->toPlainText());
+        for (const char* number : {"07700900123", "07700900456", "07700900123", "07700900456"})
+            for (const QString& part : {first, second})
+                expected.append({u"alice"_s, QLatin1String(number), u"free"_s, part});
+        QCOMPARE(sent, expected);
+        QVERIFY(child(compose, "lblInformation")
+                    ->text()
+                    .startsWith(u"       You sent this text message on "_s));
+        QCOMPARE(child(compose, "lblQuota")->text(), u"2 free & 5 paid"_s);
+        QCOMPARE(sim.quota(u"alice"_s).value("free").toInt(), 2);
+        QVERIFY(quiet.pauses.blocked.contains(2000));
+        QVERIFY(!session().logged_in);
+        // Nothing changed since: closing asks nothing under the default setting.
+        compose->close();
+        QVERIFY(quiet.messages.asked.isEmpty());
+    }
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Use)
 
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    // A row is "settings stored#free and paid quota read"; only the exact "yes" hides the splash.
+    // The splash shows for one pause before the compose window and one after, centred, unless
+    // the exact "yes" hides it; the quota figures stored are read at start-up.
     void splash_data() {
-        QTest::addColumn<QString>("row");
-        for (const char* row : {"#-1 -1", "hidesplashscreen=YES quotaleft=5 paidquotaleft=7#5 7",
-                                "hidesplashscreen=yes quotaleft=0 paidquotaleft=12#0 12"})
-            QTest::newRow(row) << QString(row);
+        QTest::addColumn<Stored>("stored");
+        QTest::addColumn<bool>("splashShown");
+        QTest::addColumn<int>("quotaFree");
+        QTest::addColumn<int>("quotaPaid");
+        QTest::newRow("nothing stored") << Stored{} << true << -1 << -1;
+        QTest::newRow("YES is not yes")
+            << Stored{{"hidesplashscreen", "YES"}, {"quotaleft", "5"}, {"paidquotaleft", "7"}}
+            << true << 5 << 7;
+        QTest::newRow("yes hides it")
+            << Stored{{"hidesplashscreen", "yes"}, {"quotaleft", "0"}, {"paidquotaleft", "12"}}
+            << false << 0 << 12;
     }
     void splash() {
-        QFETCH(QString, row);
-        const bool splash = !row.contains(u"=yes"_s);
+        QFETCH(Stored, stored);
+        QFETCH(bool, splashShown);
+        QFETCH(int, quotaFree);
+        QFETCH(int, quotaPaid);
         Fixture f;
-        for (const QString& pair : row.section(u'#', 0, 0).split(u' ', Qt::SkipEmptyParts))
-            save_setting(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        for (const auto& [key, value] : stored.asKeyValueRange())
+            save_setting(key, value);
         struct PaintLog : QObject {
             bool eventFilter(QObject* watched, QEvent* event) override {
                 if (event->type() == QEvent::Paint && watched->isWidgetType())
@@ -88,8 +215,7 @@ private slots:
             QSet<QString> painted;
         } log;
         qApp->installEventFilter(&log);
-        // Each pause: splash lines, splash centred on screen, compose title once shown, contacts.
-        QStringList seen;
+        QList<Pause> seen;
         f.quiet.pauses.onPause = [&](int, int milliseconds) {
             QWidget* splashWindow = shownWindow(u"frmSplash"_s);
             QWidget* compose = shownWindow(u"frmMain"_s);
@@ -97,24 +223,26 @@ private slots:
                 return w->windowHandle()->isExposed() && log.painted.contains(w->objectName());
             };
             const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
-            seen.append(
-                u"%1|%2|%3|%4|%5|%6"_s.arg(milliseconds)
-                    .arg(child(splashWindow, "lblVersion")->text(),
-                         child(splashWindow, "lblRelease")->text())
-                    .arg((splashWindow->geometry().center() - middle).manhattanLength() < 2 &&
-                         onScreen(splashWindow))
-                    .arg(compose && onScreen(compose) ? compose->windowTitle() : u"-"_s)
-                    .arg(contacts().count));
+            seen.append({milliseconds, child(splashWindow, "lblVersion")->text(),
+                         child(splashWindow, "lblRelease")->text(),
+                         (splashWindow->geometry().center() - middle).manhattanLength() < 2 &&
+                             onScreen(splashWindow),
+                         compose && onScreen(compose) ? std::optional(compose->windowTitle())
+                                                      : std::nullopt,
+                         contacts().count});
         };
         const QString title = u"Zemble v0.4.16 (beta)"_s;
         QCOMPARE(f.start()->windowTitle(), title);
         QVERIFY(f.program->composeWindow()->isVisible() && !shownWindow(u"frmSplash"_s));
-        const QString lines = u"1500|version 0.4.16 (beta)|Released 22nd May 2003|1|"_s;
-        QCOMPARE(seen, splash ? QStringList({lines + "-|0", lines + title + "|1"}) : QStringList());
+        const Pause before{
+            1500, u"version 0.4.16 (beta)"_s, u"Released 22nd May 2003"_s, true, std::nullopt, 0};
+        Pause after = before;
+        after.composeOnScreen = title, after.contacts = 1;
+        QCOMPARE(seen, splashShown ? QList<Pause>({before, after}) : QList<Pause>());
         QVERIFY(f.quiet.pauses.afterEvents.isEmpty());
-        QCOMPARE(
-            u"%1 %2 %3"_s.arg(contacts().count).arg(session().quota_free).arg(session().quota_paid),
-            u"1 "_s + row.section(u'#', 1));
+        QCOMPARE(contacts().count, 1);
+        QCOMPARE(session().quota_free, quotaFree);
+        QCOMPARE(session().quota_paid, quotaPaid);
     }
 
     // A settings file that cannot be written is told in one box for the run, naming the file and
@@ -146,36 +274,52 @@ private slots:
     }
 
     // Each control taking the caret has its own spoken name; a window stays above its opener.
-    // A row is "the controls used in turn (window:control)#the window#the window it is above".
+    // The window is opened by clicking the controls of `opening` in turn.
     void everyWindowNamedAndAbove_data() {
-        QTest::addColumn<QString>("row");
-        for (const char* row :
-             {"#frmMain#", "frmMain:cmdTo#frmContacts#frmMain",
-              "frmMain:cmdTo frmContacts:cmdNew#frmContactInfo#frmContacts",
-              "frmMain:cmdTo frmContacts:cmdUpdate#frmImport#frmContacts",
-              "frmMain:cmdTo frmContacts:cmdUpdate#frmAccess#frmImport", "#frmMultiple#frmMain",
-              "frmMain:mnuEdit_7#frmPrefs#frmMain", "frmMain:cmdSend#frmLogin#frmMain",
-              "frmMain:mnuHelp_8#frmAbout#frmMain", "#frmSend#frmMain", "#frmBrowser#",
-              "#helpViewer#"})
-            QTest::newRow(row) << QString::fromLatin1(row);
+        QTest::addColumn<QList<Use>>("opening");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("above"); // the window it belongs to; "" for none
+        const Use to{"frmMain", "cmdTo"}, update{"frmContacts", "cmdUpdate"};
+        QTest::newRow("compose") << QList<Use>{} << u"frmMain"_s << QString();
+        QTest::newRow("address book") << QList<Use>{to} << u"frmContacts"_s << u"frmMain"_s;
+        QTest::newRow("contact details")
+            << QList<Use>{to, {"frmContacts", "cmdNew"}} << u"frmContactInfo"_s << u"frmContacts"_s;
+        QTest::newRow("import") << QList<Use>{to, update} << u"frmImport"_s << u"frmContacts"_s;
+        QTest::newRow("import's access question")
+            << QList<Use>{to, update} << u"frmAccess"_s << u"frmImport"_s;
+        QTest::newRow("name chooser") << QList<Use>{} << u"frmMultiple"_s << u"frmMain"_s;
+        QTest::newRow("preferences")
+            << QList<Use>{{"frmMain", "mnuEdit_7"}} << u"frmPrefs"_s << u"frmMain"_s;
+        QTest::newRow("login") << QList<Use>{{"frmMain", "cmdSend"}} << u"frmLogin"_s
+                               << u"frmMain"_s;
+        QTest::newRow("about") << QList<Use>{{"frmMain", "mnuHelp_8"}} << u"frmAbout"_s
+                               << u"frmMain"_s;
+        QTest::newRow("send progress") << QList<Use>{} << u"frmSend"_s << u"frmMain"_s;
+        QTest::newRow("page display") << QList<Use>{} << u"frmBrowser"_s << QString();
+        QTest::newRow("help viewer") << QList<Use>{} << u"helpViewer"_s << QString();
     }
     void everyWindowNamedAndAbove() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'#');
+        QFETCH(QList<Use>, opening);
+        QFETCH(QString, window);
+        QFETCH(QString, above);
         Fixture f;
         save_setting(u"hidesplashscreen"_s, u"yes"_s);
         MainWindow* compose = f.start();
+        // The send-progress window and the name chooser are made when first needed.
+        QVERIFY(!shownWindow(u"frmSend"_s, true) && !shownWindow(u"frmMultiple"_s, true));
+        f.program->sendWindow();
+        f.program->nameChooser();
         compose->setToText(u"0771"_s);
         child<QPlainTextEdit>(compose, "txtMessage")->setPlainText(u"hi"_s);
         ErrorWindow errors;
         platform::HelpViewer help;
-        for (const QString& step : c[0].split(u' ', Qt::SkipEmptyParts)) {
-            QObject* control =
-                shownWindow(step.section(u':', 0, 0))->findChild<QObject*>(step.section(u':', 1));
+        for (const Use& use : opening) {
+            QObject* control = shownWindow(QLatin1String(use.window))
+                                   ->findChild<QObject*>(QLatin1String(use.control));
             QVERIFY(
                 QMetaObject::invokeMethod(control, control->isWidgetType() ? "click" : "trigger"));
         }
-        QWidget* w = shownWindow(c[1], true);
+        QWidget* w = shownWindow(window, true);
         QStringList said;
         for (QWidget* control : w->findChildren<QWidget*>()) {
             if (control->window() != w || control->focusPolicy() == Qt::NoFocus)
@@ -192,141 +336,86 @@ private slots:
         }
         // Qt names a widget's window after the widget, with "Window" added.
         const QWindow* parent = w->windowHandle() ? w->windowHandle()->transientParent() : nullptr;
-        QCOMPARE(parent ? parent->objectName() : u"Window"_s, c[2] + u"Window"_s);
+        QCOMPARE(parent ? parent->objectName() : u"Window"_s, above + u"Window"_s);
         if (w->isVisible() && !compose->isEnabled()) { // brought forward with Alt+Tab
             compose->activateWindow();
             QTRY_VERIFY(w->isActiveWindow());
         }
     }
 
-    // The real windows against the simulator: To and text typed a key event a character, then
-    // Send, or Ctrl+S with the caret still in the last field; the account remembered whole or
-    // in part (the login dialog asks the rest), and used again by the next Send.  A row is
-    // "remembered (wispusername, wisppassword or both)#To#text#To after leaving|stats line,
-    // or the box told after Ctrl+S in To".
-    void sendThroughTheWindows_data() {
-        QTest::addColumn<QString>("row");
-        const QString text = (u"Meet at the station at six. "_s.repeated(5)).left(130);
-        const QString told = u"07700900123 ; Bob|130 characters used (split over 2 messages)"_s;
-        QTest::newRow("user name remembered")
-            << u"wispusername#+447700900123; bo#"_s + text + '#' + told;
-        QTest::newRow("password remembered after a cancelled login")
-            << u"wisppassword#+447700900123; bo#"_s + text + '#' + told;
-        QTest::newRow("emoji, Ctrl+S in the message box")
-            << u"both#07700900123 ; 07700900456#"_s + QString(114, u'x') + u"\U0001F600"_s +
-                   QString(20, u'y') +
-                   u"#07700900123 ; Bob|134 characters used (split over 2 messages)"_s;
-        QTest::newRow("unknown entry, Ctrl+S in To")
-            << u"both#Nobody ; 07700900123#hi#Recipient alert"_s;
+    // With the user name remembered, the login dialog asks the password.  A close from the
+    // frame cancels; a password of spaces is refused; then the whole send runs, and the next
+    // Send of the run uses the same account without asking.
+    void loginAsksWhatIsNotRemembered() {
+        WindowsSend f;
+        QVERIFY(f.begin(Remembered::UserName));
+        f.type(f.toField, u"+447700900123; bo"_s);
+        f.type(f.message, kText);
+        f.clickInto(f.send);
+        f.login()->close();
+        QVERIFY(!f.login() && f.compose->isEnabled());
+        f.clickInto(f.send);
+        f.checkLogin(u"txtPassword"_s, u"alice"_s, QString());
+        QTest::keyClicks(child<QLineEdit>(f.login(), "txtPassword"), u"   "_s);
+        f.clickInto(child<QPushButton>(f.login(), "cmdHelp"));
+        f.clickInto(child<QPushButton>(f.login(), "cmdLogin"));
+        QCOMPARE(f.quiet.help.topics, QStringList{u"login.html"_s});
+        const platform::MessageBoxRequest box = f.quiet.messages.asked.takeFirst();
+        QCOMPARE(box.title, u"Login error"_s);
+        QCOMPARE(box.text, u"Please enter a valid username and password"_s);
+        QCOMPARE(box.icon, platform::Icon::Information);
+        f.checkLogin(u"cmdLogin"_s, u"alice"_s, QString());
+        QTest::keyClicks(child<QLineEdit>(f.login(), "txtPassword"), u"secret"_s);
+        f.clickInto(child<QPushButton>(f.login(), "cmdLogin")); // runs the whole send job
+        f.checkSentTwice(u"07700900123 ; Bob"_s, u"130 characters used (split over 2 messages)"_s);
     }
-    void sendThroughTheWindows() {
-        QFETCH(QString, row);
-        const QStringList c = row.split(u'#');
-        const QString &remembered = c[0], &to = c[1], &text = c[2], &told = c[3];
-        const bool caretInTo = !told.contains(u'|');
-        Fixture f;
-        test::OpSim sim;
-        QVERIFY2(sim.start(), qPrintable(sim.errorText()));
-        sim.applyToSettings();
-        save_setting(u"hidesplashscreen"_s, u"yes"_s);
-        if (remembered != u"wisppassword"_s)
-            save_setting(u"wispusername"_s, u"alice"_s);
-        if (remembered == u"both"_s)
-            save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
-        MainWindow* compose = f.start();
-        compose->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(compose));
-        auto* toField = child<QLineEdit>(compose, "txtTo");
-        auto* message = child<QPlainTextEdit>(compose, "txtMessage");
-        for (QWidget* field :
-             caretInTo ? QList<QWidget*>{message, toField} : QList<QWidget*>{toField, message}) {
-            clickInto(field == message ? message->viewport() : field);
-            QTRY_VERIFY(field->hasFocus());
-            for (const char32_t character : (field == message ? text : to).toUcs4())
-                QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
-                                    QString::fromUcs4(&character, 1), {});
-        }
-        if (caretInTo) {
-            QTest::keyClick(toField, Qt::Key_S, Qt::ControlModifier);
-            QCOMPARE(f.quiet.messages.titles().join(u' ') + u'|' + toField->text(),
-                     told + u'|' + to);
-            QVERIFY(sim.requests().isEmpty() && compose->isEnabled());
-            return;
-        }
-        auto* send = child<QPushButton>(compose, "cmdSend");
-        const auto login = [&] { return shownWindow(u"frmLogin"_s); };
-        const auto boxes = [&](const QString& caret) {
-            QVERIFY(login() && !compose->isEnabled());
-            QCOMPARE(login()->focusWidget()->objectName(), caret);
-            QCOMPARE(child<QLineEdit>(login(), "txtUsername")->text() + u'/' +
-                         child<QLineEdit>(login(), "txtPassword")->text(),
-                     remembered == u"wisppassword"_s ? u" alice /secret"_s : u"alice/"_s);
-        };
-        if (remembered == u"both"_s) {
-            QTest::keyClick(message, Qt::Key_S, Qt::ControlModifier);
-        } else if (remembered == u"wisppassword"_s) {
-            // Escape cancels; the password remembered since, the boxes stay as left.
-            clickInto(send);
-            QTRY_VERIFY(login()->focusWidget());
-            QCOMPARE(login()->focusWidget()->objectName(), u"txtUsername"_s);
-            QCOMPARE(child<QLineEdit>(login(), "txtPassword")->echoMode(), QLineEdit::Password);
-            QTest::keyClicks(login()->focusWidget(), u" alice "_s);
-            test::press(u"Tab"_s);
-            QTest::keyClicks(login()->focusWidget(), u"secret"_s);
-            test::press(u"Esc"_s);
-            QVERIFY(!login() && compose->isEnabled());
-            save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
-            clickInto(send);
-            boxes(u"txtUsername"_s);
-            test::press(u"Return"_s); // runs the whole send job
-        } else {
-            // A close from the frame cancels; a password of spaces is refused.
-            clickInto(send);
-            login()->close();
-            QVERIFY(!login() && compose->isEnabled());
-            clickInto(send);
-            boxes(u"txtPassword"_s);
-            QTest::keyClicks(child<QLineEdit>(login(), "txtPassword"), u"   "_s);
-            clickInto(child<QPushButton>(login(), "cmdHelp"));
-            clickInto(child<QPushButton>(login(), "cmdLogin"));
-            QCOMPARE(f.quiet.help.topics, QStringList{u"login.html"_s});
-            const platform::MessageBoxRequest box = f.quiet.messages.asked.takeFirst();
-            QCOMPARE(box.title + u'|' + box.text,
-                     u"Login error|Please enter a valid username and password"_s);
-            QCOMPARE(box.icon, platform::Icon::Information);
-            boxes(u"cmdLogin"_s);
-            QTest::keyClicks(child<QLineEdit>(login(), "txtPassword"), u"secret"_s);
-            clickInto(child<QPushButton>(login(), "cmdLogin")); // runs the whole send job
-        }
-        QTRY_VERIFY(compose->isEnabled());
-        // The second Send of the run uses the same account without asking.
-        clickInto(send);
-        QVERIFY(!login());
-        QTRY_VERIFY(compose->isEnabled());
 
-        QCOMPARE(f.quiet.messages.titles(), QStringList());
-        QCOMPARE(toField->text() + u'|' + child(compose, "lblStats")->text(), told);
-        // Each recipient got the two parts, which make up the whole text, twice.
-        QStringList sent, expected;
-        for (const QJsonObject& m : sim.outbox())
-            sent << u"%1 %2 %3 %4"_s.arg(m.value("account").toString(),
-                                         m.value("number").toString(), m.value("type").toString(),
-                                         m.value("text").toString());
-        const QString first = sent.value(0).section(u' ', 3),
-                      second = sent.value(1).section(u' ', 3);
-        QCOMPARE(first + second, message->toPlainText());
-        for (const char* number : {"07700900123", "07700900456", "07700900123", "07700900456"})
-            for (const QString& part : {first, second})
-                expected << u"alice "_s + number + u" free "_s + part;
-        QCOMPARE(sent, expected);
-        QCOMPARE(child(compose, "lblInformation")->text().left(37) + u'|' +
-                     child(compose, "lblQuota")->text() + u'|' +
-                     sim.quota(u"alice"_s).value("free").toVariant().toString(),
-                 u"       You sent this text message on |2 free & 5 paid|2"_s);
-        QVERIFY(f.quiet.pauses.blocked.contains(2000) && !session().logged_in);
-        // Nothing changed since: closing asks nothing under the default setting.
-        compose->close();
-        QVERIFY(f.quiet.messages.asked.isEmpty());
+    // Escape cancels the login dialog; a password remembered since fills its box, and the boxes
+    // keep the user name as it was typed.
+    void loginAfterACancelledOneShowsThePasswordRememberedSince() {
+        WindowsSend f;
+        QVERIFY(f.begin(Remembered::Nothing));
+        f.type(f.toField, u"+447700900123; bo"_s);
+        f.type(f.message, kText);
+        f.clickInto(f.send);
+        QTRY_VERIFY(f.login()->focusWidget());
+        QCOMPARE(f.login()->focusWidget()->objectName(), u"txtUsername"_s);
+        QCOMPARE(child<QLineEdit>(f.login(), "txtPassword")->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(f.login()->focusWidget(), u" alice "_s);
+        test::press(u"Tab"_s);
+        QTest::keyClicks(f.login()->focusWidget(), u"secret"_s);
+        test::press(u"Esc"_s);
+        QVERIFY(!f.login() && f.compose->isEnabled());
+        save_setting(u"wisppassword"_s, scramble_password(u"secret"_s));
+        f.clickInto(f.send);
+        f.checkLogin(u"txtUsername"_s, u" alice "_s, u"secret"_s);
+        test::press(u"Return"_s); // runs the whole send job
+        f.checkSentTwice(u"07700900123 ; Bob"_s, u"130 characters used (split over 2 messages)"_s);
+    }
+
+    // With the whole account remembered, Ctrl+S with the caret still in the message sends
+    // without asking; a character beyond the basic plane counts once.
+    void ctrlSInTheMessageSendsWithARememberedAccount() {
+        WindowsSend f;
+        QVERIFY(f.begin(Remembered::Both));
+        f.type(f.toField, u"07700900123 ; 07700900456"_s);
+        f.type(f.message, QString(114, u'x') + u"\U0001F600"_s + QString(20, u'y'));
+        QTest::keyClick(f.message, Qt::Key_S, Qt::ControlModifier);
+        f.checkSentTwice(u"07700900123 ; Bob"_s, u"134 characters used (split over 2 messages)"_s);
+    }
+
+    // Ctrl+S with the caret still in To resolves the field first: an unknown entry stops the
+    // send with the recipient alert, and the field stays as typed.
+    void ctrlSInToChecksTheRecipientsFirst() {
+        WindowsSend f;
+        QVERIFY(f.begin(Remembered::Both));
+        f.type(f.message, u"hi"_s);
+        f.type(f.toField, u"Nobody ; 07700900123"_s);
+        QTest::keyClick(f.toField, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(f.quiet.messages.titles(), QStringList{u"Recipient alert"_s});
+        QCOMPARE(f.toField->text(), u"Nobody ; 07700900123"_s);
+        QVERIFY(f.sim.requests().isEmpty());
+        QVERIFY(f.compose->isEnabled());
     }
 
     // Asked for the gateway's account, the login dialog says so in its title, starts from the
@@ -378,7 +467,7 @@ private slots:
             password->clear();
             QTest::keyClicks(password, typedPassword);
         }
-        clickInto(child<QPushButton>(&dialog, "cmdLogin"));
+        WindowsSend::clickInto(child<QPushButton>(&dialog, "cmdLogin"));
         const QStringList expected = refused ? QStringList() : QStringList{u"gw"_s, handedPassword};
         QCOMPARE(handed, expected);
         QCOMPARE(quiet.messages.asked.size(), refused ? 1 : 0);
@@ -428,7 +517,7 @@ private slots:
         auto* toField = child<QLineEdit>(compose, "txtTo");
         auto* message = child<QPlainTextEdit>(compose, "txtMessage");
         for (QWidget* field : QList<QWidget*>{toField, message}) {
-            clickInto(field == message ? message->viewport() : field);
+            WindowsSend::clickInto(field == message ? message->viewport() : field);
             QTRY_VERIFY(field->hasFocus());
             for (const char32_t character : (field == message ? text : to).toUcs4())
                 QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
@@ -440,13 +529,13 @@ private slots:
             errorLines << child(test::ErrorWindowDriver::shown(), "lblError")->text();
         };
 
-        clickInto(child<QPushButton>(compose, "cmdSend"));
+        WindowsSend::clickInto(child<QPushButton>(compose, "cmdSend"));
         QWidget* login = shownWindow(u"frmLogin"_s);
         QVERIFY(login && !compose->isEnabled());
         QCOMPARE(login->windowTitle(), u"SMS Gateway Login"_s);
         QCOMPARE(child<QLineEdit>(login, "txtUsername")->text(), kannel.username);
         QTest::keyClicks(child<QLineEdit>(login, "txtPassword"), password);
-        clickInto(child<QPushButton>(login, "cmdLogin")); // runs the whole send job
+        WindowsSend::clickInto(child<QPushButton>(login, "cmdLogin")); // runs the whole send job
         QTRY_VERIFY(compose->isEnabled());
 
         QCOMPARE(errorLines, errorShown.isEmpty() ? QStringList() : QStringList{errorShown});
