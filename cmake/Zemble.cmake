@@ -80,7 +80,8 @@ set(ZEMBLE_TEST_TIMEOUTS
     compose.tst_unfinished_send   45      # 6 s
     shell.tst_preferences         45      # 8 s
     shell.tst_single_instance     60      # 8 s, waits up to 20 s for a copy that hangs
-    cli.tst_zemble_send           240     # 46 s
+    session.tst_kannel_gateway    45      # 7 s, starts Kannel twice
+    cli.tst_main                  240     # 46 s
 )
 
 # zemble_add_tests(<folder> LIBS <targets>)
