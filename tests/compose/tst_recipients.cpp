@@ -218,13 +218,16 @@ private slots:
         test::QuietPlatform quiet;
         test::FakeComposeHost host;
         NameChooserWindow w(host);
-        QString nested, question;
+        QString nested, question, description;
         QStringList seen;
         QTimer::singleShot(0, &w, [&] {
             auto* list = w.findChild<QListWidget*>("lstContacts");
             for (int i = 0; i < list->count(); ++i)
                 seen.append(list->item(i)->text());
             question = w.findChild<QLabel*>("lblSelect")->text();
+            // The question is also the list's description, for a screen reader reaching it.
+            description =
+                QAccessible::queryAccessibleInterface(list)->text(QAccessible::Description);
             list->setCurrentRow(1);
             const auto click = [&](const char* name) {
                 QTest::mouseClick(w.findChild<QPushButton*>(name), Qt::LeftButton);
@@ -263,6 +266,7 @@ private slots:
         QCOMPARE(w.Main(u"Anne;bob;\u00c5nna;BEN;Al"_s, 4, "ann"), answer);
         QCOMPARE(seen, QStringList({u"\u00c5nna"_s, "Anne", "BEN", "bob"}));
         QCOMPARE(question, u"Please select whom you mean by 'ann' .."_s);
+        QCOMPARE(description, question);
         QVERIFY(!w.isVisible());
         QCOMPARE(nested, answering == Answering::SecondQuestion ? u"b"_s : QString());
         QCOMPARE(quiet.help.topics,
