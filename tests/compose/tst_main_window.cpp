@@ -206,12 +206,8 @@ private slots:
         QTest::addColumn<QString>("caretIn");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("caretAfter");
-        QTest::newRow("Alt+T from the message") << "txtMessage"
-                                                << "Alt+T"
-                                                << "txtTo";
-        QTest::newRow("Alt+M from To") << "txtTo"
-                                       << "Alt+M"
-                                       << "txtMessage";
+        QTest::newRow("Alt+T from the message") << u"txtMessage"_s << u"Alt+T"_s << u"txtTo"_s;
+        QTest::newRow("Alt+M from To") << u"txtTo"_s << u"Alt+M"_s << u"txtMessage"_s;
     }
     void mnemonicsOfTheFields() {
         QFETCH(QString, caretIn);

@@ -92,8 +92,6 @@ private slots:
         row("a number to its name, then as a number", bobAnna, bobsFirst, u"0789;0789"_s,
             u"Bob ; 0789"_s);
         row("a number is matched without its spaces", bobAnna, bobsFirst, u"07 89"_s, u"0789"_s);
-        row("a UK number in international form, twice", bobAnna, bobsFirst, u"+44 71 ; 0 71"_s,
-            u"071"_s);
         row("unknown names and foreign numbers dropped", bobAnna, bobsFirst, u"Zed ; Bob ; +33 6"_s,
             u"Bob"_s);
         row("empty pieces dropped, spaces trimmed, a tab kept", bobAnna, bobsFirst,
