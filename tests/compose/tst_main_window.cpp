@@ -206,12 +206,8 @@ private slots:
         QTest::addColumn<QString>("caretIn");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("caretAfter");
-        QTest::newRow("Alt+T from the message") << "txtMessage"
-                                                << "Alt+T"
-                                                << "txtTo";
-        QTest::newRow("Alt+M from To") << "txtTo"
-                                       << "Alt+M"
-                                       << "txtMessage";
+        QTest::newRow("Alt+T from the message") << u"txtMessage"_s << u"Alt+T"_s << u"txtTo"_s;
+        QTest::newRow("Alt+M from To") << u"txtTo"_s << u"Alt+M"_s << u"txtMessage"_s;
     }
     void mnemonicsOfTheFields() {
         QFETCH(QString, caretIn);
@@ -223,29 +219,11 @@ private slots:
         f.window->show();
         auto* button = f.find<QPushButton>("cmdTo");
         QCOMPARE(QKeySequence::mnemonic(button->text()), QKeySequence(u"Alt+T"_s));
-        QCOMPARE(button->text().remove(u'&'), u"To.."_s);
         test::focusAndWait(f.find<QWidget>(qPrintable(caretIn)));
         test::press(keys);
         QCOMPARE(QApplication::focusWidget()->objectName(), caretAfter);
         QCOMPARE(addressBooks, 0);
         QVERIFY(f.window->composeEnabled());
-    }
-
-    // The chooser's question is the list's description: a screen reader says it on reaching
-    // the list.
-    void chooserQuestionDescribesTheList() {
-        Fixture f;
-        f.load();
-        NameChooserWindow chooser(*f.window);
-        QString description;
-        QTimer::singleShot(0, &chooser, [&] {
-            auto* list = chooser.findChild<QListWidget*>(u"lstContacts"_s);
-            description =
-                QAccessible::queryAccessibleInterface(list)->text(QAccessible::Description);
-            chooser.findChild<QPushButton*>(u"cmdCancel"_s)->click();
-        });
-        chooser.Main(u"Anna;Anne"_s, 2, u"ann"_s);
-        QCOMPARE(description, u"Please select whom you mean by 'ann' .."_s);
     }
 
     // A start-up that finds the send method stored as it would store it writes nothing; one
@@ -744,42 +722,24 @@ private slots:
         QTest::addColumn<SendRoute>("route");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stats");
-        QTest::addColumn<QString>("quota");
-        QTest::addColumn<QStringList>("methods");
-        QTest::addColumn<bool>("methodsEnabled");
-        QTest::addColumn<QString>("afterLeaving");
-        QTest::addColumn<bool>("loginAsked");
-        const QStringList quotas = {u"Use free quota"_s, u"Use paid quota"_s};
-        const QStringList gateway = {u"Sent through the SMS gateway"_s};
         const QString letters160(160, u'a');
         QTest::newRow("operator's site, 160 letters")
             << SendRoute::OperatorSite << letters160
-            << u"160 characters used (split over 2 messages)"_s << u"7 free & 3 paid"_s << quotas
-            << true << letters160 << true;
-        QTest::newRow("gateway, 160 letters")
-            << SendRoute::KannelGateway << letters160
-            << u"160 characters used (split over 1 message)"_s
-            << u"not reported by the SMS gateway"_s << gateway << false << letters160 << false;
+            << u"160 characters used (split over 2 messages)"_s;
+        QTest::newRow("gateway, 160 letters") << SendRoute::KannelGateway << letters160
+                                              << u"160 characters used (split over 1 message)"_s;
         QTest::newRow("gateway, 159 letters and a euro sign")
             << SendRoute::KannelGateway << QString(159, u'a') + u"€"_s
-            << u"160 characters used (split over 2 messages)"_s
-            << u"not reported by the SMS gateway"_s << gateway << false
-            << QString(159, u'a') + u"€"_s << false;
+            << u"160 characters used (split over 2 messages)"_s;
         QTest::newRow("gateway, 71 Greek letters")
             << SendRoute::KannelGateway << QString(71, QChar(0x3C9))
-            << u"71 characters used (split over 2 messages)"_s
-            << u"not reported by the SMS gateway"_s << gateway << false << QString(71, QChar(0x3C9))
-            << false;
+            << u"71 characters used (split over 2 messages)"_s;
     }
     void windowFollowsTheRoute() {
         QFETCH(SendRoute, route);
         QFETCH(QString, typed);
         QFETCH(QString, stats);
-        QFETCH(QString, quota);
-        QFETCH(QStringList, methods);
-        QFETCH(bool, methodsEnabled);
-        QFETCH(QString, afterLeaving);
-        QFETCH(bool, loginAsked);
+        const bool gateway = route == SendRoute::KannelGateway;
         Fixture f;
         save_setting(keys::sendRoute, sendRouteSetting(route));
         session().quota_free = 7;
@@ -794,19 +754,21 @@ private slots:
         f.message()->setFocus();
         typeText(f.message(), typed);
         QCOMPARE(f.label("lblStats"), stats);
-        QCOMPARE(f.label("lblQuota"), quota);
+        QCOMPARE(f.label("lblQuota"),
+                 gateway ? u"not reported by the SMS gateway"_s : u"7 free & 3 paid"_s);
         auto* list = f.find<QComboBox>("cmbSendMethod");
         QStringList shown;
         for (int i = 0; i < list->count(); ++i)
             shown << list->itemText(i);
-        QCOMPARE(shown, methods);
-        QCOMPARE(list->isEnabled(), methodsEnabled);
+        QCOMPARE(shown, gateway ? QStringList(u"Sent through the SMS gateway"_s)
+                                : QStringList({u"Use free quota"_s, u"Use paid quota"_s}));
+        QCOMPARE(list->isEnabled(), !gateway);
         QTest::keyClick(f.message(), Qt::Key_Tab);
-        QCOMPARE(f.message()->toPlainText(), afterLeaving);
+        QCOMPARE(f.message()->toPlainText(), typed);
         f.to()->setText(u"07700900123"_s);
         f.click("cmdSend");
-        QCOMPARE(logins, loginAsked ? 1 : 0);
-        QCOMPARE(sends, loginAsked ? 0 : 1);
+        QCOMPARE(logins, gateway ? 0 : 1);
+        QCOMPARE(sends, gateway ? 1 : 0);
     }
 
     // A route changed in Preferences shows when its OK refreshes the compose window: the count

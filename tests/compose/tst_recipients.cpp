@@ -92,8 +92,6 @@ private slots:
         row("a number to its name, then as a number", bobAnna, bobsFirst, u"0789;0789"_s,
             u"Bob ; 0789"_s);
         row("a number is matched without its spaces", bobAnna, bobsFirst, u"07 89"_s, u"0789"_s);
-        row("a UK number in international form, twice", bobAnna, bobsFirst, u"+44 71 ; 0 71"_s,
-            u"071"_s);
         row("unknown names and foreign numbers dropped", bobAnna, bobsFirst, u"Zed ; Bob ; +33 6"_s,
             u"Bob"_s);
         row("empty pieces dropped, spaces trimmed, a tab kept", bobAnna, bobsFirst,
@@ -218,13 +216,16 @@ private slots:
         test::QuietPlatform quiet;
         test::FakeComposeHost host;
         NameChooserWindow w(host);
-        QString nested, question;
+        QString nested, question, description;
         QStringList seen;
         QTimer::singleShot(0, &w, [&] {
             auto* list = w.findChild<QListWidget*>("lstContacts");
             for (int i = 0; i < list->count(); ++i)
                 seen.append(list->item(i)->text());
             question = w.findChild<QLabel*>("lblSelect")->text();
+            // The question is also the list's description, for a screen reader reaching it.
+            description =
+                QAccessible::queryAccessibleInterface(list)->text(QAccessible::Description);
             list->setCurrentRow(1);
             const auto click = [&](const char* name) {
                 QTest::mouseClick(w.findChild<QPushButton*>(name), Qt::LeftButton);
@@ -263,6 +264,7 @@ private slots:
         QCOMPARE(w.Main(u"Anne;bob;\u00c5nna;BEN;Al"_s, 4, "ann"), answer);
         QCOMPARE(seen, QStringList({u"\u00c5nna"_s, "Anne", "BEN", "bob"}));
         QCOMPARE(question, u"Please select whom you mean by 'ann' .."_s);
+        QCOMPARE(description, question);
         QVERIFY(!w.isVisible());
         QCOMPARE(nested, answering == Answering::SecondQuestion ? u"b"_s : QString());
         QCOMPARE(quiet.help.topics,

@@ -144,20 +144,16 @@ private slots:
         QTest::addColumn<std::optional<QString>>("picked");
         QTest::addColumn<QString>("quitConfirmAfter");
         QTest::addColumn<QString>("switchesAfter");
-        const std::optional<QString> none;
-        QTest::newRow("as loaded") << "end"
-                                   << "yes" << none << "end"
-                                   << "yes";
-        QTest::newRow("only the exact yes is on") << "ask"
-                                                  << "Yes" << none << "ask"
-                                                  << "no";
-        QTest::newRow("an unknown choice reads as confirm") << "ASK"
-                                                            << "" << none << "confirm"
-                                                            << "no";
-        QTest::newRow("the entry picked")
-            << "end"
-            << "" << std::optional<QString>("Always ask for confirmation") << "ask"
-            << "no";
+        const auto row = [](const char* name, const char* quitConfirm, const char* switches,
+                            std::optional<QString> picked, const char* quitConfirmAfter,
+                            const char* switchesAfter) {
+            QTest::newRow(name) << QString(quitConfirm) << QString(switches) << picked
+                                << QString(quitConfirmAfter) << QString(switchesAfter);
+        };
+        row("as loaded", "end", "yes", {}, "end", "yes");
+        row("only the exact yes is on", "ask", "Yes", {}, "ask", "no");
+        row("an unknown choice reads as confirm", "ASK", "", {}, "confirm", "no");
+        row("the entry picked", "end", "", QString("Always ask for confirmation"), "ask", "no");
     }
     void okWritesWhatWasLoaded() {
         QFETCH(QString, quitConfirm);
@@ -197,20 +193,21 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("cleaned");
         QTest::addColumn<Leaving>("leaving");
-        QTest::newRow("number in international form, Cancel")
-            << Field::ConfirmationNumber << "+44 7 1"
-            << "071" << Leaving::CancelButton;
-        QTest::newRow("number emptied, closed from the frame") << Field::ConfirmationNumber << ""
-                                                               << "" << Leaving::ClosedFromFrame;
-        QTest::newRow("number, Enter in the field") << Field::ConfirmationNumber << "+44 7 9"
-                                                    << "079" << Leaving::EnterInField;
-        QTest::newRow("clip of characters the site drops, Escape")
-            << Field::TextClip << QString::fromUtf8("[]_|~`\\^\u00e9\t") << "" << Leaving::Escape;
-        QTest::newRow("clip with a line break, Enter on Cancel")
-            << Field::TextClip << "(.+-)\na 9"
-            << "(.+-) a 9" << Leaving::EnterOnCancel;
-        QTest::newRow("clip, Enter in the field") << Field::TextClip << "x[]"
-                                                  << "x" << Leaving::EnterInField;
+        const auto row = [](const char* name, Field field, const QString& typed,
+                            const char* cleaned, Leaving leaving) {
+            QTest::newRow(name) << field << typed << QString(cleaned) << leaving;
+        };
+        using enum Field;
+        using enum Leaving;
+        row("number in international form, Cancel", ConfirmationNumber, "+44 7 1", "071",
+            CancelButton);
+        row("number emptied, closed from the frame", ConfirmationNumber, "", "", ClosedFromFrame);
+        row("number, Enter in the field", ConfirmationNumber, "+44 7 9", "079", EnterInField);
+        row("clip of characters the site drops, Escape", TextClip,
+            QString::fromUtf8("[]_|~`\\^\u00e9\t"), "", Escape);
+        row("clip with a line break, Enter on Cancel", TextClip, "(.+-)\na 9", "(.+-) a 9",
+            EnterOnCancel);
+        row("clip, Enter in the field", TextClip, "x[]", "x", EnterInField);
     }
     void fieldCleaned() {
         QFETCH(Field, field);
@@ -329,12 +326,10 @@ private slots:
         QTest::addColumn<QString>("inKeyring");
         QTest::addColumn<QString>("inFile"); // plain; "" for none
         QTest::addColumn<QString>("placeLine");
-        QTest::newRow("with a keyring") << true << "s3cret pw"
-                                        << ""
-                                        << "Kept in the desktop keyring";
-        QTest::newRow("without a keyring") << false << ""
-                                           << "s3cret pw"
-                                           << "Kept in the settings file (no keyring available)";
+        const QString keyring = "Kept in the desktop keyring";
+        const QString file = "Kept in the settings file (no keyring available)";
+        QTest::newRow("with a keyring") << true << QString("s3cret pw") << QString() << keyring;
+        QTest::newRow("without a keyring") << false << QString() << QString("s3cret pw") << file;
     }
     void gatewayRoundTrip() {
         QFETCH(bool, keyringThere);

@@ -427,15 +427,14 @@ private slots:
         QTest::addColumn<QString>("typedPassword");      // replaces the box's text; "" types none
         QTest::addColumn<QString>("handedPassword");     // "" when nothing is sent
         QTest::addColumn<bool>("refused");
-        QTest::newRow("remembered account taken as it is") << "k3y"
-                                                           << ""
-                                                           << "k3y" << false;
-        QTest::newRow("typed password trimmed") << ""
-                                                << "  new pw  "
-                                                << "new pw" << false;
-        QTest::newRow("only spaces for a password") << ""
-                                                    << "   "
-                                                    << "" << true;
+        const auto row = [](const char* name, const char* remembered, const char* typed,
+                            const char* handed, bool refused) {
+            QTest::newRow(name) << QString(remembered) << QString(typed) << QString(handed)
+                                << refused;
+        };
+        row("remembered account taken as it is", "k3y", "", "k3y", false);
+        row("typed password trimmed", "", "  new pw  ", "new pw", false);
+        row("only spaces for a password", "", "   ", "", true);
     }
     void gatewayLogin() {
         QFETCH(QString, rememberedPassword);
