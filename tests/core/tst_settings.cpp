@@ -90,6 +90,7 @@ private slots:
         QTest::addColumn<int>("read");
         QTest::newRow("absent: unknown") << false << QString() << -1;
         QTest::newRow("as written") << true << u"7"_s << 7;
+        QTest::newRow("numeral then words") << true << u"12 more"_s << 12;
     }
     void numberReadsItsLeadingNumeral() {
         QFETCH(bool, stored);
