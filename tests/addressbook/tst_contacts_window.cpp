@@ -50,9 +50,16 @@ struct Recipients {
     Close close = Close::Ok;
 };
 
+// The control with the caret, the keys pressed there, the contacts line and the recipients after.
+struct Reach {
+    QString caretOn, keys, contactsLine;
+    QStringList recipients = {};
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Recipients)
+Q_DECLARE_METATYPE(Reach)
 Q_DECLARE_METATYPE(Keys)
 
 class TestContactsWindow : public QObject {
@@ -264,26 +271,19 @@ private slots:
     // selects the contact with the focus frame (also when the list has the caret already, as when
     // the window opens), and Enter or Space adds it, selected or not.
     void keyboardReachesAContactAsAClickDoes_data() {
-        QTest::addColumn<QString>("caretOn");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("contactsLine");
-        QTest::addColumn<QStringList>("recipients");
-        QTest::newRow("Alt+C in the list as it opens")
-            << u"lstContacts"_s << u"Alt+C"_s << u"3 contacts (1 selected)"_s << QStringList();
-        QTest::newRow("Alt+C from Help")
-            << u"cmdHelp"_s << u"Alt+C"_s << u"3 contacts (1 selected)"_s << QStringList();
+        QTest::addColumn<Reach>("row");
+        const auto row = [](const char* name, const Reach& r) { QTest::newRow(name) << r; };
+        row("Alt+C in the list as it opens", {"lstContacts", "Alt+C", "3 contacts (1 selected)"});
+        row("Alt+C from Help", {"cmdHelp", "Alt+C", "3 contacts (1 selected)"});
         // Adding clears the selection, as the > button does.
-        QTest::newRow("Space on the framed contact adds it")
-            << u"lstContacts"_s << u"Space"_s << u"3 contacts (0 selected)"_s << QStringList{"Ann"};
-        QTest::newRow("Enter on the framed contact adds it")
-            << u"lstContacts"_s << u"Return"_s << u"3 contacts (0 selected)"_s
-            << QStringList{"Ann"};
+        row("Space on the framed contact adds it",
+            {"lstContacts", "Space", "3 contacts (0 selected)", {"Ann"}});
+        row("Enter on the framed contact adds it",
+            {"lstContacts", "Return", "3 contacts (0 selected)", {"Ann"}});
     }
     void keyboardReachesAContactAsAClickDoes() {
-        QFETCH(QString, caretOn);
-        QFETCH(QString, keys);
-        QFETCH(QString, contactsLine);
-        QFETCH(QStringList, recipients);
+        QFETCH(Reach, row);
+        const auto& [caretOn, keys, contactsLine, recipients] = row;
         addEntries({{"Ann", "071"}, {"Bob", "072"}, {"Cy", "073"}});
         open("");
         QVERIFY(QTest::qWaitForWindowActive(w()));

@@ -130,10 +130,17 @@ struct GatewayRun {
     QStringList told = {};           // found on standard error
 };
 
+// The password in each place the program may read it from ("": none there), and the run's end.
+struct Passwords {
+    QString inKeyring = {}, inEnvironment = {}, inFile = {};
+    int exit = 0;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Run)
 Q_DECLARE_METATYPE(GatewayRun)
+Q_DECLARE_METATYPE(Passwords)
 
 class TestZembleSend : public QObject {
     Q_OBJECT
@@ -257,13 +264,8 @@ private slots:
 
     // Runs started together, as scripts and the program itself may, each log their send: every
     // text the site took has its one record in the log.
-    void sendsAtOnceAreEachLogged_data() {
-        QTest::addColumn<int>("runs");
-        QTest::newRow("four at once") << 4;
-        QTest::newRow("sixteen at once") << 16;
-    }
     void sendsAtOnceAreEachLogged() {
-        QFETCH(int, runs);
+        const int runs = 16;
         Fixture f;
         QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
         QStringList numbers;
@@ -442,28 +444,18 @@ private slots:
     // ZEMBLE_PASSWORD, then from the settings file; the site tells which one was used, as only
     // "secret" logs on.  The run writes no password anywhere.
     void passwordReadingOrder_data() {
-        QTest::addColumn<QString>("inKeyring"); // "": no item
-        QTest::addColumn<QString>("inEnvironment");
-        QTest::addColumn<QString>("inFile");
-        QTest::addColumn<int>("exit");
-        QTest::newRow("keyring before the environment") << "secret"
-                                                        << "wrong"
-                                                        << "wrong" << 0;
-        QTest::newRow("a wrong keyring item is not passed over") << "wrong"
-                                                                 << "secret"
-                                                                 << "secret" << 2;
-        QTest::newRow("environment before the settings file") << ""
-                                                              << "secret"
-                                                              << "wrong" << 0;
-        QTest::newRow("settings file last") << ""
-                                            << ""
-                                            << "secret" << 0;
+        QTest::addColumn<Passwords>("row");
+        const auto row = [](const char* name, const Passwords& p) { QTest::newRow(name) << p; };
+        row("keyring before the environment",
+            {.inKeyring = "secret", .inEnvironment = "wrong", .inFile = "wrong"});
+        row("a wrong keyring item is not passed over",
+            {.inKeyring = "wrong", .inEnvironment = "secret", .inFile = "secret", .exit = 2});
+        row("environment before the settings file", {.inEnvironment = "secret", .inFile = "wrong"});
+        row("settings file last", {.inFile = "secret"});
     }
     void passwordReadingOrder() {
-        QFETCH(QString, inKeyring);
-        QFETCH(QString, inEnvironment);
-        QFETCH(QString, inFile);
-        QFETCH(int, exit);
+        QFETCH(Passwords, row);
+        const auto& [inKeyring, inEnvironment, inFile, exit] = row;
         static PrivateSecretService service;
         static const bool started = service.start();
         if (!started)

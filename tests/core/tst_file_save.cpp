@@ -91,8 +91,6 @@ private slots:
         QTest::newRow("own link to an own file elsewhere") << Owner::User << Owner::User;
         QTest::newRow("another user's link to an own file") << Owner::AnotherUser << Owner::User;
         QTest::newRow("own link to another user's file") << Owner::User << Owner::AnotherUser;
-        QTest::newRow("another user's link to their file")
-            << Owner::AnotherUser << Owner::AnotherUser;
     }
     void followsOnlyTheUsersOwnLinks() {
         QFETCH(Owner, link);

@@ -1,10 +1,7 @@
 #include "platform/keyring.h"
 #include "platform/remembered_password.h"
 
-#include "core/settings.h"
-#include "support/files.h"
 #include "support/secret_service.h"
-#include "support/temp_settings.h"
 
 #include <QtTest>
 
@@ -47,22 +44,6 @@ private slots:
         QCOMPARE(service_.itemLabels(), QStringList{label});
         QCOMPARE(keyring.forget(label, account), KeyringOutcome::Done);
         QCOMPARE(keyring.read(label, account).outcome, KeyringOutcome::NotFound);
-    }
-
-    // A scrambled password moves into the keyring; afterwards the settings file holds none and
-    // the account's password still reads back.
-    void scrambledPasswordMovesOver() {
-        test::TempSettings settings;
-        saveSettings({{keys::wispUsername, QStringLiteral("carol")},
-                      {keys::wispPassword, scramble_password(QStringLiteral("moved pw"))}});
-        QCOMPARE(moveRememberedPasswordToKeyring(Keyring::real()), PasswordPlace::Keyring);
-        QVERIFY(!test::readWhole(settings.path())
-                     .contains(scramble_password(QStringLiteral("moved pw")).toUtf8()));
-        QCOMPARE(get_setting(keys::wispPassword, "<absent>"), QString());
-        const RememberedPassword remembered =
-            readRememberedPassword(Keyring::real(), QStringLiteral("carol"));
-        QCOMPARE(remembered.password, QStringLiteral("moved pw"));
-        QCOMPARE(remembered.place, PasswordPlace::Keyring);
     }
 
 private:

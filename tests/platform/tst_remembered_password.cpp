@@ -22,10 +22,18 @@ void arrange(test::MemoryKeyring& keyring, KeyringState state) {
 
 const QString kAnn = QStringLiteral("ann");
 
+// The keyring's state, the password it gives back (none: what it was given), where the
+// password ends up and whether the settings file keeps it.
+struct Move {
+    KeyringState keyringState;
+    std::optional<QString> readBack = {};
+    PasswordPlace place = PasswordPlace::SettingsFile;
+    bool fileKeepsIt = true;
+};
+
 } // namespace
 
-Q_DECLARE_METATYPE(KeyringState)
-Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(Move)
 
 class TestRememberedPassword : public QObject {
     Q_OBJECT
@@ -45,26 +53,19 @@ private slots:
     // A scrambled password from an older version moves into the keyring; the file loses it only
     // when the keyring gives it back unchanged, and is otherwise left byte for byte.
     void movingAScrambledPassword_data() {
-        QTest::addColumn<KeyringState>("keyringState");
-        QTest::addColumn<std::optional<QString>>("readBack"); // none: what it was given
-        QTest::addColumn<PasswordPlace>("place");
-        QTest::addColumn<bool>("fileKeepsIt");
-        const std::optional<QString> asGiven;
-        QTest::newRow("keyring takes it")
-            << KeyringState::Takes << asGiven << PasswordPlace::Keyring << false;
-        QTest::newRow("keyring refuses")
-            << KeyringState::Refuses << asGiven << PasswordPlace::SettingsFile << true;
-        QTest::newRow("no keyring")
-            << KeyringState::Missing << asGiven << PasswordPlace::SettingsFile << true;
-        QTest::newRow("keyring gives back another password")
-            << KeyringState::Takes << std::optional<QString>("garbled")
-            << PasswordPlace::SettingsFile << true;
+        QTest::addColumn<Move>("row");
+        const auto row = [](const char* name, const Move& m) { QTest::newRow(name) << m; };
+        row("keyring takes it", {.keyringState = KeyringState::Takes,
+                                 .place = PasswordPlace::Keyring,
+                                 .fileKeepsIt = false});
+        row("keyring refuses", {.keyringState = KeyringState::Refuses});
+        row("no keyring", {.keyringState = KeyringState::Missing});
+        row("keyring gives back another password",
+            {.keyringState = KeyringState::Takes, .readBack = "garbled"});
     }
     void movingAScrambledPassword() {
-        QFETCH(KeyringState, keyringState);
-        QFETCH(std::optional<QString>, readBack);
-        QFETCH(PasswordPlace, place);
-        QFETCH(bool, fileKeepsIt);
+        QFETCH(Move, row);
+        const auto& [keyringState, readBack, place, fileKeepsIt] = row;
         test::TempSettings settings;
         const QString scrambled = scramble_password(QStringLiteral("s3cret"));
         saveSettings({{keys::wispUsername, kAnn}, {keys::wispPassword, scrambled}});

@@ -8,10 +8,16 @@
 using namespace zemble;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(zemble::ErrorWindow::Choice)
-Q_DECLARE_METATYPE(std::optional<QString>)
-
 namespace {
+
+// Keys pressed from the moment the window opens, the choice they leave, the control with the
+// caret after (none: the window has gone) and the help pages shown.
+struct Keys {
+    QString keys;
+    ErrorWindow::Choice choice = ErrorWindow::None;
+    std::optional<QString> caretOn = {};
+    QStringList helpPages = {};
+};
 
 // The error window as the transport shows it, at the front with the caret where it puts it.
 struct Shown {
@@ -41,39 +47,31 @@ const char* const kDelivered = "No answer came back for this text message, so it
 
 } // namespace
 
+Q_DECLARE_METATYPE(Keys)
+
 class TestBrowserWindow : public QObject {
     Q_OBJECT
 private slots:
     // Keys pressed as a person would from the moment the window opens: the caret starts on
     // Abort All, which sends nothing; Tab and Shift+Tab go round the buttons only.
     void keysFromOpening_data() {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<ErrorWindow::Choice>("choice");
-        QTest::addColumn<std::optional<QString>>("caretOn"); // none: the window has gone
-        QTest::addColumn<QStringList>("helpPages");
-        using Caret = std::optional<QString>;
+        QTest::addColumn<Keys>("row");
+        const auto row = [](const char* name, const Keys& k) { QTest::newRow(name) << k; };
         // The transport hides the window once it has the choice.
-        QTest::newRow("Enter presses Abort All")
-            << u"Return"_s << ErrorWindow::Abort << Caret("cmdAbort") << QStringList();
-        QTest::newRow("Escape gives up as Abort All")
-            << u"Esc"_s << ErrorWindow::Abort << Caret() << QStringList();
-        QTest::newRow("Shift+Tab twice then Enter retries")
-            << u"Shift+Tab Shift+Tab Return"_s << ErrorWindow::Retry << Caret("cmdRetry")
-            << QStringList();
-        QTest::newRow("Shift+Tab then Enter ignores the error")
-            << u"Shift+Tab Enter"_s << ErrorWindow::Ignore << Caret("cmdIgnore") << QStringList();
-        QTest::newRow("Tab then Enter opens the help page and leaves the choice")
-            << u"Tab Return"_s << ErrorWindow::None << Caret("cmdHelp")
-            << QStringList{"send_error.html"};
-        QTest::newRow("Shift+Tab from Retry goes round to Help, not to the window")
-            << u"Shift+Tab Shift+Tab Shift+Tab"_s << ErrorWindow::None << Caret("cmdHelp")
-            << QStringList();
+        row("Enter presses Abort All", {"Return", ErrorWindow::Abort, "cmdAbort"});
+        row("Escape gives up as Abort All", {"Esc", ErrorWindow::Abort});
+        row("Shift+Tab twice then Enter retries",
+            {"Shift+Tab Shift+Tab Return", ErrorWindow::Retry, "cmdRetry"});
+        row("Shift+Tab then Enter ignores the error",
+            {"Shift+Tab Enter", ErrorWindow::Ignore, "cmdIgnore"});
+        row("Tab then Enter opens the help page and leaves the choice",
+            {"Tab Return", ErrorWindow::None, "cmdHelp", {"send_error.html"}});
+        row("Shift+Tab from Retry goes round to Help, not to the window",
+            {"Shift+Tab Shift+Tab Shift+Tab", ErrorWindow::None, "cmdHelp"});
     }
     void keysFromOpening() {
-        QFETCH(QString, keys);
-        QFETCH(ErrorWindow::Choice, choice);
-        QFETCH(std::optional<QString>, caretOn);
-        QFETCH(QStringList, helpPages);
+        QFETCH(Keys, row);
+        const auto& [keys, choice, caretOn, helpPages] = row;
         Shown s;
         QCOMPARE(QApplication::focusWidget(), s.window.findChild<QWidget*>("cmdAbort"));
         test::press(keys);
