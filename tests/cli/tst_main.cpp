@@ -36,19 +36,45 @@ constexpr bool kAddressSpaceLimited = !__has_feature(address_sanitizer);
 constexpr bool kAddressSpaceLimited = true;
 #endif
 
+// A text the site took.
+struct Sent {
+    QString number;
+    QString text;
+    bool operator==(const Sent&) const = default;
+};
+char* toString(const Sent& s) {
+    return QTest::toString(s.number + ": " + s.text);
+}
+
+// The site misbehaving once for `path`: after `skip` requests of it that pass, the next gets
+// `kind` ("drop", "slow", "wrongpage", ...), answered after `delayMs` when slow.
+struct Fault {
+    QString kind;
+    QString path;
+    int skip = 0;
+    int delayMs = 0;
+};
+
+// How many requests of `path` the site received.
+struct Asked {
+    QString path;
+    int times;
+};
+
 // One run of the program and what it must leave behind.
 struct Run {
     QStringList args;
-    QByteArray input = {};       // standard input
-    QString password = "secret"; // ZEMBLE_PASSWORD; "" leaves it unset
-    QString fault = {};          // "kind path skip [delay]", armed before the run
+    QByteArray input = {};           // standard input
+    QString password = "secret";     // ZEMBLE_PASSWORD; "" leaves it unset
+    std::optional<Fault> fault = {}; // armed before the run
     int exit = 0;
-    QStringList outbox = {}, told = {}; // "number|text" the site took; found on standard error
-    QString printed = {}, logged = {};  // standard output; the log's To line ("" no log)
-    std::optional<QString> paths = {};  // "path:count ..." of the requests; "" none at all
-    QList<int> interrupts = {};         // signals sent once two texts were asked for
-    bool asNobody = false;              // run as "nobody" when the test runs as root
-    QStringList untold = {};            // never on standard error
+    QList<Sent> outbox = {};                // every text the site took, in order
+    QStringList told = {};                  // found on standard error
+    QString printed = {}, logged = {};      // standard output; the log's To line ("" no log)
+    std::optional<QList<Asked>> paths = {}; // requests counted by path; empty: none at all
+    QList<int> interrupts = {};             // signals sent once two texts were asked for
+    bool asNobody = false;                  // run as "nobody" when the test runs as root
+    QStringList untold = {};                // never on standard error
 };
 
 // The program copied beside an address book, with settings of its own pointing at the simulator,
@@ -149,59 +175,65 @@ private slots:
         QTest::addColumn<Run>("r");
         const auto row = [](const char* name, const Run& r) { QTest::newRow(name) << r; };
         const auto as = [](const QStringList& args) { return QStringList{"-u", "alice"} + args; };
-        const QString m = QString(110, u'x') + "0123456789", a = "07700900001|",
-                      bob = "07700900456|", n2 = "07700900002|";
-        const QString logOn = "/login/mblogin:1 /login/bglogin:1 ",
-                      sentAnna = "zemble-send: sent to Anna (07700900001)\n";
+        const QString m = QString(110, u'x') + "0123456789", a = "07700900001", bob = "07700900456",
+                      n2 = "07700900002";
+        const QList<Asked> logOn = {{"/login/mblogin", 1}, {"/login/bglogin", 1}}, noRequest = {};
+        const QString sentAnna = "zemble-send: sent to Anna (07700900001)\n";
         QStringList eleven;
-        for (int i = 101; i <= 111; ++i)
+        QList<Sent> hiToEleven;
+        for (int i = 101; i <= 111; ++i) {
             eleven.append(QString("07700900%1").arg(i));
+            hiToEleven.append({eleven.last(), "hi"});
+        }
         // clang-format off
         row("two parts to a name and a number", {.args = as({"-m", m, "Bob", "07700900002"}),
-            .outbox = {bob + m.left(115), bob + m.mid(115), n2 + m.left(115), n2 + m.mid(115)},
+            .outbox = {{bob, m.left(115)}, {bob, m.mid(115)}, {n2, m.left(115)}, {n2, m.mid(115)}},
             .told = {"Logging onto O2 as 'alice' ...", "Sending message part 2 of 2 to Bob ...",
                      "Checking text message quota ...", "Logging out of O2 ..."},
-            .logged = "Bob ; 07700900002", .paths = logOn + kSend + ":4 /logout.html:1"});
+            .logged = "Bob ; 07700900002",
+            .paths = logOn + QList<Asked>{{kSend, 4}, {"/logout.html", 1}}});
         row("message from standard input, copy to the user's phone", {.args = as({"--confirm",
-            "anna"}), .input = "Tea at 4?\nBring cake\n", .outbox = {a + "Tea at 4? Bring cake",
-            "07700900999|The following message was sent to 1 recipient: Tea at 4? Bring cake"},
+            "anna"}), .input = "Tea at 4?\nBring cake\n", .outbox = {{a, "Tea at 4? Bring cake"},
+            {"07700900999", "The following message was sent to 1 recipient: Tea at 4? Bring cake"}},
             .logged = "Anna"});
         row("quota", {.args = {"--quota", "-u", "alice"}, .printed = "20 free, 5 paid\n",
-            .paths = logOn + kSend + ":0 /logout.html:1"});
+            .paths = logOn + QList<Asked>{{kSend, 0}, {"/logout.html", 1}}});
         row("wrong password", {.args = as({"-m", "hi", "Anna"}), .password = "wrong", .exit = 2,
             .told = {"the username or password you entered is not correct"},
-            .paths = "/login/mblogin:1 /login/bglogin:0 " + kSend + ":0"});
+            .paths = QList<Asked>{{"/login/mblogin", 1}, {"/login/bglogin", 0}, {kSend, 0}}});
         // A part is never sent again, whatever --retries says; the run still logs off.
         row("connection dropped after the first recipient", {.args = as({"--retries", "2", "-m",
-            "hi", "Anna", "Bob"}), .fault = "drop " + kSend + " 1", .exit = 3, .outbox = {a + "hi"},
+            "hi", "Anna", "Bob"}), .fault = Fault{"drop", kSend, 1}, .exit = 3,
+            .outbox = {{a, "hi"}},
             .told = {sentAnna, "zemble-send: not sent to Bob (07700900456); part 1 of 1 may have "
             "arrived"},
-            .paths = kSend + ":2 /logout.html:1"});
+            .paths = QList<Asked>{{kSend, 2}, {"/logout.html", 1}}});
         row("log-on retried", {.args = as({"--retries", "1", "-q", "-m", "hi", "Anna"}),
-            .fault = "wrongpage /login/mblogin 0", .outbox = {a + "hi"},
+            .fault = Fault{"wrongpage", "/login/mblogin"}, .outbox = {{a, "hi"}},
             .told = {"/login/mblogin: This service is not available at the moment. Please come "
-                     "back later.; trying again"}, .logged = "Anna", .paths = "/login/mblogin:2"});
+                     "back later.; trying again"}, .logged = "Anna",
+            .paths = QList<Asked>{{"/login/mblogin", 2}}});
         row("dry run", {.args = {"-n", "-m", "hi", "Anna", "07700900002"}, .password = "",
             .printed = "2 recipients:\n  Anna 07700900001\n  07700900002\n1 part, sent as free "
-                       "texts:\n  1 of 1: hi\n", .paths = ""});
+                       "texts:\n  1 of 1: hi\n", .paths = noRequest});
         row("message warning", {.args = as({"-m", "hi"}) + eleven, .exit = 2, .told = {
             "zemble-send: Message warning: You have requested that Zemble send 11 text messages "
-            "via O2."}, .paths = ""});
+            "via O2."}, .paths = noRequest});
         row("message warning answered by --yes", {.args = as({"--yes", "-q", "-m", "hi"}) + eleven,
-            .outbox = QStringList(eleven).replaceInStrings(QRegularExpression("$"), "|hi"),
+            .outbox = hiToEleven,
             .logged = eleven.join(" ; ")});
         // What the clean-up leaves out is named in one line; the rest is sent.
         row("characters the site cannot take", {.args = as({"-q", "-m", "caf\u00e9 ~_^ "
-            "\U0001F600 ok", "Anna"}), .outbox = {a + "caf   ok"}, .told = {"zemble-send: left out "
-            "of the message, as the site cannot take them: \"\u00e9\", \"~\", \"_\", \"^\", "
+            "\U0001F600 ok", "Anna"}), .outbox = {{a, "caf   ok"}}, .told = {"zemble-send: left "
+            "out of the message, as the site cannot take them: \"\u00e9\", \"~\", \"_\", \"^\", "
             "\"\U0001F600\"\n"}, .logged = "Anna"});
         row("bytes that are not UTF-8 and a tab on standard input", {.args = as({"-q", "Anna"}),
-            .input = "Hi\xff\tthere\r\n", .outbox = {a + "Hithere"}, .told = {"zemble-send: "
+            .input = "Hi\xff\tthere\r\n", .outbox = {{a, "Hithere"}}, .told = {"zemble-send: "
             "left out of the message, as the site cannot take them: U+FFFD (bytes that are not "
             "UTF-8), tab\n"}, .logged = "Anna"});
         // Input errors: a one-line reason, status 1 and no request at all.
         const auto bad = [&](const char* name, const QStringList& args, const QStringList& told) {
-            row(name, {.args = args, .exit = 1, .told = told, .paths = ""});
+            row(name, {.args = args, .exit = 1, .told = told, .paths = noRequest});
         };
         bad("ambiguous name", as({"-m", "hi", "ann", "Bob"}),
             {"zemble-send: 'ann' fits several contacts: Anna, Anne"});
@@ -215,18 +247,19 @@ private slots:
         // A first Ctrl+C or SIGTERM during the second of three texts lets its answer come and
         // sends no more; a second ends the request at once.  The run says who got it.
         const QStringList three = as({"-m", "hi", "Anna", "Bob", "07700900002"});
-        const QString slow = "slow " + kSend + " 1 3000", notSent =
-            "zemble-send: not sent to 07700900002\n";
+        const Fault slow = {"slow", kSend, 1, 3000};
+        const QString notSent = "zemble-send: not sent to 07700900002\n";
         // Only a request that leaves is announced.
         const QStringList unsent = {"Sending message part 1 of 1 to 07700900002",
                                     "Checking text message quota"};
-        row("interrupted once", {.args = three, .fault = slow, .exit = 3, .outbox = {a + "hi",
-            bob + "hi"}, .told = {sentAnna, "zemble-send: sent to Bob (07700900456)\n", notSent},
-            .paths = kSend + ":2 /logout.html:1", .interrupts = {SIGINT}, .untold = unsent});
-        row("interrupted twice", {.args = three, .fault = slow, .exit = 3, .outbox = {a + "hi",
-            bob + "hi"}, .told = {sentAnna, "zemble-send: not sent to Bob (07700900456); part 1 of "
-            "1 may have arrived, the site did not answer\n", notSent},
-            .paths = kSend + ":2 /logout.html:0", .interrupts = {SIGTERM, SIGINT},
+        row("interrupted once", {.args = three, .fault = slow, .exit = 3, .outbox = {{a, "hi"},
+            {bob, "hi"}}, .told = {sentAnna, "zemble-send: sent to Bob (07700900456)\n", notSent},
+            .paths = QList<Asked>{{kSend, 2}, {"/logout.html", 1}}, .interrupts = {SIGINT},
+            .untold = unsent});
+        row("interrupted twice", {.args = three, .fault = slow, .exit = 3, .outbox = {{a, "hi"},
+            {bob, "hi"}}, .told = {sentAnna, "zemble-send: not sent to Bob (07700900456); part 1 "
+            "of 1 may have arrived, the site did not answer\n", notSent},
+            .paths = QList<Asked>{{kSend, 2}, {"/logout.html", 0}}, .interrupts = {SIGTERM, SIGINT},
             .untold = unsent});
         // clang-format on
     }
@@ -234,9 +267,8 @@ private slots:
         QFETCH(Run, r);
         Fixture f;
         QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
-        const QStringList fault = r.fault.split(' '); // none: one empty piece
-        QVERIFY(fault.size() == 1 ||
-                f.sim.setFault(fault[1], fault[0], 1, fault.value(3).toInt(), fault[2].toInt()));
+        QVERIFY(!r.fault ||
+                f.sim.setFault(r.fault->path, r.fault->kind, 1, r.fault->delayMs, r.fault->skip));
         QByteArray out, err;
         QCOMPARE(f.run(r, &out, &err), r.exit);
         const QString told = QString::fromUtf8(err);
@@ -247,15 +279,15 @@ private slots:
         if (!r.printed.isEmpty())
             QCOMPARE(QString::fromUtf8(out), r.printed);
 
-        QStringList outbox;
+        QList<Sent> outbox;
         for (const QJsonObject& o : f.sim.outbox())
-            outbox.append(o["number"].toString() + '|' + o["text"].toString());
+            outbox.append({o["number"].toString(), o["text"].toString()});
         QCOMPARE(outbox, r.outbox);
         const QStringList paths = f.sim.requestPaths();
         if (r.paths)
             QVERIFY2(r.paths->isEmpty() == paths.isEmpty(), qPrintable(paths.join(' ')));
-        for (const QString& counted : r.paths.value_or(QString()).split(' ', Qt::SkipEmptyParts))
-            QCOMPARE(paths.count(counted.section(':', 0, 0)), counted.section(':', 1).toInt());
+        for (const Asked& asked : r.paths.value_or(QList<Asked>{}))
+            QCOMPARE(paths.count(asked.path), asked.times);
         // A delivered send is in the sent-message log, as the To field would hold it.
         QFile log(f.log);
         QCOMPARE(log.open(QIODevice::ReadOnly) ? log.readLine() : QByteArray(),

@@ -51,11 +51,22 @@ struct Fixture {
     }
 };
 
+// A message part the site took.
+struct Sent {
+    QString number;
+    QString type; // "free" or "paid"
+    QString text;
+    bool operator==(const Sent&) const = default;
+};
+char* toString(const Sent& s) {
+    return QTest::toString(s.number + " (" + s.type + "): " + s.text);
+}
+
 struct Whole {
     QString message;
     int method;
     bool confirmation, late, shown; // late: the first part answered after the time-out, then Retry
-    QStringList sent;
+    QList<Sent> sent;
 };
 
 } // namespace
@@ -65,11 +76,10 @@ Q_DECLARE_METATYPE(Whole)
 class TestOperatorSite : public QObject {
     Q_OBJECT
     std::optional<Fixture> f;
-    QStringList outbox() const {
-        QStringList out;
+    QList<Sent> outbox() const {
+        QList<Sent> out;
         for (const QJsonObject& o : f->sim.outbox())
-            out.append(o["number"].toString() + '|' + o["type"].toString() + '|' +
-                       o["text"].toString());
+            out.append({o["number"].toString(), o["type"].toString(), o["text"].toString()});
         return out;
     }
     QStringList paths() const { return f->sim.requestPaths(); }
@@ -94,7 +104,7 @@ private slots:
         QCOMPARE(QString("%1 %2 ").arg(session().quota_free).arg(session().quota_paid) +
                      get_setting("quotaleft", "") + ' ' + get_setting("paidquotaleft", ""),
                  "10 5 10 5");
-        QCOMPARE(outbox(), QStringList{"07700900123|free|" + text});
+        QCOMPARE(outbox(), (QList<Sent>{{"07700900123", "free", text}}));
         QCOMPARE(f->sim.quota("alice"), (QJsonObject{{"free", 9}, {"paid", 5}}));
 
         // Content-Type on POST only, before HTTP_UserAgent; the redirect to "dest" followed.
@@ -144,21 +154,22 @@ private slots:
     // "showiewindow" every page is shown from the first request on.
     void wholeJob_data() {
         QTest::addColumn<Whole>("w");
-        const QString m = QString(110, u'x') + "0123456789", a = "07700900001|", b = "07700900002|";
+        const QString m = QString(110, u'x') + "0123456789", a = "07700900001", b = "07700900002";
         const QString hi = QString("Hello & 50% off £5 \"now\"+more ").repeated(5);
         const QString copy = "The following message was sent to 2 recipients: " + hi;
         // clang-format off
         QTest::newRow("free, two parts, continuation text, pages shown") << Whole{m, 0, false,
-            false, true, {a + "free|" + m.left(113) + ">>", a + "free|" + m.mid(113),
-                          b + "free|" + m.left(113) + ">>", b + "free|" + m.mid(113)}};
+            false, true, {{a, "free", m.left(113) + ">>"}, {a, "free", m.mid(113)},
+                          {b, "free", m.left(113) + ">>"}, {b, "free", m.mid(113)}}};
         // The copy to the user's own phone is cut to one part of 145 characters.
         QTest::newRow("paid with confirmation") << Whole{hi, 1, true, false, false,
-            {a + "paid|" + hi.left(143) + ">>", a + "paid|" + hi.mid(143), b + "paid|" +
-             hi.left(143) + ">>", b + "paid|" + hi.mid(143), "07700900999|paid|" + copy.left(145)}};
+            {{a, "paid", hi.left(143) + ">>"}, {a, "paid", hi.mid(143)}, {b, "paid",
+             hi.left(143) + ">>"}, {b, "paid", hi.mid(143)}, {"07700900999", "paid",
+             copy.left(145)}}};
         // The site took the first text but answered too late: the user is told it may
         // have gone, and chose to send it again.
         QTest::newRow("part answered after the time-out, then Retry") << Whole{"Hi", 0, false,
-            true, false, {a + "free|Hi", a + "free|Hi", b + "free|Hi"}};
+            true, false, {{a, "free", "Hi"}, {a, "free", "Hi"}, {b, "free", "Hi"}}};
         // clang-format on
     }
     void wholeJob() {
