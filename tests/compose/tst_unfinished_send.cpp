@@ -85,7 +85,7 @@ struct Fixture {
     OpSim sim{{{"alice", "secret", "Alice", 50, 5}}};
     QHash<QString, QString> names{{kMe, "me"}}; // the outbox's numbers as the rows name them
     OperatorProtocol site{session()};
-    const StoredJobSettings jobSettings;
+    const StoredJobSettings jobSettings{};
     std::unique_ptr<MainWindow> compose;
     std::unique_ptr<SendWindow> sending;
     QString to;
