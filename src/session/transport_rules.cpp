@@ -44,10 +44,10 @@ RedirectStep redirectStep(const QUrl& from, int status, const QString& location,
                        QStringLiteral("Redirected to an address that is not a web page: ") +
                            target.toString());
     if (redirects == kMaxRedirects)
-        return refused(QNetworkReply::TooManyRedirectsError,
-                       QStringLiteral("Too many redirects (more than %1), the last to ")
-                               .arg(kMaxRedirects) +
-                           target.toString());
+        return refused(
+            QNetworkReply::TooManyRedirectsError,
+            QStringLiteral("Too many redirects (more than %1), the last to ").arg(kMaxRedirects) +
+                target.toString());
     if (resent && (lessSafe || otherHost))
         return refused(QNetworkReply::InsecureRedirectError,
                        QStringLiteral("Refused to send the form on to another or less "

@@ -23,9 +23,9 @@ struct RequestFault {
 struct RedirectStep {
     enum Kind { NotRedirect, Follow, Refuse };
     Kind kind = NotRedirect;
-    QUrl target;           // Follow: the next address
+    QUrl target;            // Follow: the next address
     bool keepsForm = false; // Follow: the form goes on with its body (307, 308)
-    RequestFault fault;    // Refuse: why
+    RequestFault fault;     // Refuse: why
 };
 
 // Redirects are followed as a browser follows them, up to kMaxRedirects;
@@ -49,10 +49,10 @@ bool tryAgainWithSystemAuthorities(bool extraFirst, bool unknownIssuer, bool sen
 // How a finished reply ended, as the failure mapping reads it.
 struct ReplyEnd {
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
-    QString errorText;     // the network layer's words for `error`
-    int status = 0;        // the HTTP status, 0 without an answer
+    QString errorText;      // the network layer's words for `error`
+    int status = 0;         // the HTTP status, 0 without an answer
     bool truncated = false; // the page was cut off at its size limit
-    bool overdue = false;  // the request passed its deadline
+    bool overdue = false;   // the request passed its deadline
     int timeoutMs = 0;
     int deadlineMs = 0;
 };

@@ -18,8 +18,8 @@ struct RedirectCase {
     bool withForm = false;
     int redirectsBefore = 0;
     RedirectStep::Kind kind = RedirectStep::Follow;
-    QString target = {};      // Follow: where to
-    bool keepsForm = false;   // Follow: the form goes on
+    QString target = {};          // Follow: where to
+    bool keepsForm = false;       // Follow: the form goes on
     Error fault = Error::NoError; // Refuse: the code given
 };
 
