@@ -7,7 +7,11 @@ ZEMBLE_BUILD=${ZEMBLE_BUILD:-$ZEMBLE_ROOT/build}
 ZEMBLE_CHECKED_BUILD=${ZEMBLE_CHECKED_BUILD:-$ZEMBLE_ROOT/build-sanitize}
 
 # Debian 12 packages the build and the tests need (see README, Dependencies).
-ZEMBLE_PACKAGES=(cmake g++ make qt6-base-dev qtkeychain-qt6-dev dbus gnome-keyring kannel kannel-extras)
+ZEMBLE_PACKAGES=(cmake g++ make qt6-base-dev qtkeychain-qt6-dev dbus gnome-keyring)
+# A real SMS gateway for the tests, the benchmarks and the gateway demo only:
+# the program itself never needs it, and installing it starts Debian's own
+# gateway service, so the run command leaves it out.
+ZEMBLE_GATEWAY_PACKAGES=(kannel kannel-extras)
 
 zemble_install_missing() {
     local missing=()
