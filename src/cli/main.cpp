@@ -312,6 +312,20 @@ void interrupted(int count, OperatorSite& site, TerminalFront& front) {
 
 // The job through an SMS gateway: one request per recipient and for the
 // confirmation copy, no log-on, quota or log-off.
+// The exit code of a finished job; a job stopped part way tells what it left undone.
+int exitCode(SendJob::Result result, const SendRecord& record, const InterruptWatch& interrupts,
+             bool gateway) {
+    if (result == SendJob::Sent)
+        return kExitSent;
+    if (!record.anythingSent()) {
+        if (interrupts.count() > 0)
+            TerminalFront::tell(QStringLiteral("interrupted: nothing was sent"));
+        return kExitNothing;
+    }
+    tellOutcome(record, gateway);
+    return kExitPartly;
+}
+
 int sendThroughGateway(const Options& options, const SendOrder& order,
                        const GatewayAccount& account, const SendJobContext& context) {
     KannelGateway gateway(account);
@@ -320,15 +334,7 @@ int sendThroughGateway(const Options& options, const SendOrder& order,
     const InterruptWatch interrupts([&](int count) { interrupted(count, gateway, front); });
     SendJob job(gateway, front, front, context);
     const SendJob::Result result = job.run(order);
-    if (result == SendJob::Sent)
-        return kExitSent;
-    if (!job.record().anythingSent()) {
-        if (interrupts.count() > 0)
-            TerminalFront::tell(QStringLiteral("interrupted: nothing was sent"));
-        return kExitNothing;
-    }
-    tellOutcome(job.record(), true);
-    return kExitPartly;
+    return exitCode(result, job.record(), interrupts, true);
 }
 
 int send(const Options& options, const QString& to, const SendJobContext& context) {
@@ -399,15 +405,7 @@ int send(const Options& options, const QString& to, const SendJobContext& contex
         site.resetCancel();
         job.logOff();
     }
-    if (result == SendJob::Sent)
-        return kExitSent;
-    if (!job.record().anythingSent()) {
-        if (interrupts.count() > 0)
-            TerminalFront::tell(QStringLiteral("interrupted: nothing was sent"));
-        return kExitNothing;
-    }
-    tellOutcome(job.record(), false);
-    return kExitPartly;
+    return exitCode(result, job.record(), interrupts, false);
 }
 
 } // namespace
