@@ -5,6 +5,7 @@
 //
 // usage: bench_kannel_send [RUNS]   (default 20)
 
+#include "process_run.h"
 #include "support/kannel.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,8 @@
 
 namespace {
 
+using namespace zemble::bench;
+
 const QString kText = QStringLiteral("Benchmark text: tea at 4, \u00a32 a cup");
 const QStringList kNumbers{QStringLiteral("07700900123"), QStringLiteral("07700900124"),
                            QStringLiteral("07700900125")};
@@ -29,26 +32,6 @@ const QStringList kNumbers{QStringLiteral("07700900123"), QStringLiteral("077009
 int fail(const QString& why) {
     std::fprintf(stderr, "bench_kannel_send: %s\n", qPrintable(why));
     return 1;
-}
-
-double median(QList<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    return ms.isEmpty() ? 0 : ms[ms.size() / 2];
-}
-
-// Milliseconds from start to exit of one process; -1 when it failed.
-double timedRun(const QString& program, const QStringList& arguments,
-                const QProcessEnvironment& environment) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    QElapsedTimer clock;
-    clock.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
-        std::fprintf(stderr, "%s", process.readAllStandardError().constData());
-        return -1;
-    }
-    return double(clock.nsecsElapsed()) / 1e6;
 }
 
 } // namespace

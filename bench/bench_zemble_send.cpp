@@ -10,6 +10,7 @@
 
 #include "bench_site.h"
 #include "core/settings.h"
+#include "process_run.h"
 #include "session/form_text.h"
 #include "session/operator_protocol.h"
 
@@ -40,29 +41,6 @@ const QString kForm = QStringLiteral("Content-Type: application/x-www-form-urlen
 int fail(const char* why) {
     std::fprintf(stderr, "bench_zemble_send: %s\n", why);
     return 1;
-}
-
-double median(QList<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    return ms.isEmpty() ? 0 : ms[ms.size() / 2];
-}
-
-// Milliseconds from start to exit of one process; -1 when it failed.
-double timedRun(const QString& program, const QStringList& arguments,
-                const QProcessEnvironment& environment, QByteArray* output = nullptr) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    QElapsedTimer clock;
-    clock.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
-        std::fprintf(stderr, "%s", process.readAllStandardError().constData());
-        return -1;
-    }
-    const double ms = double(clock.nsecsElapsed()) / 1e6;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return ms;
 }
 
 } // namespace
