@@ -1,0 +1,141 @@
+// The CSV import of 10,000 lines beside the floor it cannot go below: the
+// line splitter alone, splitting the same lines.  The import runs through the
+// same path as the Import Options window's OK, with the real progress window,
+// into an emptied address book (Overwrite); the pause after each record and
+// the one at the end are switched off here only.  Prints milliseconds per run
+// (wall clock and processor time, medians) and the ratio of the medians.
+// ZEMBLE_BENCH_RECORDS sets another number of lines.
+
+#include "addressbook/access_window.h"
+#include "addressbook/contact_import.h"
+#include "addressbook/contact_store.h"
+#include "addressbook/csv_import.h"
+
+#include "quiet_platform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+
+using namespace zemble;
+using namespace zemble::bench;
+
+namespace {
+
+const int kLines = qEnvironmentVariableIsSet("ZEMBLE_BENCH_RECORDS")
+                       ? qEnvironmentVariableIntValue("ZEMBLE_BENCH_RECORDS")
+                       : 10000;
+constexpr int kRounds = 7;
+
+// A file in the mail program's Windows layout: the header, then one line per
+// contact with its names at 1 and 3 and its mobile number at 40.
+QByteArray csvFile() {
+    const char* header[] = {"Title", "First Name", "Middle Name", "Last Name"};
+    QList<QByteArray> names(92, QByteArray("\"Other\""));
+    for (int i = 0; i < 4; ++i)
+        names[i] = '"' + QByteArray(header[i]) + '"';
+    names[8] = "\"Business Street\"";
+    names[40] = "\"Mobile Phone\"";
+    QByteArray bytes = names.join(',') + "\r\n";
+    for (int i = 0; i < kLines; ++i) {
+        QList<QByteArray> fields(92, QByteArray("\"\""));
+        fields[1] = "\"Forename" + QByteArray::number(i) + '"';
+        fields[3] = "\"Surname" + QByteArray::number(i) + ", Jr.\"";
+        fields[8] = "\"" + QByteArray::number(i) + " High Street, Second Floor\"";
+        fields[40] = "\"+44 7700 9" + QByteArray::number(10000 + i % 90000) + '"';
+        bytes += fields.join(',') + "\r\n";
+    }
+    return bytes;
+}
+
+struct Timing {
+    double wallMs = 0;
+    double cpuMs = 0;
+};
+
+// Medians of kRounds runs of `step`.
+Timing time(const std::function<void()>& step) {
+    QList<double> wall;
+    QList<double> cpu;
+    for (int round = 0; round < kRounds; ++round) {
+        QElapsedTimer timer;
+        const std::clock_t cpuStart = std::clock();
+        timer.start();
+        step();
+        wall.append(double(timer.nsecsElapsed()) / 1e6);
+        cpu.append(1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    }
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall.at(kRounds / 2), cpu.at(kRounds / 2)};
+}
+
+void print(const char* what, const Timing& t) {
+    std::printf("  %-34s wall median %8.1f ms; cpu median %8.1f ms\n", what, t.wallMs, t.cpuMs);
+}
+
+// The headless platform warns about every window it cannot raise; keep the
+// figures readable.
+void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtWarningMsg || !text.startsWith(QLatin1String("This plugin does not support")))
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietHandler);
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    setContactsFolder(dir.path());
+    QuietPlatform quiet;
+    AccessWindow access;
+
+    const QByteArray bytes = csvFile();
+    quiet.file.path = dir.filePath(QStringLiteral("contacts.csv"));
+    QFile out(quiet.file.path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        return 1;
+    out.close();
+
+    // The floor: the same lines, already in memory as text, split one by one.
+    const QString text = importFileText(bytes);
+    QList<QStringView> lines;
+    for (CsvRecords records(text); !records.atEnd();)
+        lines.append(records.next());
+    lines.removeFirst(); // the header
+    qsizetype kept = 0;
+    const Timing floor = time([&] {
+        CsvFields fields;
+        for (const QStringView line : lines) {
+            splitCsvLine(line, fields);
+            kept += fields[kCsvMobile].size();
+        }
+    });
+
+    bool right = true;
+    const Timing import = time([&] {
+        const ImportResult result = importContacts(ImportSource::CsvFile, false, access);
+        right = right && result.added == kLines;
+    });
+    if (!right || kept == 0) {
+        std::fprintf(stderr, "the import did not take every line\n");
+        return 1;
+    }
+
+    std::printf("CSV import of %d lines (%lld bytes), record pauses off, %d runs each\n", kLines,
+                static_cast<long long>(bytes.size()), kRounds);
+    print("line splitter alone (floor)", floor);
+    print("import, Overwrite", import);
+    std::printf("  ratio import / floor               wall %8.1f x     cpu %8.1f x\n",
+                import.wallMs / floor.wallMs, import.cpuMs / floor.cpuMs);
+    return 0;
+}
