@@ -25,7 +25,7 @@ AccessWindow::AccessWindow(QWidget* parent) : QDialog(parent), ui_(new Ui::frmAc
 AccessWindow::~AccessWindow() = default;
 
 void AccessWindow::begin() {
-    report(0, 0);
+    showCounters(0, 0);
     accesscancel_ = false;
     ui_->cmdCancel->setText(QStringLiteral("Cancel"));
     show();
@@ -33,10 +33,30 @@ void AccessWindow::begin() {
 }
 
 void AccessWindow::report(int examined, int added) {
+    // A new text costs a repaint of the label at the next turn of the event
+    // loop, many times the work of one record when records come fast; when
+    // they come slowly (the pause after each) every record is shown.
+    if (sinceShown_.isValid() && !sinceShown_.hasExpired(kRefreshMs)) {
+        examined_ = examined;
+        added_ = added;
+        behind_ = true;
+        return;
+    }
+    showCounters(examined, added);
+}
+
+void AccessWindow::showCounters(int examined, int added) {
     ui_->lblStatus->setText(importProgressText(examined, added));
+    examined_ = examined;
+    added_ = added;
+    behind_ = false;
+    sinceShown_.start();
 }
 
 void AccessWindow::end() {
+    // The final counters stay on the label, as after every import.
+    if (behind_)
+        showCounters(examined_, added_);
     hide();
 }
 

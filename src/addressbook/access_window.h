@@ -3,6 +3,7 @@
 #include "addressbook/contact_import.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <memory>
 
 namespace Ui {
@@ -21,6 +22,9 @@ public:
     ~AccessWindow() override;
 
     void begin() override;
+    // The counters reach the label at most every kRefreshMs, faster than a
+    // person reads them; the last counters given are shown when the import
+    // ends.
     void report(int examined, int added) override;
     // True from a press of Cancel until the next import begins.
     bool cancelRequested() const override { return accesscancel_; }
@@ -33,8 +37,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    static constexpr int kRefreshMs = 40;
+    void showCounters(int examined, int added);
+
     std::unique_ptr<Ui::frmAccess> ui_;
     bool accesscancel_ = false;
+    QElapsedTimer sinceShown_;
+    int examined_ = 0;
+    int added_ = 0;
+    bool behind_ = false; // the label shows older counters than the last given
 };
 
 } // namespace zemble
