@@ -18,7 +18,10 @@ bool forEachField(QStringView line, int held, const CsvStopCheck& stop, Take tak
     bool inQuotes = false;
     qsizetype start = 0;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (stop && stop())
+        // Asked now and then rather than before every character: the answer
+        // can only change while window events are handled, which the check
+        // itself does every so often.
+        if (i % kCsvCharactersBetweenStops == 0 && stop && stop())
             return false;
         const QChar c = line[i];
         if (c == u'"') {

@@ -20,8 +20,10 @@ inline constexpr int kCsvMobile = 40;
 
 using CsvFields = std::array<QString, kCsvFieldCount>;
 
-// Called before every character of a line; true stops the split.
+// Called before the first character of a line and again before every
+// kCsvCharactersBetweenStops-th one; true stops the split.
 using CsvStopCheck = std::function<bool()>;
+inline constexpr int kCsvCharactersBetweenStops = 256;
 
 // Splits one line into `fields` (all emptied first).  A double quote flips
 // the in-quotes state; a comma outside quotes ends a field, which then loses
