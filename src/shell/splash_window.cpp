@@ -4,9 +4,16 @@
 
 #include "core/version.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
 
 namespace zemble {
 
@@ -36,11 +43,77 @@ QPixmap zemblePicture(int size) {
     return picture;
 }
 
-QIcon zembleIcon() {
+namespace {
+
+// The sizes the program's icon is drawn in.
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128};
+
+QIcon paintedIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128})
+    for (int size : kIconSizes)
         icon.addPixmap(zemblePicture(size));
     return icon;
+}
+
+// Draws the icon's pictures only when they are asked for: start-up sets the
+// icon but shows it only at 16 pixels, and a platform that shows no window
+// icons never asks for the others.  A picture at one of its own sizes, as it
+// stands, is drawn alone; anything else draws them all and answers as the
+// icon made of them does.
+class DeferredIconEngine final : public QIconEngine {
+public:
+    DeferredIconEngine() : drawn_(std::make_shared<Drawn>()) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        if (mode == QIcon::Normal && state == QIcon::Off && ownSize(size)) {
+            QPixmap& picture = drawn_->pictures[size.width()];
+            if (picture.isNull())
+                picture = zemblePicture(size.width());
+            return picture;
+        }
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    QIconEngine* clone() const override { return new DeferredIconEngine(*this); }
+    QString key() const override { return QStringLiteral("ZembleDeferredIcon"); }
+    bool isNull() override { return false; }
+
+private:
+    struct Drawn {
+        std::map<int, QPixmap> pictures;
+        std::optional<QIcon> icon;
+    };
+    static bool ownSize(const QSize& size) {
+        return size.width() == size.height() &&
+               std::find(std::begin(kIconSizes), std::end(kIconSizes), size.width()) !=
+                   std::end(kIconSizes);
+    }
+    const QIcon& icon() {
+        if (!drawn_->icon)
+            drawn_->icon = paintedIcon();
+        return *drawn_->icon;
+    }
+    // Shared by the copies Qt makes, so that each picture is drawn once.
+    std::shared_ptr<Drawn> drawn_;
+};
+
+} // namespace
+
+QIcon zembleIcon() {
+    return QIcon(new DeferredIconEngine);
 }
 
 SplashWindow::SplashWindow(QWidget* parent)
