@@ -229,11 +229,11 @@ std::function<bool()> stopCheck(ImportProgress& progress, int between) {
 
 enum class FileKind { Csv, VCard };
 
-// The records of a CSV file, or the outcome that ends the import.
+// The contacts of the records `records` gives (a CsvRecords or an
+// AsciiCsvRecords), or the outcome that ends the import.
+template <class Records>
 std::variant<QList<ImportedContact>, ImportResult::Outcome>
-readCsvRecords(const QByteArray& bytes, ImportProgress& progress) {
-    const QString text = importFileText(bytes);
-    CsvRecords records(text);
+readCsvContacts(Records& records, ImportProgress& progress) {
     // The header row names the columns, and says which export wrote the file.
     QStringList header;
     if (!records.atEnd())
@@ -251,6 +251,21 @@ readCsvRecords(const QByteArray& bytes, ImportProgress& progress) {
         contacts.append(*contact);
     }
     return contacts;
+}
+
+// The records of a CSV file, or the outcome that ends the import.
+std::variant<QList<ImportedContact>, ImportResult::Outcome>
+readCsvRecords(const QByteArray& bytes, ImportProgress& progress) {
+    // A file in ASCII is made text one record at a time: the whole file made
+    // text at once is a second copy of it, which costs more than reading its
+    // records.
+    if (isAsciiText(bytes)) {
+        AsciiCsvRecords records(bytes);
+        return readCsvContacts(records, progress);
+    }
+    const QString text = importFileText(bytes);
+    CsvRecords records(text);
+    return readCsvContacts(records, progress);
 }
 
 std::variant<QList<ImportedContact>, ImportResult::Outcome>

@@ -93,25 +93,66 @@ bool splitCsvRecord(QStringView record, QStringList& fields, const CsvStopCheck&
     return forEachField(record, std::numeric_limits<int>::max() - 1, stop, take, take);
 }
 
-CsvRecords::CsvRecords(QStringView text) : text_(text) {
-    const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
-    lfEnds_ = end >= 0 && text[end] == u'\n';
+namespace {
+
+char16_t code(QChar c) {
+    return c.unicode();
+}
+char16_t code(char c) {
+    return static_cast<unsigned char>(c);
 }
 
-QStringView CsvRecords::next() {
-    const qsizetype start = position_;
+// Whether a file's lines end at a lone LF: its first line ends so.
+template <class View> bool lfLineEnds(View text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = code(text[i]);
+        if (c == u'\r' || c == u'\n')
+            return c == u'\n';
+    }
+    return false;
+}
+
+// The record of `text` that starts at `position`, which moves past it and
+// its line end.
+template <class View> View nextRecord(View text, qsizetype& position, bool lfEnds) {
+    const qsizetype start = position;
     bool inQuotes = false;
-    for (qsizetype i = start; i < text_.size(); ++i) {
-        const QChar c = text_[i];
+    for (qsizetype i = start; i < text.size(); ++i) {
+        const char16_t c = code(text[i]);
         if (c == u'"') {
             inQuotes = !inQuotes;
-        } else if (!inQuotes && (c == u'\r' || (c == u'\n' && lfEnds_))) {
-            position_ = c == u'\r' && i + 1 < text_.size() && text_[i + 1] == u'\n' ? i + 2 : i + 1;
-            return text_.mid(start, i - start);
+        } else if (!inQuotes && (c == u'\r' || (c == u'\n' && lfEnds))) {
+            position =
+                c == u'\r' && i + 1 < text.size() && code(text[i + 1]) == u'\n' ? i + 2 : i + 1;
+            return text.sliced(start, i - start);
         }
     }
-    position_ = text_.size();
-    return text_.mid(start);
+    position = text.size();
+    return text.sliced(start);
+}
+
+} // namespace
+
+CsvRecords::CsvRecords(QStringView text) : text_(text), lfEnds_(lfLineEnds(text)) {}
+
+QStringView CsvRecords::next() {
+    return nextRecord(text_, position_, lfEnds_);
+}
+
+AsciiCsvRecords::AsciiCsvRecords(QByteArrayView bytes)
+    : bytes_(bytes), lfEnds_(lfLineEnds(bytes)) {}
+
+QString AsciiCsvRecords::next() {
+    return QString::fromLatin1(nextRecord(bytes_, position_, lfEnds_));
+}
+
+bool isAsciiText(QByteArrayView bytes) {
+    // One pass without an early way out, which the compiler does many bytes
+    // at a time.
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }
 
 QString importFileText(const QByteArray& bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -58,6 +59,25 @@ private:
     qsizetype position_ = 0;
     bool lfEnds_ = false;
 };
+
+// The same records, taken one at a time from a file that is ASCII throughout
+// (which reads the same as UTF-8 and as the Windows code page), each made
+// text only when it is taken.
+class AsciiCsvRecords {
+public:
+    // `bytes` must outlive the reader.
+    explicit AsciiCsvRecords(QByteArrayView bytes);
+    bool atEnd() const { return position_ >= bytes_.size(); }
+    QString next();
+
+private:
+    QByteArrayView bytes_;
+    qsizetype position_ = 0;
+    bool lfEnds_ = false;
+};
+
+// True when every byte is below 0x80.
+bool isAsciiText(QByteArrayView bytes);
 
 // The text of an imported file: UTF-8 when it starts with the UTF-8 byte
 // order mark or is valid UTF-8 throughout (today's exports), otherwise the
