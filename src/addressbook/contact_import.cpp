@@ -215,14 +215,15 @@ void addRecords(const QList<ImportedContact>& records, bool append, ImportProgre
     }
 }
 
-// Asked while a file is read: handles window events every `between` calls
-// and says whether Cancel has been pressed.
+// Asked while a file is read: handles window events at the first call and
+// then, every `between` calls, when kEventsEveryMs have passed; says whether
+// Cancel has been pressed.
 std::function<bool()> stopCheck(ImportProgress& progress, int between) {
-    return [&progress, between, since = 0]() mutable {
-        if (++since >= between) {
+    return [&progress, between, since = 0, events = EventTurns()]() mutable {
+        if (since == 0)
+            events.handleWhenDue();
+        if (++since >= between)
             since = 0;
-            handlePendingEvents();
-        }
         return progress.cancelRequested();
     };
 }

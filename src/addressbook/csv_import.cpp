@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace zemble {
 namespace {
 
@@ -147,12 +149,19 @@ QString AsciiCsvRecords::next() {
 }
 
 bool isAsciiText(QByteArrayView bytes) {
-    // One pass without an early way out, which the compiler does many bytes
-    // at a time.
-    unsigned char any = 0;
-    for (const char c : bytes)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
+    // Eight bytes at a time, without an early way out: the top bit of any
+    // byte at or above 0x80 survives the OR.
+    constexpr quint64 kTopBits = 0x8080808080808080ULL;
+    quint64 any = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        any |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        any |= static_cast<unsigned char>(bytes[i]);
+    return (any & kTopBits) == 0;
 }
 
 QString importFileText(const QByteArray& bytes) {
