@@ -330,33 +330,6 @@ private slots:
               qlonglong(delivered.size()), qlonglong(logged.size()));
     }
 
-    // A dry run names the number each contact's own name reaches, whichever of two names that
-    // begin alike is stored first.
-    void dryRunReachesEachNamedContact_data() {
-        QTest::addColumn<QByteArray>("book");
-        QTest::addColumn<QString>("printed");
-        const QByteArray joanne = "Joanne;07700900001\r\n", jo = "Jo;07700900002\r\n",
-                         anna = "Anna;07700900003\r\n", ann = "Ann;07700900004\r\n";
-        const QString printed = "3 recipients:\n  Jo 07700900002\n  Ann 07700900004\n"
-                                "  Joanne 07700900001\n1 part, sent as free texts:\n  1 of 1: hi\n";
-        QTest::newRow("shorter names stored last") << joanne + jo + anna + ann << printed;
-        QTest::newRow("shorter names stored first") << jo + joanne + ann + anna << printed;
-    }
-    void dryRunReachesEachNamedContact() {
-        QFETCH(QByteArray, book);
-        QFETCH(QString, printed);
-        Fixture f;
-        QVERIFY2(f.prepare(), qPrintable(f.sim.errorText()));
-        QFile file(f.dir.filePath("zemble_contacts.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(book) == book.size());
-        file.close();
-        QByteArray out, err;
-        QCOMPARE(
-            f.run({.args = {"-n", "-m", "hi", "Jo", "Ann", "Joanne"}, .password = ""}, &out, &err),
-            0);
-        QCOMPARE(QString::fromUtf8(out), printed);
-    }
-
     // Quota figures that cannot be stored in a read-only settings file: one line names the file
     // and the reason; the figures are still printed and the run still succeeds.
     void readOnlySettingsToldOnce() {
