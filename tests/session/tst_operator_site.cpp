@@ -28,7 +28,9 @@ const QString kPassword = "s3cr&t \u00A3";
 const QString kLogin = "/login/mblogin";
 const QString kSend = "/webOriginate/action/sendMessage";
 const QString kBody = "username=alice&password=s3cr%26t%20%A3";
-const QString kForm = "Content-Type=application/x-www-form-urlencoded, ";
+// Stands for the body of the portal's second login step, six hidden fields of which three
+// change with each log-on.
+const QString kHiddenFields = "(the six hidden fields)";
 const QString kAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)";
 
 struct Fixture {
@@ -62,6 +64,27 @@ char* toString(const Sent& s) {
     return QTest::toString(s.number + " (" + s.type + "): " + s.text);
 }
 
+// A request the site received, with the headers that matter here, in the order sent.
+struct Header {
+    QString name;
+    QString value;
+    bool operator==(const Header&) const = default;
+};
+struct Request {
+    QString method;
+    QString address; // scheme, host and path
+    QString body;
+    QList<Header> headers;
+    bool operator==(const Request&) const = default;
+};
+char* toString(const Request& r) {
+    QStringList headers;
+    for (const Header& h : r.headers)
+        headers.append(h.name + ": " + h.value);
+    return QTest::toString(r.method + ' ' + r.address + "\nbody: " + r.body +
+                           "\nheaders: " + headers.join("; "));
+}
+
 struct Whole {
     QString message;
     int method;
@@ -83,6 +106,36 @@ class TestOperatorSite : public QObject {
         return out;
     }
     QStringList paths() const { return f->sim.requestPaths(); }
+    // The requests the site received, each with the headers less what any browser sends (a
+    // User-Agent like the HTTP_UserAgent, pages asked for uncompressed).
+    QList<Request> received() const {
+        static const QRegularExpression fields(
+            "^data=firstname=Alice&username=alice&dest=[^&]+&mID=[^&]+&mAT=[^&]+&QE3=[^&]+$");
+        const QStringList commonNames = {"host", "content-length", "connection", "accept-language",
+                                         "cookie"};
+        const QList<Header> commonHeaders = {{"accept-encoding", "identity"},
+                                             {"user-agent", kAgent}};
+        QList<Request> out;
+        for (const QJsonObject& r : f->sim.requests()) {
+            Request request{.method = r["method"].toString(),
+                            .address =
+                                r["scheme"].toString() + "://" +
+                                (r["scheme"] == "https" ? f->sim.portalHost() : f->sim.smsHost()) +
+                                r["path"].toString(),
+                            .body = r["body"].toString()};
+            if (fields.match(request.body).hasMatch())
+                request.body = kHiddenFields;
+            for (const QJsonValue& h : r["headers"].toArray()) {
+                const Header header{h[0].toString(), h[1].toString()};
+                const QString low = header.name.toLower();
+                if (!commonNames.contains(low) &&
+                    !commonHeaders.contains(Header{low, header.value}))
+                    request.headers.append(header);
+            }
+            out.append(request);
+        }
+        return out;
+    }
 
 private slots:
     void init() {
@@ -101,53 +154,51 @@ private slots:
         ErrorWindowDriver driver;         // Abort All, should a page be wrong
         QVERIFY(site.log_on("alice", kPassword) && site.check_quota() &&
                 site.send_part("07700900123", text, false) && site.log_off());
-        QCOMPARE(QString("%1 %2 ").arg(session().quota_free).arg(session().quota_paid) +
-                     get_setting("quotaleft", "") + ' ' + get_setting("paidquotaleft", ""),
-                 "10 5 10 5");
+        QCOMPARE(session().quota_free, qint16(10));
+        QCOMPARE(session().quota_paid, qint16(5));
+        QCOMPARE(get_setting("quotaleft", ""), "10");
+        QCOMPARE(get_setting("paidquotaleft", ""), "5");
         QCOMPARE(outbox(), (QList<Sent>{{"07700900123", "free", text}}));
         QCOMPARE(f->sim.quota("alice"), (QJsonObject{{"free", 9}, {"paid", 5}}));
 
         // Content-Type on POST only, before HTTP_UserAgent; the redirect to "dest" followed.
-        const auto line = [](const QString& request, const QString& referer, const QString& body) {
-            return request + " : " + body + " [" + (request.startsWith("POST") ? kForm : "") +
-                   "HTTP_UserAgent=" + kAgent + ", Referer=" + referer + ']';
-        };
-        const QString home = " H/webOriginate/action/viewHomePage", send = " H" + kSend;
-        const QStringList expected{
-            line("POST S" + kLogin, "H",
-                 kBody + "&dest=http%3A%2F%2F" + f->sim.smsHost() + "%2F0%2C%2C899%2C00.html"),
-            line("POST S/login/bglogin", "S" + kLogin, "(the six hidden fields)"),
-            line("GET H/0,,899,00.html", "S" + kLogin, ""),
-            line("GET" + home, "S/login/bglogin", ""),
-            line("GET" + home, send.mid(1), ""),
-            line("POST" + send, home.mid(1),
-                 "contacts=&msisdns=07700900123&to=07700900123&subject=&howtosend=freetxt&"
-                 "message=Tea%20%26%20cake%3A%20%A33%0D%0A50%25%3F&replyType=none&x=14&y=13"),
-            line("POST H/logout.html", "H/0,,400,00.html", "")};
-        QStringList got;
-        static const QRegularExpression fields(
-            "^data=firstname=Alice&username=alice&dest=[^&]+&mID=[^&]+&mAT=[^&]+&QE3=[^&]+$");
-        // The headers less what any browser sends (a User-Agent like the HTTP_UserAgent, pages
-        // asked for uncompressed).
-        const QStringList common = {
-            "host",   "content-length",           "connection",          "accept-language",
-            "cookie", "accept-encoding=identity", "user-agent=" + kAgent};
-        for (const QJsonObject& r : f->sim.requests()) {
-            const QString body = r["body"].toString();
-            QStringList headers;
-            for (const QJsonValue& h : r["headers"].toArray()) {
-                const QString name = h[0].toString(), low = name.toLower(), value = h[1].toString();
-                if (!common.contains(low) && !common.contains(low + '=' + value))
-                    headers.append(name + '=' + value);
-            }
-            got.append(r["method"].toString() + (r["scheme"] == "https" ? " S" : " H") +
-                       r["path"].toString() + " : " +
-                       (fields.match(body).hasMatch() ? "(the six hidden fields)" : body) + " [" +
-                       headers.join(", ") + ']');
-        }
-        got.replaceInStrings("https://" + f->sim.portalHost(), "S");
-        got.replaceInStrings("http://" + f->sim.smsHost(), "H");
-        QCOMPARE(got, expected);
+        const QString portal = "https://" + f->sim.portalHost();
+        const QString sms = "http://" + f->sim.smsHost();
+        const QString home = "/webOriginate/action/viewHomePage";
+        const Header form{"Content-Type", "application/x-www-form-urlencoded"};
+        const Header agent{"HTTP_UserAgent", kAgent};
+        const auto referer = [](const QString& address) { return Header{"Referer", address}; };
+        const QList<Request> expected{
+            {.method = "POST",
+             .address = portal + kLogin,
+             .body = kBody + "&dest=http%3A%2F%2F" + f->sim.smsHost() + "%2F0%2C%2C899%2C00.html",
+             .headers = {form, agent, referer(sms)}},
+            {.method = "POST",
+             .address = portal + "/login/bglogin",
+             .body = kHiddenFields,
+             .headers = {form, agent, referer(portal + kLogin)}},
+            {.method = "GET",
+             .address = sms + "/0,,899,00.html",
+             .body = "",
+             .headers = {agent, referer(portal + kLogin)}},
+            {.method = "GET",
+             .address = sms + home,
+             .body = "",
+             .headers = {agent, referer(portal + "/login/bglogin")}},
+            {.method = "GET",
+             .address = sms + home,
+             .body = "",
+             .headers = {agent, referer(sms + kSend)}},
+            {.method = "POST",
+             .address = sms + kSend,
+             .body = "contacts=&msisdns=07700900123&to=07700900123&subject=&howtosend=freetxt&"
+                     "message=Tea%20%26%20cake%3A%20%A33%0D%0A50%25%3F&replyType=none&x=14&y=13",
+             .headers = {form, agent, referer(sms + home)}},
+            {.method = "POST",
+             .address = sms + "/logout.html",
+             .body = "",
+             .headers = {form, agent, referer(sms + "/0,,400,00.html")}}};
+        QCOMPARE(received(), expected);
     }
 
     // Whole send jobs: 2 recipients, as the simulator's outbox holds them; with
