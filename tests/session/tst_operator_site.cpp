@@ -85,11 +85,20 @@ char* toString(const Request& r) {
                            "\nheaders: " + headers.join("; "));
 }
 
+enum class Method { Free, Paid };
+
+// What the page display holds after a whole send: the pages are shown from the first request
+// on, or from the failed one on (the display opens for the user to decide).
+enum class PagesShown { None, EveryPageButTheRedirect, FromTheLateAnswerOn };
+
 struct Whole {
     QString message;
-    int method;
-    bool confirmation, late, shown; // late: the first part answered after the time-out, then Retry
+    Method method = Method::Free;
+    bool confirmation = false;
+    bool answeredLate = false; // the first part answered after the time-out, then Retry
+    bool showPages = false;    // the "showiewindow" setting
     QList<Sent> sent;
+    PagesShown pages = PagesShown::None;
 };
 
 } // namespace
@@ -203,29 +212,32 @@ private slots:
         const QString hi = QString("Hello & 50% off £5 \"now\"+more ").repeated(5);
         const QString copy = "The following message was sent to 2 recipients: " + hi;
         // clang-format off
-        QTest::newRow("free, two parts, continuation text, pages shown") << Whole{m, 0, false,
-            false, true, {{a, "free", m.left(113) + ">>"}, {a, "free", m.mid(113)},
-                          {b, "free", m.left(113) + ">>"}, {b, "free", m.mid(113)}}};
+        QTest::newRow("free, two parts, continuation text, pages shown") << Whole{.message = m,
+            .showPages = true, .sent = {{a, "free", m.left(113) + ">>"}, {a, "free", m.mid(113)},
+            {b, "free", m.left(113) + ">>"}, {b, "free", m.mid(113)}},
+            .pages = PagesShown::EveryPageButTheRedirect};
         // The copy to the user's own phone is cut to one part of 145 characters.
-        QTest::newRow("paid with confirmation") << Whole{hi, 1, true, false, false,
-            {{a, "paid", hi.left(143) + ">>"}, {a, "paid", hi.mid(143)}, {b, "paid",
-             hi.left(143) + ">>"}, {b, "paid", hi.mid(143)}, {"07700900999", "paid",
-             copy.left(145)}}};
+        QTest::newRow("paid with confirmation") << Whole{.message = hi, .method = Method::Paid,
+            .confirmation = true, .sent = {{a, "paid", hi.left(143) + ">>"}, {a, "paid",
+            hi.mid(143)}, {b, "paid", hi.left(143) + ">>"}, {b, "paid", hi.mid(143)},
+            {"07700900999", "paid", copy.left(145)}}};
         // The site took the first text but answered too late: the user is told it may
         // have gone, and chose to send it again.
-        QTest::newRow("part answered after the time-out, then Retry") << Whole{"Hi", 0, false,
-            true, false, {{a, "free", "Hi"}, {a, "free", "Hi"}, {b, "free", "Hi"}}};
+        QTest::newRow("part answered after the time-out, then Retry") << Whole{.message = "Hi",
+            .answeredLate = true, .sent = {{a, "free", "Hi"}, {a, "free", "Hi"}, {b, "free",
+            "Hi"}}, .pages = PagesShown::FromTheLateAnswerOn};
         // clang-format on
     }
     void wholeJob() {
         QFETCH(Whole, w);
-        const auto& [message, method, confirmation, late, shown, sent] = w;
+        const auto& [message, method, confirmation, late, shown, sent, pages] = w;
+        const bool paid = method == Method::Paid;
         save_setting("textclipchar", ">>");
         save_setting("confnumber", "07700900999");
         save_setting("showiewindow", shown ? "yes" : "no");
         QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 4000));
         f->site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
-        f->compose.method = method;
+        f->compose.method = paid ? 1 : 0;
         f->compose.confirmation = confirmation;
         ErrorWindowDriver driver({"cmdRetry"});
         driver.onShown = [] {
@@ -236,13 +248,17 @@ private slots:
         QCOMPARE(outbox(), sent);
         QCOMPARE(f->quiet.messages.titles(), late ? QStringList{"Internal Error"} : QStringList{});
         QCOMPARE(driver.visits, int(late));
-        const int left = (method ? 5 : 10) - int(sent.size());
-        QCOMPARE(f->sim.quota("alice")[method ? "paid" : "free"].toInt(), left);
-        QCOMPARE(method ? session().quota_paid : session().quota_free, qint16(left));
+        const int left = (paid ? 5 : 10) - int(sent.size());
+        QCOMPARE(f->sim.quota("alice")[paid ? "paid" : "free"].toInt(), left);
+        QCOMPARE(paid ? session().quota_paid : session().quota_free, qint16(left));
         QCOMPARE(paths().last(), "/logout.html");
         QCOMPARE(session().last_sent_key, f->compose.to + message);
-        if (!late) // a page for each request but the followed redirect
-            QCOMPARE(f->display.pages.size(), shown ? paths().size() - 1 : 0);
+        const QStringList asked = paths();
+        const qsizetype expectedPages =
+            pages == PagesShown::EveryPageButTheRedirect ? asked.size() - 1
+            : pages == PagesShown::FromTheLateAnswerOn   ? asked.size() - asked.indexOf(kSend)
+                                                         : 0;
+        QCOMPARE(f->display.pages.size(), expectedPages);
     }
 
     // A host or authority setting that cannot work is named in a box before any request; the
