@@ -289,7 +289,6 @@ private slots:
         sources()->setCurrentRow(2);
         QTest::mouseClick(find("cmdOk"), Qt::LeftButton);
         QCOMPARE(e->fx.files.filterLists, QStringList{"vCard files (*.vcf)|*.vcf"});
-        QVERIFY(importer()->isVisible()); // the chooser was cancelled: the options stay
     }
 
     // The old layout read by position: field clean-up, Append then Overwrite.

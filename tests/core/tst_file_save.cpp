@@ -38,7 +38,6 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::newRow("room enough") << std::optional<int>() << 300000;
         QTest::newRow("disk fills in the middle") << std::optional<int>(40000) << 300000;
-        QTest::newRow("disk full") << std::optional<int>(0) << 10;
     }
     void savesWholeOrNotAtAll() {
         QFETCH(std::optional<int>, roomOnDisk);

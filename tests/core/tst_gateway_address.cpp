@@ -15,7 +15,6 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(address) << inClear;
         };
         row("no address yet", "", false);
-        row("localhost", "http://localhost:13013", false);
         row("localhost in capitals", "HTTP://LocalHost:13013/", false);
         row("IPv4 loopback", "http://127.0.0.1:13013", false);
         row("elsewhere in 127/8", "http://127.45.6.7:13013", false);
@@ -24,7 +23,6 @@ private slots:
         row("no scheme, this machine", "localhost:13013", false);
         row("https to another machine", "https://sms.example.net:13013", false);
         row("http to another machine", "http://sms.example.net:13013", true);
-        row("http to a LAN address", "http://192.168.1.20:13013", true);
         row("http to 128.0.0.1", "http://128.0.0.1:13013", true);
         row("no scheme, another machine", "sms.example.net:13013", true);
         row("a name that starts like loopback", "http://127.0.0.1.example.net/", true);

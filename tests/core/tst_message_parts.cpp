@@ -26,7 +26,6 @@ private slots:
         QTest::addColumn<int>("parts");
         QTest::newRow("empty message") << 0 << Method::Free << 0 << 0;
         QTest::newRow("one full free part") << 115 << Method::Free << 0 << 1;
-        QTest::newRow("two full free parts") << 230 << Method::Free << 0 << 2;
         QTest::newRow("one past two free parts") << 231 << Method::Free << 0 << 3;
         QTest::newRow("one full paid part, no continuation needed")
             << 145 << Method::Paid << 3 << 1;

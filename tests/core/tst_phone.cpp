@@ -12,7 +12,6 @@ private slots:
     void normalise_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("normal");
-        QTest::newRow("spaces dropped") << u"07 1"_s << u"071"_s;
         QTest::newRow("UK country code becomes 0") << u"+44 7 1"_s << u"071"_s;
         QTest::newRow("bracketed 0 after the country code kept") << u"+44 (0)7"_s << u"007"_s;
         QTest::newRow("another country") << u"+33 6 12 34"_s << u""_s;

@@ -55,6 +55,7 @@ using Answer = HostileServer::Answer;
 
 Q_DECLARE_METATYPE(GatewayOutcome)
 Q_DECLARE_METATYPE(Answer)
+Q_DECLARE_METATYPE(std::optional<QString>)
 
 class TestKannelGateway : public QObject {
     Q_OBJECT
@@ -78,9 +79,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("recipients");
         QTest::addColumn<int>("partsEach");
-        QTest::newRow("a pound sign to three recipients")
-            << QStringLiteral("Tickets are \u00a325 each, pay me on the night")
-            << QStringList{"07700900101", "07700900102", "07700900103"} << 1;
         QTest::newRow("a long text stays one text for each recipient")
             << kLongText << QStringList{"07700900111", "07700900112", "07700900113"} << 2;
         QTest::newRow("the euro and brackets of the extension table")
@@ -123,9 +121,6 @@ private slots:
         QTest::addColumn<QString>("reply");
         QTest::newRow("a wrong password")
             << QStringLiteral("zemble") << QStringLiteral("not-the-password")
-            << QStringLiteral("403 Authorization failed for sendsms");
-        QTest::newRow("a user the gateway does not know")
-            << QStringLiteral("stranger") << QStringLiteral("kannel-s3cret")
             << QStringLiteral("403 Authorization failed for sendsms");
     }
     void refusedRequestsBringTheGatewaysReply() {
@@ -181,7 +176,7 @@ private slots:
     void answersKannelNeverGivesAreNotTakenForSent_data() {
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<GatewayOutcome>("outcome");
-        QTest::addColumn<QString>("reply"); // "" when not compared
+        QTest::addColumn<std::optional<QString>>("reply"); // none: no reply text to compare
         QTest::addColumn<int>("requestsToGateway");
         QTest::addColumn<int>("requestsToOtherHost");
         const auto answer = [](const QByteArray& status, const QByteArray& body) {
@@ -190,29 +185,31 @@ private slots:
         };
         QTest::newRow("queued for later delivery")
             << answer("202 Accepted", "3: Queued for later delivery") << GatewayOutcome::Sent
-            << "202 3: Queued for later delivery" << 1 << 0;
+            << std::optional<QString>("202 3: Queued for later delivery") << 1 << 0;
         QTest::newRow("a temporary failure")
             << answer("503 Service Unavailable", "Temporal failure, try again later.")
-            << GatewayOutcome::Rejected << "503 Temporal failure, try again later." << 1 << 0;
+            << GatewayOutcome::Rejected
+            << std::optional<QString>("503 Temporal failure, try again later.") << 1 << 0;
         QTest::newRow("accepting words with the wrong status")
             << answer("200 OK", "0: Accepted for delivery") << GatewayOutcome::Rejected
-            << "200 0: Accepted for delivery" << 1 << 0;
+            << std::optional<QString>("200 0: Accepted for delivery") << 1 << 0;
         QTest::newRow("the right status without the accepting words")
             << answer("202 Accepted", "<html>Thank you</html>") << GatewayOutcome::Rejected
-            << "202 <html>Thank you</html>" << 1 << 0;
+            << std::optional<QString>("202 <html>Thank you</html>") << 1 << 0;
         QTest::newRow("the connection closed after the request")
-            << Answer{{}, 0, true} << GatewayOutcome::MayHaveArrived << "" << 1 << 0;
+            << Answer{{}, 0, true} << GatewayOutcome::MayHaveArrived << std::optional<QString>()
+            << 1 << 0;
         QTest::newRow("a redirect to another host that would keep the body")
             << Answer{HostileServer::redirect(307, "{other}/cgi-bin/sendsms")}
-            << GatewayOutcome::MayHaveArrived << "" << 1 << 0;
+            << GatewayOutcome::MayHaveArrived << std::optional<QString>() << 1 << 0;
         QTest::newRow("a redirect to another host as a plain page")
             << Answer{HostileServer::redirect(302, "{other}/elsewhere")} << GatewayOutcome::Rejected
-            << "200 <html><body>Not here</body></html>" << 1 << 1;
+            << std::optional<QString>("200 <html><body>Not here</body></html>") << 1 << 1;
     }
     void answersKannelNeverGivesAreNotTakenForSent() {
         QFETCH(Answer, answer);
         QFETCH(GatewayOutcome, outcome);
-        QFETCH(QString, reply);
+        QFETCH(std::optional<QString>, reply);
         QFETCH(int, requestsToGateway);
         QFETCH(int, requestsToOtherHost);
         HostileServer gatewayServer, other;
@@ -229,8 +226,8 @@ private slots:
 
         QCOMPARE(done, outcome == GatewayOutcome::Sent);
         QCOMPARE(gateway.lastReply().outcome, outcome);
-        if (!reply.isEmpty())
-            QCOMPARE(gateway.lastReply().text, reply);
+        if (reply)
+            QCOMPARE(gateway.lastReply().text, *reply);
         QCOMPARE(gatewayServer.received.size(), requestsToGateway);
         QVERIFY(gatewayServer.received.first().head.contains("X-Kannel-Password: " +
                                                              password.toUtf8()));
@@ -294,8 +291,6 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("shownText");
-        QTest::newRow("Kannel's own refusal") << 403 << "Authorization failed for sendsms"
-                                              << "403 Authorization failed for sendsms";
         QTest::newRow("line breaks and control characters become one blank")
             << 400 << "Sender missing\r\n\tand no global set,\x07 rejected\r\n"
             << "400 Sender missing and no global set, rejected";

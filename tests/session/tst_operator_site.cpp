@@ -28,7 +28,9 @@ const QString kPassword = "s3cr&t \u00A3";
 const QString kLogin = "/login/mblogin";
 const QString kSend = "/webOriginate/action/sendMessage";
 const QString kBody = "username=alice&password=s3cr%26t%20%A3";
-const QString kForm = "Content-Type=application/x-www-form-urlencoded, ";
+// Stands for the body of the portal's second login step, six hidden fields of which three
+// change with each log-on.
+const QString kHiddenFields = "(the six hidden fields)";
 const QString kAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461)";
 
 struct Fixture {
@@ -62,11 +64,41 @@ char* toString(const Sent& s) {
     return QTest::toString(s.number + " (" + s.type + "): " + s.text);
 }
 
+// A request the site received, with the headers that matter here, in the order sent.
+struct Header {
+    QString name;
+    QString value;
+    bool operator==(const Header&) const = default;
+};
+struct Request {
+    QString method;
+    QString address;   // scheme, host and path
+    QString body = {}; // none given: an empty body
+    QList<Header> headers;
+    bool operator==(const Request&) const = default;
+};
+char* toString(const Request& r) {
+    QStringList headers;
+    for (const Header& h : r.headers)
+        headers.append(h.name + ": " + h.value);
+    return QTest::toString(r.method + ' ' + r.address + "\nbody: " + r.body +
+                           "\nheaders: " + headers.join("; "));
+}
+
+enum class Method { Free, Paid };
+
+// What the page display holds after a whole send: the pages are shown from the first request
+// on, or from the failed one on (the display opens for the user to decide).
+enum class PagesShown { None, EveryPageButTheRedirect, FromTheLateAnswerOn };
+
 struct Whole {
     QString message;
-    int method;
-    bool confirmation, late, shown; // late: the first part answered after the time-out, then Retry
+    Method method = Method::Free;
+    bool confirmation = false;
+    bool answeredLate = false; // the first part answered after the time-out, then Retry
+    bool showPages = false;    // the "showiewindow" setting
     QList<Sent> sent;
+    PagesShown pages = PagesShown::None;
 };
 
 } // namespace
@@ -83,6 +115,36 @@ class TestOperatorSite : public QObject {
         return out;
     }
     QStringList paths() const { return f->sim.requestPaths(); }
+    // The requests the site received, each with the headers less what any browser sends (a
+    // User-Agent like the HTTP_UserAgent, pages asked for uncompressed).
+    QList<Request> received() const {
+        static const QRegularExpression fields(
+            "^data=firstname=Alice&username=alice&dest=[^&]+&mID=[^&]+&mAT=[^&]+&QE3=[^&]+$");
+        const QStringList commonNames = {"host", "content-length", "connection", "accept-language",
+                                         "cookie"};
+        const QList<Header> commonHeaders = {{"accept-encoding", "identity"},
+                                             {"user-agent", kAgent}};
+        QList<Request> out;
+        for (const QJsonObject& r : f->sim.requests()) {
+            Request request{.method = r["method"].toString(),
+                            .address =
+                                r["scheme"].toString() + "://" +
+                                (r["scheme"] == "https" ? f->sim.portalHost() : f->sim.smsHost()) +
+                                r["path"].toString(),
+                            .body = r["body"].toString()};
+            if (fields.match(request.body).hasMatch())
+                request.body = kHiddenFields;
+            for (const QJsonValue& h : r["headers"].toArray()) {
+                const Header header{h[0].toString(), h[1].toString()};
+                const QString low = header.name.toLower();
+                if (!commonNames.contains(low) &&
+                    !commonHeaders.contains(Header{low, header.value}))
+                    request.headers.append(header);
+            }
+            out.append(request);
+        }
+        return out;
+    }
 
 private slots:
     void init() {
@@ -101,53 +163,45 @@ private slots:
         ErrorWindowDriver driver;         // Abort All, should a page be wrong
         QVERIFY(site.log_on("alice", kPassword) && site.check_quota() &&
                 site.send_part("07700900123", text, false) && site.log_off());
-        QCOMPARE(QString("%1 %2 ").arg(session().quota_free).arg(session().quota_paid) +
-                     get_setting("quotaleft", "") + ' ' + get_setting("paidquotaleft", ""),
-                 "10 5 10 5");
+        QCOMPARE(session().quota_free, qint16(10));
+        QCOMPARE(session().quota_paid, qint16(5));
+        QCOMPARE(get_setting("quotaleft", ""), "10");
+        QCOMPARE(get_setting("paidquotaleft", ""), "5");
         QCOMPARE(outbox(), (QList<Sent>{{"07700900123", "free", text}}));
         QCOMPARE(f->sim.quota("alice"), (QJsonObject{{"free", 9}, {"paid", 5}}));
 
         // Content-Type on POST only, before HTTP_UserAgent; the redirect to "dest" followed.
-        const auto line = [](const QString& request, const QString& referer, const QString& body) {
-            return request + " : " + body + " [" + (request.startsWith("POST") ? kForm : "") +
-                   "HTTP_UserAgent=" + kAgent + ", Referer=" + referer + ']';
-        };
-        const QString home = " H/webOriginate/action/viewHomePage", send = " H" + kSend;
-        const QStringList expected{
-            line("POST S" + kLogin, "H",
-                 kBody + "&dest=http%3A%2F%2F" + f->sim.smsHost() + "%2F0%2C%2C899%2C00.html"),
-            line("POST S/login/bglogin", "S" + kLogin, "(the six hidden fields)"),
-            line("GET H/0,,899,00.html", "S" + kLogin, ""),
-            line("GET" + home, "S/login/bglogin", ""),
-            line("GET" + home, send.mid(1), ""),
-            line("POST" + send, home.mid(1),
-                 "contacts=&msisdns=07700900123&to=07700900123&subject=&howtosend=freetxt&"
-                 "message=Tea%20%26%20cake%3A%20%A33%0D%0A50%25%3F&replyType=none&x=14&y=13"),
-            line("POST H/logout.html", "H/0,,400,00.html", "")};
-        QStringList got;
-        static const QRegularExpression fields(
-            "^data=firstname=Alice&username=alice&dest=[^&]+&mID=[^&]+&mAT=[^&]+&QE3=[^&]+$");
-        // The headers less what any browser sends (a User-Agent like the HTTP_UserAgent, pages
-        // asked for uncompressed).
-        const QStringList common = {
-            "host",   "content-length",           "connection",          "accept-language",
-            "cookie", "accept-encoding=identity", "user-agent=" + kAgent};
-        for (const QJsonObject& r : f->sim.requests()) {
-            const QString body = r["body"].toString();
-            QStringList headers;
-            for (const QJsonValue& h : r["headers"].toArray()) {
-                const QString name = h[0].toString(), low = name.toLower(), value = h[1].toString();
-                if (!common.contains(low) && !common.contains(low + '=' + value))
-                    headers.append(name + '=' + value);
-            }
-            got.append(r["method"].toString() + (r["scheme"] == "https" ? " S" : " H") +
-                       r["path"].toString() + " : " +
-                       (fields.match(body).hasMatch() ? "(the six hidden fields)" : body) + " [" +
-                       headers.join(", ") + ']');
-        }
-        got.replaceInStrings("https://" + f->sim.portalHost(), "S");
-        got.replaceInStrings("http://" + f->sim.smsHost(), "H");
-        QCOMPARE(got, expected);
+        const QString portal = "https://" + f->sim.portalHost();
+        const QString sms = "http://" + f->sim.smsHost();
+        const QString home = "/webOriginate/action/viewHomePage";
+        const Header form{"Content-Type", "application/x-www-form-urlencoded"};
+        const Header agent{"HTTP_UserAgent", kAgent};
+        const auto referer = [](const QString& address) { return Header{"Referer", address}; };
+        const QList<Request> expected{
+            {.method = "POST",
+             .address = portal + kLogin,
+             .body = kBody + "&dest=http%3A%2F%2F" + f->sim.smsHost() + "%2F0%2C%2C899%2C00.html",
+             .headers = {form, agent, referer(sms)}},
+            {.method = "POST",
+             .address = portal + "/login/bglogin",
+             .body = kHiddenFields,
+             .headers = {form, agent, referer(portal + kLogin)}},
+            {.method = "GET",
+             .address = sms + "/0,,899,00.html",
+             .headers = {agent, referer(portal + kLogin)}},
+            {.method = "GET",
+             .address = sms + home,
+             .headers = {agent, referer(portal + "/login/bglogin")}},
+            {.method = "GET", .address = sms + home, .headers = {agent, referer(sms + kSend)}},
+            {.method = "POST",
+             .address = sms + kSend,
+             .body = "contacts=&msisdns=07700900123&to=07700900123&subject=&howtosend=freetxt&"
+                     "message=Tea%20%26%20cake%3A%20%A33%0D%0A50%25%3F&replyType=none&x=14&y=13",
+             .headers = {form, agent, referer(sms + home)}},
+            {.method = "POST",
+             .address = sms + "/logout.html",
+             .headers = {form, agent, referer(sms + "/0,,400,00.html")}}};
+        QCOMPARE(received(), expected);
     }
 
     // Whole send jobs: 2 recipients, as the simulator's outbox holds them; with
@@ -158,29 +212,32 @@ private slots:
         const QString hi = QString("Hello & 50% off £5 \"now\"+more ").repeated(5);
         const QString copy = "The following message was sent to 2 recipients: " + hi;
         // clang-format off
-        QTest::newRow("free, two parts, continuation text, pages shown") << Whole{m, 0, false,
-            false, true, {{a, "free", m.left(113) + ">>"}, {a, "free", m.mid(113)},
-                          {b, "free", m.left(113) + ">>"}, {b, "free", m.mid(113)}}};
+        QTest::newRow("free, two parts, continuation text, pages shown") << Whole{.message = m,
+            .showPages = true, .sent = {{a, "free", m.left(113) + ">>"}, {a, "free", m.mid(113)},
+            {b, "free", m.left(113) + ">>"}, {b, "free", m.mid(113)}},
+            .pages = PagesShown::EveryPageButTheRedirect};
         // The copy to the user's own phone is cut to one part of 145 characters.
-        QTest::newRow("paid with confirmation") << Whole{hi, 1, true, false, false,
-            {{a, "paid", hi.left(143) + ">>"}, {a, "paid", hi.mid(143)}, {b, "paid",
-             hi.left(143) + ">>"}, {b, "paid", hi.mid(143)}, {"07700900999", "paid",
-             copy.left(145)}}};
+        QTest::newRow("paid with confirmation") << Whole{.message = hi, .method = Method::Paid,
+            .confirmation = true, .sent = {{a, "paid", hi.left(143) + ">>"}, {a, "paid",
+            hi.mid(143)}, {b, "paid", hi.left(143) + ">>"}, {b, "paid", hi.mid(143)},
+            {"07700900999", "paid", copy.left(145)}}};
         // The site took the first text but answered too late: the user is told it may
         // have gone, and chose to send it again.
-        QTest::newRow("part answered after the time-out, then Retry") << Whole{"Hi", 0, false,
-            true, false, {{a, "free", "Hi"}, {a, "free", "Hi"}, {b, "free", "Hi"}}};
+        QTest::newRow("part answered after the time-out, then Retry") << Whole{.message = "Hi",
+            .answeredLate = true, .sent = {{a, "free", "Hi"}, {a, "free", "Hi"}, {b, "free",
+            "Hi"}}, .pages = PagesShown::FromTheLateAnswerOn};
         // clang-format on
     }
     void wholeJob() {
         QFETCH(Whole, w);
-        const auto& [message, method, confirmation, late, shown, sent] = w;
+        const auto& [message, method, confirmation, late, shown, sent, pages] = w;
+        const bool paid = method == Method::Paid;
         save_setting("textclipchar", ">>");
         save_setting("confnumber", "07700900999");
         save_setting("showiewindow", shown ? "yes" : "no");
         QVERIFY(!late || f->sim.setFault(kSend, "slow", 1, 4000));
         f->site.transport().setRequestTimeout(late ? 2000 : Transport::kDefaultTimeoutMs);
-        f->compose.method = method;
+        f->compose.method = paid ? 1 : 0;
         f->compose.confirmation = confirmation;
         ErrorWindowDriver driver({"cmdRetry"});
         driver.onShown = [] {
@@ -191,13 +248,17 @@ private slots:
         QCOMPARE(outbox(), sent);
         QCOMPARE(f->quiet.messages.titles(), late ? QStringList{"Internal Error"} : QStringList{});
         QCOMPARE(driver.visits, int(late));
-        const int left = (method ? 5 : 10) - int(sent.size());
-        QCOMPARE(f->sim.quota("alice")[method ? "paid" : "free"].toInt(), left);
-        QCOMPARE(method ? session().quota_paid : session().quota_free, qint16(left));
+        const int left = (paid ? 5 : 10) - int(sent.size());
+        QCOMPARE(f->sim.quota("alice")[paid ? "paid" : "free"].toInt(), left);
+        QCOMPARE(paid ? session().quota_paid : session().quota_free, qint16(left));
         QCOMPARE(paths().last(), "/logout.html");
         QCOMPARE(session().last_sent_key, f->compose.to + message);
-        if (!late) // a page for each request but the followed redirect
-            QCOMPARE(f->display.pages.size(), shown ? paths().size() - 1 : 0);
+        const QStringList asked = paths();
+        const qsizetype expectedPages =
+            pages == PagesShown::EveryPageButTheRedirect ? asked.size() - 1
+            : pages == PagesShown::FromTheLateAnswerOn   ? asked.size() - asked.indexOf(kSend)
+                                                         : 0;
+        QCOMPARE(f->display.pages.size(), expectedPages);
     }
 
     // A host or authority setting that cannot work is named in a box before any request; the
