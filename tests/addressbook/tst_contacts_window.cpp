@@ -273,13 +273,19 @@ private slots:
     void keyboardReachesAContactAsAClickDoes_data() {
         QTest::addColumn<Reach>("row");
         const auto row = [](const char* name, const Reach& r) { QTest::newRow(name) << r; };
-        row("Alt+C in the list as it opens", {"lstContacts", "Alt+C", "3 contacts (1 selected)"});
-        row("Alt+C from Help", {"cmdHelp", "Alt+C", "3 contacts (1 selected)"});
+        row("Alt+C in the list as it opens",
+            {.caretOn = "lstContacts", .keys = "Alt+C", .contactsLine = "3 contacts (1 selected)"});
+        row("Alt+C from Help",
+            {.caretOn = "cmdHelp", .keys = "Alt+C", .contactsLine = "3 contacts (1 selected)"});
         // Adding clears the selection, as the > button does.
-        row("Space on the framed contact adds it",
-            {"lstContacts", "Space", "3 contacts (0 selected)", {"Ann"}});
-        row("Enter on the framed contact adds it",
-            {"lstContacts", "Return", "3 contacts (0 selected)", {"Ann"}});
+        row("Space on the framed contact adds it", {.caretOn = "lstContacts",
+                                                    .keys = "Space",
+                                                    .contactsLine = "3 contacts (0 selected)",
+                                                    .recipients = {"Ann"}});
+        row("Enter on the framed contact adds it", {.caretOn = "lstContacts",
+                                                    .keys = "Return",
+                                                    .contactsLine = "3 contacts (0 selected)",
+                                                    .recipients = {"Ann"}});
     }
     void keyboardReachesAContactAsAClickDoes() {
         QFETCH(Reach, row);

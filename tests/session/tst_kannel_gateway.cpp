@@ -180,8 +180,9 @@ private slots:
         QTest::addColumn<int>("requestsToGateway");
         QTest::addColumn<int>("requestsToOtherHost");
         const auto answer = [](const QByteArray& status, const QByteArray& body) {
-            return Answer{"HTTP/1.1 " + status + "\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body};
+            return Answer{.bytes = "HTTP/1.1 " + status +
+                                   "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                                   "\r\nConnection: close\r\n\r\n" + body};
         };
         QTest::newRow("queued for later delivery")
             << answer("202 Accepted", "3: Queued for later delivery") << GatewayOutcome::Sent
@@ -197,13 +198,14 @@ private slots:
             << answer("202 Accepted", "<html>Thank you</html>") << GatewayOutcome::Rejected
             << std::optional<QString>("202 <html>Thank you</html>") << 1 << 0;
         QTest::newRow("the connection closed after the request")
-            << Answer{{}, 0, true} << GatewayOutcome::MayHaveArrived << std::optional<QString>()
+            << Answer{.drop = true} << GatewayOutcome::MayHaveArrived << std::optional<QString>()
             << 1 << 0;
         QTest::newRow("a redirect to another host that would keep the body")
-            << Answer{HostileServer::redirect(307, "{other}/cgi-bin/sendsms")}
+            << Answer{.bytes = HostileServer::redirect(307, "{other}/cgi-bin/sendsms")}
             << GatewayOutcome::MayHaveArrived << std::optional<QString>() << 1 << 0;
         QTest::newRow("a redirect to another host as a plain page")
-            << Answer{HostileServer::redirect(302, "{other}/elsewhere")} << GatewayOutcome::Rejected
+            << Answer{.bytes = HostileServer::redirect(302, "{other}/elsewhere")}
+            << GatewayOutcome::Rejected
             << std::optional<QString>("200 <html><body>Not here</body></html>") << 1 << 1;
     }
     void answersKannelNeverGivesAreNotTakenForSent() {

@@ -9,7 +9,7 @@ Q_DECLARE_METATYPE(QIcon::Mode)
 
 // The program's icon draws its pictures only when asked; what it gives must be what an icon
 // made of all its pictures at once gives.
-class TestProgramIcon : public QObject {
+class TestSplashWindow : public QObject {
     Q_OBJECT
 
     static QIcon allAtOnce() {
@@ -43,5 +43,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProgramIcon)
-#include "tst_program_icon.moc"
+QTEST_MAIN(TestSplashWindow)
+#include "tst_splash_window.moc"

@@ -7,7 +7,7 @@ using namespace Qt::StringLiterals;
 
 // A file in ASCII is read record by record from its bytes; every other file is made text
 // first.  Both readers must cut the same records.
-class TestCsvRecords : public QObject {
+class TestCsvImport : public QObject {
     Q_OBJECT
 
 private slots:
@@ -58,5 +58,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCsvRecords)
-#include "tst_csv_records.moc"
+QTEST_MAIN(TestCsvImport)
+#include "tst_csv_import.moc"
