@@ -541,6 +541,51 @@ private slots:
         QCOMPARE(numbers, deliveredTo);
         f.compose->close();
     }
+
+    // Send on the gateway route asks the gateway's account with the caret where the account is
+    // incomplete: in the password box when the user name is remembered, in the user name box
+    // otherwise.  Cancel gives the window back.
+    void gatewayLoginStartsWhereTheAccountIsIncomplete_data() {
+        QTest::addColumn<QString>("rememberedUserName");
+        QTest::addColumn<QString>("caretIn");
+        QTest::newRow("user name remembered") << u"gw"_s << u"txtPassword"_s;
+        QTest::newRow("nothing remembered") << QString() << u"txtUsername"_s;
+    }
+    void gatewayLoginStartsWhereTheAccountIsIncomplete() {
+        QFETCH(QString, rememberedUserName);
+        QFETCH(QString, caretIn);
+        WindowsSend f;
+        save_setting(u"sendroute"_s, u"kannel"_s);
+        save_setting(u"gatewayurl"_s, u"http://127.0.0.1:9"_s);
+        save_setting(u"gatewayusername"_s, rememberedUserName);
+        QVERIFY(f.open());
+        f.type(f.toField, u"07700900123"_s);
+        f.type(f.message, u"hi"_s);
+        f.clickInto(f.send);
+        f.checkLogin(caretIn, rememberedUserName, QString());
+        f.clickInto(child<QPushButton>(f.login(), "cmdCancel"));
+        QTRY_VERIFY(f.compose->isEnabled());
+        QVERIFY(!f.login());
+    }
+
+    // Passwords an older version scrambled into the settings file, the portal's and the
+    // gateway's, go to the desktop's keyring at start-up and leave the file.
+    void startUpMovesScrambledPasswordsToTheKeyring() {
+        Fixture f;
+        f.quiet.keyring.reachable = true;
+        save_setting(u"hidesplashscreen"_s, u"yes"_s);
+        save_setting(u"wispusername"_s, u"alice"_s);
+        save_setting(u"wisppassword"_s, scramble_password(u"portal pw"_s));
+        save_setting(u"gatewayusername"_s, u"gw"_s);
+        save_setting(u"gatewaypassword"_s, scramble_password(u"gateway pw"_s));
+        f.start();
+        const decltype(f.quiet.keyring.items) expected = {
+            {{u"Zemble: O2 portal password for alice"_s, u"alice"_s}, u"portal pw"_s},
+            {{u"Zemble: Kannel gateway password for gw"_s, u"gw"_s}, u"gateway pw"_s}};
+        QCOMPARE(f.quiet.keyring.items, expected);
+        QCOMPARE(get_setting(u"wisppassword"_s, u"absent"_s), QString());
+        QCOMPARE(get_setting(u"gatewaypassword"_s, u"absent"_s), QString());
+    }
 };
 
 QTEST_MAIN(TestStartup)
