@@ -13,6 +13,7 @@
 #include "addressbook/contact_store.h"
 #include "platform/service.h"
 
+#include "outlook_csv.h"
 #include "quiet_platform.h"
 
 #include <QApplication>
@@ -35,25 +36,6 @@ const int kRecords = qEnvironmentVariableIsSet("ZEMBLE_BENCH_RECORDS")
 
 QByteArray number(int i) {
     return QByteArray::number(10000 + i % 90000);
-}
-
-QByteArray csvFile() {
-    const char* header[] = {"Title", "First Name", "Middle Name", "Last Name"};
-    QList<QByteArray> names(92, QByteArray("\"Other\""));
-    for (int i = 0; i < 4; ++i)
-        names[i] = '"' + QByteArray(header[i]) + '"';
-    names[8] = "\"Business Street\"";
-    names[40] = "\"Mobile Phone\"";
-    QByteArray bytes = names.join(',') + "\r\n";
-    for (int i = 0; i < kRecords; ++i) {
-        QList<QByteArray> fields(92, QByteArray("\"\""));
-        fields[1] = "\"Forename" + QByteArray::number(i) + '"';
-        fields[3] = "\"Surname" + QByteArray::number(i) + ", Jr.\"";
-        fields[8] = "\"" + QByteArray::number(i) + " High Street\r\nSecond Floor\"";
-        fields[40] = "\"+44 7700 9" + number(i) + '"';
-        bytes += fields.join(',') + "\r\n";
-    }
-    return bytes;
 }
 
 QByteArray vcardFile() {
@@ -114,7 +96,7 @@ int main(int argc, char* argv[]) {
     QuietPlatform quiet;
     AccessWindow access;
 
-    const QByteArray csv = csvFile();
+    const QByteArray csv = outlookCsvFile(kRecords, Street::OverTwoLines);
     const QByteArray vcf = vcardFile();
     std::printf("Import of %d records, 3 runs each, record pauses switched off\n", kRecords);
     std::printf("CSV file %lld bytes, vCard file %lld bytes\n", static_cast<long long>(csv.size()),

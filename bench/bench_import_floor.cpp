@@ -11,6 +11,7 @@
 #include "addressbook/contact_store.h"
 #include "addressbook/csv_import.h"
 
+#include "outlook_csv.h"
 #include "quiet_platform.h"
 
 #include <QApplication>
@@ -32,27 +33,6 @@ const int kLines = qEnvironmentVariableIsSet("ZEMBLE_BENCH_RECORDS")
                        ? qEnvironmentVariableIntValue("ZEMBLE_BENCH_RECORDS")
                        : 10000;
 constexpr int kRounds = 7;
-
-// A file in the mail program's Windows layout: the header, then one line per
-// contact with its names at 1 and 3 and its mobile number at 40.
-QByteArray csvFile() {
-    const char* header[] = {"Title", "First Name", "Middle Name", "Last Name"};
-    QList<QByteArray> names(92, QByteArray("\"Other\""));
-    for (int i = 0; i < 4; ++i)
-        names[i] = '"' + QByteArray(header[i]) + '"';
-    names[8] = "\"Business Street\"";
-    names[40] = "\"Mobile Phone\"";
-    QByteArray bytes = names.join(',') + "\r\n";
-    for (int i = 0; i < kLines; ++i) {
-        QList<QByteArray> fields(92, QByteArray("\"\""));
-        fields[1] = "\"Forename" + QByteArray::number(i) + '"';
-        fields[3] = "\"Surname" + QByteArray::number(i) + ", Jr.\"";
-        fields[8] = "\"" + QByteArray::number(i) + " High Street, Second Floor\"";
-        fields[40] = "\"+44 7700 9" + QByteArray::number(10000 + i % 90000) + '"';
-        bytes += fields.join(',') + "\r\n";
-    }
-    return bytes;
-}
 
 struct Timing {
     double wallMs = 0;
@@ -101,7 +81,7 @@ int main(int argc, char* argv[]) {
     QuietPlatform quiet;
     AccessWindow access;
 
-    const QByteArray bytes = csvFile();
+    const QByteArray bytes = outlookCsvFile(kLines, Street::OneLine);
     quiet.file.path = dir.filePath(QStringLiteral("contacts.csv"));
     QFile out(quiet.file.path);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
