@@ -104,6 +104,11 @@ struct JobWatcher final : SendJobListener, SendJobQuestions {
     QPair<int, int> last;
 };
 
+// Every request of a job that sends `texts` texts and logs off.
+QStringList everyRequest(int texts) {
+    return QStringList{"on"} + QStringList(texts, "part") + QStringList{"quota", "off"};
+}
+
 QString numbers(int n) {
     QStringList out;
     for (int i = 1; i <= n; ++i)
@@ -150,22 +155,35 @@ struct Box {
     QString text;
 };
 
+// Where a job is stopped: while a request is in flight (counted from 0), by Cancel or by
+// closing the progress window from its frame.
+enum class StopBy { CancelButton, WindowFrame };
+struct Stop {
+    int duringRequest;
+    StopBy by;
+};
+
 // A send job, the message boxes before and during it, how it goes.
 struct Job {
-    int n = 2, parts = 2; // recipients, parts of the message
-    QString to = {};      // instead of n numbers
-    bool noLimit = false, yes = true;
+    int recipients = 2, partsEach = 2;
+    QString to = {}; // instead of `recipients` numbers
+    bool sendLimitOff = false;
+    platform::Answer warningAnswer = platform::Answer::Yes;
     QList<Box> asked = {};
-    QString conf = {};                             // confirmation number
-    bool tick = false, keep = false, kept = false; // ticked, "dontlogout", logged in
-    QString fails = {};                            // the request refused after `ok` successes
-    int ok = 0, steps = 0;                         // no steps: refused before any request
-    QStringList ops = {};                          // the requests made, when checked
-    QStringList percents = {};                     // while each request is in flight and
-    QStringList said = {};                         // at the end: the percent and the step shown
-    bool keptAfter = false, badLog = false;        // logged in after; the log cannot be written
-    int cancelAt = -1; // Cancel (or the frame) while that request is in flight
-    bool byFrame = false;
+    QString confirmationNumber = {};
+    bool confirmationTicked = false;
+    bool stayLoggedOn = false;                // "dontlogout"
+    bool loggedOnBefore = false;              // a session kept from an earlier job
+    QString refusedRequest = {};              // the kind of request the site refuses...
+    int acceptedBeforeRefusal = 0;            // ...after taking this many of that kind
+    std::optional<int> barSteps = {};         // none: refused before any request
+    QStringList requests = {};                // every request made, in order
+    std::optional<QStringList> percents = {}; // shown while each request is in flight and at
+    std::optional<QStringList> said = {};     // the end: the percent and the step
+    bool loggedOnAfter = false;
+    bool logUnwritable = false;
+    std::optional<Stop> stop = {};
+    bool recorded = false; // remembered as sent and written to the sent-message log
 };
 
 } // namespace
@@ -208,82 +226,95 @@ private slots:
                            "check the To field and try again"};
         };
         const QString me = "07700900999";
-        const QStringList all = QStringList{"on"} + parts(4) + QStringList{"quota", "off"};
+        const QStringList all = everyRequest(4);
         // clang-format off
-        row("31 recipients refused first", {.n = 31, .parts = 4,
+        row("31 recipients refused first", {.recipients = 31, .partsEach = 4,
             .asked = {{"Spam warning", Icon::Exclamation, Buttons::Ok,
                        "You cannot send SMS' to more than 30 recipients"}}});
-        row("30 recipients asked", {.n = 30, .parts = 1, .asked = {warn(30)}, .steps = 33});
-        row("total 12, no", {.n = 3, .parts = 4, .yes = false, .asked = {warn(12)}});
-        row("total 31, yes then refused", {.n = 1, .parts = 31, .asked = {warn(31),
+        row("30 recipients asked", {.recipients = 30, .partsEach = 1, .asked = {warn(30)},
+            .barSteps = 33, .requests = everyRequest(30), .recorded = true});
+        row("total 12, no", {.recipients = 3, .partsEach = 4,
+            .warningAnswer = platform::Answer::No, .asked = {warn(12)}});
+        row("total 31, yes then refused", {.recipients = 1, .partsEach = 31, .asked = {warn(31),
             {"Spam warning", Icon::Information, Buttons::Ok, requested(31) + "This number exceeds "
              "the maximum allowed and, as such, you will not be able to continue."}}});
-        row("no limit, total 62", {.n = 31, .noLimit = true, .steps = 65});
+        row("no limit, total 62", {.recipients = 31, .sendLimitOff = true, .barSteps = 65,
+            .requests = everyRequest(62), .recorded = true});
         // Every entry is resolved before any question: one without a number sends nothing.
         row("only spaces", {.to = "   ", .asked = {alert("(a blank entry)")}});
         row("unknown name among 31 numbers",
             {.to = numbers(31) + " ; Nobody", .asked = {alert("Nobody")}});
         // The sent-message log that cannot be written is told; the send still counts.
         row("plain, log not written", {.asked = {{"Save error", Icon::Exclamation, Buttons::Ok,
-            "Unable to save out your SMS to the log file.\r\n{log}\r\nIs a directory"}}, .steps = 7,
-            .ops = all, .percents = {"0", "14", "28", "42", "57", "71", "85", "100"},
-            .badLog = true});
+            "Unable to save out your SMS to the log file.\r\n{log}\r\nIs a directory"}},
+            .barSteps = 7, .requests = all,
+            .percents = QStringList{"0", "14", "28", "42", "57", "71", "85", "100"},
+            .logUnwritable = true, .recorded = true});
         row("total 10 asks nothing; session left from a 'no' job dropped",
-            {.parts = 5, .kept = true, .steps = 13, .ops = QStringList{"on"} + parts(10) + QStringList{"quota", "off"}});
+            {.partsEach = 5, .loggedOnBefore = true, .barSteps = 13, .requests = everyRequest(10),
+             .recorded = true});
         const auto to = [](int part, int n) {
             return QString("Sending message part %1 of 2 to 0770090000%2 ...").arg(part).arg(n);
         };
-        row("confirmation", {.conf = me, .tick = true, .steps = 8, .ops = QStringList{"on"} + parts(5) +
-            QStringList{"quota", "off"}, .said = {"Logging onto O2 as 'alice' ...", to(1, 1), to(2, 1), to(1, 2),
-            to(2, 2), "Sending confirmation SMS to 07700 900 999 ...",
-            "Checking text message quota ...", "Logging out of O2 ...", "Finished."}});
-        row("confirmation not ticked", {.conf = me, .steps = 7, .ops = all});
-        row("ticked without a number", {.tick = true, .steps = 7, .ops = all});
-        row("stay logged in, first job",
-            {.keep = true, .steps = 6, .ops = QStringList{"on"} + parts(4) + QStringList{"quota"},
-            .keptAfter = true});
-        row("kept session",
-            {.keep = true, .kept = true, .steps = 5, .ops = parts(4) + QStringList{"quota"},
-            .keptAfter = true});
-        row("log on fails", {.conf = me, .tick = true, .fails = "on", .steps = 8, .ops = {"on"}});
-        row("first part fails",
-            {.conf = me, .tick = true, .fails = "part", .steps = 8, .ops = {"on", "part"}});
-        row("confirmation fails",
-            {.conf = me, .tick = true, .fails = "part", .ok = 4, .steps = 8, .ops = QStringList{"on"} + parts(5)});
+        row("confirmation", {.confirmationNumber = me, .confirmationTicked = true, .barSteps = 8,
+            .requests = everyRequest(5), .said = QStringList{"Logging onto O2 as 'alice' ...", to(1, 1),
+            to(2, 1), to(1, 2), to(2, 2), "Sending confirmation SMS to 07700 900 999 ...",
+            "Checking text message quota ...", "Logging out of O2 ...", "Finished."},
+            .recorded = true});
+        row("confirmation not ticked", {.confirmationNumber = me, .barSteps = 7, .requests = all,
+            .recorded = true});
+        row("ticked without a number", {.confirmationTicked = true, .barSteps = 7,
+            .requests = all, .recorded = true});
+        row("stay logged in, first job", {.stayLoggedOn = true, .barSteps = 6,
+            .requests = QStringList{"on"} + parts(4) + QStringList{"quota"},
+            .loggedOnAfter = true, .recorded = true});
+        row("kept session", {.stayLoggedOn = true, .loggedOnBefore = true, .barSteps = 5,
+            .requests = parts(4) + QStringList{"quota"}, .loggedOnAfter = true, .recorded = true});
+        row("log on fails", {.confirmationNumber = me, .confirmationTicked = true,
+            .refusedRequest = "on", .barSteps = 8, .requests = {"on"}});
+        row("first part fails", {.confirmationNumber = me, .confirmationTicked = true,
+            .refusedRequest = "part", .barSteps = 8, .requests = {"on", "part"}});
+        row("confirmation fails", {.confirmationNumber = me, .confirmationTicked = true,
+            .refusedRequest = "part", .acceptedBeforeRefusal = 4, .barSteps = 8,
+            .requests = QStringList{"on"} + parts(5)});
         // A kept session refusing its first part is dropped, so that the next
         // job logs on again; one that has sent something is kept.
-        row("kept, first part fails",
-            {.keep = true, .kept = true, .fails = "part", .steps = 5, .ops = {"part"}});
-        row("kept, later part fails",
-            {.keep = true, .kept = true, .fails = "part", .ok = 1, .steps = 5, .ops = {"part", "part"},
-             .keptAfter = true});
-        row("fresh, first part fails",
-            {.keep = true, .fails = "part", .steps = 6, .ops = {"on", "part"},
-             .keptAfter = true});
+        row("kept, first part fails", {.stayLoggedOn = true, .loggedOnBefore = true,
+            .refusedRequest = "part", .barSteps = 5, .requests = {"part"}});
+        row("kept, later part fails", {.stayLoggedOn = true, .loggedOnBefore = true,
+            .refusedRequest = "part", .acceptedBeforeRefusal = 1, .barSteps = 5,
+            .requests = {"part", "part"}, .loggedOnAfter = true});
+        row("fresh, first part fails", {.stayLoggedOn = true, .refusedRequest = "part",
+            .barSteps = 6, .requests = {"on", "part"}, .loggedOnAfter = true});
         // Cancel ends the job without one more request; the next job runs.  Once every text is
-        // confirmed (6: quota check, 7: log-off) the send stays recorded, a quota read is kept.
-        const QStringList eight = QStringList{"on"} + parts(5) + QStringList{"quota", "off"};
-        for (int at : {0, 5, 6, 7, 16})
-            QTest::addRow("%s at request %d", at < 8 ? "Cancel" : "frame", at % 10)
-                << Job{.conf = me, .tick = true, .steps = 8, .ops = eight.mid(0, at % 10 + 1),
-                       .cancelAt = at % 10, .byFrame = at >= 8};
+        // confirmed (the quota check and the log-off come after) the send stays recorded, and a
+        // quota that was read is kept.
+        const auto stopped = [&](int at, StopBy by) {
+            return Job{.confirmationNumber = me, .confirmationTicked = true, .barSteps = 8,
+                       .requests = everyRequest(5).mid(0, at + 1), .stop = Stop{at, by},
+                       .recorded = at >= 6};
+        };
+        row("Cancel while logging on", stopped(0, StopBy::CancelButton));
+        row("Cancel while sending the confirmation", stopped(5, StopBy::CancelButton));
+        row("Cancel while checking the quota", stopped(6, StopBy::CancelButton));
+        row("Cancel while logging off", stopped(7, StopBy::CancelButton));
+        row("window closed while checking the quota", stopped(6, StopBy::WindowFrame));
         // clang-format on
     }
     void jobs() {
         QFETCH(Job, job);
-        Rig rig(job.n, job.parts);
+        Rig rig(job.recipients, job.partsEach);
         rig.compose.to = job.to.isEmpty() ? rig.compose.to : job.to;
-        save_setting("nosendlimit", job.noLimit ? "yes" : "no");
-        save_setting("confnumber", job.conf);
-        save_setting("dontlogout", job.keep ? "yes" : "no");
+        save_setting("nosendlimit", job.sendLimitOff ? "yes" : "no");
+        save_setting("confnumber", job.confirmationNumber);
+        save_setting("dontlogout", job.stayLoggedOn ? "yes" : "no");
         save_setting("logsent", "yes");
-        session().logged_in = job.kept;
-        rig.compose.confirmation = job.tick;
-        rig.platform.messages.yesNoFallback =
-            job.yes ? platform::Answer::Yes : platform::Answer::No;
-        QVERIFY(!job.badLog || QDir().mkdir(rig.log)); // a folder in the log's place
-        rig.site.fails = job.fails;
-        rig.site.okBefore = job.ok;
+        session().logged_in = job.loggedOnBefore;
+        rig.compose.confirmation = job.confirmationTicked;
+        rig.platform.messages.yesNoFallback = job.warningAnswer;
+        QVERIFY(!job.logUnwritable || QDir().mkdir(rig.log)); // a folder in the log's place
+        rig.site.fails = job.refusedRequest;
+        rig.site.okBefore = job.acceptedBeforeRefusal;
         QStringList seen, said;
         const auto look = [&] {
             seen.append(rig.window.findChild<QLabel*>("lblDone")->text().section('%', 0, 0));
@@ -291,10 +322,11 @@ private slots:
         };
         rig.site.during = [&] {
             look();
-            if (rig.site.ops.size() - 1 != job.cancelAt)
+            if (!job.stop || rig.site.ops.size() - 1 != job.stop->duringRequest)
                 return;
-            job.byFrame ? (void)rig.window.close()
-                        : rig.window.findChild<QPushButton*>("cmdCancel")->click();
+            job.stop->by == StopBy::WindowFrame
+                ? (void)rig.window.close()
+                : rig.window.findChild<QPushButton*>("cmdCancel")->click();
             QVERIFY(!rig.window.isVisible());
         };
         const QDateTime started = QDateTime::currentDateTime();
@@ -309,42 +341,43 @@ private slots:
             QCOMPARE(shown.at(i).buttons, job.asked.at(i).buttons);
             QCOMPARE(shown.at(i).text, QString(job.asked.at(i).text).replace("{log}", rig.log));
         }
-        QCOMPARE(rig.site.ops.isEmpty(), !job.steps);
-        if (!job.ops.isEmpty())
-            QCOMPARE(rig.site.ops, job.ops);
-        QCOMPARE(session().logged_in, job.keptAfter);
+        QCOMPARE(rig.site.ops, job.requests);
+        QCOMPARE(session().logged_in, job.loggedOnAfter);
         // The compose window given back exactly once (repainted after a Cancel), this window gone.
         QCOMPARE(rig.compose.calls.join(' '),
-                 QString("enable raise update_status_bar") + (job.cancelAt < 0 ? "" : " repaint"));
+                 QString("enable raise update_status_bar") + (job.stop ? " repaint" : ""));
         QVERIFY(rig.compose.enabled && !rig.window.isVisible() && rig.site.unloads == 1);
         QVERIFY(rig.site.refused.isEmpty());
-        QCOMPARE(rig.site.cancels, job.cancelAt < 0 ? 0 : 1);
-        const bool done = job.steps && job.fails.isEmpty() && job.cancelAt < 0;
-        const bool sent = done || job.cancelAt >= 6;
+        QCOMPARE(rig.site.cancels, job.stop ? 1 : 0);
+        const bool done = job.barSteps && job.refusedRequest.isEmpty() && !job.stop;
         QCOMPARE(rig.platform.pauses.blocked, done ? QList<int>{2000} : QList<int>{});
+        const bool stoppedDuringQuota =
+            job.stop && job.requests.at(job.stop->duringRequest) == "quota";
         QCOMPARE(session().quota_free,
-                 qint16(rig.site.ops.contains("quota") && job.cancelAt != 6 ? 7 : -1));
-        if (job.steps)
-            QCOMPARE(rig.window.findChild<QProgressBar*>("pbMessage")->maximum(), job.steps);
-        if (done)
-            QCOMPARE(rig.window.findChild<QProgressBar*>("pbMessage")->value(), job.steps);
-        if (!job.percents.isEmpty())
-            QCOMPARE(seen, job.percents);
-        if (!job.said.isEmpty())
-            QCOMPARE(said, job.said);
+                 qint16(job.requests.contains("quota") && !stoppedDuringQuota ? 7 : -1));
+        const auto* bar = rig.window.findChild<QProgressBar*>("pbMessage");
+        if (job.barSteps)
+            QCOMPARE(bar->maximum(), *job.barSteps);
+        QCOMPARE(bar->value() == bar->maximum(), done);
+        if (job.percents)
+            QCOMPARE(seen, *job.percents);
+        if (job.said)
+            QCOMPARE(said, *job.said);
         const QString when = session().last_sent_time;
-        QCOMPARE(session().last_sent_key, sent ? rig.compose.to + rig.compose.message : "before");
-        QVERIFY(!sent || when == sentTimeText(started) ||
+        QCOMPARE(session().last_sent_key,
+                 job.recorded ? rig.compose.to + rig.compose.message : "before");
+        QVERIFY(!job.recorded || when == sentTimeText(started) ||
                 when == sentTimeText(QDateTime::currentDateTime()));
         const QString record = "To: " + rig.compose.to + "\r\nDate: " + when +
                                "\r\nMessage: " + rig.compose.message + "\r\n\r\n";
-        QCOMPARE(readWhole(rig.log), sent && !job.badLog ? record.toLatin1() : "<missing>");
-        if (job.cancelAt >= 0) { // the next job starts afresh
+        QCOMPARE(readWhole(rig.log),
+                 job.recorded && !job.logUnwritable ? record.toLatin1() : "<missing>");
+        if (job.stop) { // the next job starts afresh
             rig.site.during = {};
             rig.site.ops.clear();
             rig.window.show();
             rig.window.send_message();
-            QCOMPARE(rig.site.ops.size(), 8);
+            QCOMPARE(rig.site.ops, everyRequest(5));
         }
     }
 
