@@ -257,8 +257,8 @@ private slots:
             return QString("Sending message part %1 of 2 to 0770090000%2 ...").arg(part).arg(n);
         };
         row("confirmation", {.confirmationNumber = me, .confirmationTicked = true, .barSteps = 8,
-            .requests = everyRequest(5), .said = QStringList{"Logging onto O2 as 'alice' ...", to(1, 1),
-            to(2, 1), to(1, 2), to(2, 2), "Sending confirmation SMS to 07700 900 999 ...",
+            .requests = everyRequest(5), .said = QStringList{"Logging onto O2 as 'alice' ...",
+            to(1, 1), to(2, 1), to(1, 2), to(2, 2), "Sending confirmation SMS to 07700 900 999 ...",
             "Checking text message quota ...", "Logging out of O2 ...", "Finished."},
             .recorded = true});
         row("confirmation not ticked", {.confirmationNumber = me, .barSteps = 7, .requests = all,
@@ -289,16 +289,21 @@ private slots:
         // Cancel ends the job without one more request; the next job runs.  Once every text is
         // confirmed (the quota check and the log-off come after) the send stays recorded, and a
         // quota that was read is kept.
-        const auto stopped = [&](int at, StopBy by) {
-            return Job{.confirmationNumber = me, .confirmationTicked = true, .barSteps = 8,
-                       .requests = everyRequest(5).mid(0, at + 1), .stop = Stop{at, by},
-                       .recorded = at >= 6};
-        };
-        row("Cancel while logging on", stopped(0, StopBy::CancelButton));
-        row("Cancel while sending the confirmation", stopped(5, StopBy::CancelButton));
-        row("Cancel while checking the quota", stopped(6, StopBy::CancelButton));
-        row("Cancel while logging off", stopped(7, StopBy::CancelButton));
-        row("window closed while checking the quota", stopped(6, StopBy::WindowFrame));
+        const QStringList eight = everyRequest(5);
+        row("Cancel while logging on", {.confirmationNumber = me, .confirmationTicked = true,
+            .barSteps = 8, .requests = eight.first(1), .stop = Stop{0, StopBy::CancelButton}});
+        row("Cancel while sending the confirmation", {.confirmationNumber = me,
+            .confirmationTicked = true, .barSteps = 8, .requests = eight.first(6),
+            .stop = Stop{5, StopBy::CancelButton}});
+        row("Cancel while checking the quota", {.confirmationNumber = me,
+            .confirmationTicked = true, .barSteps = 8, .requests = eight.first(7),
+            .stop = Stop{6, StopBy::CancelButton}, .recorded = true});
+        row("Cancel while logging off", {.confirmationNumber = me, .confirmationTicked = true,
+            .barSteps = 8, .requests = eight, .stop = Stop{7, StopBy::CancelButton},
+            .recorded = true});
+        row("window closed while checking the quota", {.confirmationNumber = me,
+            .confirmationTicked = true, .barSteps = 8, .requests = eight.first(7),
+            .stop = Stop{6, StopBy::WindowFrame}, .recorded = true});
         // clang-format on
     }
     void jobs() {
