@@ -17,6 +17,11 @@ int freePort() {
     return server.listen(QHostAddress::LocalHost, 0) ? server.serverPort() : 0;
 }
 
+// Whether a started program has ended; polled without an event loop.
+bool ended(QProcess& process) {
+    return process.state() != QProcess::Running || process.waitForFinished(0);
+}
+
 // Kannel's quoted configuration values take no quote of their own.
 QString quoted(const QString& value) {
     return QLatin1Char('"') + QString(value).remove(QLatin1Char('"')) + QLatin1Char('"');
@@ -115,12 +120,24 @@ QByteArray Kannel::get(int port, const QByteArray& pathAndQuery) const {
 }
 
 bool Kannel::start() {
-    stop();
     error.clear();
     if (const QString missing = notInstalled(); !missing.isEmpty()) {
         error = missing;
         return false;
     }
+    // A port found free can be taken by another program before Kannel binds
+    // it, and bearerbox then ends at once: a start that fails is tried again
+    // on other ports.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        stop();
+        if (startOnce())
+            return true;
+        error = QStringLiteral("attempt %1: ").arg(attempt) + error;
+    }
+    return false;
+}
+
+bool Kannel::startOnce() {
     adminPort = freePort();
     boxPort = freePort();
     smscPort = freePort();
@@ -173,12 +190,14 @@ bool Kannel::start() {
     // The fake centre's port answers once bearerbox has read its configuration.
     const bool listening = waitUntil(
         [this] {
+            if (ended(bearerbox))
+                return true; // it will never listen
             QTcpSocket probe;
             probe.connectToHost(QHostAddress::LocalHost, quint16(adminPort));
             return probe.waitForConnected(200);
         },
         10000);
-    if (!listening) {
+    if (!listening || ended(bearerbox)) {
         error = QStringLiteral("bearerbox did not start listening; its log: ") + dir.path();
         return false;
     }
@@ -196,12 +215,14 @@ bool Kannel::start() {
     const QByteArray statusPath = QByteArray("/status.txt?password=") + kAdminPassword;
     const bool ready = waitUntil(
         [&] {
+            if (ended(bearerbox) || ended(smsbox))
+                return true; // it will never come on line
             const QByteArray status = get(adminPort, statusPath);
             return status.contains("online") && status.contains("smsbox") &&
                    get(sendsmsPort, "/cgi-bin/sendsms").startsWith("HTTP/1.");
         },
         20000);
-    if (!ready) {
+    if (!ready || ended(bearerbox) || ended(smsbox)) {
         error = QStringLiteral("Kannel did not come on line within 20 s; its logs: ") + dir.path() +
                 QStringLiteral("; status: ") + QString::fromUtf8(get(adminPort, statusPath));
         return false;

@@ -42,7 +42,8 @@ public:
 
     // Writes the configuration, starts bearerbox, fakesmsc and smsbox, and
     // waits (at most 20 s) until the fake centre is on line and sendsms
-    // answers; false when it could not, errorText() then says why.
+    // answers, up to three times on new ports; false when it could not,
+    // errorText() then says why.
     bool start();
     QString errorText() const { return error; }
 
@@ -66,6 +67,7 @@ public:
     QString receivedLog() const { return dir.filePath("fakesmsc.log"); }
 
 private:
+    bool startOnce();
     bool startProcess(QProcess& process, const QString& program, const QStringList& args,
                       const QString& log);
     bool waitUntil(const std::function<bool()>& ready, int ms) const;
